@@ -1,7 +1,7 @@
 # Warnings are errors in project code (third-party targets do not use this).
 add_library(tav_warnings INTERFACE)
 target_compile_options(tav_warnings INTERFACE
-    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor -Wcast-align
     -Wformat=2 -Wimplicit-fallthrough -Werror)
 
 # Project code links this to get the platform it is built for.
