@@ -1,0 +1,29 @@
+// Planar 32-bit audio with its sample rate, as read from and written to files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+struct AudioBuffer {
+    double sampleRate = 44100.0;
+    std::vector<std::vector<float>> channels;
+
+    int NumChannels() const { return static_cast<int>(channels.size()); }
+    std::int64_t NumFrames() const {
+        return channels.empty() ? 0 : static_cast<std::int64_t>(channels[0].size());
+    }
+    void Resize(int numChannels, std::int64_t frames) {
+        channels.assign(static_cast<size_t>(numChannels),
+                        std::vector<float>(static_cast<size_t>(frames), 0.0f));
+    }
+};
+
+// WAV files: the native build reads and writes through libsndfile (any format it
+// knows on input, 32-bit float on output); the Windows build uses FloatWav.
+bool ReadAudioFile(const std::string& path, AudioBuffer* out, std::string* error);
+bool WriteAudioFile(const std::string& path, const AudioBuffer& audio, std::string* error);
+
+}  // namespace tav

@@ -1,0 +1,42 @@
+// The command-line host: options, and a run that loads a module and drives it.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/hosted_plugin.h"
+
+namespace tav {
+
+struct CliOptions {
+    std::string module;
+    HostSettings host;
+    bool info = false;
+    bool params = false;
+    bool programs = false;
+    bool requests = false;
+    bool bankChunks = false;
+    std::string loadChunk, saveChunk;
+    int program = -1;
+    std::vector<std::pair<std::string, double>> setUnit;       // parameter, unit value
+    std::vector<std::pair<std::string, std::string>> setText;  // parameter, typed text
+    std::string inFile, generate, outFile, writeInput;
+    ProcessKind process = ProcessKind::Replacing;
+    bool progress = false;
+    bool quiet = false;
+};
+
+extern const char* const kCliUsage;
+
+// Returns false with a message for bad arguments.
+bool ParseCli(const std::vector<std::string>& args, CliOptions* options, std::string* error);
+
+// Runs the host; returns the process exit code (0 success, 1 failure).
+int RunCli(const CliOptions& options, std::ostream& out, std::ostream& err);
+
+// Whole program: parse, run, usage on error (exit code 2).
+int HostMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace tav

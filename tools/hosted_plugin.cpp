@@ -1,0 +1,338 @@
+#include "tools/hosted_plugin.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace tav {
+namespace {
+
+// Text answers go into buffers far larger than any VST 2.4 length, as most hosts
+// do, so a plug-in that overruns its limit does not trample our memory.
+constexpr size_t kTextBuffer = 512;
+
+// The instance being created: plug-ins may call back from inside their entry
+// point, before we could put ourselves into the record's user field.
+thread_local HostedPlugin* creating = nullptr;
+
+void CopyText(void* ptr, const std::string& text, size_t capacity) {
+    if (ptr == nullptr || capacity == 0) return;
+    size_t n = std::min(text.size(), capacity - 1);
+    std::memcpy(ptr, text.data(), n);
+    static_cast<char*>(ptr)[n] = '\0';
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+void HostRequestLog::Record(const HostRequest& request) {
+    if (request.opcode >= 0 && request.opcode < kOpcodes) {
+        counts[request.opcode].fetch_add(1, std::memory_order_relaxed);
+    }
+    // Time queries arrive every block; counting them is enough.
+    if (request.opcode == audioMasterGetTime) return;
+    std::lock_guard<std::mutex> hold(mutex);
+    if (entries.size() < kMaxEntries) entries.push_back(request);
+}
+
+int HostRequestLog::Count(VstInt32 opcode) const {
+    if (opcode < 0 || opcode >= kOpcodes) return 0;
+    return counts[opcode].load(std::memory_order_relaxed);
+}
+
+std::vector<HostRequest> HostRequestLog::Entries() const {
+    std::lock_guard<std::mutex> hold(mutex);
+    return entries;
+}
+
+void HostRequestLog::Clear() {
+    for (auto& count : counts) count.store(0, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> hold(mutex);
+    entries.clear();
+}
+
+const char* HostOpcodeName(VstInt32 opcode) {
+    switch (opcode) {
+        case audioMasterAutomate:
+            return "audioMasterAutomate";
+        case audioMasterVersion:
+            return "audioMasterVersion";
+        case audioMasterCurrentId:
+            return "audioMasterCurrentId";
+        case audioMasterIdle:
+            return "audioMasterIdle";
+        case audioMasterWantMidi:
+            return "audioMasterWantMidi";
+        case audioMasterGetTime:
+            return "audioMasterGetTime";
+        case audioMasterProcessEvents:
+            return "audioMasterProcessEvents";
+        case audioMasterIOChanged:
+            return "audioMasterIOChanged";
+        case audioMasterSizeWindow:
+            return "audioMasterSizeWindow";
+        case audioMasterGetSampleRate:
+            return "audioMasterGetSampleRate";
+        case audioMasterGetBlockSize:
+            return "audioMasterGetBlockSize";
+        case audioMasterGetCurrentProcessLevel:
+            return "audioMasterGetCurrentProcessLevel";
+        case audioMasterGetVendorString:
+            return "audioMasterGetVendorString";
+        case audioMasterGetProductString:
+            return "audioMasterGetProductString";
+        case audioMasterGetVendorVersion:
+            return "audioMasterGetVendorVersion";
+        case audioMasterCanDo:
+            return "audioMasterCanDo";
+        case audioMasterUpdateDisplay:
+            return "audioMasterUpdateDisplay";
+        case audioMasterBeginEdit:
+            return "audioMasterBeginEdit";
+        case audioMasterEndEdit:
+            return "audioMasterEndEdit";
+        default:
+            return "audioMaster?";
+    }
+}
+
+std::unique_ptr<HostedPlugin> HostedPlugin::Load(const std::string& path,
+                                                 const HostSettings& settings, std::string* error) {
+    std::unique_ptr<HostedPlugin> plugin(new HostedPlugin());
+    plugin->settings = settings;
+    plugin->tempo = settings.tempo;
+    if (!plugin->library.Load(path, error)) return nullptr;
+    VstEntryProc entry = plugin->library.FindEntry();
+    if (entry == nullptr) {
+        if (error != nullptr) *error = path + " exports neither VSTPluginMain nor main";
+        return nullptr;
+    }
+    creating = plugin.get();
+    AEffect* effect = entry(&HostedPlugin::Callback);
+    creating = nullptr;
+    if (effect == nullptr) {
+        if (error != nullptr) *error = path + ": the entry point returned no effect";
+        return nullptr;
+    }
+    if (effect->magic != kEffectMagic) {
+        if (error != nullptr) *error = path + ": the effect record has the wrong magic";
+        return nullptr;
+    }
+    effect->user = plugin.get();
+    plugin->effect = effect;
+    return plugin;
+}
+
+HostedPlugin::~HostedPlugin() {
+    Close();
+}
+
+void HostedPlugin::Close() {
+    if (effect == nullptr) return;
+    AEffect* closing = effect;
+    closing->dispatcher(closing, effClose, 0, 0, nullptr, 0.0f);
+    effect = nullptr;
+}
+
+VstIntPtr HostedPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                 float opt) {
+    if (effect == nullptr) return 0;
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+void HostedPlugin::Start() {
+    Open();
+    SetSampleRate(settings.sampleRate);
+    SetBlockSize(settings.blockSize);
+    Resume();
+}
+
+void HostedPlugin::SetSampleRate(double rate) {
+    {
+        std::lock_guard<std::mutex> hold(transportMutex);
+        settings.sampleRate = rate;
+    }
+    Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+}
+
+void HostedPlugin::SetBlockSize(int frames) {
+    settings.blockSize = frames;
+    Dispatch(effSetBlockSize, 0, frames);
+}
+
+std::string HostedPlugin::ReadText(VstInt32 opcode, VstInt32 index) {
+    char text[kTextBuffer] = {};
+    Dispatch(opcode, index, 0, text);
+    text[kTextBuffer - 1] = '\0';
+    return text;
+}
+
+std::string HostedPlugin::EffectName() {
+    return ReadText(effGetEffectName, 0);
+}
+std::string HostedPlugin::VendorString() {
+    return ReadText(effGetVendorString, 0);
+}
+std::string HostedPlugin::ProductString() {
+    return ReadText(effGetProductString, 0);
+}
+std::string HostedPlugin::ParamName(int index) {
+    return ReadText(effGetParamName, index);
+}
+std::string HostedPlugin::ParamLabel(int index) {
+    return ReadText(effGetParamLabel, index);
+}
+std::string HostedPlugin::ParamDisplay(int index) {
+    return ReadText(effGetParamDisplay, index);
+}
+
+std::string HostedPlugin::ProgramName(int index) {
+    char text[kTextBuffer] = {};
+    // Category -1: every program.
+    if (Dispatch(effGetProgramNameIndexed, index, -1, text) == 0 && index == Program()) {
+        Dispatch(effGetProgramName, 0, 0, text);
+    }
+    text[kTextBuffer - 1] = '\0';
+    return text;
+}
+
+bool HostedPlugin::SetParameterText(int index, const std::string& text) {
+    std::vector<char> copy(text.begin(), text.end());
+    copy.push_back('\0');
+    return Dispatch(effString2Parameter, index, 0, copy.data()) != 0;
+}
+
+int HostedPlugin::FindParam(const std::string& name) {
+    std::string wanted = Lower(name);
+    for (int i = 0; i < NumParams(); ++i) {
+        if (Lower(ParamName(i)) == wanted) return i;
+    }
+    return -1;
+}
+
+std::vector<std::uint8_t> HostedPlugin::GetChunk(bool isBank) {
+    void* data = nullptr;
+    VstIntPtr size = Dispatch(effGetChunk, isBank ? 0 : 1, 0, &data);
+    if (size <= 0 || data == nullptr) return {};
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return std::vector<std::uint8_t>(bytes, bytes + size);
+}
+
+bool HostedPlugin::SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes) {
+    // Plug-ins take the bytes as non-const; hand them a copy.
+    std::vector<std::uint8_t> copy = bytes;
+    return Dispatch(effSetChunk, isBank ? 0 : 1, static_cast<VstIntPtr>(copy.size()),
+                    copy.empty() ? nullptr : copy.data()) != 0;
+}
+
+void HostedPlugin::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
+    if (effect == nullptr) return;
+    if (kind == ProcessKind::Accumulating) {
+        effect->process(effect, inputs, outputs, frames);
+    } else {
+        effect->processReplacing(effect, inputs, outputs, frames);
+    }
+}
+
+void HostedPlugin::ProcessDouble(double** inputs, double** outputs, int frames) {
+    if (effect != nullptr) effect->processDoubleReplacing(effect, inputs, outputs, frames);
+}
+
+void HostedPlugin::SetTempo(double bpm) {
+    std::lock_guard<std::mutex> hold(transportMutex);
+    tempo = bpm;
+    transportChanged = true;
+}
+
+void HostedPlugin::AdvanceTransport(int frames) {
+    std::lock_guard<std::mutex> hold(transportMutex);
+    samplePosition += frames;
+    transportChanged = false;
+}
+
+const VstTimeInfo* HostedPlugin::TimeInfo(VstIntPtr /*wanted*/) {
+    // One record per thread: the pointer a plug-in holds stays stable and no other
+    // thread's query rewrites it under its feet.
+    thread_local VstTimeInfo info;
+    std::lock_guard<std::mutex> hold(transportMutex);
+    info = VstTimeInfo{};
+    info.samplePos = samplePosition;
+    info.sampleRate = settings.sampleRate;
+    info.timeSigNumerator = settings.timeSigNumerator;
+    info.timeSigDenominator = settings.timeSigDenominator;
+    info.flags = kVstTransportPlaying | kVstTimeSigValid;
+    if (transportChanged) info.flags |= kVstTransportChanged;
+    if (tempo > 0.0) {
+        info.tempo = tempo;
+        double beats = samplePosition / settings.sampleRate * tempo / 60.0;
+        double beatsPerBar = settings.timeSigNumerator * 4.0 / settings.timeSigDenominator;
+        info.ppqPos = beats;
+        info.barStartPos =
+            beatsPerBar > 0.0 ? beatsPerBar * static_cast<long long>(beats / beatsPerBar) : 0.0;
+        info.flags |= kVstTempoValid | kVstPpqPosValid | kVstBarsValid;
+    }
+    return &info;
+}
+
+VstIntPtr HostedPlugin::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                 void* ptr, float opt) {
+    HostedPlugin* self = effect != nullptr ? static_cast<HostedPlugin*>(effect->user) : nullptr;
+    if (self == nullptr) self = creating;
+    if (self == nullptr) {
+        return opcode == audioMasterVersion ? 2400 : 0;
+    }
+    return self->Answer(opcode, index, value, ptr, opt);
+}
+
+VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                               float opt) {
+    HostRequest request{opcode, index, value, opt, {}};
+    if (opcode == audioMasterCanDo && ptr != nullptr) {
+        request.text = static_cast<const char*>(ptr);
+    }
+    requests.Record(request);
+
+    switch (opcode) {
+        case audioMasterVersion:
+            return 2400;
+        case audioMasterGetTime:
+            return reinterpret_cast<VstIntPtr>(TimeInfo(value));
+        case audioMasterProcessEvents:
+            return ptr != nullptr ? 1 : 0;
+        case audioMasterGetSampleRate:
+            return static_cast<VstIntPtr>(settings.sampleRate);
+        case audioMasterGetBlockSize:
+            return settings.blockSize;
+        case audioMasterGetVendorString:
+            CopyText(ptr, settings.vendorString, kVstMaxVendorStrLen);
+            return ptr != nullptr ? 1 : 0;
+        case audioMasterGetProductString:
+            CopyText(ptr, settings.productString, kVstMaxProductStrLen);
+            return ptr != nullptr ? 1 : 0;
+        case audioMasterGetVendorVersion:
+            return settings.vendorVersion;
+        case audioMasterCanDo: {
+            static const char* const kCanDo[] = {"sendVstEvents",       "sendVstMidiEvent",
+                                                 "sendVstTimeInfo",     "receiveVstEvents",
+                                                 "receiveVstMidiEvent", "sizeWindow"};
+            if (ptr == nullptr) return 0;
+            for (const char* text : kCanDo) {
+                if (request.text == text) return 1;
+            }
+            return 0;
+        }
+        case audioMasterIOChanged:
+        case audioMasterUpdateDisplay:
+        case audioMasterBeginEdit:
+        case audioMasterEndEdit:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace tav

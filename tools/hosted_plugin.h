@@ -1,0 +1,135 @@
+// One VST 2.4 plug-in instance as a host sees it: loaded from its module, driven
+// through the AEffect record, answered through the host callback.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/vst2_abi.h"
+#include "tools/plugin_library.h"
+
+namespace tav {
+
+// What this host tells a plug-in about itself and its transport.
+struct HostSettings {
+    std::string productString = "tavhost";
+    std::string vendorString = "Tavrellion";
+    int vendorVersion = 10000;
+    double sampleRate = 44100.0;
+    int blockSize = 512;
+    double tempo = 120.0;  // 0 or less: the host reports no tempo
+    int timeSigNumerator = 4;
+    int timeSigDenominator = 4;
+};
+
+// One call the plug-in made into the host callback.
+struct HostRequest {
+    VstInt32 opcode = 0;
+    VstInt32 index = 0;
+    VstIntPtr value = 0;
+    float opt = 0.0f;
+    std::string text;  // canDo texts and the like
+};
+
+// Everything the plug-in asked of the host. Counting is lock-free so audio-thread
+// calls (time queries) cost nothing; the detailed log is bounded.
+class HostRequestLog {
+  public:
+    static constexpr int kOpcodes = 64;
+    static constexpr size_t kMaxEntries = 4096;
+
+    void Record(const HostRequest& request);
+    int Count(VstInt32 opcode) const;
+    std::vector<HostRequest> Entries() const;
+    void Clear();
+
+  private:
+    std::atomic<int> counts[kOpcodes] = {};
+    mutable std::mutex mutex;
+    std::vector<HostRequest> entries;
+};
+
+const char* HostOpcodeName(VstInt32 opcode);
+
+enum class ProcessKind { Replacing, Accumulating, Double };
+
+class HostedPlugin {
+  public:
+    // Loads the module, calls its entry point and checks the record's magic. The
+    // plug-in is not opened yet: that is Open(), so tests can vary the order.
+    static std::unique_ptr<HostedPlugin> Load(const std::string& path, const HostSettings& settings,
+                                              std::string* error);
+    ~HostedPlugin();
+    HostedPlugin(const HostedPlugin&) = delete;
+    HostedPlugin& operator=(const HostedPlugin&) = delete;
+
+    AEffect* Effect() const { return effect; }
+    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f);
+
+    // The usual start-up sequence: open, rate, block size, resume.
+    void Start();
+    void Open() { Dispatch(effOpen); }
+    void SetSampleRate(double rate);
+    void SetBlockSize(int frames);
+    void Resume() { Dispatch(effMainsChanged, 0, 1); }
+    void Suspend() { Dispatch(effMainsChanged, 0, 0); }
+    // effClose; the instance is gone afterwards (the destructor closes too).
+    void Close();
+
+    std::string EffectName();
+    std::string VendorString();
+    std::string ProductString();
+
+    int NumParams() const { return effect->numParams; }
+    int NumPrograms() const { return effect->numPrograms; }
+    std::string ParamName(int index);
+    std::string ParamLabel(int index);
+    std::string ParamDisplay(int index);
+    float GetParameter(int index) { return effect->getParameter(effect, index); }
+    void SetParameter(int index, float unit) { effect->setParameter(effect, index, unit); }
+    // Typed text through effString2Parameter; false when the plug-in refused it.
+    bool SetParameterText(int index, const std::string& text);
+    // Index of the parameter named name (case-insensitive), or -1.
+    int FindParam(const std::string& name);
+
+    int Program() { return static_cast<int>(Dispatch(effGetProgram)); }
+    void SetProgram(int index) { Dispatch(effSetProgram, 0, index); }
+    std::string ProgramName(int index);
+
+    // Program chunk (isBank false) or bank chunk; empty if the plug-in gave none.
+    std::vector<std::uint8_t> GetChunk(bool isBank);
+    bool SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes);
+
+    void Process(ProcessKind kind, float** inputs, float** outputs, int frames);
+    void ProcessDouble(double** inputs, double** outputs, int frames);
+
+    // Transport: the position moves on as audio is rendered.
+    void SetTempo(double bpm);
+    void AdvanceTransport(int frames);
+    const HostSettings& Settings() const { return settings; }
+    HostRequestLog& Requests() { return requests; }
+
+  private:
+    HostedPlugin() = default;
+    static VstIntPtr Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                              void* ptr, float opt);
+    VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+    std::string ReadText(VstInt32 opcode, VstInt32 index);
+    const VstTimeInfo* TimeInfo(VstIntPtr wanted);
+
+    PluginLibrary library;
+    AEffect* effect = nullptr;
+    HostSettings settings;
+    HostRequestLog requests;
+    std::mutex transportMutex;
+    double tempo = 120.0;
+    double samplePosition = 0.0;
+    bool transportChanged = true;
+};
+
+}  // namespace tav
