@@ -98,11 +98,11 @@ int32_t IEffectCore::ReadBank(const StateChunk& chunk, int32_t pos) {
         if (pos < 0) break;
         preset->initialised = initialised;
         if (initialised) {
+            // The preset keeps the values exactly as saved, so that a bank read and
+            // written again comes out byte for byte; recalling it clamps them.
+            const int32_t valuesPos = pos;
             pos = ReadParams(chunk, pos);
-            if (pos > 0) {
-                preset->state.Clear();
-                WriteParams(preset->state);
-            }
+            if (pos > 0) preset->state.Assign(chunk.Data() + valuesPos, pos - valuesPos);
         }
     }
     SelectPreset(currentPreset_);
