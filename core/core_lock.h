@@ -5,7 +5,7 @@ namespace tav {
 // The recursive lock of one plug-in instance. The platform primitive lives in
 // opaque storage so that no system header reaches the core's users.
 class CoreLock {
-public:
+  public:
     CoreLock();
     ~CoreLock();
     CoreLock(const CoreLock&) = delete;
@@ -15,13 +15,13 @@ public:
     void Unlock();
     bool TryLock();
 
-private:
+  private:
     alignas(16) unsigned char storage_[64];
 };
 
 // Holds a CoreLock for a scope; a null lock is allowed and does nothing.
 class CoreLockGuard {
-public:
+  public:
     explicit CoreLockGuard(CoreLock* lock) : lock_(lock) {
         if (lock_ != nullptr) lock_->Lock();
     }
@@ -31,7 +31,7 @@ public:
     CoreLockGuard(const CoreLockGuard&) = delete;
     CoreLockGuard& operator=(const CoreLockGuard&) = delete;
 
-private:
+  private:
     CoreLock* lock_;
 };
 

@@ -13,10 +13,20 @@ std::recursive_mutex& Mutex(unsigned char* storage) {
 
 static_assert(sizeof(std::recursive_mutex) <= 64 && alignof(std::recursive_mutex) <= 16);
 
-CoreLock::CoreLock() { new (storage_) std::recursive_mutex(); }
-CoreLock::~CoreLock() { Mutex(storage_).~recursive_mutex(); }
-void CoreLock::Lock() { Mutex(storage_).lock(); }
-void CoreLock::Unlock() { Mutex(storage_).unlock(); }
-bool CoreLock::TryLock() { return Mutex(storage_).try_lock(); }
+CoreLock::CoreLock() {
+    new (storage_) std::recursive_mutex();
+}
+CoreLock::~CoreLock() {
+    Mutex(storage_).~recursive_mutex();
+}
+void CoreLock::Lock() {
+    Mutex(storage_).lock();
+}
+void CoreLock::Unlock() {
+    Mutex(storage_).unlock();
+}
+bool CoreLock::TryLock() {
+    return Mutex(storage_).try_lock();
+}
 
 }  // namespace tav

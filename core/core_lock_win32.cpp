@@ -18,9 +18,17 @@ CoreLock::CoreLock() {
     new (storage_) CRITICAL_SECTION;
     InitializeCriticalSection(Section(storage_));
 }
-CoreLock::~CoreLock() { DeleteCriticalSection(Section(storage_)); }
-void CoreLock::Lock() { EnterCriticalSection(Section(storage_)); }
-void CoreLock::Unlock() { LeaveCriticalSection(Section(storage_)); }
-bool CoreLock::TryLock() { return TryEnterCriticalSection(Section(storage_)) != 0; }
+CoreLock::~CoreLock() {
+    DeleteCriticalSection(Section(storage_));
+}
+void CoreLock::Lock() {
+    EnterCriticalSection(Section(storage_));
+}
+void CoreLock::Unlock() {
+    LeaveCriticalSection(Section(storage_));
+}
+bool CoreLock::TryLock() {
+    return TryEnterCriticalSection(Section(storage_)) != 0;
+}
 
 }  // namespace tav

@@ -7,7 +7,7 @@ namespace tav {
 // What the plug-in core needs of an attached editor. The editor surface implements
 // it; the core owns the attached editor and deletes it with itself.
 class IEditorLink {
-public:
+  public:
     virtual ~IEditorLink() = default;
 
     // Hands a parameter value to every control bound to index; a plain value

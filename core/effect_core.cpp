@@ -56,7 +56,8 @@ void IEffectCore::ParseChannelConfigs(const char* channelIo) {
     inputPointers_.SetSize(maxInputs * static_cast<int32_t>(sizeof(double*)));
     outputPointers_.SetSize(maxOutputs * static_cast<int32_t>(sizeof(double*)));
     if (inputPointers_.Size() != maxInputs * static_cast<int32_t>(sizeof(double*))) maxInputs = 0;
-    if (outputPointers_.Size() != maxOutputs * static_cast<int32_t>(sizeof(double*))) maxOutputs = 0;
+    if (outputPointers_.Size() != maxOutputs * static_cast<int32_t>(sizeof(double*)))
+        maxOutputs = 0;
     for (int i = 0; i < maxInputs; ++i) {
         auto* channel = new InputChannel();
         channel->slot = InputPointers() + i;
@@ -81,17 +82,27 @@ IEffectCore::~IEffectCore() {
     channelConfigs_.DeleteAll();
 }
 
-void IEffectCore::ResetProcessing() { CoreLockGuard guard(&lock_); }
-void IEffectCore::OnParamBurst(int) { CoreLockGuard guard(&lock_); }
-void IEffectCore::ParamChanged(int) { CoreLockGuard guard(&lock_); }
-void IEffectCore::ActivationChanged(bool) { CoreLockGuard guard(&lock_); }
+void IEffectCore::ResetProcessing() {
+    CoreLockGuard guard(&lock_);
+}
+void IEffectCore::OnParamBurst(int) {
+    CoreLockGuard guard(&lock_);
+}
+void IEffectCore::ParamChanged(int) {
+    CoreLockGuard guard(&lock_);
+}
+void IEffectCore::ActivationChanged(bool) {
+    CoreLockGuard guard(&lock_);
+}
 
 bool IEffectCore::KeyNameFor(int, char* text, int textSize) {
     if (text != nullptr && textSize > 0) text[0] = '\0';
     return false;
 }
 
-bool IEffectCore::SaveState(StateChunk& chunk) { return WriteParams(chunk); }
+bool IEffectCore::SaveState(StateChunk& chunk) {
+    return WriteParams(chunk);
+}
 int32_t IEffectCore::LoadState(const StateChunk& chunk, int32_t pos) {
     return ReadParams(chunk, pos);
 }
@@ -161,7 +172,8 @@ void IEffectCore::AttachEditor(IEditorLink* editor) {
     delete editor_;
     editor_ = nullptr;
     if (editor == nullptr) return;
-    for (int i = 0; i < ParamCount(); ++i) editor->PushParamToControls(i, Param(i)->CurrentUnit(), true);
+    for (int i = 0; i < ParamCount(); ++i)
+        editor->PushParamToControls(i, Param(i)->CurrentUnit(), true);
     editor->CreateCanvas();
     editor_ = editor;
 }
@@ -201,11 +213,13 @@ bool IEffectCore::SetBlockFrames(int frames) {
     };
     for (int i = 0; i < InputCount(); ++i) {
         clear(Input(i)->scratch);
-        if (!Input(i)->connected) *Input(i)->slot = reinterpret_cast<double*>(Input(i)->scratch.Data());
+        if (!Input(i)->connected)
+            *Input(i)->slot = reinterpret_cast<double*>(Input(i)->scratch.Data());
     }
     for (int i = 0; i < OutputCount(); ++i) {
         clear(Output(i)->scratch);
-        if (!Output(i)->connected) *Output(i)->slot = reinterpret_cast<double*>(Output(i)->scratch.Data());
+        if (!Output(i)->connected)
+            *Output(i)->slot = reinterpret_cast<double*>(Output(i)->scratch.Data());
     }
     if (ok) blockSize_ = frames;
     return ok;
@@ -214,7 +228,8 @@ bool IEffectCore::SetBlockFrames(int frames) {
 void IEffectCore::ConnectInputs(int start, int count, bool connected) {
     CoreLockGuard guard(&lock_);
     if (start < 0 || count <= 0) return;
-    const int end = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(start) + count, InputCount()));
+    const int end =
+        static_cast<int>(std::min<int64_t>(static_cast<int64_t>(start) + count, InputCount()));
     for (int i = start; i < end; ++i) {
         Input(i)->connected = connected;
         if (!connected) *Input(i)->slot = reinterpret_cast<double*>(Input(i)->scratch.Data());
@@ -224,7 +239,8 @@ void IEffectCore::ConnectInputs(int start, int count, bool connected) {
 void IEffectCore::ConnectOutputs(int start, int count, bool connected) {
     CoreLockGuard guard(&lock_);
     if (start < 0 || count <= 0) return;
-    const int end = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(start) + count, OutputCount()));
+    const int end =
+        static_cast<int>(std::min<int64_t>(static_cast<int64_t>(start) + count, OutputCount()));
     for (int i = start; i < end; ++i) {
         Output(i)->connected = connected;
         if (!connected) *Output(i)->slot = reinterpret_cast<double*>(Output(i)->scratch.Data());
@@ -234,7 +250,8 @@ void IEffectCore::ConnectOutputs(int start, int count, bool connected) {
 bool IEffectCore::SupportsChannels(int inputs, int outputs) const {
     for (int i = 0; i < channelConfigs_.Count(); ++i) {
         const ChannelConfig* c = channelConfigs_.Get(i);
-        if ((inputs < 0 || c->inputs == inputs) && (outputs < 0 || c->outputs == outputs)) return true;
+        if ((inputs < 0 || c->inputs == inputs) && (outputs < 0 || c->outputs == outputs))
+            return true;
     }
     return false;
 }

@@ -56,7 +56,7 @@ struct EffectIdentity {
 // editor threads. The host layer derives from it and implements the Host*
 // operations; the effect derives from that and overrides the hooks.
 class IEffectCore {
-public:
+  public:
     static constexpr int kNameSize = 128;
     static constexpr int32_t kMaxChunkBytes = 64 * 1024 * 1024;
 
@@ -165,7 +165,7 @@ public:
     CoreLock& Lock() { return lock_; }
     int PendingEditIndex() const { return pendingEditIndex_; }
 
-protected:
+  protected:
     // Whether a parameter block (or a bank) reads completely with finite values.
     bool CanReadParams(const StateChunk& chunk, int32_t pos) const;
     bool CanReadBank(const StateChunk& chunk, int32_t pos) const;
@@ -176,7 +176,7 @@ protected:
     int32_t burstCount_ = 0;
     int32_t burstHighestIndex_ = -1;
 
-private:
+  private:
     void ParseChannelConfigs(const char* channelIo);
     PresetSlot* FirstFreePreset() const;
 

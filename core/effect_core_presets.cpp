@@ -87,7 +87,8 @@ int32_t IEffectCore::ReadBank(const StateChunk& chunk, int32_t pos) {
         }
         const int32_t end = textPos + (length > 0 ? length : 0);
         if (length > 0 && chunk.Fits(textPos, length)) {
-            const int32_t kept = length < PresetSlot::kNameSize ? length : PresetSlot::kNameSize - 1;
+            const int32_t kept =
+                length < PresetSlot::kNameSize ? length : PresetSlot::kNameSize - 1;
             std::memcpy(preset->name, chunk.Data() + textPos, static_cast<size_t>(kept));
             preset->name[kept] = '\0';
         } else {

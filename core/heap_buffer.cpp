@@ -9,7 +9,9 @@ namespace tav {
 
 HeapBuffer::HeapBuffer(int32_t granularity) : granularity_(granularity > 0 ? granularity : 4096) {}
 
-HeapBuffer::~HeapBuffer() { std::free(data_); }
+HeapBuffer::~HeapBuffer() {
+    std::free(data_);
+}
 
 int64_t HeapBuffer::GrownCapacity(int64_t newSize, int32_t granularity) {
     if (newSize == 0) return 0;

@@ -8,7 +8,7 @@ namespace tav {
 // item at a time reallocate rarely; large buffers stay 96 bytes short of a 4 KiB
 // multiple so the allocator's own header fits in the same pages.
 class HeapBuffer {
-public:
+  public:
     explicit HeapBuffer(int32_t granularity = 4096);
     ~HeapBuffer();
     HeapBuffer(const HeapBuffer&) = delete;
@@ -27,7 +27,7 @@ public:
     int32_t Capacity() const { return capacity_; }
     int32_t Granularity() const { return granularity_; }
 
-private:
+  private:
     static int64_t GrownCapacity(int64_t newSize, int32_t granularity);
 
     uint8_t* data_ = nullptr;

@@ -9,8 +9,8 @@
 
 namespace tav {
 
-void PluginParam::DefineContinuous(const char* newName, double defaultValue, double min,
-                                   double max, double newStep, const char* newUnitLabel) {
+void PluginParam::DefineContinuous(const char* newName, double defaultValue, double min, double max,
+                                   double newStep, const char* newUnitLabel) {
     if (kind == KindUnset) kind = KindContinuous;
     CopyText(name, sizeof name, newName);
     CopyText(unitLabel, sizeof unitLabel, newUnitLabel);
@@ -145,4 +145,3 @@ double PluginParam::ParseText(const char* text) const {
 }
 
 }  // namespace tav
-

@@ -26,7 +26,7 @@ static_assert(sizeof(ValueLabel) == 36);
 // [0, 1]; the effect and saved states use the plain value in the parameter's own
 // range. The two are related by a power curve.
 class PluginParam {
-public:
+  public:
     static constexpr size_t kTextSize = 32;
 
     PluginParam() = default;
@@ -70,7 +70,7 @@ public:
     bool negateDisplay = false;
     HeapBuffer valueLabels{4096};
 
-private:
+  private:
     const ValueLabel* LabelAt(int index) const;
     double PlainOfUnit(double u) const;
 };

@@ -10,7 +10,7 @@ namespace tav {
 // Elements are deleted last index first.
 template <class T>
 class PtrList {
-public:
+  public:
     PtrList() = default;
     ~PtrList() { DeleteAll(); }
     PtrList(const PtrList&) = delete;
@@ -40,7 +40,7 @@ public:
         buffer_.SetSize(0, true);
     }
 
-private:
+  private:
     HeapBuffer buffer_;
 };
 

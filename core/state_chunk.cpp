@@ -48,9 +48,13 @@ bool StateChunk::PutString(const char* text) {
     return PutInt32(n) && buffer_.Append(text, n);
 }
 
-bool StateChunk::PutBytes(const void* bytes, int32_t count) { return buffer_.Append(bytes, count); }
+bool StateChunk::PutBytes(const void* bytes, int32_t count) {
+    return buffer_.Append(bytes, count);
+}
 
-bool StateChunk::PutHeader() { return PutInt32(static_cast<int32_t>(kMagic)) && PutInt32(kVersion); }
+bool StateChunk::PutHeader() {
+    return PutInt32(static_cast<int32_t>(kMagic)) && PutInt32(kVersion);
+}
 
 bool StateChunk::Fits(int32_t pos, int32_t count) const {
     return pos >= 0 && count >= 0 && static_cast<int64_t>(pos) + count <= Size();

@@ -10,7 +10,7 @@ namespace tav {
 // explicit positions. Reads return the position after the item, or -1 when the
 // item does not fit; a read at a negative position fails.
 class StateChunk {
-public:
+  public:
     static constexpr uint32_t kMagic = 0x70666674;  // bytes 74 66 66 70
     static constexpr int32_t kVersion = 0x00010000;
 
@@ -36,7 +36,7 @@ public:
     int32_t GetFlag(int32_t pos, bool& out) const;
     bool Fits(int32_t pos, int32_t count) const;
 
-private:
+  private:
     HeapBuffer buffer_{4096};
 };
 

@@ -27,7 +27,7 @@ EffectIdentity Identity(const char* channelIo = "1-1 2-2", int params = 3, int p
 }
 
 class CoreWithParams : public RecordingHost {
-public:
+  public:
     explicit CoreWithParams(const EffectIdentity& id = Identity()) : RecordingHost(id) {
         Param(0)->DefineInteger("A", 10, 0, 100, "%");
         Param(1)->DefineChoice("B", 1, 3, "");

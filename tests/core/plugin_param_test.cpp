@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -168,7 +168,8 @@ TEST(PluginParam, ParseTextReadsLeadingNumbers) {
 
 // A host may run with a locale whose decimal mark is a comma.
 TEST(PluginParam, TextsIgnoreTheCLocale) {
-    const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "German", "fr_FR.UTF-8"};
+    const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "German",
+                                "fr_FR.UTF-8"};
     const char* chosen = nullptr;
     for (const char* name : candidates) {
         if (std::setlocale(LC_ALL, name) != nullptr) {

@@ -20,8 +20,8 @@ TEST(StateChunk, WritesLittleEndianWhateverTheCpu) {
     ASSERT_TRUE(chunk.PutString("ab"));
     ASSERT_TRUE(chunk.PutFlag(true));
     const std::vector<uint8_t> expected = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00,
-                                           0, 0, 0, 0, 0, 0, 0xF0, 0x3F,
-                                           2, 0, 0, 0, 'a', 'b', 1};
+                                           0,    0,    0,    0,    0,    0,    0xF0, 0x3F,
+                                           2,    0,    0,    0,    'a',  'b',  1};
     EXPECT_EQ(Bytes(chunk), expected);
 
     int32_t i = 0;

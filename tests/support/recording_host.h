@@ -10,7 +10,7 @@ namespace tav::test {
 // Stands in for the host layer: records every notice the core sends to the host
 // and answers time queries from fields the test sets.
 class RecordingHost : public IEffectCore {
-public:
+  public:
     explicit RecordingHost(const EffectIdentity& identity) : IEffectCore(identity) {}
 
     void HostBeginEdit(int index) override {
@@ -51,7 +51,7 @@ public:
 
 // An editor that records what the core asks of it.
 class RecordingEditor : public IEditorLink {
-public:
+  public:
     explicit RecordingEditor(std::vector<std::string>* log, bool* deleted = nullptr)
         : log_(log), deleted_(deleted) {}
     ~RecordingEditor() override {
@@ -73,7 +73,7 @@ public:
     void CloseNative() override {}
     intptr_t HandleCursorWheel(float) override { return 0; }
 
-private:
+  private:
     std::vector<std::string>* log_;
     bool* deleted_;
 };
