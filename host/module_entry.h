@@ -1,0 +1,27 @@
+// Module-wide state of the plug-in library: its own handle and the lock around
+// instance creation. One platform file implements each.
+#pragma once
+
+#include "host/vst2_abi.h"
+
+namespace tav {
+
+class IVstEffect;
+
+// The library's own module: its HINSTANCE on Windows (resources, window class),
+// its load address elsewhere.
+void* ModuleHandle();
+
+// Holds the module-wide entry lock, created on first use and deleted at unload.
+class EntryLockGuard {
+  public:
+    EntryLockGuard();
+    ~EntryLockGuard();
+    EntryLockGuard(const EntryLockGuard&) = delete;
+    EntryLockGuard& operator=(const EntryLockGuard&) = delete;
+};
+
+// Makes one effect instance; the effect's code provides it. None on failure.
+IVstEffect* CreateEffectInstance(audioMasterCallback hostCallback);
+
+}  // namespace tav
