@@ -1,0 +1,285 @@
+#include "effect/phaser_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "effect/phaser_math.h"
+#include "effect/phaser_params.h"
+
+namespace tav {
+namespace {
+
+// Tempo the sweep follows when the host reports none.
+constexpr double kFallbackTempo = 120.0;
+
+// Sweep edges stay inside this band whatever the centre and width.
+constexpr int32_t kLowestEdge = 40;
+constexpr int32_t kHighestEdge = 20000;
+
+constexpr int kSettingsPerSide = 5;
+
+// A side's state copied into locals for one block. Output stores may alias
+// any double, so state left in the object would be reloaded every sample.
+struct SideRun {
+    double x1, x2, x3, x4;
+    double y1, y2, y3, y4;
+    double feedback;
+    double wet;  // carries the accent's sign: in - w*e equals in + (-w)*e bit for bit
+    double base;
+    double span;
+    uint32_t period;
+    float periodAsFloat;
+    int32_t half;
+    int32_t counter;
+
+    SideRun(const PhaserSide& s, bool subtract)
+        : x1(s.stageInputs[0]),
+          x2(s.stageInputs[1]),
+          x3(s.stageInputs[2]),
+          x4(s.stageInputs[3]),
+          y1(s.stageOutputs[0]),
+          y2(s.stageOutputs[1]),
+          y3(s.stageOutputs[2]),
+          y4(s.stageOutputs[3]),
+          feedback(s.feedbackGain),
+          wet(subtract ? -static_cast<double>(s.wetGain) : static_cast<double>(s.wetGain)),
+          base(s.coefficientBase),
+          span(s.coefficientSpan),
+          period(s.sweepPeriod),
+          periodAsFloat(static_cast<float>(s.sweepPeriod)),
+          half(s.halfPeriod),
+          counter(s.sweepCounter) {}
+
+    void StoreTo(PhaserSide& s) const {
+        s.stageInputs[0] = x1;
+        s.stageInputs[1] = x2;
+        s.stageInputs[2] = x3;
+        s.stageInputs[3] = x4;
+        s.stageOutputs[0] = y1;
+        s.stageOutputs[1] = y2;
+        s.stageOutputs[2] = y3;
+        s.stageOutputs[3] = y4;
+        s.sweepCounter = counter;
+    }
+
+    // Triangle position to coefficient; counter 0 sits at the upper edge.
+    double NextCoefficient() {
+        if (period == 0) return base;  // no usable tempo: hold the lower edge
+        const int32_t d = counter >= half ? counter - half : half - counter;
+        const double c = base + span * static_cast<double>(static_cast<float>(d) / periodAsFloat);
+        ++counter;
+        if (static_cast<uint32_t>(counter) >= period) counter = 0;
+        return c;
+    }
+
+    // Four first-order all-passes sharing one coefficient, fed back from the last.
+    double Filter(double input, double c) {
+        double u = input + feedback * y4;
+        double y = (u + y1) * c - x1;
+        x1 = u;
+        y1 = y;
+        u = y;
+        y = (u + y2) * c - x2;
+        x2 = u;
+        y2 = y;
+        u = y;
+        y = (u + y3) * c - x3;
+        x3 = u;
+        y3 = y;
+        u = y;
+        y = (u + y4) * c - x4;
+        x4 = u;
+        y4 = y;
+        return y;
+    }
+};
+
+}  // namespace
+
+PhaserEngine::PhaserEngine() {
+    // Defaults stand in until the host applies its values; mirror and the
+    // gate threshold wait for it.
+    for (int index = 0; index < ParamAccent + 1; ++index) {
+        ApplySetting(index, kPhaserParamRanges[index].defaultValue);
+    }
+}
+
+void PhaserEngine::ApplySetting(int index, double value) {
+    if (index < 0 || index >= ParamCount || !std::isfinite(value)) return;
+    const PhaserParamRange& range = kPhaserParamRanges[index];
+    const int32_t p = std::clamp(RoundHalfAway(value), range.minValue, range.maxValue);
+
+    if (index < ParamAccent) {
+        PhaserSide& side = index < ParamFreqRight ? left_ : right_;
+        switch (index % kSettingsPerSide) {
+            case ParamFreqLeft:
+                side.centreFrequency = p;
+                ApplySweepRange(side);
+                break;
+            case ParamFBackLeft:
+                side.feedbackGain = FeedbackGain(p);
+                break;
+            case ParamLeftDepth:
+                side.sweepWidth = DepthToWidth(p);
+                ApplySweepRange(side);
+                break;
+            case ParamLeftSweepRate:
+                side.divisionIndex = p;
+                ApplySweepPeriod(side);
+                ResetState();
+                break;
+            default:
+                side.wetGain = WetGain(p);
+                break;
+        }
+        return;
+    }
+    switch (index) {
+        case ParamAccent:
+            accent_ = static_cast<int16_t>(p);
+            break;
+        case ParamFilterMirror:
+            mirror_ = p > 0;
+            ResetState();
+            break;
+        default:
+            threshold_ = GateThreshold(p);
+            ready_ = true;
+            break;
+    }
+}
+
+void PhaserEngine::ProcessBlock(const double* const* in, double* const* out, int frames,
+                                double sampleRate, double samplesPerBeat) {
+    if (in == nullptr || out == nullptr || in[0] == nullptr || in[1] == nullptr ||
+        out[0] == nullptr || out[1] == nullptr) {
+        return;
+    }
+    if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) {
+        // Nothing can be tuned without a rate; let the audio through dry.
+        if (ready_) {
+            for (int k = 0; k < frames; ++k) {
+                const double l = in[0][k];
+                const double r = in[1][k];
+                out[0][k] = l;
+                out[1][k] = r;
+            }
+        }
+        return;
+    }
+    if (!(samplesPerBeat > 0.0) || !std::isfinite(samplesPerBeat)) {
+        samplesPerBeat = sampleRate * 60.0 / kFallbackTempo;
+    }
+    const double whole = samplesPerBeat * 4.0;
+
+    if (!initialised_) {
+        wholeNoteLength_ = whole;
+        sampleRate_ = sampleRate;
+        initialised_ = true;
+        holdLength_ = RoundHalfAway(sampleRate_ * 0.2);
+        quietCounter_ = holdLength_;  // the gate starts open
+        ApplySweepRange(left_);
+        ApplySweepRange(right_);
+        ApplySweepPeriod(left_);
+        ApplySweepPeriod(right_);
+        ResetState();
+    } else if (whole != wholeNoteLength_) {
+        // A tempo change restarts both sweeps.
+        wholeNoteLength_ = whole;
+        ApplySweepPeriod(left_);
+        ApplySweepPeriod(right_);
+        ResetState();
+    }
+    if (!ready_) return;
+
+    RunFrames(in[0], in[1], out[0], out[1], frames);
+
+    // One non-finite input would otherwise circulate in the feedback forever.
+    if (!StateIsFinite()) ResetState();
+}
+
+void PhaserEngine::ResetProcessing(double sampleRate) {
+    if (sampleRate > 0.0 && std::isfinite(sampleRate) && sampleRate != sampleRate_) {
+        sampleRate_ = sampleRate;
+        ApplySweepRange(left_);
+        ApplySweepRange(right_);
+    }
+    ResetState();
+}
+
+void PhaserEngine::ApplySweepRange(PhaserSide& side) const {
+    if (!(sampleRate_ > 0.0)) return;  // recomputed once the first block brings a rate
+    const int32_t width = side.sweepWidth;
+    int32_t low = side.centreFrequency - RoundHalfAway(width * 0.5);
+    if (low >= kHighestEdge - width) low = kHighestEdge - width;
+    if (low < kLowestEdge) low = kLowestEdge;
+    const double lowCoefficient = AllPassCoefficient(2 * low, sampleRate_);
+    const double highCoefficient = AllPassCoefficient(2 * (low + width), sampleRate_);
+    side.coefficientBase = lowCoefficient;
+    side.coefficientSpan = (highCoefficient - lowCoefficient) * 2.0;
+}
+
+void PhaserEngine::ApplySweepPeriod(PhaserSide& side) const {
+    side.sweepPeriod = SweepPeriodSamples(DivisionFactor(side.divisionIndex), wholeNoteLength_);
+    side.halfPeriod = static_cast<int32_t>(side.sweepPeriod / 2);
+}
+
+void PhaserEngine::ResetState() {
+    for (PhaserSide* side : {&left_, &right_}) {
+        std::fill(std::begin(side->stageInputs), std::end(side->stageInputs), 0.0);
+        std::fill(std::begin(side->stageOutputs), std::end(side->stageOutputs), 0.0);
+    }
+    left_.sweepCounter = 0;
+    // Mirrored, the right sweep runs half a cycle behind the left.
+    right_.sweepCounter = mirror_ ? right_.halfPeriod : 0;
+}
+
+bool PhaserEngine::StateIsFinite() const {
+    for (const PhaserSide* side : {&left_, &right_}) {
+        for (int s = 0; s < 4; ++s) {
+            if (!std::isfinite(side->stageInputs[s]) || !std::isfinite(side->stageOutputs[s])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL, double* outR,
+                             int frames) {
+    SideRun l(left_, accent_ == AccentRight);
+    SideRun r(right_, accent_ == AccentLeft);
+    const double threshold = threshold_;
+    const int32_t hold = holdLength_;
+    int32_t quiet = quietCounter_;
+    double coefficient = currentCoefficient_;
+
+    for (int k = 0; k < frames; ++k) {
+        const double a = inL[k];
+        const double b = inR[k];
+        // Non-short-circuit: one predictable branch instead of four.
+        const bool loud = (std::fabs(a) > threshold) | (std::fabs(b) > threshold) |
+                          (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);
+        if (loud) quiet = 0;
+        if (quiet >= hold) {
+            // Gate open: a bit-exact copy, sweeps and filters frozen.
+            outL[k] = a;
+            outR[k] = b;
+            continue;
+        }
+        const double eL = l.Filter(a, l.NextCoefficient());
+        coefficient = r.NextCoefficient();
+        const double eR = r.Filter(b, coefficient);
+        outL[k] = a + l.wet * eL;
+        outR[k] = b + r.wet * eR;
+        ++quiet;
+    }
+
+    l.StoreTo(left_);
+    r.StoreTo(right_);
+    quietCounter_ = quiet;
+    currentCoefficient_ = coefficient;
+}
+
+}  // namespace tav

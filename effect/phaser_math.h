@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+// Conversions from user settings to DSP quantities. Each one fixes where single
+// precision is used, so that every build computes the same bits.
+namespace tav {
+
+// Half away from zero: add or subtract 0.5, then truncate. Saturates at the
+// int32 range; NaN gives 0.
+int32_t RoundHalfAway(double x);
+
+// All-pass coefficient of a frequency: (1 - 2f/fs) / (1 + 2f/fs). The product
+// 2f is formed in integers by the caller.
+double AllPassCoefficient(int32_t twiceFrequency, double sampleRate);
+
+// Depth in percent to sweep width in Hz (100 % gives 13307 Hz).
+int32_t DepthToWidth(int32_t percent);
+
+// Percent to feedback gain (0 to 0.9) and wet gain (0 to 1.5).
+float FeedbackGain(int32_t percent);
+float WetGain(int32_t percent);
+
+// Decibels to the silence gate's linear threshold.
+float GateThreshold(int32_t decibels);
+
+// Fraction of a whole note for a sweep-rate index 0 to 30.
+float DivisionFactor(int32_t index);
+
+// Samples in one sweep cycle: factor x whole-note length, rounded, kept within
+// the signed 32-bit range the sweep counter can reach.
+uint32_t SweepPeriodSamples(float factor, double wholeNoteLength);
+
+}  // namespace tav
