@@ -1,0 +1,54 @@
+#pragma once
+
+#include <utility>
+
+#include "core/effect_core.h"
+#include "effect/phaser_engine.h"
+#include "effect/phaser_setup.h"
+
+namespace tav {
+
+// The phaser on top of a host layer: the VST adapter in the modules, a recording
+// stand-in in tests. Everything of substance lives in the engine and the setup
+// functions; this only routes the core's hooks to them.
+template <class HostLayer>
+class PhaserEffect : public HostLayer {
+  public:
+    template <class... HostArgs>
+    explicit PhaserEffect(HostArgs&&... hostArgs)
+        : HostLayer(std::forward<HostArgs>(hostArgs)..., PhaserIdentity()) {
+        DefinePhaserParameters(*this);
+        AddFactoryPresets(*this);
+    }
+
+    void ParamChanged(int index) override {
+        CoreLockGuard guard(&this->Lock());
+        if (const PluginParam* param = this->Param(index))
+            engine_.ApplySetting(index, param->value);
+    }
+
+    // Runs with the instance lock already held by the audio callback.
+    void ProcessBlock(double** inputs, double** outputs, int frames) override {
+        if (inputs == nullptr || outputs == nullptr || frames <= 0) return;
+        if (this->InputCount() < 2 || this->OutputCount() < 2) return;
+        if (!inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+        engine_.ProcessBlock(inputs, outputs, frames, this->SampleRate(), this->SamplesPerBeat());
+    }
+
+    void ResetProcessing() override {
+        CoreLockGuard guard(&this->Lock());
+        engine_.ResetProcessing(this->SampleRate());
+    }
+
+    void ActivationChanged(bool active) override {
+        CoreLockGuard guard(&this->Lock());
+        if (active) ResetProcessing();
+    }
+
+    const PhaserEngine& Engine() const { return engine_; }
+
+  private:
+    PhaserEngine engine_;
+};
+
+}  // namespace tav

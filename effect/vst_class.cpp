@@ -1,0 +1,13 @@
+#include "effect/vst_class.h"
+
+#include <new>
+
+#include "host/module_entry.h"
+
+namespace tav {
+
+IVstEffect* CreateEffectInstance(audioMasterCallback hostCallback) {
+    return new (std::nothrow) VSTCLASS(hostCallback);
+}
+
+}  // namespace tav

@@ -1,0 +1,70 @@
+// tavwav: level and difference figures of rendered WAV files, for the demo table.
+//   tavwav A.wav            peak and RMS of A (all channels)
+//   tavwav A.wav B.wav      the same, plus the largest sample difference between A and B
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "tools/audio_buffer.h"
+
+namespace {
+
+struct Levels {
+    double peak = 0.0;
+    double rms = 0.0;
+};
+
+Levels Measure(const tav::AudioBuffer& audio) {
+    Levels levels;
+    double sum = 0.0;
+    int64_t count = 0;
+    for (const auto& channel : audio.channels) {
+        for (float s : channel) {
+            levels.peak = std::max(levels.peak, std::fabs(static_cast<double>(s)));
+            sum += static_cast<double>(s) * s;
+        }
+        count += static_cast<int64_t>(channel.size());
+    }
+    levels.rms = count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
+    return levels;
+}
+
+double LargestDifference(const tav::AudioBuffer& a, const tav::AudioBuffer& b) {
+    if (a.NumChannels() != b.NumChannels() || a.NumFrames() != b.NumFrames()) return INFINITY;
+    double largest = 0.0;
+    for (int c = 0; c < a.NumChannels(); ++c) {
+        for (size_t i = 0; i < a.channels[c].size(); ++i) {
+            const double d = std::fabs(static_cast<double>(a.channels[c][i]) - b.channels[c][i]);
+            if (d > largest || d != d) largest = d != d ? INFINITY : d;
+        }
+    }
+    return largest;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: tavwav A.wav [B.wav]\n");
+        return 2;
+    }
+    tav::AudioBuffer a;
+    tav::AudioBuffer b;
+    std::string error;
+    if (!tav::ReadAudioFile(argv[1], &a, &error)) {
+        std::fprintf(stderr, "tavwav: %s: %s\n", argv[1], error.c_str());
+        return 1;
+    }
+    const Levels levels = Measure(a);
+    std::printf("peak %.6f rms %.6f", levels.peak, levels.rms);
+    if (argc == 3) {
+        if (!tav::ReadAudioFile(argv[2], &b, &error)) {
+            std::fprintf(stderr, "\ntavwav: %s: %s\n", argv[2], error.c_str());
+            return 1;
+        }
+        std::printf(" maxdiff %.9g", LargestDifference(a, b));
+    }
+    std::printf("\n");
+    return 0;
+}
