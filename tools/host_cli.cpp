@@ -99,7 +99,9 @@ std::string FlagNames(int flags) {
     };
     std::string text;
     for (const auto& [bit, name] : kNames) {
-        if (flags & bit) text += (text.empty() ? "" : " ") + std::string(name);
+        if ((flags & bit) == 0) continue;
+        if (!text.empty()) text += ' ';
+        text += name;
     }
     return text;
 }
@@ -383,6 +385,13 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     if (o.programs) PrintPrograms(*plugin, out);
 
     if (!o.inFile.empty() || !o.generate.empty()) {
+        // Hosts only call what the plug-in offers: many have no double precision.
+        if (!plugin->Supports(o.process)) {
+            static const char* const kNames[] = {"replacing", "accumulating", "double"};
+            err << "tavhost: the plug-in does not offer " << kNames[static_cast<int>(o.process)]
+                << " processing\n";
+            return 1;
+        }
         plugin->Resume();
         RenderOptions render;
         render.kind = o.process;

@@ -229,8 +229,23 @@ bool HostedPlugin::SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes)
                     copy.empty() ? nullptr : copy.data()) != 0;
 }
 
+bool HostedPlugin::Supports(ProcessKind kind) const {
+    if (effect == nullptr) return false;
+    switch (kind) {
+        case ProcessKind::Replacing:
+            return (effect->flags & effFlagsCanReplacing) != 0 &&
+                   effect->processReplacing != nullptr;
+        case ProcessKind::Double:
+            return (effect->flags & effFlagsCanDoubleReplacing) != 0 &&
+                   effect->processDoubleReplacing != nullptr;
+        case ProcessKind::Accumulating:
+            return effect->process != nullptr;
+    }
+    return false;
+}
+
 void HostedPlugin::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
-    if (effect == nullptr) return;
+    if (kind == ProcessKind::Double || !Supports(kind)) return;
     if (kind == ProcessKind::Accumulating) {
         effect->process(effect, inputs, outputs, frames);
     } else {
@@ -239,7 +254,9 @@ void HostedPlugin::Process(ProcessKind kind, float** inputs, float** outputs, in
 }
 
 void HostedPlugin::ProcessDouble(double** inputs, double** outputs, int frames) {
-    if (effect != nullptr) effect->processDoubleReplacing(effect, inputs, outputs, frames);
+    if (Supports(ProcessKind::Double)) {
+        effect->processDoubleReplacing(effect, inputs, outputs, frames);
+    }
 }
 
 void HostedPlugin::SetTempo(double bpm) {

@@ -105,6 +105,9 @@ class HostedPlugin {
     std::vector<std::uint8_t> GetChunk(bool isBank);
     bool SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes);
 
+    // Whether the plug-in offers that callback (double and replacing by flag).
+    bool Supports(ProcessKind kind) const;
+    // Calls nothing the plug-in does not offer.
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames);
     void ProcessDouble(double** inputs, double** outputs, int frames);
 

@@ -21,10 +21,10 @@ class PluginLibrary {
 
     // VSTPluginMain, or main for older modules; none if the module has neither.
     VstEntryProc FindEntry() const;
-
-  private:
+    // Any exported symbol by name; none if absent.
     void* Symbol(const char* name) const;
 
+  private:
     void* handle = nullptr;
 };
 

@@ -1,0 +1,118 @@
+// The command-line host, run in-process on the adapter's test module.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "tools/audio_buffer.h"
+#include "tools/host_cli.h"
+
+namespace tav {
+namespace {
+
+std::string TestModule() {
+    const char* path = std::getenv("TAV_TEST_MODULE");
+    return path != nullptr ? path : "";
+}
+
+std::string TempPath(const char* name) {
+    return std::string(TAV_BINARY_DIR) + "/tests/tools/" + name;
+}
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+CliRun Host(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int status = HostMain(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(HostCli, ParsesOptionsAndRejectsNonsense) {
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseCli({"m.so", "--rate", "48000", "--block", "64", "--tempo", "0", "--set",
+                          "Gain=0.5", "--set-text", "3=a=b", "--process", "double", "--bank"},
+                         &o, &error))
+        << error;
+    EXPECT_EQ(o.module, "m.so");
+    EXPECT_EQ(o.host.sampleRate, 48000.0);
+    EXPECT_EQ(o.host.blockSize, 64);
+    EXPECT_EQ(o.host.tempo, 0.0);
+    EXPECT_EQ(o.setUnit[0].first, "Gain");
+    EXPECT_EQ(o.setText[0].second, "a=b");
+    EXPECT_EQ(o.process, ProcessKind::Double);
+    EXPECT_TRUE(o.info);  // nothing else asked: identity
+
+    for (std::vector<std::string> bad : {std::vector<std::string>{},
+                                         {"m.so", "--block", "0"},
+                                         {"m.so", "--rate", "nan"},
+                                         {"m.so", "--set", "Gain"},
+                                         {"m.so", "--process", "fast"},
+                                         {"m.so", "--frobnicate"},
+                                         {"m.so", "--in", "a.wav", "--generate", "sine"},
+                                         {"m.so", "--rate"}}) {
+        CliOptions ignored;
+        EXPECT_FALSE(ParseCli(bad, &ignored, &error));
+    }
+    CliRun help = Host({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.err.find("usage: tavhost"), std::string::npos);
+    EXPECT_EQ(Host({"m.so", "--bogus"}).status, 2);
+}
+
+TEST(HostCli, ReportsIdentityParametersAndPrograms) {
+    CliRun run =
+        Host({TestModule(), "--info", "--params", "--programs", "--set", "Gain=0.25", "--set-text",
+              "3=440", "--program", "1", "--product", "REAPER", "--requests"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("effect        Adapter Test Effect With A Long\n"), std::string::npos);
+    EXPECT_NE(run.out.find("flags         0x1038 (mono replacing chunks double)"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("Right Sweep Rate"), std::string::npos);
+    EXPECT_NE(run.out.find("440"), std::string::npos);       // typed text reached the plug-in
+    EXPECT_NE(run.out.find("0.250000"), std::string::npos);  // and so did the unit value
+    EXPECT_NE(run.out.find("  * 1  Half"), std::string::npos);
+    EXPECT_NE(run.out.find("audioMasterGetProductString          1"), std::string::npos);
+
+    EXPECT_EQ(Host({TestModule(), "--set", "Nope=1"}).status, 1);
+    EXPECT_EQ(Host({TestModule(), "--program", "99"}).status, 1);
+    EXPECT_EQ(Host({TempPath("no-such-module.so")}).status, 1);
+}
+
+TEST(HostCli, RendersSignalsAndFilesAndKeepsChunks) {
+    const std::string chunk = TempPath("cli.chunk"), dry = TempPath("cli_in.wav"),
+                      wet = TempPath("cli_out.wav"), again = TempPath("cli_again.wav");
+    for (const char* kind : {"replacing", "accumulating", "double"}) {
+        CliRun run =
+            Host({TestModule(), "--generate", "impulse", "--write-input", dry, "--out", wet,
+                  "--set", "0=0.25", "--block", "100", "--process", kind, "--save-chunk", chunk});
+        ASSERT_EQ(run.status, 0) << run.err;
+        AudioBuffer out;
+        std::string error;
+        ASSERT_TRUE(ReadAudioFile(wet, &out, &error)) << error;
+        ASSERT_EQ(out.NumFrames(), 44100);
+        EXPECT_EQ(out.channels[0][0], 0.5f + 0.125f) << kind;  // gain 0.5, plus the other side
+        EXPECT_EQ(out.channels[0][1], 0.0f);
+    }
+    // The saved chunk brings the gain back; the dry file goes through again.
+    CliRun run =
+        Host({TestModule(), "--load-chunk", chunk, "--in", dry, "--out", again, "--params"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("0.250000"), std::string::npos);
+    AudioBuffer out;
+    std::string error;
+    ASSERT_TRUE(ReadAudioFile(again, &out, &error));
+    EXPECT_EQ(out.channels[1][0], 0.625f);
+
+    EXPECT_EQ(Host({TestModule(), "--in", TempPath("missing.wav")}).status, 1);
+    EXPECT_EQ(Host({TestModule(), "--generate", "nothing"}).status, 1);
+    for (const std::string& path : {chunk, dry, wet, again}) std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace tav

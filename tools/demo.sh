@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Renders audio through every factory program of the plug-in, once through the Linux
+# module and once through the Windows DLL under Wine, with our command-line host,
+# and prints a table of levels and of the largest difference between the two.
+# Called by ./run demo after the build; see README.md for the options.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+NATIVE_HOST=$ROOT/build/native/tools/tavhost
+NATIVE_MODULE=$ROOT/build/native/Tavrellion.so
+WIN_HOST=$ROOT/build/win64/tools/tavhost.exe
+WIN_MODULE=$ROOT/build/win64/Tavrellion_x64.dll
+WINE=("$ROOT/cmake/wine-run" "$ROOT/build/win64/wineprefix")
+TAVWAV=$ROOT/build/native/tools/tavwav
+
+usage() {
+    cat <<'TEXT'
+usage: ./run demo [--in FILE.wav] [--program N] [--tempo BPM] [--set-text PARAM=TEXT]... [--out DIR]
+  --in FILE.wav          your own audio instead of the built-in 8-second 120 bpm loop
+  --program N            only program N (0-9) instead of every factory program (0-6)
+  --tempo BPM            the host tempo the sweeps follow (default 120)
+  --set-text PARAM=TEXT  set a parameter by name or index from typed text, after the
+                         program is selected (e.g. --set-text "Left Depth=80")
+  --out DIR              where the WAV files go (default out/)
+TEXT
+}
+
+source_args=(--generate demo-loop)
+programs=(0 1 2 3 4 5 6)
+tempo=120
+sets=()
+out=$ROOT/out
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --in) [ $# -ge 2 ] || { usage; exit 2; }
+              [ -f "$2" ] || { echo "demo: no such file: $2" >&2; exit 2; }
+              source_args=(--in "$(realpath "$2")"); shift 2 ;;
+        --program) [ $# -ge 2 ] && [[ "$2" =~ ^[0-9]$ ]] || { echo "demo: --program takes 0 to 9" >&2; exit 2; }
+              programs=("$2"); shift 2 ;;
+        --tempo) [ $# -ge 2 ] && [[ "$2" =~ ^[0-9]+([.][0-9]+)?$ ]] || { echo "demo: --tempo takes a number" >&2; exit 2; }
+              tempo=$2; shift 2 ;;
+        --set-text) [ $# -ge 2 ] || { usage; exit 2; }
+              sets+=(--set-text "$2"); shift 2 ;;
+        --out) [ $# -ge 2 ] || { usage; exit 2; }
+              out=$(realpath -m "$2"); shift 2 ;;
+        -h|--help) usage; exit 0 ;;
+        *) echo "demo: unknown option $1" >&2; usage; exit 2 ;;
+    esac
+done
+mkdir -p "$out/win64"
+
+slug() {
+    local s
+    s=$(printf '%s' "$1" | tr 'A-Z' 'a-z' | sed -e 's/[^a-z0-9]\{1,\}/-/g' -e 's/^-//' -e 's/-$//')
+    printf '%s' "${s:-program}"
+}
+
+mapfile -t names < <("$NATIVE_HOST" "$NATIVE_MODULE" --programs | sed -n 's/^  [* ] \([0-9]\)  \(.*\)$/\1\t\2/p')
+name_of() {
+    local line
+    for line in "${names[@]}"; do
+        [ "${line%%$'\t'*}" = "$1" ] && { printf '%s' "${line#*$'\t'}"; return; }
+    done
+    printf 'program %s' "$1"
+}
+
+common=(--tempo "$tempo" --quiet)
+rows=()
+status=0
+dry=(--write-input "$out/demo-dry.wav")
+for p in "${programs[@]}"; do
+    name=$(name_of "$p")
+    file="demo-$(slug "$name").wav"
+    args=("${source_args[@]}" "${common[@]}" --program "$p" "${sets[@]}")
+    echo "rendering $name (Linux module, then Windows DLL under Wine)"
+    "$NATIVE_HOST" "$NATIVE_MODULE" "${args[@]}" "${dry[@]}" --out "$out/$file" >/dev/null
+    dry=()
+    "${WINE[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --out "$out/win64/$file" >/dev/null
+    read -r _ peak _ rms _ diff < <("$TAVWAV" "$out/$file" "$out/win64/$file")
+    rows+=("$(printf '%-24s %10s %10s %24s' "$name" "$peak" "$rms" "$diff")")
+    [ "$diff" = "0" ] || status=1
+done
+
+printf '\n%-24s %10s %10s %24s\n' "program" "peak" "RMS" "largest Windows/Linux diff"
+read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
+printf '%-24s %10s %10s %24s\n' "(dry input)" "$peak" "$rms" "-"
+printf '%s\n' "${rows[@]}"
+echo
+echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/)"
+[ $status -eq 0 ] || { echo "demo: the two platforms' outputs differ" >&2; exit 1; }
