@@ -1,6 +1,7 @@
 # cmake -DMODULE=<file> -DTOOL=<nm or objdump> -DKIND=<elf|pe> -P check_exports.cmake
 # Fails unless the module exports exactly VSTPluginMain and main and, for Windows,
 # imports nothing but Windows' own system DLLs.
+cmake_minimum_required(VERSION 3.25)
 if(KIND STREQUAL "elf")
     execute_process(COMMAND ${TOOL} -D --defined-only ${MODULE}
         OUTPUT_VARIABLE out RESULT_VARIABLE rc)
@@ -12,11 +13,14 @@ if(KIND STREQUAL "elf")
     endforeach()
 else()
     execute_process(COMMAND ${TOOL} -p ${MODULE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-    string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" table "${out}")
-    string(REGEX MATCHALL "\\] [A-Za-z_][A-Za-z0-9_@]*" found "${table}")
+    # Brackets have a meaning in CMake lists; take them out first.
+    string(REPLACE "[" "<" out "${out}")
+    string(REPLACE "]" ">" out "${out}")
+    string(REGEX MATCH "<Ordinal/Name Pointer> Table\n(\t< *[0-9]+> [^\n]+\n)+" table "${out}")
+    string(REGEX MATCHALL "\t< *[0-9]+> [A-Za-z_][A-Za-z0-9_@]*" found "${table}")
     set(names)
     foreach(item IN LISTS found)
-        string(SUBSTRING "${item}" 2 -1 name)
+        string(REGEX REPLACE "^.*> " "" name "${item}")
         list(APPEND names "${name}")
     endforeach()
     string(REGEX MATCHALL "DLL Name: [^\n]+" dlls "${out}")
