@@ -73,25 +73,12 @@ struct SideRun {
         return c;
     }
 
-    // Four first-order all-passes sharing one coefficient, fed back from the last.
-    double Filter(double input, double c) {
-        double u = input + feedback * y4;
-        double y = (u + y1) * c - x1;
-        x1 = u;
-        y1 = y;
-        u = y;
-        y = (u + y2) * c - x2;
-        x2 = u;
-        y2 = y;
-        u = y;
-        y = (u + y3) * c - x3;
-        x3 = u;
-        y3 = y;
-        u = y;
-        y = (u + y4) * c - x4;
-        x4 = u;
-        y4 = y;
-        return y;
+    // One all-pass stage: y = (u + y[n-1]) c - x[n-1].
+    static double Stage(double u, double c, double& x, double& y) {
+        const double out = (u + y) * c - x;
+        x = u;
+        y = out;
+        return out;
     }
 };
 
@@ -100,7 +87,7 @@ struct SideRun {
 PhaserEngine::PhaserEngine() {
     // Defaults stand in until the host applies its values; mirror and the
     // gate threshold wait for it.
-    for (int index = 0; index < ParamAccent + 1; ++index) {
+    for (int index = 0; index <= ParamAccent; ++index) {
         ApplySetting(index, kPhaserParamRanges[index].defaultValue);
     }
 }
@@ -268,9 +255,20 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
             outR[k] = b;
             continue;
         }
-        const double eL = l.Filter(a, l.NextCoefficient());
+        const double cL = l.NextCoefficient();
         coefficient = r.NextCoefficient();
-        const double eR = r.Filter(b, coefficient);
+        // The two sides are independent chains; written stage by stage side by
+        // side so the core works on both at once.
+        double uL = a + l.feedback * l.y4;
+        double uR = b + r.feedback * r.y4;
+        uL = SideRun::Stage(uL, cL, l.x1, l.y1);
+        uR = SideRun::Stage(uR, coefficient, r.x1, r.y1);
+        uL = SideRun::Stage(uL, cL, l.x2, l.y2);
+        uR = SideRun::Stage(uR, coefficient, r.x2, r.y2);
+        uL = SideRun::Stage(uL, cL, l.x3, l.y3);
+        uR = SideRun::Stage(uR, coefficient, r.x3, r.y3);
+        const double eL = SideRun::Stage(uL, cL, l.x4, l.y4);
+        const double eR = SideRun::Stage(uR, coefficient, r.x4, r.y4);
         outL[k] = a + l.wet * eL;
         outR[k] = b + r.wet * eR;
         ++quiet;
