@@ -1,0 +1,165 @@
+// Block processing cost of the phaser engine per stereo frame, next to the
+// latencies of the floating-point add and multiply its per-sample chain is made
+// of. Cycles are core cycles: the clock is measured with a chain of dependent
+// integer adds (one cycle each on any x86-64 core), since the time-stamp
+// counter runs at a fixed rate whatever the core clock does.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <vector>
+
+#include "effect/phaser_engine.h"
+#include "effect/phaser_params.h"
+
+namespace {
+
+constexpr int kTurns = 512;
+constexpr int kChain = kTurns * 8;
+
+#define TAV_CHAIN8(op) op op op op op op op op
+
+// Chains of eight dependent operations per turn of an asm loop, so the value
+// never leaves its register and nothing gets folded away.
+uint64_t IntAddChain(uint64_t x) {
+    const uint64_t one = 1;  // a register operand: immediates can be folded at rename
+    int n = kTurns;
+    asm volatile("1:\n\t" TAV_CHAIN8("add %[y], %[x]\n\t") "dec %[n]\n\tjnz 1b"
+                 : [x] "+r"(x), [n] "+r"(n)
+                 : [y] "r"(one));
+    return x;
+}
+
+double AddChain(double x) {
+    const double step = 1e-300;
+    int n = kTurns;
+    asm volatile("1:\n\t" TAV_CHAIN8("addsd %[s], %[x]\n\t") "dec %[n]\n\tjnz 1b"
+                 : [x] "+x"(x), [n] "+r"(n)
+                 : [s] "x"(step));
+    return x;
+}
+
+double MulChain(double x) {
+    const double one = 1.0;
+    int n = kTurns;
+    asm volatile("1:\n\t" TAV_CHAIN8("mulsd %[s], %[x]\n\t") "dec %[n]\n\tjnz 1b"
+                 : [x] "+x"(x), [n] "+r"(n)
+                 : [s] "x"(one));
+    return x;
+}
+
+// Core clock in GHz: the fastest of many short runs, so that time lost to
+// other processes does not count.
+double CoreGHz() {
+    static const double ghz = [] {
+        using Clock = std::chrono::steady_clock;
+        double best = 1e30;
+        uint64_t x = 0;
+        for (int run = 0; run < 200; ++run) {
+            const auto start = Clock::now();
+            for (int i = 0; i < 64; ++i) x = IntAddChain(x);
+            const double ns =
+                std::chrono::duration<double, std::nano>(Clock::now() - start).count();
+            best = std::min(best, ns / (64.0 * kChain));
+        }
+        benchmark::DoNotOptimize(x);
+        return 1.0 / best;
+    }();
+    return ghz;
+}
+
+// Thread CPU time, so that time lost to other processes does not count.
+double CpuNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
+}
+
+// Runs body once per benchmark iteration and reports time and core cycles per
+// unit of work.
+template <class Body>
+void Measure(benchmark::State& state, double unitsPerIteration, Body body) {
+    const double ghz = CoreGHz();
+    const double start = CpuNs();
+    for (auto _ : state) body();
+    const double ns =
+        (CpuNs() - start) / (static_cast<double>(state.iterations()) * unitsPerIteration);
+    state.counters["ns"] = ns;
+    state.counters["cycles"] = ns * ghz;
+    state.counters["core_GHz"] = ghz;
+}
+
+void BM_PhaserBlock(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    tav::PhaserEngine engine;
+    for (int i = 0; i < tav::ParamCount; ++i) {
+        engine.ApplySetting(i, tav::kPhaserParamRanges[i].defaultValue);
+    }
+    // Loud noise keeps the gate shut, so every frame is filtered.
+    std::vector<double> inL(frames), inR(frames), outL(frames), outR(frames);
+    uint32_t seed = 1;
+    for (int k = 0; k < frames; ++k) {
+        seed = seed * 1664525u + 1013904223u;
+        inL[k] = static_cast<double>(seed >> 8) * 0x1.0p-24 - 0.5;
+        seed = seed * 1664525u + 1013904223u;
+        inR[k] = static_cast<double>(seed >> 8) * 0x1.0p-24 - 0.5;
+    }
+    const double* ins[2] = {inL.data(), inR.data()};
+    double* outs[2] = {outL.data(), outR.data()};
+    const double rate = 44100.0;
+    const double beat = rate * 60.0 / 120.0;
+    engine.ProcessBlock(ins, outs, frames, rate, beat);  // first-block set-up
+
+    Measure(state, frames, [&] {
+        engine.ProcessBlock(ins, outs, frames, rate, beat);
+        benchmark::DoNotOptimize(outs[0][0]);
+        benchmark::ClobberMemory();
+    });
+}
+BENCHMARK(BM_PhaserBlock)->Arg(32)->Arg(256)->Arg(4096);
+
+void BM_AddLatency(benchmark::State& state) {
+    double x = 1.0;
+    Measure(state, kChain, [&] { x = AddChain(x); });
+    benchmark::DoNotOptimize(x);
+}
+BENCHMARK(BM_AddLatency);
+
+void BM_MulLatency(benchmark::State& state) {
+    double x = 1.0;
+    Measure(state, kChain, [&] { x = MulChain(x); });
+    benchmark::DoNotOptimize(x);
+}
+BENCHMARK(BM_MulLatency);
+
+// The loop-carried recurrence of one side, alone: feedback multiply, input add,
+// then add, multiply, subtract for each of the four stages. This is the floor
+// for one stereo frame, as the two sides run side by side.
+double RecurrenceChain(double y) {
+    const double fb = 0.5, in = 0.25, c = 0.75, s = 0.125;
+    int n = kTurns;
+    asm volatile(
+        "1:\n\t"
+        "mulsd %[fb], %[y]\n\taddsd %[in], %[y]\n\t"
+        "addsd %[s], %[y]\n\tmulsd %[c], %[y]\n\tsubsd %[s], %[y]\n\t"
+        "addsd %[s], %[y]\n\tmulsd %[c], %[y]\n\tsubsd %[s], %[y]\n\t"
+        "addsd %[s], %[y]\n\tmulsd %[c], %[y]\n\tsubsd %[s], %[y]\n\t"
+        "addsd %[s], %[y]\n\tmulsd %[c], %[y]\n\tsubsd %[s], %[y]\n\t"
+        "dec %[n]\n\tjnz 1b"
+        : [y] "+x"(y), [n] "+r"(n)
+        : [fb] "x"(fb), [in] "x"(in), [c] "x"(c), [s] "x"(s));
+    return y;
+}
+
+void BM_RecurrenceLimit(benchmark::State& state) {
+    double y = 0.0;
+    Measure(state, kTurns, [&] { y = RecurrenceChain(y); });
+    benchmark::DoNotOptimize(y);
+}
+BENCHMARK(BM_RecurrenceLimit);
+
+}  // namespace
+
+BENCHMARK_MAIN();
