@@ -19,10 +19,15 @@ constexpr char kLibpngVersion[] = "1.6.21";
 constexpr size_t kSignatureSize = 8;
 
 // Past the end the reader hands out zero bytes rather than failing: libpng then
-// judges from the data whether the image is usable.
+// judges from the data whether the image is usable. The zeros are limited, though: a
+// chunk that claims a length far beyond the data would otherwise be read and checked
+// byte by zero byte for up to 2 GiB.
+constexpr size_t kMaxBytesPastEnd = 1 << 20;
+
 struct MemoryReader {
     const png_byte* next;
     size_t left;
+    size_t pastEnd;
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
@@ -32,6 +37,8 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
     if (n > 0) std::memcpy(out, reader->next, n);
     reader->next += n;
     reader->left -= n;
+    reader->pastEnd += length - n;
+    if (reader->pastEnd > kMaxBytesPastEnd) png_error(png, "read far past the end of the data");
 }
 
 // libpng must neither print nor abort inside a host: errors jump back to the decoder,
@@ -50,7 +57,7 @@ struct DecodeJob {
     RasterBitmap* given = nullptr;  // destination supplied by the caller, if any
     std::unique_ptr<MemoryBitmap> created;
     RasterBitmap* target = nullptr;
-    MemoryReader reader{nullptr, 0};
+    MemoryReader reader{nullptr, 0, 0};
     std::FILE* file = nullptr;
 
     ~DecodeJob() {
@@ -147,7 +154,7 @@ bool DecodeMemoryInto(const void* data, size_t size, DecodeJob* job) {
     if (data == nullptr || size < kSignatureSize ||
         png_sig_cmp(static_cast<png_const_bytep>(data), 0, kSignatureSize) != 0)
         return false;
-    job->reader = {static_cast<const png_byte*>(data), size};
+    job->reader = {static_cast<const png_byte*>(data), size, 0};
     return StartJob(job) && RunDecode(job);
 }
 

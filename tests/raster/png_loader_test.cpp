@@ -98,7 +98,7 @@ TEST(DecodePng, CorruptImagesGiveNone) {
         MemoryBitmap destination(3, 3, 4);
         EXPECT_FALSE(DecodePngMemory(image.bytes.data(), image.bytes.size(), destination))
             << image.name;
-        if (image.name != "xcsn0g01") {
+        if (image.name != "xcsn0g01" && image.name != "idat_beyond_the_data") {
             EXPECT_EQ(destination.Width(), 3) << image.name;
         }
     }

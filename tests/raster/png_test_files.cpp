@@ -150,6 +150,13 @@ std::vector<CorruptImage> CorruptImages() {
     const size_t idat = FindChunk(badDataCrc, "IDAT");
     badDataCrc[idat + 8 + Big32(badDataCrc, idat)] ^= 0x01;
     out.push_back({"xcsn0g01", badDataCrc});
+
+    // An IDAT that claims almost 2 GiB: the reader's zeros past the end must run out.
+    Bytes endless = Suite("basn0g16.png");
+    const size_t data = FindChunk(endless, "IDAT");
+    endless.resize(data + 8 + Big32(endless, data) / 2);
+    endless[data] = 0x7F;
+    out.push_back({"idat_beyond_the_data", endless});
     return out;
 }
 
