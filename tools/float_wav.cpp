@@ -27,18 +27,21 @@ std::uint16_t Le16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
-}
+// Writes little-endian fields into a fixed buffer.
+struct ByteWriter {
+    std::uint8_t* at;
+    void U32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) *at++ = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+    void U16(std::uint16_t v) {
+        *at++ = static_cast<std::uint8_t>(v);
+        *at++ = static_cast<std::uint8_t>(v >> 8);
+    }
+    void Tag(const char* tag) {
+        std::memcpy(at, tag, 4);
+        at += 4;
+    }
+};
 
 bool Fail(std::string* error, const std::string& why) {
     if (error != nullptr) *error = why;
@@ -130,41 +133,44 @@ bool WriteFloatWav(const std::string& path, const AudioBuffer& audio, std::strin
     if (dataSize > 0xFFFFFF00u - 64) return Fail(error, "too long for a WAV file");
     const std::uint32_t rate = static_cast<std::uint32_t>(audio.sampleRate + 0.5);
 
-    std::vector<std::uint8_t> head;
-    PutTag(head, "RIFF");
-    Put32(head, static_cast<std::uint32_t>(4 + 26 + 12 + 8 + dataSize));
-    PutTag(head, "WAVE");
-    PutTag(head, "fmt ");
-    Put32(head, 18);
-    Put16(head, kFormatFloat);
-    Put16(head, static_cast<std::uint16_t>(channels));
-    Put32(head, rate);
-    Put32(head, rate * channels * 4);
-    Put16(head, static_cast<std::uint16_t>(channels * 4));
-    Put16(head, 32);
-    Put16(head, 0);
+    std::uint8_t head[58];
+    ByteWriter w{head};
+    w.Tag("RIFF");
+    w.U32(static_cast<std::uint32_t>(4 + 26 + 12 + 8 + dataSize));
+    w.Tag("WAVE");
+    w.Tag("fmt ");
+    w.U32(18);
+    w.U16(kFormatFloat);
+    w.U16(static_cast<std::uint16_t>(channels));
+    w.U32(rate);
+    w.U32(rate * channels * 4);
+    w.U16(static_cast<std::uint16_t>(channels * 4));
+    w.U16(32);
+    w.U16(0);
     // Non-PCM formats carry a fact chunk with the frame count.
-    PutTag(head, "fact");
-    Put32(head, 4);
-    Put32(head, static_cast<std::uint32_t>(frames));
-    PutTag(head, "data");
-    Put32(head, static_cast<std::uint32_t>(dataSize));
+    w.Tag("fact");
+    w.U32(4);
+    w.U32(static_cast<std::uint32_t>(frames));
+    w.Tag("data");
+    w.U32(static_cast<std::uint32_t>(dataSize));
 
     File file(std::fopen(path.c_str(), "wb"));
     if (!file) return Fail(error, "cannot create " + path);
-    bool ok = std::fwrite(head.data(), 1, head.size(), file.get()) == head.size();
-    std::vector<std::uint8_t> block;
-    block.reserve(4096 * channels * 4);
-    for (std::uint64_t f = 0; f < frames && ok; ++f) {
-        for (std::uint32_t c = 0; c < channels; ++c) {
-            std::uint32_t word;
-            std::memcpy(&word, &audio.channels[c][f], sizeof word);
-            Put32(block, word);
+    bool ok = std::fwrite(head, 1, sizeof head, file.get()) == sizeof head;
+    constexpr std::uint64_t kBlockFrames = 4096;
+    std::vector<std::uint8_t> block(static_cast<size_t>(kBlockFrames * channels * 4));
+    for (std::uint64_t start = 0; start < frames && ok; start += kBlockFrames) {
+        const std::uint64_t n = frames - start < kBlockFrames ? frames - start : kBlockFrames;
+        ByteWriter b{block.data()};
+        for (std::uint64_t f = start; f < start + n; ++f) {
+            for (std::uint32_t c = 0; c < channels; ++c) {
+                std::uint32_t word;
+                std::memcpy(&word, &audio.channels[c][f], sizeof word);
+                b.U32(word);
+            }
         }
-        if (block.size() >= 4096 * channels * 4 || f + 1 == frames) {
-            ok = std::fwrite(block.data(), 1, block.size(), file.get()) == block.size();
-            block.clear();
-        }
+        const size_t bytes = static_cast<size_t>(n * channels * 4);
+        ok = std::fwrite(block.data(), 1, bytes, file.get()) == bytes;
     }
     if (std::fclose(file.release()) != 0) ok = false;
     return ok || Fail(error, "cannot write " + path);
