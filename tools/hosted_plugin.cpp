@@ -160,7 +160,10 @@ void HostedPlugin::SetSampleRate(double rate) {
 }
 
 void HostedPlugin::SetBlockSize(int frames) {
-    settings.blockSize = frames;
+    {
+        std::lock_guard<std::mutex> hold(transportMutex);
+        settings.blockSize = frames;
+    }
     Dispatch(effSetBlockSize, 0, frames);
 }
 
@@ -320,10 +323,14 @@ VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
             return reinterpret_cast<VstIntPtr>(TimeInfo(value));
         case audioMasterProcessEvents:
             return ptr != nullptr ? 1 : 0;
-        case audioMasterGetSampleRate:
+        case audioMasterGetSampleRate: {
+            std::lock_guard<std::mutex> hold(transportMutex);
             return static_cast<VstIntPtr>(settings.sampleRate);
-        case audioMasterGetBlockSize:
+        }
+        case audioMasterGetBlockSize: {
+            std::lock_guard<std::mutex> hold(transportMutex);
             return settings.blockSize;
+        }
         case audioMasterGetVendorString:
             CopyText(ptr, settings.vendorString, kVstMaxVendorStrLen);
             return ptr != nullptr ? 1 : 0;
