@@ -14,7 +14,7 @@ namespace {
 
 std::string TestModule() {
     const char* path = std::getenv("TAV_TEST_MODULE");
-    return path != nullptr ? path : "";
+    return path != nullptr && path[0] != '\0' ? path : TAV_TEST_MODULE_PATH;
 }
 
 std::string TempPath(const char* name) {
