@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders audio through every factory program of the plug-in, once through the Linux
 # module and once through the Windows DLL under Wine, with our command-line host,
-# and prints a table of levels and of the largest difference between the two.
+# prints a table of levels and of the largest difference between the two, and
+# draws a picture of each program's sweep.
 # Called by ./run demo after the build; see README.md for the options.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -75,6 +76,7 @@ for p in "${programs[@]}"; do
     "$NATIVE_HOST" "$NATIVE_MODULE" "${args[@]}" "${dry[@]}" --out "$out/$file" >/dev/null
     dry=()
     "${WINE[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --out "$out/win64/$file" >/dev/null
+    "$TAVWAV" --sweep "$out/demo-dry.wav" "$out/$file" "$out/${file%.wav}.png"
     read -r _ peak _ rms _ diff < <("$TAVWAV" "$out/$file" "$out/win64/$file")
     rows+=("$(printf '%-24s %10s %10s %24s' "$name" "$peak" "$rms" "$diff")")
     [ "$diff" = "0" ] || status=1
@@ -85,5 +87,7 @@ read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
 printf '%-24s %10s %10s %24s\n' "(dry input)" "$peak" "$rms" "-"
 printf '%s\n' "${rows[@]}"
 echo
-echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/)"
+echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/);"
+echo "$out/demo-<program>.png shows each program's gain over time (left channel on top, 40 Hz to"
+echo "20 kHz upwards): the dark curves are the notches sweeping with the tempo."
 [ $status -eq 0 ] || { echo "demo: the two platforms' outputs differ" >&2; exit 1; }

@@ -1,12 +1,15 @@
 // tavwav: level and difference figures of rendered WAV files, for the demo table.
 //   tavwav A.wav            peak and RMS of A (all channels)
 //   tavwav A.wav B.wav      the same, plus the largest sample difference between A and B
+//   tavwav --sweep DRY.wav WET.wav OUT.png
+//                           a picture of the processed/dry gain over time and frequency
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "tools/audio_buffer.h"
+#include "tools/spectrogram.h"
 
 namespace {
 
@@ -45,13 +48,22 @@ double LargestDifference(const tav::AudioBuffer& a, const tav::AudioBuffer& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: tavwav A.wav [B.wav]\n");
-        return 2;
-    }
     tav::AudioBuffer a;
     tav::AudioBuffer b;
     std::string error;
+    if (argc == 5 && std::string(argv[1]) == "--sweep") {
+        if (!tav::ReadAudioFile(argv[2], &a, &error) || !tav::ReadAudioFile(argv[3], &b, &error) ||
+            !tav::WriteTransferSpectrogram(a, b, argv[4], &error)) {
+            std::fprintf(stderr, "tavwav: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr,
+                     "usage: tavwav A.wav [B.wav] | tavwav --sweep DRY.wav WET.wav OUT.png\n");
+        return 2;
+    }
     if (!tav::ReadAudioFile(argv[1], &a, &error)) {
         std::fprintf(stderr, "tavwav: %s: %s\n", argv[1], error.c_str());
         return 1;
