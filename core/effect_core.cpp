@@ -189,62 +189,74 @@ void IEffectCore::NotifyAllParamsChanged() {
     for (int i = 0; i < ParamCount(); ++i) ParamChanged(i);
 }
 
+namespace {
+template <class Channel>
+bool ResizeScratch(const PtrList<Channel>& channels, int32_t bytes) {
+    bool ok = true;
+    for (int i = 0; i < channels.Count(); ++i) {
+        HeapBuffer& scratch = channels.Get(i)->scratch;
+        scratch.SetSize(bytes, true);
+        ok = ok && scratch.Size() == bytes;
+    }
+    return ok;
+}
+
+// Zero-fills the scratch buffers; a disconnected channel's slot follows its
+// scratch, which may have moved.
+template <class Channel>
+void ClearScratch(const PtrList<Channel>& channels) {
+    for (int i = 0; i < channels.Count(); ++i) {
+        Channel* channel = channels.Get(i);
+        uint8_t* data = channel->scratch.Data();
+        if (data != nullptr) std::memset(data, 0, static_cast<size_t>(channel->scratch.Size()));
+        if (!channel->connected) *channel->slot = reinterpret_cast<double*>(data);
+    }
+}
+}  // namespace
+
 bool IEffectCore::SetBlockFrames(int frames) {
     CoreLockGuard guard(&lock_);
     if (frames == blockSize_) return true;
     const int64_t bytes = static_cast<int64_t>(frames) * static_cast<int64_t>(sizeof(double));
     if (frames < 1 || bytes > kMaxChunkBytes) return false;
     const auto wanted = static_cast<int32_t>(bytes);
-    bool ok = true;
-    auto resize = [&](HeapBuffer& scratch) {
-        scratch.SetSize(wanted, true);
-        if (scratch.Size() != wanted) ok = false;
-    };
-    for (int i = 0; i < InputCount(); ++i) resize(Input(i)->scratch);
-    for (int i = 0; i < OutputCount(); ++i) resize(Output(i)->scratch);
+    bool ok = ResizeScratch(inputChannels_, wanted);
+    ok = ResizeScratch(outputChannels_, wanted) && ok;
     if (!ok) {
-        // Out of memory: go back to the old size, which every buffer had room for.
+        // Out of memory: back to the old size, which every buffer had room for.
         const auto old = static_cast<int32_t>(blockSize_ * sizeof(double));
-        for (int i = 0; i < InputCount(); ++i) Input(i)->scratch.SetSize(old, true);
-        for (int i = 0; i < OutputCount(); ++i) Output(i)->scratch.SetSize(old, true);
+        ResizeScratch(inputChannels_, old);
+        ResizeScratch(outputChannels_, old);
     }
-    auto clear = [](HeapBuffer& scratch) {
-        if (scratch.Data() != nullptr) std::memset(scratch.Data(), 0, scratch.Size());
-    };
-    for (int i = 0; i < InputCount(); ++i) {
-        clear(Input(i)->scratch);
-        if (!Input(i)->connected)
-            *Input(i)->slot = reinterpret_cast<double*>(Input(i)->scratch.Data());
-    }
-    for (int i = 0; i < OutputCount(); ++i) {
-        clear(Output(i)->scratch);
-        if (!Output(i)->connected)
-            *Output(i)->slot = reinterpret_cast<double*>(Output(i)->scratch.Data());
-    }
+    ClearScratch(inputChannels_);
+    ClearScratch(outputChannels_);
     if (ok) blockSize_ = frames;
     return ok;
 }
 
-void IEffectCore::ConnectInputs(int start, int count, bool connected) {
-    CoreLockGuard guard(&lock_);
+namespace {
+// Marks a range of channels; a disconnected one reads and writes its own scratch.
+template <class Channel>
+void ConnectRange(const PtrList<Channel>& channels, int start, int count, bool connected) {
     if (start < 0 || count <= 0) return;
     const int end =
-        static_cast<int>(std::min<int64_t>(static_cast<int64_t>(start) + count, InputCount()));
+        static_cast<int>(std::min<int64_t>(static_cast<int64_t>(start) + count, channels.Count()));
     for (int i = start; i < end; ++i) {
-        Input(i)->connected = connected;
-        if (!connected) *Input(i)->slot = reinterpret_cast<double*>(Input(i)->scratch.Data());
+        Channel* channel = channels.Get(i);
+        channel->connected = connected;
+        if (!connected) *channel->slot = reinterpret_cast<double*>(channel->scratch.Data());
     }
+}
+}  // namespace
+
+void IEffectCore::ConnectInputs(int start, int count, bool connected) {
+    CoreLockGuard guard(&lock_);
+    ConnectRange(inputChannels_, start, count, connected);
 }
 
 void IEffectCore::ConnectOutputs(int start, int count, bool connected) {
     CoreLockGuard guard(&lock_);
-    if (start < 0 || count <= 0) return;
-    const int end =
-        static_cast<int>(std::min<int64_t>(static_cast<int64_t>(start) + count, OutputCount()));
-    for (int i = start; i < end; ++i) {
-        Output(i)->connected = connected;
-        if (!connected) *Output(i)->slot = reinterpret_cast<double*>(Output(i)->scratch.Data());
-    }
+    ConnectRange(outputChannels_, start, count, connected);
 }
 
 bool IEffectCore::SupportsChannels(int inputs, int outputs) const {
