@@ -4,9 +4,12 @@
 #include <cmath>
 #include <cstddef>
 
+#include "raster/bilinear_taps.h"
 #include "raster/bitmap_rows.h"
 #include "raster/channel_math.h"
+#include "raster/linear_span.h"
 #include "raster/pixel_combiner.h"
+#include "raster/pixel_rules.h"
 #include "raster/stable_trig.h"
 
 namespace tav {
@@ -43,67 +46,80 @@ struct Fixed2 {
     uint32_t v;
 };
 
-// Two channels in one 64-bit word, 32 bits apart, so one multiply weights both
-// without the lanes touching (255 * 0x10000 < 2^24).
-inline uint64_t LowLanes(Pixel p) {
-    return (p & 0xFFu) | (uint64_t{p & 0xFF0000u} << 16);
-}
-inline uint64_t HighLanes(Pixel p) {
-    return ((p >> 8) & 0xFFu) | (uint64_t{p >> 24} << 32);
-}
-
-struct Sample {
-    uint64_t low;   // B, R weighted sums
-    uint64_t high;  // G, A weighted sums
-};
-
-inline void Accumulate(Sample* s, Pixel p, uint32_t weight) {
-    s->low += LowLanes(p) * weight;
-    s->high += HighLanes(p) * weight;
+// Alpha first: with SkipClear a transparent sample is not handed on.
+template <bool SkipClear>
+[[gnu::always_inline]] inline bool Blend(const Taps& t, int* r, int* g, int* b, int* a) {
+    const Pixel p = BlendTaps(t);
+    *a = channel::Get(p, 3);
+    if (SkipClear && *a == 0) return false;
+    *r = channel::Get(p, 2);
+    *g = channel::Get(p, 1);
+    *b = channel::Get(p, 0);
+    return true;
 }
 
-// Bilinear sample at (u, v) of the window; false if the position lies outside it.
-inline bool SampleBilinear(const Window& win, Fixed2 pos, int* r, int* g, int* b, int* a) {
-    const auto i = static_cast<uint32_t>(static_cast<int32_t>(pos.u) >> 16);
-    const auto j = static_cast<uint32_t>(static_cast<int32_t>(pos.v) >> 16);
+inline uint32_t Column(Fixed2 pos) {
+    return static_cast<uint32_t>(static_cast<int32_t>(pos.u) >> 16);
+}
+inline uint32_t Row(Fixed2 pos) {
+    return static_cast<uint32_t>(static_cast<int32_t>(pos.v) >> 16);
+}
+
+// Bilinear sample at (u, v) of the window, including its last column and row;
+// false if the position lies outside (or the sample is clear, with SkipClear).
+template <bool SkipClear>
+[[gnu::always_inline]] inline bool SampleBilinear(const Window& win, Fixed2 pos, int* r, int* g,
+                                                  int* b, int* a) {
+    const uint32_t i = Column(pos), j = Row(pos);
     if (i >= win.width || j >= win.height) return false;
     const uint32_t fx = pos.u & 0xFFFFu;
     const uint32_t fy = pos.v & 0xFFFFu;
     const Pixel* p = win.At(i, j);
     const bool inColumn = i + 1 < win.width;
     const bool inRow = j + 1 < win.height;
-    Sample s{0, 0};
+    // Missing neighbours get weight 0 (and repeat the pixel itself), so every case
+    // is the same four-tap sum.
+    Taps t{p[0], p[0], p[0], p[0], 0x10000u, 0, 0, 0};
     if (inColumn && inRow) {
         const uint32_t fxy = (fx * fy) >> 16;
-        Accumulate(&s, p[0], 0x10000u - fx - fy + fxy);
-        Accumulate(&s, p[1], fx - fxy);
-        Accumulate(&s, p[win.step], fy - fxy);
-        Accumulate(&s, p[win.step + 1], fxy);
+        t = {p[0],     p[1],     p[win.step], p[win.step + 1], 0x10000u - fx - fy + fxy,
+             fx - fxy, fy - fxy, fxy};
     } else if (inRow) {
-        Accumulate(&s, p[0], 0x10000u - fy);
-        Accumulate(&s, p[win.step], fy);
+        t.p01 = p[win.step];
+        t.w00 = 0x10000u - fy;
+        t.w01 = fy;
     } else if (inColumn) {
-        Accumulate(&s, p[0], 0x10000u - fx);
-        Accumulate(&s, p[1], fx);
-    } else {
-        Accumulate(&s, p[0], 0x10000u);
+        t.p10 = p[1];
+        t.w00 = 0x10000u - fx;
+        t.w10 = fx;
     }
-    *b = static_cast<int>((s.low >> 16) & 0xFF);
-    *r = static_cast<int>((s.low >> 48) & 0xFF);
-    *g = static_cast<int>((s.high >> 16) & 0xFF);
-    *a = static_cast<int>((s.high >> 48) & 0xFF);
-    return true;
+    return Blend<SkipClear>(t, r, g, b, a);
 }
 
-inline bool SampleNearest(const Window& win, Fixed2 pos, int* r, int* g, int* b, int* a) {
-    const auto i = static_cast<uint32_t>(static_cast<int32_t>(pos.u) >> 16);
-    const auto j = static_cast<uint32_t>(static_cast<int32_t>(pos.v) >> 16);
+// The same inside the last column and row, where all four taps exist.
+template <bool SkipClear>
+[[gnu::always_inline]] inline bool SampleInterior(const Window& win, Fixed2 pos, int* r, int* g,
+                                                  int* b, int* a) {
+    const uint32_t fx = pos.u & 0xFFFFu;
+    const uint32_t fy = pos.v & 0xFFFFu;
+    const uint32_t fxy = (fx * fy) >> 16;
+    const Pixel* p = win.At(Column(pos), Row(pos));
+    const Taps t{p[0],     p[1],     p[win.step], p[win.step + 1], 0x10000u - fx - fy + fxy,
+                 fx - fxy, fy - fxy, fxy};
+    return Blend<SkipClear>(t, r, g, b, a);
+}
+
+template <bool SkipClear>
+[[gnu::always_inline]] inline bool SampleNearest(const Window& win, Fixed2 pos, int* r, int* g,
+                                                 int* b, int* a) {
+    const uint32_t i = Column(pos), j = Row(pos);
     if (i >= win.width || j >= win.height) return false;
     const Pixel p = *win.At(i, j);
+    *a = channel::Get(p, 3);
+    if (SkipClear && *a == 0) return false;
     *r = channel::Get(p, 2);
     *g = channel::Get(p, 1);
     *b = channel::Get(p, 0);
-    *a = channel::Get(p, 3);
     return true;
 }
 
@@ -113,24 +129,97 @@ struct Walk {
     Fixed2 alongY;
 };
 
-template <bool Bilinear>
-void DrawRows(const BitmapRows& dst, int32_t x, int32_t y, int32_t width, int32_t height,
-              const Window& win, const Walk& walk, PixelCombiner combine, int w) {
+struct Target {
+    BitmapRows rows;
+    int32_t x, y, width, height;
+};
+
+enum class Sampler { Nearest, Bilinear, Interior };
+
+template <Sampler Kind, bool SkipClear, typename Combine>
+[[gnu::always_inline]] inline void DrawSpan(Pixel* d, const Window& win, Fixed2 pos, Fixed2 step,
+                                            Span span, Combine combine, int w) {
+    pos.u += step.u * static_cast<uint32_t>(span.first);
+    pos.v += step.v * static_cast<uint32_t>(span.first);
+    for (int32_t col = span.first; col < span.last; ++col) {
+        int r, g, b, a;
+        bool draw;
+        if constexpr (Kind == Sampler::Nearest)
+            draw = SampleNearest<SkipClear>(win, pos, &r, &g, &b, &a);
+        else if constexpr (Kind == Sampler::Bilinear)
+            draw = SampleBilinear<SkipClear>(win, pos, &r, &g, &b, &a);
+        else
+            draw = SampleInterior<SkipClear>(win, pos, &r, &g, &b, &a);
+        if (draw) combine(d + col, r, g, b, a, w);
+        pos.u += step.u;
+        pos.v += step.v;
+    }
+}
+
+// Where a row's positions cannot wrap, the columns that land in the window are found
+// up front, and (for bilinear) the inner ones whose four taps all exist; only the
+// edge columns then need the checked sampler. Rows that could wrap are checked per
+// pixel. Both give the pixels the per-pixel walk would.
+template <bool Bilinear, bool SkipClear, typename Combine>
+void DrawRows(const Target& dst, const Window& win, const Walk& walk, Combine combine, int w) {
+    constexpr Sampler kChecked = Bilinear ? Sampler::Bilinear : Sampler::Nearest;
+    const int64_t du = static_cast<int32_t>(walk.alongX.u);
+    const int64_t dv = static_cast<int32_t>(walk.alongX.v);
+    const int64_t reach = int64_t{dst.width} - 1;
+    const int64_t width16 = int64_t{win.width} << 16, height16 = int64_t{win.height} << 16;
     Fixed2 rowStart = walk.start;
-    for (int32_t row = 0; row < height; ++row) {
-        Pixel* d = dst.Row(y + row) + x;
-        Fixed2 pos = rowStart;
-        for (int32_t col = 0; col < width; ++col) {
-            int r, g, b, a;
-            const bool inside = Bilinear ? SampleBilinear(win, pos, &r, &g, &b, &a)
-                                         : SampleNearest(win, pos, &r, &g, &b, &a);
-            if (inside) combine(d + col, r, g, b, a, w);
-            pos.u += walk.alongX.u;
-            pos.v += walk.alongX.v;
+    for (int32_t row = 0; row < dst.height; ++row) {
+        Pixel* d = dst.rows.Row(dst.y + row) + dst.x;
+        const int64_t u0 = static_cast<int32_t>(rowStart.u), v0 = static_cast<int32_t>(rowStart.v);
+        const bool exact = u0 + reach * du == static_cast<int32_t>(u0 + reach * du) &&
+                           v0 + reach * dv == static_cast<int32_t>(v0 + reach * dv);
+        if (!exact) {
+            DrawSpan<kChecked, SkipClear>(d, win, rowStart, walk.alongX, {0, dst.width}, combine,
+                                          w);
+        } else {
+            const Span inside = Intersect(LinearSpan(u0, du, 0, width16, dst.width),
+                                          LinearSpan(v0, dv, 0, height16, dst.width));
+            Span inner = inside;
+            if (Bilinear)
+                inner = Intersect(inside,
+                                  Intersect(LinearSpan(u0, du, 0, width16 - 0x10000, dst.width),
+                                            LinearSpan(v0, dv, 0, height16 - 0x10000, dst.width)));
+            if (inner.Empty()) inner = {inside.last, inside.last};
+            constexpr Sampler kInner = Bilinear ? Sampler::Interior : Sampler::Nearest;
+            DrawSpan<kChecked, SkipClear>(d, win, rowStart, walk.alongX,
+                                          {inside.first, inner.first}, combine, w);
+            DrawSpan<kInner, SkipClear>(d, win, rowStart, walk.alongX, inner, combine, w);
+            DrawSpan<kChecked, SkipClear>(d, win, rowStart, walk.alongX, {inner.last, inside.last},
+                                          combine, w);
         }
         rowStart.u += walk.alongY.u;
         rowStart.v += walk.alongY.v;
     }
+}
+
+template <PixelCombiner Rule>
+struct Inlined {
+    void operator()(Pixel* d, int r, int g, int b, int a, int w) const { Rule(d, r, g, b, a, w); }
+};
+
+// The rules the editor draws knobs with get loops of their own; the rest share one
+// loop that calls the selected rule through its pointer. Either way the same rule
+// code runs, so the pixels are the same.
+template <bool Bilinear>
+void Draw(const Target& dst, const Window& win, const Walk& walk, CombineMode rule,
+          PixelCombiner combine, int w) {
+    if (rule == (CombineCopy | UseSourceAlpha) && w == 256)
+        DrawRows<Bilinear, true>(dst, win, walk, Inlined<rules::CopyAlphaFull>(), w);
+    else if (rule == (CombineCopy | UseSourceAlpha))
+        DrawRows<Bilinear, true>(dst, win, walk, Inlined<rules::CopyAlphaPartial>(), w);
+    else if (rule == (CombineAdd | UseSourceAlpha))
+        DrawRows<Bilinear, true>(dst, win, walk, Inlined<rules::AddAlpha>(), w);
+    else if (rule == CombineCopy && w == 256)
+        DrawRows<Bilinear, false>(dst, win, walk, Inlined<rules::CopyFull>(), w);
+    else if (rules::SkipsClearSource(rule))
+        DrawRows<Bilinear, true>(dst, win, walk, combine, w);
+    else
+        DrawRows<Bilinear, false>(dst, win, walk, combine, w);
 }
 
 }  // namespace
@@ -220,12 +309,13 @@ void BlitRotated(RasterBitmap* destination, const RasterBitmap* source, int32_t 
     const Walk walk{{fixed(ustart), fixed(vstart)},
                     {fixed(uAlongX), fixed(vAlongX)},
                     {fixed(uAlongY), fixed(vAlongY)}};
-    const auto px = static_cast<int32_t>(dx), py = static_cast<int32_t>(dy);
-    const auto pw = static_cast<int32_t>(dw), ph = static_cast<int32_t>(dh);
+    const Target target{dst, static_cast<int32_t>(dx), static_cast<int32_t>(dy),
+                        static_cast<int32_t>(dw), static_cast<int32_t>(dh)};
+    const CombineMode rule = mode & kCombineRuleMask;
     if ((mode & 0xFF00u) == FilterBilinear)
-        DrawRows<true>(dst, px, py, pw, ph, win, walk, combine, w);
+        Draw<true>(target, win, walk, rule, combine, w);
     else
-        DrawRows<false>(dst, px, py, pw, ph, win, walk, combine, w);
+        Draw<false>(target, win, walk, rule, combine, w);
 }
 
 }  // namespace tav

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "raster/bilinear_taps.h"
 #include "raster/blit_rotated.h"
+#include "raster/linear_span.h"
 #include "raster/memory_bitmap.h"
 #include "raster/stable_trig.h"
 #include "tests/raster/test_bitmaps.h"
@@ -162,6 +164,40 @@ TEST(StableSinCos, AgreesWithTheCLibraryToTheLastBitOrOne) {
     StableSinCos(0.0f, &s, &c);
     EXPECT_EQ(s, 0.0f);
     EXPECT_EQ(c, 1.0f);
+}
+
+}  // namespace
+}  // namespace tav
+
+namespace tav {
+namespace {
+
+// The vector form of the bilinear sum must give the portable form's bits.
+TEST(BilinearTaps, VectorAndPortableSumsAgree) {
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int n = 0; n < 200000; ++n) {
+        const uint32_t fx = n % 7 == 0 ? 0 : next() >> 16, fy = n % 5 == 0 ? 0 : next() >> 16;
+        const uint32_t fxy = (fx * fy) >> 16;
+        const Taps t{next(),   next(),   next(), next(), 0x10000u - fx - fy + fxy,
+                     fx - fxy, fy - fxy, fxy};
+        ASSERT_EQ(BlendTaps(t), BlendTapsScalar(t)) << n;
+    }
+}
+
+// Span limits against a brute-force walk, including negative steps and starts.
+TEST(LinearSpan, MatchesThePerColumnTest) {
+    for (int64_t start : {-300000LL, -65536LL, -1LL, 0LL, 5LL, 65535LL, 200000LL})
+        for (int64_t step : {-70000LL, -65536LL, -3LL, 0LL, 1LL, 40000LL, 65536LL, 131071LL})
+            for (int64_t high : {65536LL, 3 * 65536LL}) {
+                const Span span = LinearSpan(start, step, 0, high, 20);
+                for (int32_t x = 0; x < 20; ++x) {
+                    const int64_t u = start + x * step;
+                    const bool in = u >= 0 && u < high;
+                    ASSERT_EQ(in, x >= span.first && x < span.last)
+                        << start << " " << step << " " << high << " " << x;
+                }
+            }
 }
 
 }  // namespace

@@ -1,0 +1,228 @@
+// Raster benchmarks: each of our operations next to the nearest pixman (or libspng)
+// equivalent, in the same run, with the ratio of CPU times printed at the end.
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+#include <spng.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/raster_bench_images.h"
+#include "raster/blit.h"
+#include "raster/blit_rotated.h"
+#include "raster/fill_area.h"
+#include "raster/png_loader.h"
+
+namespace tav::bench {
+namespace {
+
+constexpr int32_t kKnobX = 233, kKnobY = 140;
+
+// Angles cycle so that no call is a special case (0 would be a plain copy).
+float AngleFor(int64_t i) {
+    return 0.1f + static_cast<float>(i % 64) * 0.09f;
+}
+
+struct Images {
+    MemoryBitmap knob{kKnobSide, kKnobSide, 4};
+    MemoryBitmap background{kCanvasWidth, kCanvasHeight, 4};
+    std::vector<uint8_t> png;
+    Images() {
+        PaintKnob(knob);
+        PaintBackground(background);
+        png = EncodeRgbPng(background);
+    }
+};
+
+const Images& TheImages() {
+    static const Images images;
+    return images;
+}
+
+// pixman wants premultiplied pixels; the copy is made once, outside the timing.
+struct PixmanImage {
+    std::vector<uint32_t> pixels;
+    pixman_image_t* image = nullptr;
+    PixmanImage(const MemoryBitmap& from, bool premultiply) {
+        pixels.resize(static_cast<size_t>(from.Width()) * from.Height());
+        for (int32_t y = 0; y < from.Height(); ++y)
+            for (int32_t x = 0; x < from.Width(); ++x) {
+                uint32_t p = from.Pixels()[y * from.RowPitch() + x];
+                if (premultiply) {
+                    const uint32_t a = p >> 24;
+                    auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
+                    p = a << 24 | mul((p >> 16) & 0xFF) << 16 | mul((p >> 8) & 0xFF) << 8 |
+                        mul(p & 0xFF);
+                }
+                pixels[static_cast<size_t>(y) * from.Width() + x] = p;
+            }
+        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, from.Width(), from.Height(),
+                                         pixels.data(), from.Width() * 4);
+    }
+    explicit PixmanImage(int32_t width, int32_t height)
+        : pixels(static_cast<size_t>(width) * height, 0xFF203040u) {
+        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, pixels.data(), width * 4);
+    }
+    ~PixmanImage() { pixman_image_unref(image); }
+};
+
+void KnobRotated_tavrellion(benchmark::State& state) {
+    const Images& images = TheImages();
+    MemoryBitmap canvas(kCanvasWidth, kCanvasHeight, 4);
+    BlitBitmap(&canvas, &images.background, 0, 0, nullptr, 1.0f, CombineCopy);
+    int64_t i = 0;
+    for (auto _ : state) {
+        BlitRotated(&canvas, &images.knob, kKnobX, kKnobY, kKnobSide, kKnobSide, 0, 0, kKnobSide,
+                    kKnobSide, AngleFor(i++), false, 1.0f,
+                    CombineCopy | UseSourceAlpha | FilterBilinear, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kKnobSide * kKnobSide);
+}
+
+void KnobRotated_pixman(benchmark::State& state) {
+    const Images& images = TheImages();
+    PixmanImage knob(images.knob, true);
+    PixmanImage canvas(images.background, false);
+    pixman_image_set_filter(knob.image, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    const double half = kKnobSide / 2.0;
+    int64_t i = 0;
+    for (auto _ : state) {
+        // Destination to source: about the knob's centre, turned back by the angle.
+        const double angle = AngleFor(i++);
+        pixman_f_transform f;
+        pixman_f_transform_init_translate(&f, -half, -half);
+        pixman_f_transform_rotate(&f, nullptr, std::cos(angle), -std::sin(angle));
+        pixman_f_transform_translate(&f, nullptr, half, half);
+        pixman_transform t;
+        pixman_transform_from_pixman_f_transform(&t, &f);
+        pixman_image_set_transform(knob.image, &t);
+        pixman_image_composite32(PIXMAN_OP_OVER, knob.image, nullptr, canvas.image, 0, 0, 0, 0,
+                                 kKnobX, kKnobY, kKnobSide, kKnobSide);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kKnobSide * kKnobSide);
+}
+
+void OpaqueBlit_tavrellion(benchmark::State& state) {
+    const Images& images = TheImages();
+    MemoryBitmap canvas(kCanvasWidth, kCanvasHeight, 4);
+    for (auto _ : state) {
+        BlitBitmap(&canvas, &images.background, 0, 0, nullptr, 1.0f, CombineCopy);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kCanvasWidth * kCanvasHeight);
+}
+
+void OpaqueBlit_pixman(benchmark::State& state) {
+    PixmanImage background(TheImages().background, false);
+    PixmanImage canvas(kCanvasWidth, kCanvasHeight);
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_SRC, background.image, nullptr, canvas.image, 0, 0, 0, 0,
+                                 0, 0, kCanvasWidth, kCanvasHeight);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kCanvasWidth * kCanvasHeight);
+}
+
+void HalfFill_tavrellion(benchmark::State& state) {
+    MemoryBitmap canvas(kCanvasWidth, kCanvasHeight, 4);
+    BlitBitmap(&canvas, &TheImages().background, 0, 0, nullptr, 1.0f, CombineCopy);
+    for (auto _ : state) {
+        FillArea(&canvas, 0, 0, kCanvasWidth, kCanvasHeight, 0xFF406080, 0.5f, CombineCopy);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kCanvasWidth * kCanvasHeight);
+}
+
+void HalfFill_pixman(benchmark::State& state) {
+    PixmanImage canvas(TheImages().background, false);
+    // The same colour at half opacity, premultiplied, composited OVER.
+    const pixman_color_t colour = {0x4040 / 2, 0x6060 / 2, 0x8080 / 2, 0x8000};
+    const pixman_rectangle16_t all = {0, 0, kCanvasWidth, kCanvasHeight};
+    for (auto _ : state) {
+        pixman_image_fill_rectangles(PIXMAN_OP_OVER, canvas.image, &colour, 1, &all);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kCanvasWidth * kCanvasHeight);
+}
+
+void DecodePng_tavrellion(benchmark::State& state) {
+    const std::vector<uint8_t>& png = TheImages().png;
+    for (auto _ : state) {
+        auto bitmap = DecodePngMemory(png.data(), png.size());
+        if (!bitmap) state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(bitmap->Pixels());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(png.size()));
+}
+
+void DecodePng_libspng(benchmark::State& state) {
+    const std::vector<uint8_t>& png = TheImages().png;
+    std::vector<uint8_t> out(static_cast<size_t>(kCanvasWidth) * kCanvasHeight * 4);
+    for (auto _ : state) {
+        // A fresh context and output per image, as our decoder makes its own bitmap.
+        spng_ctx* ctx = spng_ctx_new(0);
+        spng_set_png_buffer(ctx, png.data(), png.size());
+        std::unique_ptr<uint8_t[]> pixels(new uint8_t[out.size()]);
+        if (spng_decode_image(ctx, pixels.get(), out.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0)
+            state.SkipWithError("spng failed");
+        spng_ctx_free(ctx);
+        benchmark::DoNotOptimize(pixels.get());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(png.size()));
+}
+
+BENCHMARK(KnobRotated_tavrellion);
+BENCHMARK(KnobRotated_pixman);
+BENCHMARK(OpaqueBlit_tavrellion);
+BENCHMARK(OpaqueBlit_pixman);
+BENCHMARK(HalfFill_tavrellion);
+BENCHMARK(HalfFill_pixman);
+BENCHMARK(DecodePng_tavrellion);
+BENCHMARK(DecodePng_libspng);
+
+// Prints the usual table, then ours / reference per pair (median when repeated).
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-12s %14s %14s %10s\n", "operation", "ours (us)", "reference (us)",
+                    "ours/ref");
+        for (const char* op : {"KnobRotated", "OpaqueBlit", "HalfFill", "DecodePng"}) {
+            const auto ours = times_.find(std::string(op) + "_tavrellion");
+            auto ref = times_.find(std::string(op) + "_pixman");
+            if (ref == times_.end()) ref = times_.find(std::string(op) + "_libspng");
+            if (ours == times_.end() || ref == times_.end()) continue;
+            std::printf("%-12s %14.2f %14.2f %10.2f\n", op, ours->second / 1000.0,
+                        ref->second / 1000.0, ours->second / ref->second);
+        }
+    }
+
+  private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+}  // namespace tav::bench
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    tav::bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
