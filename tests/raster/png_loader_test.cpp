@@ -33,6 +33,12 @@ TEST(LoadPngResource, DecodesTheEmbeddedImageWithoutPremultiplying) {
     EXPECT_EQ(bitmap->RowPitch(), 8);
 }
 
+TEST(LoadPngResource, FindsResourcesAddedByList) {
+    auto bitmap = LoadPngResource(nullptr, 904);
+    ASSERT_NE(bitmap, nullptr);
+    ExpectSwatch(*bitmap);
+}
+
 TEST(LoadPngResource, LeavesThePaddingAfterEachRowAlone) {
     SystemBitmap canvas(8, 3);  // pitch 8: columns 5..7 are padding for a 5-wide image
     for (int32_t i = 0; i < 8 * 3; ++i) canvas.Pixels()[i] = 0xA5A5A5A5;
