@@ -78,6 +78,7 @@ constexpr Chord kProgression[4] = {
     {43, {55, 59, 62}},  // G major
 };
 
+constexpr double kMasterLevel = 0.16;
 constexpr double kPanLeft[3] = {0.85, 0.65, 0.45};
 constexpr double kPanRight[3] = {0.45, 0.65, 0.85};
 
@@ -164,8 +165,11 @@ void DemoLoop(double rate, AudioBuffer* out) {
 
         left += centre + 0.95 * snare + 0.7 * hat;
         right += centre + snare + hat;
-        out->channels[0][static_cast<size_t>(f)] = static_cast<float>(left * 0.65);
-        out->channels[1][static_cast<size_t>(f)] = static_cast<float>(right * 0.65);
+        // About -14 dBFS at the peaks: the phaser adds its wet signal to the dry one
+        // at up to 1.5 times, with resonance, and its renders should stay below
+        // full scale so they play back cleanly.
+        out->channels[0][static_cast<size_t>(f)] = static_cast<float>(left * kMasterLevel);
+        out->channels[1][static_cast<size_t>(f)] = static_cast<float>(right * kMasterLevel);
     }
 }
 

@@ -39,7 +39,7 @@ TEST(DemoSignal, DemoLoopIsTheSameToTheBitOnEveryBuild) {
     EXPECT_EQ(loop.NumFrames(), 8 * 44100);
     EXPECT_EQ(loop.sampleRate, 44100.0);
     // The same number is expected natively and under Wine.
-    EXPECT_EQ(Fingerprint(loop), 0x791AE570CDA5155Full);
+    EXPECT_EQ(Fingerprint(loop), 0x3040C9F1B06B3BEull);
 
     AudioBuffer again;
     GenerateSignal("demo-loop", 44100.0, &again);
@@ -52,8 +52,8 @@ TEST(DemoSignal, DemoLoopHasHeadroomAndABeat) {
     for (const auto& channel : loop.channels) {
         float peak = 0.0f;
         for (float v : channel) peak = std::fmax(peak, std::fabs(v));
-        EXPECT_GT(peak, 0.3f);
-        EXPECT_LT(peak, 0.9f);  // room for a resonant effect
+        EXPECT_GT(peak, 0.1f);
+        EXPECT_LT(peak, 0.25f);  // room for a resonant effect that adds to the dry signal
     }
     // Kicks land on beats 1 and 3: the first 50 ms after a kick are louder than
     // the 50 ms before the next beat.
