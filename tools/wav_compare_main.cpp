@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tools/audio_buffer.h"
-#include "tools/spectrogram.h"
+#include "tools/sweep_picture.h"
 
 namespace {
 

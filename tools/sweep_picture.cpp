@@ -1,4 +1,4 @@
-#include "tools/spectrogram.h"
+#include "tools/sweep_picture.h"
 
 #include <png.h>
 
