@@ -16,6 +16,7 @@
 #include "raster/blit_rotated.h"
 #include "raster/fill_area.h"
 #include "raster/png_loader.h"
+#include "tests/raster/test_bitmaps.h"
 
 namespace tav::bench {
 namespace {
@@ -32,7 +33,7 @@ struct Images {
     MemoryBitmap background{kCanvasWidth, kCanvasHeight, 4};
     std::vector<uint8_t> png;
     Images() {
-        PaintKnob(knob);
+        test::PaintKnob(knob);  // the same knob the raster tests draw
         PaintBackground(background);
         png = EncodeRgbPng(background);
     }

@@ -6,20 +6,6 @@
 
 namespace tav::bench {
 
-void PaintKnob(MemoryBitmap& knob) {
-    const int32_t n = knob.Width();
-    for (int32_t y = 0; y < n; ++y)
-        for (int32_t x = 0; x < n; ++x) {
-            const int32_t dx = 2 * x - n + 1, dy = 2 * y - n + 1;
-            const int32_t d2 = dx * dx + dy * dy, r2 = n * n;
-            const int32_t alpha = d2 >= r2 ? 0 : (d2 < r2 * 3 / 4 ? 255 : 255 * (r2 - d2) * 4 / r2);
-            knob.Pixels()[y * knob.RowPitch() + x] = static_cast<Pixel>(alpha) << 24 |
-                                                     Pixel(60 + 3 * x) << 16 |
-                                                     Pixel(50 + 2 * y) << 8 | Pixel(200 - x);
-        }
-    for (int32_t y = 3; y < n / 2; ++y) knob.Pixels()[y * knob.RowPitch() + n / 2] = 0xFFFFFFFF;
-}
-
 void PaintBackground(MemoryBitmap& background) {
     uint32_t noise = 12345;
     for (int32_t y = 0; y < background.Height(); ++y)

@@ -9,8 +9,6 @@ namespace tav::bench {
 
 constexpr int32_t kCanvasWidth = 520, kCanvasHeight = 335, kKnobSide = 50;
 
-// A round knob with a soft edge and an indicator, non-premultiplied.
-void PaintKnob(MemoryBitmap& knob);
 // Something like the editor background: gradients, panels and fine noise.
 void PaintBackground(MemoryBitmap& background);
 // The background as an 8-bit RGB PNG at libpng's default compression.

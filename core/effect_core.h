@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
 #include "core/core_lock.h"
 #include "core/editor_link.h"
@@ -130,7 +131,11 @@ class IEffectCore {
 
     // Presets and chunks.
     bool FillPresetsFromCurrent(const char* name, int count);
-    bool AddPreset(const char* name, std::initializer_list<double> values);
+    // One value per parameter in index order; a short list keeps the rest current.
+    bool AddPreset(const char* name, std::span<const double> values);
+    bool AddPreset(const char* name, std::initializer_list<double> values) {
+        return AddPreset(name, std::span<const double>(values.begin(), values.size()));
+    }
     void EnsureDefaultPreset();
     bool SelectPreset(int index);
     void StoreCurrentPreset(const char* name);

@@ -130,17 +130,15 @@ bool IEffectCore::FillPresetsFromCurrent(const char* name, int count) {
     return ok;
 }
 
-bool IEffectCore::AddPreset(const char* name, std::initializer_list<double> values) {
+bool IEffectCore::AddPreset(const char* name, std::span<const double> values) {
     CoreLockGuard guard(&lock_);
     PresetSlot* preset = FirstFreePreset();
     if (preset == nullptr) return false;
     preset->initialised = true;
     CopyText(preset->name, sizeof preset->name, name);
-    const double* next = values.begin();
     bool ok = true;
     for (int i = 0; i < ParamCount(); ++i) {
-        // A short list keeps the remaining parameters at their current values.
-        const double v = next != values.end() ? *next++ : Param(i)->value;
+        const double v = static_cast<size_t>(i) < values.size() ? values[i] : Param(i)->value;
         ok = preset->state.PutF64(v) && ok;
     }
     return ok;

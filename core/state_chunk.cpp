@@ -17,6 +17,18 @@ void StoreLe(uint8_t* p, uint64_t v, int bytes) {
 
 bool StateChunk::Assign(const void* bytes, int32_t size) {
     if (size < 0) return false;
+    // Hosts hand back the very bytes a get-chunk gave them. Those are moved in
+    // place (growing could reallocate under them), and never read past what we hold.
+    const auto from = reinterpret_cast<uintptr_t>(bytes);
+    const auto own = reinterpret_cast<uintptr_t>(buffer_.Data());
+    if (own != 0 && from >= own && from < own + static_cast<uintptr_t>(buffer_.Size())) {
+        if (static_cast<uintptr_t>(size) > own + static_cast<uintptr_t>(buffer_.Size()) - from) {
+            return false;
+        }
+        std::memmove(buffer_.Data(), bytes, static_cast<size_t>(size));
+        buffer_.SetSize(size);
+        return true;
+    }
     buffer_.SetSize(size);
     if (buffer_.Size() != size) return false;
     if (size > 0) std::memcpy(buffer_.Data(), bytes, static_cast<size_t>(size));

@@ -26,20 +26,30 @@ EffectIdentity PhaserIdentity() {
 
 namespace {
 
+// An integer parameter whose range and default come from the shared table.
+void DefineRanged(IEffectCore& core, int index, const char* name, const char* unitLabel) {
+    const PhaserParamRange& r = kPhaserParamRanges[index];
+    core.Param(index)->DefineInteger(name, r.defaultValue, r.minValue, r.maxValue, unitLabel);
+}
+
+// A choice parameter labelled by texts[0 .. max].
+void DefineLabelled(IEffectCore& core, int index, const char* name, const char* const* texts) {
+    const PhaserParamRange& r = kPhaserParamRanges[index];
+    PluginParam* param = core.Param(index);
+    param->DefineChoice(name, r.defaultValue, r.maxValue + 1, "");
+    for (int i = 0; i <= r.maxValue; ++i) param->AddValueLabel(i, texts[i]);
+}
+
 void DefineSide(IEffectCore& core, int first, const char* freq, const char* feedback,
                 const char* depth, const char* rate, const char* wet) {
-    const auto& r = kPhaserParamRanges;
-    core.Param(first)->DefineInteger(freq, r[first].defaultValue, r[first].minValue,
-                                     r[first].maxValue, "Hz");
+    DefineRanged(core, first, freq, "Hz");
     // Squared so that the lower half of a knob's travel covers the lowest quarter
     // of the range, where the ear resolves frequency finely.
     core.Param(first)->SetCurveExponent(2.0);
-    core.Param(first + 1)->DefineInteger(feedback, r[first + 1].defaultValue, 0, 100, "%");
-    core.Param(first + 2)->DefineInteger(depth, r[first + 2].defaultValue, 0, 100, "%");
-    core.Param(first + 3)->DefineChoice(rate, r[first + 3].defaultValue, kDivisionCount, "");
-    for (int i = 0; i < kDivisionCount; ++i)
-        core.Param(first + 3)->AddValueLabel(i, kDivisionTexts[i]);
-    core.Param(first + 4)->DefineInteger(wet, r[first + 4].defaultValue, 0, 100, "%");
+    DefineRanged(core, first + 1, feedback, "%");
+    DefineRanged(core, first + 2, depth, "%");
+    DefineLabelled(core, first + 3, rate, kDivisionTexts);
+    DefineRanged(core, first + 4, wet, "%");
 }
 
 }  // namespace
@@ -50,30 +60,20 @@ void DefinePhaserParameters(IEffectCore& core) {
                "Wet Left");
     DefineSide(core, ParamFreqRight, "Freq Right", "FBack Right", "Right Depth", "Right Sweep Rate",
                "Wet Right");
-
-    PluginParam* accent = core.Param(ParamAccent);
-    accent->DefineChoice("Accent", AccentBoth, 3, "");
-    accent->AddValueLabel(AccentLeft, "Left");
-    accent->AddValueLabel(AccentRight, "Right");
-    accent->AddValueLabel(AccentBoth, "Both");
-
-    PluginParam* mirror = core.Param(ParamFilterMirror);
-    mirror->DefineChoice("Filter Mirror", 1, 2, "");
-    mirror->AddValueLabel(0, "No");
-    mirror->AddValueLabel(1, "Yes");
-
-    core.Param(ParamBypassCeil)->DefineInteger("Bypass Ceil", -60, -100, -50, "dB");
+    static const char* const kAccentTexts[] = {"Left", "Right", "Both"};
+    static const char* const kMirrorTexts[] = {"No", "Yes"};
+    DefineLabelled(core, ParamAccent, "Accent", kAccentTexts);
+    DefineLabelled(core, ParamFilterMirror, "Filter Mirror", kMirrorTexts);
+    DefineRanged(core, ParamBypassCeil, "Bypass Ceil", "dB");
 }
 
 void AddFactoryPresets(IEffectCore& core) {
     // Program 0 is the defaults as they stand right after definition.
     core.FillPresetsFromCurrent(kFactoryPresets[0].name, 1);
     for (int p = 1; p < kFactoryPresetCount; ++p) {
-        const int* v = kFactoryPresets[p].values;
-        core.AddPreset(kFactoryPresets[p].name,
-                       {double(v[0]), double(v[1]), double(v[2]), double(v[3]), double(v[4]),
-                        double(v[5]), double(v[6]), double(v[7]), double(v[8]), double(v[9]),
-                        double(v[10]), double(v[11]), double(v[12])});
+        double values[ParamCount];
+        for (int i = 0; i < ParamCount; ++i) values[i] = kFactoryPresets[p].values[i];
+        core.AddPreset(kFactoryPresets[p].name, values);
     }
 }
 

@@ -2,7 +2,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "core/number_text.h"
 #include "host/ivst_effect.h"
@@ -127,20 +126,9 @@ VstIntPtr IVstEffect::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
             if (ptr == nullptr) return 0;
             return GetChunk(index, index == 0 ? bankChunk_ : programChunk_,
                             static_cast<void**>(ptr));
-        case effSetChunk: {
+        case effSetChunk:
             if (ptr == nullptr || value < 0) return 0;
-            StateChunk& chunk = index == 0 ? bankChunk_ : programChunk_;
-            // Hosts may hand back the very bytes we gave them; copy those first,
-            // since reading the chunk rewrites its own buffer.
-            const auto* bytes = static_cast<const uint8_t*>(ptr);
-            if (chunk.Data() != nullptr && bytes >= chunk.Data() &&
-                bytes < chunk.Data() + chunk.Size()) {
-                if (value > chunk.Data() + chunk.Size() - bytes) return 0;
-                std::vector<uint8_t> copy(bytes, bytes + value);
-                return SetChunk(index, chunk, copy.data(), value);
-            }
-            return SetChunk(index, chunk, ptr, value);
-        }
+            return SetChunk(index, index == 0 ? bankChunk_ : programChunk_, ptr, value);
         case effProcessEvents:
             return ProcessEvents(static_cast<const VstEvents*>(ptr));
         case effCanBeAutomated:

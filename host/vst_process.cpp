@@ -19,47 +19,53 @@ void Silence(double* samples, int frames) {
     }
 }
 
-}  // namespace
-
-void IVstEffect::ProcessAccumulatingProc(AEffect* effect, float** inputs, float** outputs,
-                                         VstInt32 frames) {
-    IVstEffect* self = FromEffect(effect);
+// Every process callback: find the instance, flush denormals and hold the
+// instance lock for the whole block.
+template <class Body>
+void ProcessUnderLock(IVstEffect* self, Body body) {
     if (self == nullptr) return;
     DenormalGuard denormals;
     CoreLockGuard guard(&self->Lock());
-    self->ProcessFloat(inputs, outputs, frames, true);
-}
-
-void IVstEffect::ProcessReplacingProc(AEffect* effect, float** inputs, float** outputs,
-                                      VstInt32 frames) {
-    IVstEffect* self = FromEffect(effect);
-    if (self == nullptr) return;
-    DenormalGuard denormals;
-    CoreLockGuard guard(&self->Lock());
-    self->ProcessFloat(inputs, outputs, frames, false);
-}
-
-void IVstEffect::ProcessDoubleProc(AEffect* effect, double** inputs, double** outputs,
-                                   VstInt32 frames) {
-    IVstEffect* self = FromEffect(effect);
-    if (self == nullptr) return;
-    DenormalGuard denormals;
-    CoreLockGuard guard(&self->Lock());
-    self->ProcessDouble(inputs, outputs, frames);
+    body(*self);
 }
 
 // Hosts may pass more frames than the block size they announced; the scratch
 // buffers hold one block, so longer calls run in slices.
-void IVstEffect::ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate) {
-    if (MidiMode() != 0) CallHost(audioMasterWantMidi);
-    const int block = BlockFrames();
+template <class Slice>
+void InSlices(int frames, int block, Slice slice) {
     if (frames < 0 || block < 1) return;
     int offset = 0;
     do {
         const int n = std::min(frames - offset, block);
-        ProcessFloatSlice(inputs, outputs, offset, n, accumulate);
+        slice(offset, n);
         offset += n;
     } while (offset < frames);
+}
+
+}  // namespace
+
+void IVstEffect::ProcessAccumulatingProc(AEffect* effect, float** inputs, float** outputs,
+                                         VstInt32 frames) {
+    ProcessUnderLock(FromEffect(effect),
+                     [&](IVstEffect& self) { self.ProcessFloat(inputs, outputs, frames, true); });
+}
+
+void IVstEffect::ProcessReplacingProc(AEffect* effect, float** inputs, float** outputs,
+                                      VstInt32 frames) {
+    ProcessUnderLock(FromEffect(effect),
+                     [&](IVstEffect& self) { self.ProcessFloat(inputs, outputs, frames, false); });
+}
+
+void IVstEffect::ProcessDoubleProc(AEffect* effect, double** inputs, double** outputs,
+                                   VstInt32 frames) {
+    ProcessUnderLock(FromEffect(effect),
+                     [&](IVstEffect& self) { self.ProcessDouble(inputs, outputs, frames); });
+}
+
+void IVstEffect::ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate) {
+    if (MidiMode() != 0) CallHost(audioMasterWantMidi);
+    InSlices(frames, BlockFrames(),
+             [&](int offset, int n) { ProcessFloatSlice(inputs, outputs, offset, n, accumulate); });
 }
 
 void IVstEffect::ProcessFloatSlice(float** inputs, float** outputs, int offset, int frames,
@@ -117,14 +123,8 @@ void IVstEffect::ProcessFloatSlice(float** inputs, float** outputs, int offset, 
 
 void IVstEffect::ProcessDouble(double** inputs, double** outputs, int frames) {
     if (MidiMode() != 0) CallHost(audioMasterWantMidi);
-    const int block = BlockFrames();
-    if (frames < 0 || block < 1) return;
-    int offset = 0;
-    do {
-        const int n = std::min(frames - offset, block);
-        ProcessDoubleSlice(inputs, outputs, offset, n);
-        offset += n;
-    } while (offset < frames);
+    InSlices(frames, BlockFrames(),
+             [&](int offset, int n) { ProcessDoubleSlice(inputs, outputs, offset, n); });
 }
 
 void IVstEffect::ProcessDoubleSlice(double** inputs, double** outputs, int offset, int frames) {

@@ -21,6 +21,13 @@ struct AudioBuffer {
     }
 };
 
+// Peak and RMS of one channel, or of all channels together (channel -1).
+struct AudioLevels {
+    double peak = 0.0;
+    double rms = 0.0;
+};
+AudioLevels MeasureLevels(const AudioBuffer& audio, int channel = -1);
+
 // WAV files: the native build reads and writes through libsndfile (any format it
 // knows on input, 32-bit float on output); the Windows build uses FloatWav.
 bool ReadAudioFile(const std::string& path, AudioBuffer* out, std::string* error);

@@ -205,13 +205,9 @@ void PrintRequests(HostedPlugin& plugin, std::ostream& out) {
 void PrintLevels(const AudioBuffer& audio, std::ostream& out) {
     out << "rendered " << audio.NumFrames() << " frames, " << audio.NumChannels() << " channels\n";
     for (int c = 0; c < audio.NumChannels(); ++c) {
-        double peak = 0.0, sum = 0.0;
-        for (float v : audio.channels[static_cast<size_t>(c)]) {
-            peak = std::fmax(peak, std::fabs(static_cast<double>(v)));
-            sum += static_cast<double>(v) * v;
-        }
-        double rms = audio.NumFrames() > 0 ? std::sqrt(sum / audio.NumFrames()) : 0.0;
-        out << "  channel " << c << ": peak " << Fixed6(peak) << ", rms " << Fixed6(rms) << "\n";
+        const AudioLevels levels = MeasureLevels(audio, c);
+        out << "  channel " << c << ": peak " << Fixed6(levels.peak) << ", rms "
+            << Fixed6(levels.rms) << "\n";
     }
 }
 

@@ -13,26 +13,6 @@
 
 namespace {
 
-struct Levels {
-    double peak = 0.0;
-    double rms = 0.0;
-};
-
-Levels Measure(const tav::AudioBuffer& audio) {
-    Levels levels;
-    double sum = 0.0;
-    int64_t count = 0;
-    for (const auto& channel : audio.channels) {
-        for (float s : channel) {
-            levels.peak = std::max(levels.peak, std::fabs(static_cast<double>(s)));
-            sum += static_cast<double>(s) * s;
-        }
-        count += static_cast<int64_t>(channel.size());
-    }
-    levels.rms = count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
-    return levels;
-}
-
 double LargestDifference(const tav::AudioBuffer& a, const tav::AudioBuffer& b) {
     if (a.NumChannels() != b.NumChannels() || a.NumFrames() != b.NumFrames()) return INFINITY;
     double largest = 0.0;
@@ -68,7 +48,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavwav: %s: %s\n", argv[1], error.c_str());
         return 1;
     }
-    const Levels levels = Measure(a);
+    const tav::AudioLevels levels = tav::MeasureLevels(a);
     std::printf("peak %.6f rms %.6f", levels.peak, levels.rms);
     if (argc == 3) {
         if (!tav::ReadAudioFile(argv[2], &b, &error)) {

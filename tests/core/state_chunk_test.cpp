@@ -39,6 +39,20 @@ TEST(StateChunk, WritesLittleEndianWhateverTheCpu) {
     EXPECT_FALSE(chunk.Fits(0x7FFFFFFF, 4)) << "no overflow in the bounds check";
 }
 
+TEST(StateChunk, TakesItsOwnBytesBack) {
+    StateChunk chunk;
+    ASSERT_TRUE(chunk.PutHeader());
+    ASSERT_TRUE(chunk.PutF64(2.5));
+    const uint8_t* own = chunk.Data();
+    ASSERT_TRUE(chunk.Assign(own + 8, 8)) << "a slice of itself";
+    double d = 0;
+    EXPECT_EQ(chunk.GetF64(0, d), 8);
+    EXPECT_EQ(d, 2.5);
+    EXPECT_EQ(chunk.Size(), 8);
+    EXPECT_FALSE(chunk.Assign(chunk.Data() + 4, 5)) << "runs past what the chunk holds";
+    EXPECT_EQ(chunk.Size(), 8);
+}
+
 TEST(CorePresets, SlotsStartAsNumberedPlaceholders) {
     EffectIdentity id;
     id.paramCount = 1;

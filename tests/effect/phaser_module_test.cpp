@@ -8,12 +8,14 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "effect/phaser_engine.h"
 #include "effect/phaser_params.h"
 #include "tests/effect/phaser_test_util.h"
 #include "tools/hosted_plugin.h"
+#include "tools/render.h"
 
 #ifndef TAV_PRODUCT_MODULE_PATH
 #define TAV_PRODUCT_MODULE_PATH ""
@@ -53,19 +55,19 @@ class Module {
     bool Loaded() const { return plugin_ != nullptr; }
     const std::string& Error() const { return loadError_; }
 
-    // processReplacing in host blocks; the transport moves on with the audio.
+    // Part of the input through processReplacing, as our host renders files.
     FloatStereo Render(const FloatStereo& in, size_t from = 0, size_t to = SIZE_MAX) {
         to = std::min(to, in.size());
-        FloatStereo out(to - from);
-        for (size_t pos = from; pos < to; pos += kBlock) {
-            const int n = int(std::min<size_t>(kBlock, to - pos));
-            float* ins[2] = {const_cast<float*>(in.l.data() + pos),
-                             const_cast<float*>(in.r.data() + pos)};
-            float* outs[2] = {out.l.data() + (pos - from), out.r.data() + (pos - from)};
-            plugin_->Process(ProcessKind::Replacing, ins, outs, n);
-            plugin_->AdvanceTransport(n);
-        }
-        return out;
+        AudioBuffer part;
+        part.channels = {{in.l.begin() + from, in.l.begin() + to},
+                         {in.r.begin() + from, in.r.begin() + to}};
+        RenderOptions options;
+        options.blockSize = kBlock;
+        AudioBuffer out = tav::Render(*plugin_, part, options);
+        FloatStereo result;
+        result.l = std::move(out.channels[0]);
+        result.r = std::move(out.channels[1]);
+        return result;
     }
     void Set(int index, const std::string& text) {
         ASSERT_TRUE(plugin_->SetParameterText(index, text));

@@ -17,25 +17,9 @@ namespace {
 // must produce exactly these pixels: the hash below is the same for all of them.
 constexpr uint64_t kSceneHash = 0xcb09782bd8f13467ull;
 
-// A round knob: opaque in the middle, soft edge, transparent corners.
-void PaintKnob(MemoryBitmap& knob) {
-    const int32_t n = knob.Width();
-    for (int32_t y = 0; y < n; ++y)
-        for (int32_t x = 0; x < n; ++x) {
-            const int32_t dx = 2 * x - n + 1, dy = 2 * y - n + 1;
-            const int32_t d2 = dx * dx + dy * dy, r2 = n * n;
-            const int32_t alpha = d2 >= r2 ? 0 : (d2 < r2 * 3 / 4 ? 255 : 255 * (r2 - d2) * 4 / r2);
-            knob.Pixels()[y * knob.RowPitch() + x] = static_cast<Pixel>(alpha) << 24 |
-                                                     Pixel(40 + 6 * x) << 16 |
-                                                     Pixel(30 + 5 * y) << 8 | Pixel(200 - 3 * x);
-        }
-    // An indicator line from the centre up, so turns are visible.
-    for (int32_t y = 2; y < n / 2; ++y) knob.Pixels()[y * knob.RowPitch() + n / 2] = 0xFFFFFF00;
-}
-
 void PaintScene(RasterBitmap& canvas) {
     MemoryBitmap knob(24, 24, 4), tile(20, 14, 4);
-    PaintKnob(knob);
+    test::PaintKnob(knob);
     test::FillPattern(tile);
 
     FillArea(&canvas, 0, 0, canvas.Width(), canvas.Height(), 0xFF203040, 1.0f, CombineCopy);

@@ -29,6 +29,22 @@ inline Pixel At(const RasterBitmap& bitmap, int32_t x, int32_t y) {
     return bitmap.Pixels()[y * bitmap.RowPitch() + x];
 }
 
+// A round knob: opaque in the middle, soft edge, transparent corners.
+inline void PaintKnob(MemoryBitmap& knob) {
+    const int32_t n = knob.Width();
+    for (int32_t y = 0; y < n; ++y)
+        for (int32_t x = 0; x < n; ++x) {
+            const int32_t dx = 2 * x - n + 1, dy = 2 * y - n + 1;
+            const int32_t d2 = dx * dx + dy * dy, r2 = n * n;
+            const int32_t alpha = d2 >= r2 ? 0 : (d2 < r2 * 3 / 4 ? 255 : 255 * (r2 - d2) * 4 / r2);
+            knob.Pixels()[y * knob.RowPitch() + x] = static_cast<Pixel>(alpha) << 24 |
+                                                     Pixel(40 + 6 * x) << 16 |
+                                                     Pixel(30 + 5 * y) << 8 | Pixel(200 - 3 * x);
+        }
+    // An indicator line from the centre up, so turns are visible.
+    for (int32_t y = 2; y < n / 2; ++y) knob.Pixels()[y * knob.RowPitch() + n / 2] = 0xFFFFFF00;
+}
+
 // A distinct, deterministic colour per position, alpha included.
 inline Pixel Pattern(int32_t x, int32_t y) {
     uint32_t h = static_cast<uint32_t>(x) * 0x9E3779B1u ^ static_cast<uint32_t>(y) * 0x85EBCA77u;
