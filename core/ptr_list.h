@@ -35,6 +35,19 @@ class PtrList {
         return true;
     }
 
+    // Inserts before index (clamped to 0..Count()); ownership as with Append.
+    bool Insert(int index, T* item) {
+        const int count = Count();
+        if (!Append(item)) return false;
+        if (index < 0) index = 0;
+        if (index >= count) return true;
+        uint8_t* base = buffer_.Data();
+        std::memmove(base + (index + 1) * sizeof(T*), base + index * sizeof(T*),
+                     static_cast<size_t>(count - index) * sizeof(T*));
+        std::memcpy(base + index * sizeof(T*), &item, sizeof(T*));
+        return true;
+    }
+
     void DeleteAll() {
         for (int i = Count() - 1; i >= 0; --i) delete Get(i);
         buffer_.SetSize(0, true);

@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+#include "core/core_lock.h"
 #include "core/editor_link.h"
 #include "core/ptr_list.h"
 #include "editor/editor_types.h"
 #include "editor/icontrol.h"
+#include "raster/png_resource.h"
 #include "raster/raster_font.h"
 #include "raster/system_bitmap.h"
 
@@ -19,6 +22,10 @@ class PluginParam;
 // The platform-neutral editor: owns the controls and the off-screen canvas, runs the
 // draw pass, routes input and carries values both ways. The platform windows derive
 // from it and implement the abstract operations.
+//
+// Threads: the host's thread pushes values under the core lock; the window's thread
+// takes the core lock for each short step (an event, change collection, capturing
+// what a draw pass will paint) and rasterises without it.
 class EditorSurface : public IEditorLink {
   public:
     EditorSurface(IEffectCore* owner, int width, int height, int frameRate);
@@ -46,9 +53,16 @@ class EditorSurface : public IEditorLink {
     // A new bitmap decoded from the module's resource, or none.
     virtual RasterBitmap* LoadBitmapResource(int resourceNumber, const char* fileName) = 0;
 
+    // The module whose resources and window class the editor uses; the effect sets
+    // it right after construction (the editor knows nothing of the host layer).
+    void SetModuleInstance(ModuleHandle module) { moduleInstance = module; }
+    ModuleHandle ModuleInstance() const { return moduleInstance; }
+
     // Layout.
     int AddControl(IControl* control);
     void SetBackdrop(int resourceNumber, const char* fileName);
+    // A missing or undecodable resource gives an empty reference (width 0), which
+    // every painting operation skips.
     BitmapRef FetchBitmap(int resourceNumber, const char* fileName, int frames);
     BitmapRef ExtractBitmapArea(const BitmapRef& source, const PixelRect& area);
     void CreateCanvas() override;
@@ -57,7 +71,13 @@ class EditorSurface : public IEditorLink {
     void PushParamToControls(int paramIndex, double v, bool isNormalised) override;
     void MarkAllChanged();
     bool CollectChangedArea(PixelRect* outArea);
+    // The draw pass: PreparePaint under the core lock, then RenderPrepared without it.
     bool PaintRegion(const PixelRect& area);
+    // Picks the controls to paint over area, captures their paint state and marks
+    // them painted; false when there are no controls (nothing to render or present).
+    bool PreparePaint(const PixelRect& area);
+    // Renders what PreparePaint picked and presents the area.
+    bool RenderPrepared();
     int ControlAt(int x, int y);
 
     // Events from the window (each takes the core lock for its short step).
@@ -68,12 +88,16 @@ class EditorSurface : public IEditorLink {
     void WheelAt(int x, int y, const MouseMods& mods, int notches);
     void KeyAt(int x, int y, int key);
     void ApplyEnteredText(IControl* control, PluginParam* param, const char* text);
+    // The entry box of control closed (committed or cancelled): its FinishEntry,
+    // under the core lock.
+    void FinishEntryOf(IControl* control);
     // One timer tick's repaint: collect the changed area and paint it; true if painted.
     bool RepaintChanged();
     // One timer tick of the wheel gesture countdown; ends the pending gesture at zero.
     void CountDownGesture();
 
-    // Painting operations for controls; all draw into the canvas, clipped to paintArea.
+    // Painting operations for controls. All draw into the canvas, never outside it,
+    // and the blits never outside paintArea; an empty bitmap draws nothing.
     bool BlitOffset(const BitmapRef& bitmap, const PixelRect& destRect, int srcX, int srcY,
                     const BlendSpec* blend);
     bool BlitFrame(const BitmapRef& bitmap, const PixelRect& destRect, int frame,
@@ -82,7 +106,9 @@ class EditorSurface : public IEditorLink {
                   const BlendSpec* blend, float srcX, float srcY);
     bool PaintFill(const ArgbColor& color, const PixelRect& rect, const BlendSpec* blend);
     bool PaintText(TextStyle& style, const char* text, const PixelRect& rect);
-    GlyphCacheFont* FontFor(TextStyle& style);
+    // The style's font from the process-wide cache, made on first use; none when the
+    // platform cannot make it.
+    RasterFont* FontFor(TextStyle& style);
 
     int Width() const override { return width; }
     int Height() const override { return height; }
@@ -91,8 +117,15 @@ class EditorSurface : public IEditorLink {
     IControl* Control(int index) const { return controls.Get(index); }
     IEffectCore* Owner() const { return owner; }
     SystemBitmap* Canvas() const { return canvas.get(); }
+    const PixelRect& PaintArea() const { return paintArea; }
+    int CaptureIndex() const { return captureIndex; }
+    int GestureCountdown() const { return gestureCountdown; }
 
   protected:
+    CoreLock* OwnerLock() const;
+    // Deletes every control, last first, and forgets the capture.
+    void ClearControls();
+
     IEffectCore* owner;
     PtrList<IControl> controls;
     PixelRect paintArea;
@@ -106,9 +139,22 @@ class EditorSurface : public IEditorLink {
     // Ticks left before the pending wheel gesture ends; read and written under the
     // core lock only.
     int32_t gestureCountdown = 0;
+    ModuleHandle moduleInstance = nullptr;
+
+  private:
+    // Controls picked by PreparePaint, rendered by RenderPrepared (window thread only).
+    std::vector<IControl*> paintList_;
+    PixelRect preparedArea_;
 };
+
+// Blend spec to the raster library's combine word and weight; none means alpha copy.
+CombineMode CombineFor(const BlendSpec* blend);
+float WeightFor(const BlendSpec* blend);
 
 // The process-wide caches, freed when the module unloads (or by tests).
 void FreeEditorCaches();
+// How many bitmaps and fonts the caches hold.
+int CachedBitmapCount();
+int CachedFontCount();
 
 }  // namespace tav

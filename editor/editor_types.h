@@ -7,7 +7,7 @@
 
 namespace tav {
 
-class GlyphCacheFont;
+class RasterFont;
 
 struct ArgbColor {
     int32_t a = 255;
@@ -16,13 +16,13 @@ struct ArgbColor {
     int32_t b = 0;
 
     Pixel Packed() const {
-        return static_cast<Pixel>(a) << 24 | static_cast<Pixel>(r & 0xFF) << 16 |
+        return static_cast<Pixel>(a & 0xFF) << 24 | static_cast<Pixel>(r & 0xFF) << 16 |
                static_cast<Pixel>(g & 0xFF) << 8 | static_cast<Pixel>(b & 0xFF);
     }
 };
 
-// A text style, copied by value into every control that draws text. cachedFont is
-// owned by the process-wide font cache.
+// A text style, copied by value into every control that draws text. cachedFont (a
+// GlyphCacheFont in practice) is owned by the process-wide font cache.
 struct TextStyle {
     char fontName[32] = "Arial";
     int32_t size = 14;
@@ -31,7 +31,7 @@ struct TextStyle {
     int32_t align = 1;        // 0 left, 1 centre, 2 right
     int32_t orientation = 0;  // degrees
     int32_t quality = 0;      // 0 default, 1 non-antialiased, 2 antialiased, 3 ClearType
-    GlyphCacheFont* cachedFont = nullptr;
+    RasterFont* cachedFont = nullptr;
 };
 
 // A bitmap of the process-wide bitmap cache; an empty reference has width 0.

@@ -87,6 +87,8 @@ class IBitmapControl : public IControl {
     IBitmapControl(IEffectCore* owner, const PixelRect& rect, int paramIndex,
                    const BitmapRef& bitmap, bool verticalFrames = true);
     bool Render(EditorSurface* surface) override;
+    // The frame (1..frames) that shows value v.
+    int FrameFor(double v) const;
 
     BitmapRef bitmap;
     bool verticalFrames;

@@ -1,0 +1,140 @@
+// The painting operations the controls draw with. Everything lands in the canvas,
+// clipped to the area of the draw pass in progress, whatever rectangle a control
+// passes in.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "editor/bitmap_view.h"
+#include "editor/editor_caches.h"
+#include "editor/editor_surface.h"
+#include "editor/font_factory.h"
+#include "raster/blit.h"
+#include "raster/blit_rotated.h"
+#include "raster/fill_area.h"
+
+namespace tav {
+namespace {
+
+bool HasArea(const PixelRect& r) {
+    return r.right > r.left && r.bottom > r.top;
+}
+
+// Intersection that also treats inverted rectangles as empty.
+PixelRect Clip(const PixelRect& a, const PixelRect& b) {
+    if (!HasArea(a) || !HasArea(b)) return {};
+    const PixelRect r = Intersection(a, b);
+    return HasArea(r) ? r : PixelRect{};
+}
+
+bool Drawable(const BitmapRef& ref) {
+    return !ref.IsEmpty() && ref.bitmap->IsDrawable();
+}
+
+// Far enough outside any canvas that nothing placed there can reach it, near enough
+// that offsets computed from it stay well inside int32.
+constexpr int64_t kCoordinateLimit = int64_t{1} << 24;
+
+int32_t Limited(int64_t v) {
+    return static_cast<int32_t>(std::clamp(v, -kCoordinateLimit, kCoordinateLimit));
+}
+
+// The part of the canvas the current pass may draw on.
+PixelRect DrawableArea(const SystemBitmap* canvas, const PixelRect& paintArea) {
+    if (canvas == nullptr || !canvas->IsDrawable()) return {};
+    return Clip(paintArea, PixelRect{0, 0, canvas->Width(), canvas->Height()});
+}
+
+}  // namespace
+
+bool EditorSurface::BlitOffset(const BitmapRef& bitmap, const PixelRect& destRect, int srcX,
+                               int srcY, const BlendSpec* blend) {
+    if (!Drawable(bitmap)) return true;
+    const PixelRect clip = Clip(destRect, DrawableArea(canvas.get(), paintArea));
+    if (!HasArea(clip)) return true;
+    const int64_t fromX = int64_t{srcX} + clip.left - destRect.left;
+    const int64_t fromY = int64_t{srcY} + clip.top - destRect.top;
+    BlitBitmapRect(canvas.get(), bitmap.bitmap, clip.left, clip.top, Limited(fromX), Limited(fromY),
+                   clip.Width(), clip.Height(), WeightFor(blend), CombineFor(blend));
+    return true;
+}
+
+bool EditorSurface::BlitFrame(const BitmapRef& bitmap, const PixelRect& destRect, int frame,
+                              const BlendSpec* blend, bool vertical) {
+    const int n = bitmap.frames;
+    int srcX = 0, srcY = 0;
+    if (n >= 2 && frame >= 2) {
+        const double step = static_cast<double>(frame - 1) / n;
+        if (vertical)
+            srcY = Limited(static_cast<int64_t>(bitmap.height * step + 0.5));
+        else
+            srcX = Limited(static_cast<int64_t>(bitmap.width * step + 0.5));
+    }
+    return BlitOffset(bitmap, destRect, srcX, srcY, blend);
+}
+
+bool EditorSurface::BlitSpun(const BitmapRef& bitmap, int centreX, int centreY, float angle,
+                             const BlendSpec* blend, float srcX, float srcY) {
+    if (!Drawable(bitmap)) return true;
+    const PixelRect area = DrawableArea(canvas.get(), paintArea);
+    if (!HasArea(area)) return true;
+    const int w = bitmap.width, h = bitmap.height;
+    const double left = static_cast<float>(centreX) - static_cast<float>(w / 2);
+    const double top = static_cast<float>(centreY) - static_cast<float>(h / 2);
+    // The turned image stays within its w x h square; skip it when that misses the area.
+    if (left >= area.right || top >= area.bottom || left + w <= area.left || top + h <= area.top)
+        return true;
+    BitmapView view(*canvas, area);
+    BlitRotated(&view, bitmap.bitmap, static_cast<int32_t>(left) - area.left,
+                static_cast<int32_t>(top) - area.top, w, h, srcX, srcY, static_cast<float>(w),
+                static_cast<float>(h), angle, false, WeightFor(blend),
+                CombineFor(blend) | FilterBilinear, 0.0f, 0.0f);
+    return true;
+}
+
+bool EditorSurface::PaintFill(const ArgbColor& color, const PixelRect& rect,
+                              const BlendSpec* blend) {
+    const PixelRect clip = Clip(rect, DrawableArea(canvas.get(), paintArea));
+    if (!HasArea(clip)) return true;
+    FillArea(canvas.get(), clip.left, clip.top, clip.Width(), clip.Height(), color.Packed(),
+             WeightFor(blend), CombineFor(blend));
+    return true;
+}
+
+bool EditorSurface::PaintText(TextStyle& style, const char* text, const PixelRect& rect) {
+    if (text == nullptr || text[0] == '\0') return true;
+    RasterFont* font = style.cachedFont != nullptr ? style.cachedFont : FontFor(style);
+    if (font == nullptr) return false;
+    const PixelRect area = DrawableArea(canvas.get(), paintArea);
+    // An inverted rectangle has no place to put text.
+    if (!HasArea(area) || rect.right < rect.left || rect.bottom < rect.top) return true;
+    font->SetForeground(style.color.Packed());
+    uint32_t flags = TextNoClip;
+    if ((style.color.a & 0xFF) != 255) flags |= TextUseColourAlpha;
+    if (style.align == 1)
+        flags |= TextCenter;
+    else if (style.align != 0)
+        flags |= TextRight;
+    // Drawn into a view of the pass's area, so unclipped text cannot leave it.
+    BitmapView view(*canvas, area);
+    PixelRect placed{Limited(int64_t{rect.left} - area.left), Limited(int64_t{rect.top} - area.top),
+                     Limited(int64_t{rect.right} - area.left),
+                     Limited(int64_t{rect.bottom} - area.top)};
+    font->RenderText(&view, text, -1, &placed, flags);
+    return true;
+}
+
+RasterFont* EditorSurface::FontFor(TextStyle& style) {
+    style.fontName[sizeof(style.fontName) - 1] = '\0';
+    if (RasterFont* found = FindCachedFont(style)) {
+        style.cachedFont = found;
+        return found;
+    }
+    std::unique_ptr<RasterFont> made = MakeStyleFont(style);
+    if (!made) return nullptr;
+    RasterFont* stored = AddCachedFont(style, std::move(made));
+    if (stored != nullptr) style.cachedFont = stored;
+    return stored;
+}
+
+}  // namespace tav

@@ -1,0 +1,20 @@
+#include "editor/font_factory.h"
+
+namespace tav {
+
+FontRequest FontRequestFor(const TextStyle& style) {
+    FontRequest request;
+    request.faceName = style.fontName;
+    request.height = style.size;
+    request.weight = (style.style & 1) != 0 ? 700 : 400;
+    request.italic = (style.style & 2) != 0;
+    request.orientationTenths = style.orientation % 360 * 10;
+    request.quality = style.quality;
+    return request;
+}
+
+std::unique_ptr<RasterFont> MakeStyleFont(const TextStyle&) {
+    return nullptr;  // until the cached-text font exists
+}
+
+}  // namespace tav
