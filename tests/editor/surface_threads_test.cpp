@@ -1,0 +1,63 @@
+// The host's thread automates parameters while the window's thread routes mouse
+// events and paints. Run under ThreadSanitizer (tools/run-tsan), any unguarded
+// access between the two is reported.
+#include <atomic>
+#include <thread>
+
+#include "core/effect_core.h"
+#include "editor/editor_caches.h"
+#include "tests/editor/editor_fixture.h"
+#include "tests/raster/test_bitmaps.h"
+
+namespace tav::test {
+namespace {
+
+using SurfaceThreadTest = EditorFixture;
+
+TEST_F(SurfaceThreadTest, HostAutomationWhileTheWindowPaints) {
+    auto knobImage = std::make_unique<MemoryBitmap>(40, 40, 4);
+    PaintKnob(*knobImage);
+    const BitmapRef knobRef{AddCachedBitmap(300, std::move(knobImage)), 40, 40, 1};
+    BoxFont font;
+    TextStyle style;
+    style.cachedFont = &font;
+    AddProbe({0, 0, 520, 335}, -1, "back");
+    const int params[] = {kFreq, kDepth, kMode};
+    for (int i = 0; i < 9; ++i)
+        surface->AddControl(new SpinKnob(&core, {20 + 50 * i, 40, 60 + 50 * i, 100}, params[i % 3],
+                                         knobRef, style));
+    auto* label = new ITextControl(&core, {10, 300, 200, 320}, style, "");
+    surface->AddControl(label);
+    surface->OpenInParent(nullptr);
+
+    constexpr int kRounds = 400;
+    std::atomic<bool> windowDone{false};
+    std::thread host([&] {
+        for (int i = 0; !windowDone.load() || i < kRounds; ++i) {
+            core.ApplyHostParamChange(params[i % 3], (i % 101) / 100.0);
+            if (i % 7 == 0) {
+                CoreLockGuard guard(&core.Lock());
+                label->SetText(i % 2 == 0 ? "even" : "an odd and somewhat longer text");
+            }
+            if (i % 50 == 0) core.PushParamsToEditor();
+        }
+    });
+    const MouseMods left{true, false, false, false, false};
+    for (int i = 0; i < kRounds; ++i) {
+        const int x = 40 + 50 * (i % 9);
+        surface->PressAt(x, 60, left);
+        surface->DragTo(x, 60 - i % 13, left);
+        surface->ReleaseAt(x, 50, left);
+        surface->WheelAt(x, 60, {}, 1);
+        surface->Tick();
+    }
+    windowDone = true;
+    host.join();
+    while (surface->Tick()) {
+    }
+    EXPECT_GT(surface->presentCount, 0);
+    EXPECT_GT(font.calls, 0);
+}
+
+}  // namespace
+}  // namespace tav::test
