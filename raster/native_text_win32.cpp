@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -77,11 +79,16 @@ void SetColours(HDC dc, const NativeTextStyle& style) {
     if (style.backgroundMode == 2) SetBkColor(dc, ColourRef(style.background));
 }
 
-int32_t Place(uint32_t flags, uint32_t after, uint32_t middle, int32_t low, int32_t high,
+int64_t Place(uint32_t flags, uint32_t after, uint32_t middle, int32_t low, int32_t high,
               int32_t size) {
-    if ((flags & after) != 0) return high - size;
-    if ((flags & middle) != 0) return static_cast<int32_t>((int64_t{low} + high - size) / 2);
+    if ((flags & after) != 0) return int64_t{high} - size;
+    if ((flags & middle) != 0) return (int64_t{low} + high - size) / 2;
     return low;
+}
+
+// GDI coordinates for a position that may lie far outside any bitmap.
+LONG GdiCoordinate(int64_t v) {
+    return static_cast<LONG>(std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30));
 }
 
 // A bitmap without a device context: the text goes through the compose bitmap.
@@ -96,18 +103,21 @@ int ComposeText(const NativeTextStyle& style, const TextForGdi& text, RasterBitm
     text.Draw(dc, &measured, ((flags & kFormatBits) & ~0xFu) | DT_CALCRECT | DT_NOPREFIX);
     const int32_t width = measured.right - measured.left, height = measured.bottom - measured.top;
     if ((flags & DT_CALCRECT) != 0) {
-        rect->right = rect->left + width;
-        rect->bottom = rect->top + height;
+        rect->right =
+            static_cast<int32_t>(std::min<int64_t>(int64_t{rect->left} + width, INT32_MAX));
+        rect->bottom =
+            static_cast<int32_t>(std::min<int64_t>(int64_t{rect->top} + height, INT32_MAX));
         return height;
     }
     if (bitmap == nullptr || !bitmap->IsDrawable()) return 0;
 
-    const int32_t textX = Place(flags, DT_RIGHT, DT_CENTER, rect->left, rect->right, width);
-    const int32_t textY = Place(flags, DT_BOTTOM, DT_VCENTER, rect->top, rect->bottom, height);
-    PixelRect box{
-        std::max(textX, 0), std::max(textY, 0),
-        static_cast<int32_t>(std::min<int64_t>(int64_t{textX} + width, bitmap->Width())),
-        static_cast<int32_t>(std::min<int64_t>(int64_t{textY} + height, bitmap->Height()))};
+    const int64_t textX = Place(flags, DT_RIGHT, DT_CENTER, rect->left, rect->right, width);
+    const int64_t textY = Place(flags, DT_BOTTOM, DT_VCENTER, rect->top, rect->bottom, height);
+    auto within = [](int64_t v, int32_t size) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, 0, size));
+    };
+    PixelRect box{within(textX, bitmap->Width()), within(textY, bitmap->Height()),
+                  within(textX + width, bitmap->Width()), within(textY + height, bitmap->Height())};
     if ((flags & DT_NOCLIP) == 0) {
         box.left = std::max(box.left, rect->left);
         box.top = std::max(box.top, rect->top);
@@ -121,8 +131,8 @@ int ComposeText(const NativeTextStyle& style, const TextForGdi& text, RasterBitm
     if (compose == nullptr) return 0;
     BlitBitmap(compose, bitmap, 0, 0, &box, 1.0f, CombineCopy);
     SetColours(dc, style);
-    RECT place = {textX - box.left, textY - box.top, textX - box.left + width,
-                  textY - box.top + height};
+    RECT place = {GdiCoordinate(textX - box.left), GdiCoordinate(textY - box.top),
+                  GdiCoordinate(textX - box.left + width), GdiCoordinate(textY - box.top + height)};
     const int result = text.Draw(dc, &place, ((flags & kFormatBits) & ~kAlignBits) | DT_NOPREFIX);
     GdiFlush();
     const PixelRect drawn{0, 0, box.Width(), box.Height()};

@@ -7,6 +7,7 @@
 #include "raster/glyph_cache_font.h"
 #include "raster/memory_bitmap.h"
 #include "raster/native_text.h"
+#include "raster/system_bitmap.h"
 #include "tests/raster/glyph_test_sources.h"
 #include "tests/raster/test_bitmaps.h"
 #include "tests/raster/test_png_writer.h"
@@ -75,21 +76,57 @@ TEST_F(PlatformFontTest, EachCharacterIsRenderedOncePerAttachedHandle) {
     EXPECT_EQ(counter_.renders['2'], 2);
 }
 
-// Under Wine the cache draws even for a font that prefers native drawing.
+// Under Wine the cache draws even for a font that prefers native drawing; otherwise
+// Windows draws through GDI, into the bitmap's own context or a borrowed one.
 TEST_F(PlatformFontTest, WineAnswerChoosesTheCache) {
-    Attach("Arial", 14, FontOwnsHandle | FontPreferNative);
-    MemoryBitmap bitmap(60, 20, 4);
-    for (int wine : {1, 0}) {
+    MemoryBitmap memory(60, 20, 4);
+    SystemBitmap system(60, 20);
+    for (RasterBitmap* bitmap :
+         {static_cast<RasterBitmap*>(&memory), static_cast<RasterBitmap*>(&system)})
+        for (int wine : {1, 0}) {
+            GlyphCacheFont::SetWineAnswer(wine);
+            Attach("Arial", 14, FontOwnsHandle | FontPreferNative);
+            counter_.renders.clear();
+            test::Fill(*bitmap, kDark);
+            font_.SetForeground(0xFFFFFFFF);
+            PixelRect measured{0, 0, 0, 0};
+            EXPECT_EQ(font_.RenderText(nullptr, "Hz", -1, &measured, TextCalcRect), 14);
+            PixelRect rect{0, 0, 60, 20};
+            font_.RenderText(bitmap, "Hz", -1, &rect, TextNoClip);
+            const bool cached = counter_.Total() > 0;
+            EXPECT_EQ(cached, wine == 1 || !NativeTextAvailable()) << wine;
+            const PixelRect ink = InkedBox(*bitmap, kDark);
+            EXPECT_FALSE(ink.IsEmpty()) << wine;
+            EXPECT_LE(ink.right, measured.right + 1) << wine;
+        }
+}
+
+// The Windows build is only ever tested under Wine, so there the probe must find it.
+TEST(PlatformFont, WineProbeAnswersOncePerProcess) {
+    GlyphCacheFont::SetWineAnswer(-1);
+    EXPECT_EQ(GlyphCacheFont::UnderWine(), NativeTextAvailable());
+    EXPECT_EQ(ProbeWine(), GlyphCacheFont::UnderWine());
+}
+
+TEST_F(PlatformFontTest, NativeOrCachedTextStaysInsideTheBitmap) {
+    const PixelRect rects[] = {{-30, -8, 10, 6},
+                               {6, 4, 9, 7},
+                               {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+                               {INT32_MAX - 3, 2, INT32_MAX, 8},
+                               {12, 9, 0, 0}};
+    const uint32_t flagSets[] = {0, TextNoClip, TextCenter | TextVCenter | TextNoClip,
+                                 TextRight | TextBottom, TextSingleLine | TextCenter};
+    for (int wine : {0, 1}) {
         GlyphCacheFont::SetWineAnswer(wine);
         Attach("Arial", 14, FontOwnsHandle | FontPreferNative);
-        counter_.renders.clear();
-        test::Fill(bitmap, kDark);
         font_.SetForeground(0xFFFFFFFF);
-        PixelRect rect{0, 0, 60, 20};
-        font_.RenderText(&bitmap, "Hz", -1, &rect, TextNoClip);
-        const bool cached = counter_.Total() > 0;
-        EXPECT_EQ(cached, wine == 1 || !NativeTextAvailable()) << wine;
-        EXPECT_FALSE(InkedBox(bitmap, kDark).IsEmpty()) << wine;
+        for (const PixelRect& r : rects)
+            for (uint32_t flags : flagSets) {
+                test::GuardedBitmap bitmap(12, 9, kDark);
+                PixelRect rect = r;
+                font_.RenderText(&bitmap, "W\xC3\xA9g\nj", -1, &rect, flags);
+                EXPECT_TRUE(bitmap.GuardIntact()) << wine << " " << r.left << " " << flags;
+            }
     }
 }
 

@@ -71,4 +71,40 @@ class CountingGlyphSource final : public GlyphSource {
     GlyphSource& inner_;
 };
 
+// A bitmap inside a frame of guard pixels that no drawing may touch.
+class GuardedBitmap final : public RasterBitmap {
+  public:
+    static constexpr int32_t kGuard = 40;
+    static constexpr Pixel kGuardWord = 0x5A5A5A5A;
+    GuardedBitmap(int32_t width, int32_t height, Pixel paper)
+        : width_(width),
+          height_(height),
+          store_(static_cast<size_t>((width + 2 * kGuard) * (height + 2 * kGuard)), kGuardWord) {
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) Pixels()[y * RowPitch() + x] = paper;
+    }
+    Pixel* Pixels() const override {
+        return const_cast<Pixel*>(store_.data()) + kGuard * RowPitch() + kGuard;
+    }
+    int32_t Width() const override { return width_; }
+    int32_t Height() const override { return height_; }
+    int32_t RowPitch() const override { return width_ + 2 * kGuard; }
+    bool Resize(int32_t, int32_t) override { return false; }
+    bool GuardIntact() const {
+        const int32_t pitch = RowPitch();
+        for (int32_t y = 0; y < height_ + 2 * kGuard; ++y)
+            for (int32_t x = 0; x < pitch; ++x) {
+                const bool inside =
+                    x >= kGuard && x < kGuard + width_ && y >= kGuard && y < kGuard + height_;
+                if (!inside && store_[static_cast<size_t>(y * pitch + x)] != kGuardWord)
+                    return false;
+            }
+        return true;
+    }
+
+  private:
+    int32_t width_, height_;
+    std::vector<Pixel> store_;
+};
+
 }  // namespace tav::test
