@@ -1,0 +1,180 @@
+// Opening, closing and losing the editor window: nothing may leak or dangle.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <thread>
+
+#include "tests/editor_win32/window_test_support.h"
+
+namespace tav::test {
+namespace {
+
+class EditorWindowLifecycle : public ::testing::Test, public EditorWindowFixture {
+  protected:
+    bool ClassRegistered() {
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof wc;
+        return GetClassInfoExA(GetModuleHandleA(nullptr), "IEditorWndClass", &wc) != FALSE;
+    }
+};
+
+// Every begin is followed by its end before the next begin of the same parameter.
+::testing::AssertionResult GesturesPaired(const std::vector<std::string>& events) {
+    std::map<std::string, bool> open;
+    for (const std::string& e : events) {
+        const bool begin = e.rfind("begin ", 0) == 0;
+        const bool end = e.rfind("end ", 0) == 0;
+        if (!begin && !end) continue;
+        const std::string index = e.substr(e.find(' ') + 1);
+        if (open[index] == begin) return ::testing::AssertionFailure() << "unpaired " << e;
+        open[index] = begin;
+    }
+    for (const auto& [index, isOpen] : open) {
+        if (isOpen) return ::testing::AssertionFailure() << "no end for " << index;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(EditorWindowLifecycle, FiveHundredOpensAndClosesLeakNoObjects) {
+    HWND parent = SharedParentWindow();
+    auto cycle = [&] {
+        if (editor->OpenInParent(parent) == nullptr) return false;
+        editor->Tick();
+        // The host closes the editor while a value box (with its own font) is open.
+        editor->OpenValueEntry(knob, core->Param(kFreq));
+        const bool boxOpen = editor->EntryBox() != nullptr;
+        editor->CloseNative();
+        return boxOpen;
+    };
+    ASSERT_TRUE(cycle());  // caches (class, canvas context) settle here
+    const int gdiObjects = CountGdiObjects();
+    const int windows = CountWindows();
+    for (int i = 0; i < 500; ++i) ASSERT_TRUE(cycle()) << "cycle " << i;
+    PumpUntil([] { return true; });
+    EXPECT_EQ(CountGdiObjects(), gdiObjects);
+    EXPECT_EQ(CountWindows(), windows);
+    EXPECT_EQ(OpenEditorWindowCount(), 0);
+    EXPECT_FALSE(ClassRegistered());
+    EXPECT_EQ(core->automations, 0);  // a close does not apply or re-send the box's value
+}
+
+TEST_F(EditorWindowLifecycle, HostDestroyingItsWindowFirstLeavesNothingBehind) {
+    HWND hostWindow = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 400, 260,
+                                      SharedParentWindow(), nullptr, nullptr, nullptr);
+    ASSERT_NE(hostWindow, nullptr);
+    const int gdiObjects = CountGdiObjects();
+    ASSERT_NE(editor->OpenInParent(hostWindow), nullptr);
+    editor->Tick();
+    // A wheel gesture is pending and a value box open when the host pulls the window.
+    const POINT screen = ScreenPoint(CentreOf(knob));
+    SendMessageA(static_cast<HWND>(editor->NativeHandle()), WM_MOUSEWHEEL,
+                 MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+    editor->OpenValueEntry(knob, core->Param(kFreq));
+    ASSERT_NE(editor->EntryBox(), nullptr);
+
+    DestroyWindow(hostWindow);
+    EXPECT_FALSE(editor->IsOpen());
+    EXPECT_EQ(editor->EntryBox(), nullptr);
+    EXPECT_EQ(core->endEdits, 1);  // the pending gesture ended with the window
+    editor->CloseNative();         // the host's late close is harmless
+    EXPECT_EQ(OpenEditorWindowCount(), 0);
+    EXPECT_FALSE(ClassRegistered());
+    EXPECT_EQ(CountGdiObjects(), gdiObjects);
+    // No timer or procedure of ours is left to run: a few timer periods pass quietly.
+    core.reset();
+    PumpUntil([] { return false; }, 200);
+}
+
+TEST_F(EditorWindowLifecycle, WheelGestureEndsExactlyOnceWhileTheCoreBeginsAndEndsElsewhere) {
+    ASSERT_TRUE(Open());
+    std::atomic<bool> stop{false};
+    std::atomic<int> rounds{0};
+    std::thread hostThread([&] {
+        while (!stop.load()) {
+            core->HostBeginEditOnce(kDepth);
+            core->ScheduleEndEdit(kDepth);
+            if (rounds.fetch_add(1) % 3 == 0) core->EndPendingEdit();
+            std::this_thread::yield();
+        }
+    });
+    const POINT screen = ScreenPoint(CentreOf(knob));
+    for (int i = 0; i < 40; ++i) {
+        PostMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+        const int seen = rounds.load();
+        PumpUntil([&] { return rounds.load() > seen + 5; });
+    }
+    stop = true;
+    hostThread.join();
+    ASSERT_TRUE(PumpUntil([&] { return core->PendingEditIndex() < 0; }));
+    EXPECT_GT(Count("begin 0"), 0);
+    EXPECT_TRUE(GesturesPaired(core->events));
+}
+
+TEST_F(EditorWindowLifecycle, ScreenshotFromTheWindowShowsTheCanvas) {
+    ASSERT_TRUE(Open());
+    const std::vector<uint32_t> shot = CaptureWindow(window, kWidth, kHeight);
+    ASSERT_EQ(shot.size(), size_t(kWidth) * kHeight);
+    const SystemBitmap* canvas = editor->Canvas();
+    int differing = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            differing += (canvas->Pixels()[y * canvas->RowPitch() + x] & 0xFFFFFF) !=
+                         shot[size_t(y) * kWidth + x];
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(shot[5 * kWidth + 5], 0x5A606Eu);  // the plain background
+    const std::string dir = TAV_BINARY_DIR "/test-output";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    EXPECT_TRUE(WritePngFile(dir + "/win32_editor_window.png", shot, kWidth, kHeight));
+}
+
+TEST_F(EditorWindowLifecycle, ColourDialogStartsAtTheColourAndCarriesThePrompt) {
+    ASSERT_TRUE(Open());
+    std::atomic<bool> answered{false};
+    std::thread user([&] {
+        // Waits for the dialog the way a user would, then accepts it as it stands.
+        for (int i = 0; i < 3000 && !answered; ++i) {
+            if (HWND dialog = FindWindowA(nullptr, "Pick a tint")) {
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                answered = true;
+            }
+            Sleep(5);
+        }
+    });
+    ArgbColor colour{17, 200, 100, 50};
+    const bool chosen = editor->AskForColour(&colour, "Pick a tint");
+    user.join();
+    ASSERT_TRUE(answered.load());
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(colour.a, 17);
+    EXPECT_EQ(colour.r, 200);
+    EXPECT_EQ(colour.g, 100);
+    EXPECT_EQ(colour.b, 50);
+}
+
+TEST_F(EditorWindowLifecycle, ServicesWithoutAWindow) {
+    char host[256];
+    char module[256];
+    editor->HostDirectory(host, sizeof host);
+    editor->ModuleDirectory(module, sizeof module);
+    EXPECT_STRNE(host, "");
+    EXPECT_EQ(host[strlen(host) - 1], '\\');
+    EXPECT_STREQ(module, host);  // the test program is its own module
+    char tiny[4] = "abc";
+    editor->HostDirectory(tiny, sizeof tiny);
+    EXPECT_STREQ(tiny, "");
+
+    char path[64] = "C:\\old.wav";
+    editor->AskForFile(path, sizeof path, 0, nullptr, "wav aif");
+    EXPECT_STREQ(path, "");
+    ArgbColor colour;
+    EXPECT_FALSE(editor->AskForColour(&colour, "x"));
+    EXPECT_FALSE(editor->OpenWebPage("Z:\\no\\such\\page.tavnone", nullptr, nullptr, nullptr));
+    EXPECT_FALSE(editor->IsOpen());
+    editor->CloseNative();
+}
+
+}  // namespace
+}  // namespace tav::test

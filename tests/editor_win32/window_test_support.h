@@ -1,0 +1,86 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/icontrol.h"
+#include "editor/win32_editor_window.h"
+#include "tests/support/recording_host.h"
+
+namespace tav::test {
+
+// Runs the thread's message loop until done() holds; false after the timeout.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
+
+// Live GDI objects of this process (GetGuiResources is a stub under Wine: probe
+// every handle index instead) and windows of this process, children included.
+int CountGdiObjects();
+int CountWindows();
+
+// The window's pixels as 0xRRGGBB words, read back from its own DC.
+std::vector<uint32_t> CaptureWindow(HWND hwnd, int width, int height);
+bool WritePngFile(const std::string& path, const std::vector<uint32_t>& rgb, int width,
+                  int height);
+
+// A top-level window to host editors in, made once per program: Wine waits about two
+// seconds when a captioned top-level window is destroyed without a window manager.
+HWND SharedParentWindow();
+
+// Test controls on a plain background.
+class PlainBackground : public IControl {
+  public:
+    PlainBackground(IEffectCore* owner, const PixelRect& rect, ArgbColor colour)
+        : IControl(owner, rect, -1), colour_(colour) {}
+    bool Render(EditorSurface* surface) override;
+
+  private:
+    ArgbColor colour_;
+};
+
+// A vertical bar whose filled part shows the value; dragged like a knob.
+class BarKnob : public IControl {
+  public:
+    BarKnob(IEffectCore* owner, const PixelRect& rect, int paramIndex)
+        : IControl(owner, rect, paramIndex) {}
+    void MouseDragged(int x, int y, int dx, int dy, const MouseMods& mods) override;
+    void KeyPressed(int x, int y, int key) override { keys.push_back(key); }
+    bool Render(EditorSurface* surface) override;
+
+    KnobDragRule drag;
+    std::vector<int> keys;
+};
+
+// A recording core with a continuous, a choice and a spare parameter, and an open
+// editor of test controls in the shared parent window.
+class EditorWindowFixture {
+  public:
+    enum Params { kFreq, kMode, kDepth, kParamCount };
+    static constexpr int kWidth = 320;
+    static constexpr int kHeight = 200;
+
+    EditorWindowFixture();
+    ~EditorWindowFixture();
+
+    bool Open();
+    POINT CentreOf(const IControl* control) const;
+    POINT ScreenPoint(POINT client) const;
+    void Post(UINT msg, WPARAM wp, POINT client) const;
+    void PostKey(HWND target, WPARAM vk) const;
+    void Type(HWND target, const char* digits) const;
+    HWND Box() const { return GetDlgItem(window, Win32EditorWindow::kEntryBoxId); }
+    double Unit(int param) const { return core->Param(param)->CurrentUnit(); }
+    int Count(const std::string& event) const;
+    void ClearRecord();
+
+    std::unique_ptr<RecordingHost> core;
+    Win32EditorWindow* editor;  // owned by the core
+    BarKnob* knob;
+    BarKnob* choice;
+    HWND window = nullptr;
+};
+
+}  // namespace tav::test
