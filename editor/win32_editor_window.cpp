@@ -1,8 +1,9 @@
 #include "editor/win32_editor_window.h"
 
+#include <windows.h>
+// These need <windows.h> first.
 #include <commdlg.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cmath>
@@ -51,8 +52,8 @@ HINSTANCE ModuleOfThisCode() {
     return module;
 }
 
-HINSTANCE InstanceOf(void* moduleInstance) {
-    return moduleInstance != nullptr ? static_cast<HINSTANCE>(moduleInstance) : ModuleOfThisCode();
+HINSTANCE InstanceOf(ModuleHandle module) {
+    return module != nullptr ? static_cast<HINSTANCE>(module) : ModuleOfThisCode();
 }
 
 bool CountWindow(HINSTANCE instance) {
@@ -83,10 +84,6 @@ void UncountWindow() {
 void UnregisterClassIfUnused(HINSTANCE instance) {
     std::lock_guard<std::mutex> lock(classMutex);
     if (openWindows == 0) UnregisterClassA(kClassName, instance);
-}
-
-CoreLock* LockOf(IEffectCore* core) {
-    return core != nullptr ? &core->Lock() : nullptr;
 }
 
 MouseMods ModsFromMessage(WPARAM wp) {
@@ -233,10 +230,7 @@ void* Win32EditorWindow::OpenInParent(void* parent) {
         return nullptr;
     }
     window = hwnd;
-    {
-        CoreLockGuard guard(LockOf(owner));
-        MarkAllChanged();
-    }
+    MarkAllChanged();
     return window;
 }
 
@@ -276,13 +270,13 @@ void Win32EditorWindow::EndGestureIfPending() {
         gestureCountdown = 0;
         return;
     }
-    CoreLockGuard guard(&owner->Lock());
+    CoreLockGuard guard(OwnerLock());
     if (gestureCountdown != 0) owner->EndPendingEdit();
 }
 
 bool Win32EditorWindow::TakesFocusForHost() {
     if (owner == nullptr) return false;
-    CoreLockGuard guard(&owner->Lock());
+    CoreLockGuard guard(OwnerLock());
     return owner->HostId() == kFocusHost;
 }
 
@@ -337,12 +331,7 @@ void Win32EditorWindow::Tick() {
     }
 
     PixelRect area;
-    bool changed;
-    {
-        CoreLockGuard guard(LockOf(owner));
-        changed = CollectChangedArea(&area);
-    }
-    if (changed && window != nullptr) {
+    if (CollectChangedArea(&area) && window != nullptr) {
         HWND hwnd = AsWindow(window);
         RECT r = {area.left, area.top, area.right, area.bottom};
         InvalidateRect(hwnd, &r, FALSE);
@@ -535,10 +524,7 @@ void Win32EditorWindow::CloseEntryBox(bool finish) {
         DeleteObject(static_cast<HFONT>(entryFont));
         entryFont = nullptr;
     }
-    if (finish && control != nullptr) {
-        CoreLockGuard guard(LockOf(owner));
-        control->FinishEntry();
-    }
+    if (finish) FinishEntryOf(control);
 }
 
 void Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
@@ -550,7 +536,7 @@ void Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
     int cx;
     int cy;
     {
-        CoreLockGuard guard(LockOf(owner));
+        CoreLockGuard guard(OwnerLock());
         param->FormatValue(param->value, false, display, sizeof display);
         param->FormatValue(1.0, true, maximum, sizeof maximum);
         const int n = param->ValueLabelCount();
@@ -597,7 +583,7 @@ void Win32EditorWindow::OpenTextEntry(IEditableTextControl* control) {
     PixelRect r;
     DWORD boxStyle = 0;
     {
-        CoreLockGuard guard(LockOf(owner));
+        CoreLockGuard guard(OwnerLock());
         text = control->Text();
         style = control->textStyle;
         r = control->rect;

@@ -50,9 +50,6 @@ class Win32EditorWindow : public EditorSurface {
     IControl* EntryControl() const { return entryControl; }
     int32_t CurrentEntryState() const { return entryState; }
 
-    // The plug-in module (HINSTANCE), set by the creator right after construction.
-    void* moduleInstance = nullptr;
-
   private:
     friend struct Win32EditorProcs;
 

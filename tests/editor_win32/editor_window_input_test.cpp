@@ -30,7 +30,8 @@ TEST_F(EditorWindowInput, WheelNotchesOnOneKnobMakeOneGestureEndingHalfASecondLa
     const POINT screen = ScreenPoint(CentreOf(knob));
     const double before = Unit(kFreq);
     for (int i = 0; i < 3; ++i) {
-        PostMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+        PostMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+                     MAKELPARAM(screen.x, screen.y));
     }
     ASSERT_TRUE(PumpUntil([&] { return core->automations == 3; }));
     const DWORD lastNotch = GetTickCount();
@@ -54,8 +55,7 @@ TEST_F(EditorWindowInput, WheelDeltasTurnWholeNotchesOnly) {
         const double before = Unit(kFreq);
         ClearRecord();
         PostMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, c.delta), MAKELPARAM(screen.x, screen.y));
-        PostMessageA(window, WM_NULL, 0, 0);
-        ASSERT_TRUE(PumpUntil([&] { return GetQueueStatus(QS_POSTMESSAGE) == 0; }));
+        ASSERT_TRUE(PumpUntil(PostedQueueEmpty));
         EXPECT_NEAR(Unit(kFreq) - before, c.change, 1e-9) << c.delta;
         EXPECT_EQ(core->automations, c.change == 0.0 ? 0 : 1) << c.delta;
     }
@@ -100,8 +100,7 @@ TEST_F(EditorWindowInput, KeysReachTheControlUnderTheCursor) {
                       WPARAM(VK_LEFT), WPARAM(VK_F1), WPARAM(VK_NUMPAD0), WPARAM(VK_RETURN)}) {
         PostMessageA(window, WM_KEYDOWN, vk, 1);
     }
-    PostMessageA(window, WM_NULL, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return GetQueueStatus(QS_POSTMESSAGE) == 0; }));
+    ASSERT_TRUE(PumpUntil(PostedQueueEmpty));
     EXPECT_EQ(knob->keys, (std::vector<int>{15, 40, 5, 14, 0, 3}));
 }
 
@@ -113,8 +112,9 @@ TEST_F(EditorWindowInput, ValueBoxClosesAsTheUserSays) {
         bool applied;
     };
     const POINT knobCentre = CentreOf(knob);
-    for (const Case& c : {Case{"enter", 0, true}, Case{"left click elsewhere", WM_LBUTTONDOWN, true},
-                          Case{"right click", WM_RBUTTONDOWN, false}}) {
+    for (const Case& c :
+         {Case{"enter", 0, true}, Case{"left click elsewhere", WM_LBUTTONDOWN, true},
+          Case{"right click", WM_RBUTTONDOWN, false}}) {
         SCOPED_TRACE(c.name);
         ClearRecord();
         const double before = core->Param(kFreq)->value;
@@ -130,7 +130,8 @@ TEST_F(EditorWindowInput, ValueBoxClosesAsTheUserSays) {
         } else {
             ASSERT_TRUE(PumpUntil([&] { return GetWindowTextLengthA(Box()) == 4; }));
             const UINT up = c.closeMessage == WM_LBUTTONDOWN ? WM_LBUTTONUP : WM_RBUTTONUP;
-            Post(c.closeMessage, c.closeMessage == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, {300, 190});
+            Post(c.closeMessage, c.closeMessage == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON,
+                 {300, 190});
             Post(up, 0, {300, 190});
         }
         ASSERT_TRUE(PumpUntil([&] { return Box() == nullptr; }));

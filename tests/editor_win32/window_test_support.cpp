@@ -1,7 +1,5 @@
 #include "tests/editor_win32/window_test_support.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -21,6 +19,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
         if (GetTickCount() - start > timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+bool PostedQueueEmpty() {
+    return HIWORD(GetQueueStatus(QS_POSTMESSAGE)) == 0;
 }
 
 int CountGdiObjects() {
@@ -56,8 +58,8 @@ int CountWindows() {
     return count;
 }
 
-std::vector<uint32_t> CaptureWindow(HWND hwnd, int width, int height) {
-    std::vector<uint32_t> rgb;
+std::unique_ptr<MemoryBitmap> CaptureWindow(HWND hwnd, int width, int height) {
+    auto shot = std::make_unique<MemoryBitmap>(width, height, 1);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -73,44 +75,17 @@ std::vector<uint32_t> CaptureWindow(HWND hwnd, int width, int height) {
         BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
         GdiFlush();
         const auto* pixels = static_cast<const uint32_t*>(bits);
-        rgb.assign(pixels, pixels + size_t(width) * height);
-        for (uint32_t& p : rgb) p &= 0xFFFFFF;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                shot->Pixels()[y * shot->RowPitch() + x] = 0xFF000000 | pixels[y * width + x];
+            }
+        }
         SelectObject(memoryDc, previous);
         DeleteObject(dib);
     }
     DeleteDC(memoryDc);
     ReleaseDC(hwnd, windowDc);
-    return rgb;
-}
-
-bool WritePngFile(const std::string& path, const std::vector<uint32_t>& rgb, int width,
-                  int height) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(size_t(width) * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = rgb[size_t(y) * width + x];
-            row[size_t(x) * 3] = png_byte(p >> 16);
-            row[size_t(x) * 3 + 1] = png_byte(p >> 8);
-            row[size_t(x) * 3 + 2] = png_byte(p);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    return shot;
 }
 
 HWND SharedParentWindow() {
@@ -122,8 +97,9 @@ HWND SharedParentWindow() {
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         wc.lpszClassName = "TavTestHostWindow";
         RegisterClassExA(&wc);
-        HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                    40, 40, 420, 300, nullptr, nullptr, wc.hInstance, nullptr);
+        HWND hwnd =
+            CreateWindowExA(0, wc.lpszClassName, "Test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                            40, 420, 300, nullptr, nullptr, wc.hInstance, nullptr);
         PumpUntil([&] { return IsWindowVisible(hwnd) != FALSE; });
         return hwnd;
     }();
@@ -160,8 +136,9 @@ EditorWindowFixture::EditorWindowFixture() {
     core->Param(kDepth)->DefineContinuous("Depth", 50.0, 0.0, 100.0, 1.0, "%");
 
     editor = new Win32EditorWindow(core.get(), kWidth, kHeight, 0);
-    editor->moduleInstance = GetModuleHandleA(nullptr);
-    editor->AddControl(new PlainBackground(core.get(), {0, 0, kWidth, kHeight}, {255, 90, 96, 110}));
+    editor->SetModuleInstance(GetModuleHandleA(nullptr));
+    editor->AddControl(
+        new PlainBackground(core.get(), {0, 0, kWidth, kHeight}, {255, 90, 96, 110}));
     knob = new BarKnob(core.get(), {30, 40, 70, 140}, kFreq);
     choice = new BarKnob(core.get(), {130, 40, 170, 140}, kMode);
     editor->AddControl(knob);
@@ -204,24 +181,22 @@ void EditorWindowFixture::PostKey(HWND target, WPARAM vk) const {
 }
 
 void EditorWindowFixture::Type(HWND target, const char* digits) const {
+    // Each key's WM_CHAR is posted behind whatever is queued: one key at a time.
     for (const char* p = digits; *p != '\0'; ++p) {
         PostKey(target, *p == '.' ? VK_OEM_PERIOD : static_cast<WPARAM>(*p));
+        PumpUntil(PostedQueueEmpty);
     }
 }
-
-int EditorWindowFixture::Count(const std::string& event) const {
-    return static_cast<int>(std::count(core->events.begin(), core->events.end(), event));
-}
-
-}  // namespace tav::test
-
-namespace tav::test {
 
 void EditorWindowFixture::ClearRecord() {
     core->events.clear();
     core->beginEdits = 0;
     core->endEdits = 0;
     core->automations = 0;
+}
+
+int EditorWindowFixture::Count(const std::string& event) const {
+    return static_cast<int>(std::count(core->events.begin(), core->events.end(), event));
 }
 
 }  // namespace tav::test

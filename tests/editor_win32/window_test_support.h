@@ -9,22 +9,23 @@
 
 #include "editor/icontrol.h"
 #include "editor/win32_editor_window.h"
+#include "raster/memory_bitmap.h"
 #include "tests/support/recording_host.h"
 
 namespace tav::test {
 
 // Runs the thread's message loop until done() holds; false after the timeout.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
+// No posted message waits in this thread's queue.
+bool PostedQueueEmpty();
 
 // Live GDI objects of this process (GetGuiResources is a stub under Wine: probe
 // every handle index instead) and windows of this process, children included.
 int CountGdiObjects();
 int CountWindows();
 
-// The window's pixels as 0xRRGGBB words, read back from its own DC.
-std::vector<uint32_t> CaptureWindow(HWND hwnd, int width, int height);
-bool WritePngFile(const std::string& path, const std::vector<uint32_t>& rgb, int width,
-                  int height);
+// The window's pixels (opaque), read back from its own DC as the screen shows them.
+std::unique_ptr<MemoryBitmap> CaptureWindow(HWND hwnd, int width, int height);
 
 // A top-level window to host editors in, made once per program: Wine waits about two
 // seconds when a captioned top-level window is destroyed without a window manager.
@@ -47,7 +48,7 @@ class BarKnob : public IControl {
     BarKnob(IEffectCore* owner, const PixelRect& rect, int paramIndex)
         : IControl(owner, rect, paramIndex) {}
     void MouseDragged(int x, int y, int dx, int dy, const MouseMods& mods) override;
-    void KeyPressed(int x, int y, int key) override { keys.push_back(key); }
+    void KeyPressed(int, int, int key) override { keys.push_back(key); }
     bool Render(EditorSurface* surface) override;
 
     KnobDragRule drag;
