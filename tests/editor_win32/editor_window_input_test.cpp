@@ -160,6 +160,32 @@ TEST_F(EditorWindowInput, ChoiceFromTheDropDownList) {
     EXPECT_EQ(core->beginEdits, core->endEdits);
 }
 
+TEST_F(EditorWindowInput, TextBoxRetypesTheLabel) {
+    const POINT c = CentreOf(label);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, c);
+    Post(WM_LBUTTONUP, 0, c);
+    ASSERT_TRUE(PumpUntil([&] { return Box() != nullptr; }));
+    HWND box = Box();
+    RECT r;
+    GetWindowRect(box, &r);
+    MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, label->rect.left);
+    EXPECT_EQ(r.bottom, label->rect.bottom);
+    const LONG_PTR style = GetWindowLongPtrA(box, GWL_STYLE);
+    EXPECT_EQ(style & (ES_CENTER | ES_RIGHT | ES_READONLY | ES_PASSWORD), 0);
+    EXPECT_NE(style & ES_MULTILINE, 0);
+    // Hosts that run dialog navigation still let Enter reach the box.
+    MSG enter = {box, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    EXPECT_NE(SendMessageA(box, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) &
+                  DLGC_WANTALLKEYS,
+              0);
+    Type(box, "AB");
+    PostKey(box, VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return Box() == nullptr; }));
+    EXPECT_STREQ(label->Text(), "ab");
+    EXPECT_EQ(core->automations, 0);  // text without a parameter tells the host nothing
+}
+
 TEST_F(EditorWindowInput, OpeningAgainRecreatesTheWindowInPlace) {
     SetWindowPos(window, nullptr, 17, 23, 300, 190, SWP_NOZORDER | SWP_NOACTIVATE);
     HWND again = static_cast<HWND>(editor->OpenInParent(SharedParentWindow()));

@@ -162,6 +162,56 @@ TEST_F(EditorWindowLifecycle, ColourDialogStartsAtTheColourAndCarriesThePrompt) 
     EXPECT_EQ(colour.b, 50);
 }
 
+// Only the one host that needs it gets the keyboard focus taken, at creation and
+// at mouse activation.
+TEST_F(EditorWindowLifecycle, FocusIsTakenForTheOneHostThatNeedsIt) {
+    for (HostKind host : {0, 9, 25}) {
+        SCOPED_TRACE(host);
+        core->SetHostId(host);
+        SetFocus(nullptr);
+        ASSERT_TRUE(Open());
+        EXPECT_EQ(GetFocus() == window, host == 25);
+        SetFocus(nullptr);
+        EXPECT_EQ(
+            SendMessageA(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(GetParent(window)),
+                         MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+            MA_ACTIVATE);
+        EXPECT_EQ(GetFocus() == window, host == 25);
+        editor->CloseNative();
+    }
+}
+
+// The host's window and the process keep everything they had: only our child comes
+// and goes.
+TEST_F(EditorWindowLifecycle, HostWindowAndProcessStateAreLeftAlone) {
+    HWND parent = SharedParentWindow();
+    auto snapshot = [&] {
+        char title[64] = {};
+        GetWindowTextA(parent, title, sizeof title);
+        char directory[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, directory);
+        RECT r;
+        GetWindowRect(parent, &r);
+        return std::vector<std::string>{
+            title,
+            directory,
+            std::to_string(GetWindowLongPtrA(parent, GWL_STYLE)),
+            std::to_string(GetWindowLongPtrA(parent, GWL_EXSTYLE)),
+            std::to_string(GetWindowLongPtrA(parent, GWLP_WNDPROC)),
+            std::to_string(GetWindowLongPtrA(parent, GWLP_USERDATA)),
+            std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right),
+            std::to_string(reinterpret_cast<intptr_t>(GetThreadDpiAwarenessContext()))};
+    };
+    const std::vector<std::string> before = snapshot();
+    ASSERT_TRUE(Open());
+    const POINT c = CentreOf(choice);
+    Post(WM_RBUTTONDOWN, MK_RBUTTON, c);
+    Post(WM_RBUTTONUP, 0, c);
+    ASSERT_TRUE(PumpUntil([&] { return Box() != nullptr; }));
+    editor->CloseNative();
+    EXPECT_EQ(snapshot(), before);
+}
+
 TEST_F(EditorWindowLifecycle, ServicesWithoutAWindow) {
     char host[256];
     char module[256];

@@ -127,7 +127,7 @@ EditorWindowFixture::EditorWindowFixture() {
     identity.paramCount = kParamCount;
     identity.channelIo = "2-2";
     identity.presetCount = 1;
-    core = std::make_unique<RecordingHost>(identity);
+    core = std::make_unique<TestCore>(identity);
     core->Param(kFreq)->DefineContinuous("Freq", 1000.0, 20.0, 20000.0, 1.0, "Hz");
     core->Param(kMode)->DefineChoice("Mode", 0, 3, "");
     core->Param(kMode)->AddValueLabel(0, "Soft");
@@ -144,6 +144,11 @@ EditorWindowFixture::EditorWindowFixture() {
     editor->AddControl(knob);
     editor->AddControl(choice);
     editor->AddControl(new BarKnob(core.get(), {230, 40, 270, 140}, kDepth));
+    TextStyle style;
+    style.align = 0;
+    label = new IEditableTextControl(core.get(), {20, 160, 300, 184}, style, "Preset one",
+                                     ArgbColor{255, 230, 230, 230}, true, false);
+    editor->AddControl(label);
     core->AttachEditor(editor);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/icontrol.h"
+#include "editor/text_controls.h"
 #include "editor/win32_editor_window.h"
 #include "raster/memory_bitmap.h"
 #include "tests/support/recording_host.h"
@@ -55,8 +56,15 @@ class BarKnob : public IControl {
     std::vector<int> keys;
 };
 
-// A recording core with a continuous, a choice and a spare parameter, and an open
-// editor of test controls in the shared parent window.
+// The recording core, with the host identity a test asks for.
+class TestCore : public RecordingHost {
+  public:
+    using RecordingHost::RecordingHost;
+    void SetHostId(HostKind id) { hostId_ = id; }
+};
+
+// A recording core with a continuous, a choice and a spare parameter, and an editor
+// of test controls (three bars and a line of editable text) for the shared parent.
 class EditorWindowFixture {
   public:
     enum Params { kFreq, kMode, kDepth, kParamCount };
@@ -77,10 +85,11 @@ class EditorWindowFixture {
     int Count(const std::string& event) const;
     void ClearRecord();
 
-    std::unique_ptr<RecordingHost> core;
+    std::unique_ptr<TestCore> core;
     Win32EditorWindow* editor;  // owned by the core
     BarKnob* knob;
     BarKnob* choice;
+    IEditableTextControl* label;
     HWND window = nullptr;
 };
 
