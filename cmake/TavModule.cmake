@@ -6,7 +6,7 @@
 function(tav_add_vst_module target output_name)
     cmake_parse_arguments(M "" "" "LIBS" ${ARGN})
     set(_host "${CMAKE_SOURCE_DIR}/host")
-    add_library(${target} MODULE "${_host}/vst_entry.cpp")
+    add_library(${target} MODULE "${_host}/vst_entry.cpp" "${_host}/vst_entry_legacy.cpp")
     target_link_libraries(${target} PRIVATE ${M_LIBS} tav_vst tav_warnings tav_platform)
     set_target_properties(${target} PROPERTIES
         PREFIX ""

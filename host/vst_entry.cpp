@@ -1,5 +1,7 @@
-// The module's exported entry points. Compiled into the plug-in module only: it
-// defines the symbol "main", which a program cannot share.
+// The module's entry point. The older "main" lives in vst_entry_legacy.cpp, which
+// only the modules compile, so that a program with a main of its own can link this.
+#include "host/vst_entry.h"
+
 #include <new>
 
 #include "host/ivst_effect.h"
@@ -29,13 +31,6 @@ extern "C" {
 
 tav::AEffect* VSTPluginMain(tav::audioMasterCallback hostCallback) {
     return CreateInstance(hostCallback);
-}
-
-// Hosts from before VST 2.4 look for "main". C++ reserves that name for the
-// program's own entry, so the function carries it as its assembler name only.
-tav::AEffect* VstLegacyMain(tav::audioMasterCallback hostCallback) __asm__("main");
-tav::AEffect* VstLegacyMain(tav::audioMasterCallback hostCallback) {
-    return VSTPluginMain(hostCallback);
 }
 
 }  // extern "C"
