@@ -296,8 +296,11 @@ VstIntPtr IVstEffect::CanDo(const char* text) {
 
 VstIntPtr IVstEffect::ProcessEvents(const VstEvents* events) {
     if (events == nullptr) return 0;
+    // Hosts allocate numEvents entries past the two the record declares: walk them
+    // through a pointer, never by indexing the declared array beyond its end.
+    const VstEvent* const* entries = events->events;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = entries[i];
         if (event == nullptr) continue;
         if (event->type == kVstMidiType) {
             const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
