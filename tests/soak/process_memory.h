@@ -1,0 +1,17 @@
+// What the process holds, for judging whether a long run leaks.
+#pragma once
+
+#include <cstdint>
+
+namespace tav {
+
+struct ProcessMemory {
+    int64_t heapBytes = -1;     // allocated and not freed (-1: not known here)
+    int64_t privateBytes = -1;  // resident or committed private memory
+    int64_t gdiObjects = -1;    // Windows only
+    int64_t userObjects = -1;   // Windows only
+};
+
+ProcessMemory MeasureProcessMemory();
+
+}  // namespace tav
