@@ -1,8 +1,8 @@
 // tavsoak: a long run of one plug-in instance the way a busy host drives it.
 // An audio thread processes real-time paced blocks while other threads automate
 // parameters, switch and rename programs, move chunks in and out and ask for
-// display texts. Memory is measured after a warm-up and at the end; the run
-// fails on non-finite audio, a refused own chunk, or memory that keeps growing.
+// display texts, and extra instances come and go. Memory is measured after a warm-up and at the
+// end; the run fails on non-finite audio, a refused own chunk, or memory that keeps growing.
 //   tavsoak --module PATH [--seconds N] [--no-growth-check]
 #include <atomic>
 #include <chrono>
@@ -33,6 +33,7 @@ struct Options {
 
 struct Counters {
     std::atomic<long> blocks{0}, parameterSets{0}, programChanges{0}, chunkTrips{0}, texts{0};
+    std::atomic<long> instances{0};
     std::atomic<long> nonFinite{0}, refusedChunks{0};
 };
 
@@ -129,6 +130,27 @@ void Texts(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& counte
     }
 }
 
+// Projects open and close beside the running instance: each extra instance must
+// give back everything it took.
+void Instances(const std::string& module, const std::atomic<bool>& stop, Counters& counters) {
+    std::vector<float> left(256), right(256);
+    while (!stop.load()) {
+        std::string error;
+        auto plugin = HostedPlugin::Load(module, HostSettings(), &error);
+        if (!plugin) {
+            ++counters.refusedChunks;
+            return;
+        }
+        plugin->Start();
+        float* io[2] = {left.data(), right.data()};
+        plugin->Process(ProcessKind::Replacing, io, io, 256);
+        plugin->SetChunk(true, plugin->GetChunk(true));
+        plugin->Close();
+        ++counters.instances;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
 std::string Describe(const ProcessMemory& m) {
     auto kib = [](int64_t bytes) {
         return bytes < 0 ? std::string("n/a") : std::to_string(bytes / 1024) + " KiB";
@@ -171,6 +193,7 @@ int Soak(const Options& options) {
     threads.emplace_back(Programs, std::ref(*plugin), std::cref(stop), std::ref(counters));
     threads.emplace_back(Chunks, std::ref(*plugin), std::cref(stop), std::ref(counters));
     threads.emplace_back(Texts, std::ref(*plugin), std::cref(stop), std::ref(counters));
+    threads.emplace_back(Instances, std::cref(options.module), std::cref(stop), std::ref(counters));
 
     // Caches and logs fill during the first tenth of the run; growth after it is suspect.
     const Clock::time_point start = Clock::now();
@@ -188,9 +211,10 @@ int Soak(const Options& options) {
         static_cast<double>(counters.blocks.load()) * 512.0 / plugin->Settings().sampleRate;
     std::printf(
         "%.0f s: %ld blocks (%.0f s of audio), %ld parameter sets, %ld program changes, "
-        "%ld chunk round trips, %ld text rounds\n",
+        "%ld chunk round trips, %ld text rounds, %ld extra instances\n",
         options.seconds, counters.blocks.load(), audioSeconds, counters.parameterSets.load(),
-        counters.programChanges.load(), counters.chunkTrips.load(), counters.texts.load());
+        counters.programChanges.load(), counters.chunkTrips.load(), counters.texts.load(),
+        counters.instances.load());
     plugin->Close();
 
     bool ok = true;
@@ -199,7 +223,7 @@ int Soak(const Options& options) {
         ok = false;
     }
     if (counters.refusedChunks.load() > 0) {
-        std::printf("FAIL: %ld chunk answers wrong\n", counters.refusedChunks.load());
+        std::printf("FAIL: %ld chunk answers or instances wrong\n", counters.refusedChunks.load());
         ok = false;
     }
     const int64_t growth = end.heapBytes - warm.heapBytes;
