@@ -1,5 +1,6 @@
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types windows.h declares.
+#include <psapi.h>
 
 #include "tests/soak/process_memory.h"
 
@@ -12,7 +13,9 @@ ProcessMemory MeasureProcessMemory() {
     counters.cb = sizeof counters;
     if (GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof counters)) {
-        m.privateBytes = static_cast<int64_t>(counters.PrivateUsage);
+        // Wine leaves PrivateUsage at 0; the working set is the next best figure.
+        m.privateBytes = static_cast<int64_t>(counters.PrivateUsage != 0 ? counters.PrivateUsage
+                                                                         : counters.WorkingSetSize);
     }
     // Bytes in use in every heap of the process: the C runtime keeps its own.
     HANDLE heaps[64];
