@@ -138,24 +138,34 @@ TEST_F(EditorWindowLifecycle, ScreenshotFromTheWindowShowsTheCanvas) {
     EXPECT_TRUE(WriteBitmapPng(*shot, (dir + "/win32_editor_window.png").c_str()));
 }
 
-TEST_F(EditorWindowLifecycle, ColourDialogStartsAtTheColourAndCarriesThePrompt) {
+// The modal dialogs, answered from another thread the way a user would.
+TEST_F(EditorWindowLifecycle, DialogsStartFromWhatTheCallerGives) {
     ASSERT_TRUE(Open());
-    std::atomic<bool> answered{false};
-    std::thread user([&] {
-        // Waits for the dialog the way a user would, then accepts it as it stands.
-        for (int i = 0; i < 3000 && !answered; ++i) {
-            if (HWND dialog = FindWindowA(nullptr, "Pick a tint")) {
-                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                answered = true;
-            }
-            Sleep(5);
-        }
+    std::string fileName;
+    std::string filter;
+    std::thread user = AnswerDialog("#32770", nullptr, IDCANCEL, [&](HWND dialog) {
+        char text[64] = {};
+        GetDlgItemTextA(dialog, 0x47c, text, sizeof text);  // file name box
+        fileName = text;
+        GetDlgItemTextA(dialog, 0x470, text, sizeof text);  // file type list
+        filter = text;
     });
-    ArgbColor colour{17, 200, 100, 50};
-    const bool chosen = editor->AskForColour(&colour, "Pick a tint");
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, directory);
+    char path[64] = "old.wav";
+    editor->AskForFile(path, sizeof path, 1, "C:\\windows", "wav aif");
     user.join();
-    ASSERT_TRUE(answered.load());
-    EXPECT_TRUE(chosen);
+    EXPECT_STREQ(path, "");  // cancelled
+    EXPECT_EQ(fileName, "old.wav");
+    EXPECT_EQ(filter, "*.wav;*.aif");
+    char after[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, directory);
+
+    user = AnswerDialog(nullptr, "Pick a tint", IDOK, [](HWND) {});
+    ArgbColor colour{17, 200, 100, 50};
+    EXPECT_TRUE(editor->AskForColour(&colour, "Pick a tint"));
+    user.join();
     EXPECT_EQ(colour.a, 17);
     EXPECT_EQ(colour.r, 200);
     EXPECT_EQ(colour.g, 100);
@@ -213,6 +223,12 @@ TEST_F(EditorWindowLifecycle, HostWindowAndProcessStateAreLeftAlone) {
 }
 
 TEST_F(EditorWindowLifecycle, ServicesWithoutAWindow) {
+    std::unique_ptr<RasterBitmap> knobImage(editor->LoadBitmapResource(101, "img/knob.png"));
+    ASSERT_NE(knobImage, nullptr);
+    EXPECT_EQ(knobImage->Width(), 50);
+    EXPECT_EQ(knobImage->Height(), 50);
+    EXPECT_EQ(editor->LoadBitmapResource(999, nullptr), nullptr);
+
     char host[256];
     char module[256];
     editor->HostDirectory(host, sizeof host);

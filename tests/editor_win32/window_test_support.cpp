@@ -88,6 +88,22 @@ std::unique_ptr<MemoryBitmap> CaptureWindow(HWND hwnd, int width, int height) {
     return shot;
 }
 
+std::thread AnswerDialog(const char* className, const char* title, WPARAM command,
+                         std::function<void(HWND)> look) {
+    return std::thread([=] {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 15000) {
+            if (HWND dialog = FindWindowA(className, title);
+                dialog != nullptr && IsWindowVisible(dialog)) {
+                look(dialog);
+                PostMessageA(dialog, WM_COMMAND, command, 0);
+                return;
+            }
+            Sleep(5);
+        }
+    });
+}
+
 HWND SharedParentWindow() {
     static HWND parent = [] {
         WNDCLASSEXA wc = {};

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/icontrol.h"
@@ -27,6 +28,11 @@ int CountWindows();
 
 // The window's pixels (opaque), read back from its own DC as the screen shows them.
 std::unique_ptr<MemoryBitmap> CaptureWindow(HWND hwnd, int width, int height);
+
+// Waits on a thread of its own for a window of this class and title (either may be
+// none), lets look() see it, then sends it the command (IDOK, IDCANCEL).
+std::thread AnswerDialog(const char* className, const char* title, WPARAM command,
+                         std::function<void(HWND)> look);
 
 // A top-level window to host editors in, made once per program: Wine waits about two
 // seconds when a captioned top-level window is destroyed without a window manager.
