@@ -40,10 +40,11 @@ class PlatformFontTest : public ::testing::Test {
     PlatformFontTest() : counter_(PlatformGlyphSource()), font_(counter_) {}
     ~PlatformFontTest() override { GlyphCacheFont::SetWineAnswer(-1); }
 
-    void Attach(const char* face, int height, uint32_t flags = FontOwnsHandle) {
+    void Attach(const char* face, int height, uint32_t flags = FontOwnsHandle, int quality = 0) {
         FontRequest request;
         request.faceName = face;
         request.height = height;
+        request.quality = quality;
         NativeFont handle = CreateNativeFont(request);
         ASSERT_NE(handle, nullptr) << face;
         font_.AttachFont(handle, flags);
@@ -182,32 +183,38 @@ TEST(PlatformFont, UnknownFaceGivesNoFont) {
 }
 
 // "2500Hz" as a knob shows its value: light text centred into a strip of a dark canvas.
+// Pictures in the default and the antialiased quality.
 TEST_F(PlatformFontTest, KnobValuePicture) {
-    Attach("Arial", 15, FontOwnsHandle | FontPreferNative);
-    MemoryBitmap canvas(90, 35, 4);
-    test::Fill(canvas, kDark);
-    const PixelRect strip{20, 10, 70, 25};
-    PixelRect rect = strip;
-    font_.SetForeground(0xC8F0F0F0);  // alpha 200
-    font_.RenderText(&canvas, "2500Hz", -1, &rect, TextNoClip | TextCenter | TextUseColourAlpha);
+    for (int quality : {0, 2}) {
+        Attach("Arial", 15, FontOwnsHandle | FontPreferNative, quality);
+        MemoryBitmap canvas(90, 35, 4);
+        test::Fill(canvas, kDark);
+        const PixelRect strip{20, 10, 70, 25};
+        PixelRect rect = strip;
+        font_.SetForeground(0xC8F0F0F0);  // alpha 200
+        font_.RenderText(&canvas, "2500Hz", -1, &rect,
+                         TextNoClip | TextCenter | TextUseColourAlpha);
 
-    const std::string dir = test::TestOutputDir("raster");
-    EXPECT_TRUE(test::WritePng(canvas, dir + "/knob_value_2500hz.png"));
-    EXPECT_TRUE(test::WritePng(canvas, dir + "/knob_value_2500hz_x8.png", 8));
+        const std::string name =
+            test::TestOutputDir("raster") + "/knob_value_2500hz_quality" + std::to_string(quality);
+        EXPECT_TRUE(test::WritePng(canvas, name + ".png"));
+        EXPECT_TRUE(test::WritePng(canvas, name + "_x8.png", 8));
 
-    const PixelRect ink = InkedBox(canvas, kDark);
-    ASSERT_FALSE(ink.IsEmpty());
-    EXPECT_GE(ink.left, strip.left);
-    EXPECT_GE(ink.top, strip.top);
-    EXPECT_LE(ink.right, strip.right);
-    EXPECT_LE(ink.bottom, strip.bottom);
-    EXPECT_LE(std::abs((ink.left - strip.left) - (strip.right - ink.right)), 2)
-        << ink.left << ".." << ink.right;
-    int brightest = 0;
-    for (int32_t y = ink.top; y < ink.bottom; ++y)
-        for (int32_t x = ink.left; x < ink.right; ++x)
-            brightest = std::max(brightest, channel::Get(At(canvas, x, y), 1));
-    EXPECT_GE(brightest, 170);
+        const PixelRect ink = InkedBox(canvas, kDark);
+        ASSERT_FALSE(ink.IsEmpty());
+        EXPECT_GE(ink.left, strip.left);
+        EXPECT_GE(ink.top, strip.top);
+        EXPECT_LE(ink.right, strip.right);
+        EXPECT_LE(ink.bottom, strip.bottom);
+        // Centred within one pixel: the two margins differ by at most two.
+        EXPECT_LE(std::abs((ink.left - strip.left) - (strip.right - ink.right)), 2)
+            << ink.left << ".." << ink.right;
+        int brightest = 0;
+        for (int32_t y = ink.top; y < ink.bottom; ++y)
+            for (int32_t x = ink.left; x < ink.right; ++x)
+                brightest = std::max(brightest, channel::Get(At(canvas, x, y), 1));
+        EXPECT_GE(brightest, 170) << quality;
+    }
 }
 
 }  // namespace

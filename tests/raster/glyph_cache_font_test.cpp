@@ -11,7 +11,6 @@
 #include "raster/glyph_cache_font.h"
 #include "raster/glyph_text_utf8.h"
 #include "raster/memory_bitmap.h"
-#include "raster/native_text.h"
 #include "tests/raster/glyph_test_sources.h"
 #include "tests/raster/test_bitmaps.h"
 
@@ -292,24 +291,6 @@ TEST_F(GlyphCacheFontTest, FontWithoutAFaceDrawsAndMeasuresNothing) {
     EXPECT_EQ(empty.RenderText(bitmap.get(), nullptr, -1, &rect, 0), 0);
     EXPECT_FALSE(empty.DrawsNatively(0));
     EXPECT_TRUE(SamePixels(bitmap, Paper()));
-}
-
-TEST_F(GlyphCacheFontTest, WineAnswerKeepsNativeDrawingOff) {
-    font_.AttachFont(test::FakeHandle(), FontPreferNative);
-    GlyphCacheFont::SetWineAnswer(1);
-    EXPECT_FALSE(font_.DrawsNatively(0));
-    GlyphCacheFont::SetWineAnswer(0);
-    EXPECT_EQ(font_.DrawsNatively(0), NativeTextAvailable());
-    EXPECT_FALSE(font_.DrawsNatively(TextUseColourAlpha));
-    GlyphCacheFont::SetWineAnswer(-1);
-}
-
-TEST_F(GlyphCacheFontTest, TallFontsAlwaysDrawNatively) {
-    source_.lineHeight = 256;
-    font_.AttachFont(test::FakeHandle(), 0);
-    GlyphCacheFont::SetWineAnswer(1);
-    EXPECT_EQ(font_.DrawsNatively(TextUseColourAlpha), NativeTextAvailable());
-    GlyphCacheFont::SetWineAnswer(-1);
 }
 
 TEST(GlyphCacheFontInstances, SharedScratchLivesWhileAnyFontDoes) {
