@@ -8,8 +8,7 @@ target_link_libraries(bench_raster PRIVATE tav_raster tav_png tav_warnings bench
 target_include_directories(bench_raster PRIVATE ${CMAKE_SOURCE_DIR})
 
 # Font: the glyph cache against FreeType used directly.
-pkg_check_modules(TAV_BENCH_FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 add_executable(bench_font font_bench.cpp)
 target_link_libraries(bench_font PRIVATE tav_raster tav_warnings benchmark::benchmark
-                      PkgConfig::TAV_BENCH_FREETYPE)
+                      PkgConfig::TAV_FREETYPE)
 target_include_directories(bench_font PRIVATE ${CMAKE_SOURCE_DIR})

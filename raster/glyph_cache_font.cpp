@@ -1,6 +1,7 @@
 #include "raster/glyph_cache_font.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <utility>
@@ -24,7 +25,8 @@ constexpr int32_t kMaxGlyphLineHeight = 1023;
 // Pen positions further out than this cannot reach any bitmap.
 constexpr int64_t kFarAway = int64_t{1} << 40;
 
-int gWineAnswer = -1;
+// Process-wide: -1 not probed yet, 0 no, 1 yes.
+std::atomic<int> gWineAnswer{-1};
 
 int32_t Saturate(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
@@ -95,8 +97,12 @@ void GlyphCacheFont::SetBlend(CombineMode mode, float weight) {
 }
 
 bool GlyphCacheFont::UnderWine() {
-    if (gWineAnswer < 0) gWineAnswer = ProbeWine() ? 1 : 0;
-    return gWineAnswer == 1;
+    int answer = gWineAnswer.load(std::memory_order_relaxed);
+    if (answer < 0) {
+        answer = ProbeWine() ? 1 : 0;
+        gWineAnswer.store(answer, std::memory_order_relaxed);
+    }
+    return answer == 1;
 }
 
 void GlyphCacheFont::SetWineAnswer(int answer) {
