@@ -23,6 +23,9 @@ class IEditorLink {
     virtual void* OpenInParent(void* parent) = 0;
     virtual void CloseNative() = 0;
     virtual intptr_t HandleCursorWheel(float delta) = 0;
+    // The host's idle call for the open editor (effEditIdle), on its user-interface
+    // thread, without the core lock. Windows that run their own timer ignore it.
+    virtual void Idle() {}
 };
 
 }  // namespace tav

@@ -60,6 +60,9 @@ class IVstEffect : public IEffectCore {
     static float GetParameterProc(AEffect* effect, VstInt32 index);
 
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+    // effEditOpen and effEditClose: the native window is opened and closed outside the
+    // core lock, the core's hooks inside it.
+    VstIntPtr DispatchEditorWindow(VstInt32 opcode, void* parent);
     void CheckParamBurst();
     VstIntPtr String2Parameter(int index, const char* text);
     VstIntPtr PinProperties(int index, void* ptr, int count, const char* label);

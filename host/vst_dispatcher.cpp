@@ -25,6 +25,16 @@ VstIntPtr IVstEffect::DispatcherProc(AEffect* effect, VstInt32 opcode, VstInt32 
                                      VstIntPtr value, void* ptr, float opt) {
     IVstEffect* self = FromEffect(effect);
     if (self == nullptr) return 0;
+    // The editor's X11 window may run its idle work on a thread of its own when the
+    // host never sends effEditIdle. That work takes the editor's lock and then, for
+    // short steps, the core lock; so the editor's own calls run outside the core lock.
+    if (opcode == effEditIdle) {
+        if (IEditorLink* editor = self->Editor()) editor->Idle();
+        return 0;
+    }
+    if (opcode == effEditOpen || opcode == effEditClose) {
+        return self->DispatchEditorWindow(opcode, ptr);
+    }
     if (opcode == effClose) {
         {
             CoreLockGuard guard(&self->Lock());
@@ -36,6 +46,27 @@ VstIntPtr IVstEffect::DispatcherProc(AEffect* effect, VstInt32 opcode, VstInt32 
     }
     CoreLockGuard guard(&self->Lock());
     return self->Dispatch(opcode, index, value, ptr, opt);
+}
+
+VstIntPtr IVstEffect::DispatchEditorWindow(VstInt32 opcode, void* parent) {
+    {
+        CoreLockGuard guard(&Lock());
+        CheckParamBurst();
+    }
+    IEditorLink* editor = Editor();
+    if (editor == nullptr) return 0;
+    if (opcode == effEditOpen) {
+        if (editor->OpenInParent(parent) == nullptr) return 0;
+        CoreLockGuard guard(&Lock());
+        EditorOpened();
+        return 1;
+    }
+    {
+        CoreLockGuard guard(&Lock());
+        EditorClosed();
+    }
+    editor->CloseNative();
+    return 1;
 }
 
 void IVstEffect::CheckParamBurst() {
@@ -110,15 +141,6 @@ VstIntPtr IVstEffect::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
         case effEditGetRect:
             if (ptr == nullptr || Editor() == nullptr) return 0;
             *static_cast<ERect**>(ptr) = &editorRect_;
-            return 1;
-        case effEditOpen:
-            if (Editor() == nullptr || Editor()->OpenInParent(ptr) == nullptr) return 0;
-            EditorOpened();
-            return 1;
-        case effEditClose:
-            if (Editor() == nullptr) return 0;
-            EditorClosed();
-            Editor()->CloseNative();
             return 1;
         case effIdentify:
             return kIdentifyAnswer;

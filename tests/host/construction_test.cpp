@@ -1,4 +1,5 @@
 // The AEffect record, channel layouts, editor attachment and the host-side calls.
+#include <future>
 #include <memory>
 
 #include "tests/host/adapter_fixture.h"
@@ -80,8 +81,32 @@ struct FakeEditor : IEditorLink {
     int Width() const override { return width; }
     int Height() const override { return height; }
     int FrameRate() const override { return 24; }
-    void* OpenInParent(void*) override { return ++opened, window; }
-    void CloseNative() override { ++closed; }
+    int idled = 0;
+    CoreLock* coreLock = nullptr;
+    bool lockFreeInOpen = false, lockFreeInClose = false, lockFreeInIdle = false;
+    // Whether another thread could take the core lock right now.
+    bool CoreLockFree() const {
+        return std::async(std::launch::async,
+                          [this] {
+                              if (coreLock == nullptr) return true;
+                              if (!coreLock->TryLock()) return false;
+                              coreLock->Unlock();
+                              return true;
+                          })
+            .get();
+    }
+    void* OpenInParent(void*) override {
+        lockFreeInOpen = CoreLockFree();
+        return ++opened, window;
+    }
+    void CloseNative() override {
+        lockFreeInClose = CoreLockFree();
+        ++closed;
+    }
+    void Idle() override {
+        lockFreeInIdle = CoreLockFree();
+        ++idled;
+    }
     intptr_t HandleCursorWheel(float) override { return 7; }
 };
 
@@ -107,9 +132,25 @@ TEST_F(AdapterTest, AttachedEditorSetsFlagAndRectangle) {
     EXPECT_EQ(Dispatch(effEditClose), 1);
     EXPECT_EQ(editor->opened, 1);
     EXPECT_EQ(editor->closed, 1);
+    EXPECT_EQ(Dispatch(effEditIdle), 0);
+    EXPECT_EQ(editor->idled, 1);
     // The wheel extension reaches the editor only with the right magic value.
     EXPECT_EQ(Dispatch(effVendorSpecific, 0x73744341, 0x57686565, nullptr, 1.0f), 7);
     EXPECT_EQ(Dispatch(effVendorSpecific, 0x73744341, 0, nullptr, 1.0f), 0);
+}
+
+// An editor window that works on a thread of its own takes its lock before the core
+// lock, so the host's window calls must reach it without the core lock held.
+TEST_F(AdapterTest, EditorWindowCallsRunOutsideTheCoreLock) {
+    auto* editor = new FakeEditor();
+    editor->coreLock = &fx->Lock();
+    fx->AttachEditor(editor);
+    Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(1));
+    Dispatch(effEditIdle);
+    Dispatch(effEditClose);
+    EXPECT_TRUE(editor->lockFreeInOpen);
+    EXPECT_TRUE(editor->lockFreeInIdle);
+    EXPECT_TRUE(editor->lockFreeInClose);
 }
 
 TEST_F(AdapterTest, LatencyReachesTheRecord) {
