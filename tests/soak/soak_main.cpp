@@ -3,17 +3,21 @@
 // parameters, switch and rename programs, move chunks in and out and ask for
 // display texts, and extra instances come and go. Memory is measured after a warm-up and at the
 // end; the run fails on non-finite audio, a refused own chunk, or memory that keeps growing.
-//   tavsoak --module PATH [--seconds N] [--no-growth-check]
+// With --editor-cycles the window thread also opens and closes the editor in a
+// host window that many times; the first cycle counts as warm-up (caches fill).
+//   tavsoak --module PATH [--seconds N] [--editor-cycles N] [--no-growth-check]
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/soak/host_window.h"
 #include "tests/soak/process_memory.h"
 #include "tools/hosted_plugin.h"
 
@@ -28,6 +32,7 @@ constexpr int64_t kGrowthAllowance = 256 * 1024;
 struct Options {
     std::string module;
     double seconds = 600.0;
+    int editorCycles = 0;
     bool growthCheck = true;
 };
 
@@ -151,6 +156,65 @@ void Instances(const std::string& module, const std::atomic<bool>& stop, Counter
     }
 }
 
+// The window thread's part: open the editor in the host window, let it tick a
+// few times, close it; spread over the run.
+class EditorCycles {
+  public:
+    EditorCycles(HostedPlugin& plugin, int cycles) : plugin_(plugin), wanted_(cycles) {
+        if (wanted_ > 0 && (plugin_.Effect()->flags & effFlagsHasEditor) == 0) {
+            std::printf("the module has no editor: no editor cycles\n");
+            wanted_ = 0;
+        }
+        if (wanted_ > 0) window_ = std::make_unique<HostWindow>();
+        if (window_ && window_->Handle() == nullptr) {
+            std::printf("no host window on this platform: no editor cycles\n");
+            wanted_ = 0;
+        }
+    }
+
+    void Cycle() {
+        if (done_ >= wanted_) return;
+        if (plugin_.Dispatch(effEditOpen, 0, 0, window_->Handle()) == 0) ++failures_;
+        for (int tick = 0; tick < 3; ++tick) {
+            window_->Pump();
+            plugin_.Dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        plugin_.Dispatch(effEditClose);
+        window_->Pump();
+        ++done_;
+    }
+
+    // Cycles until the deadline, reaching share of the wanted count by then.
+    void RunUntil(Clock::time_point deadline, double share) {
+        const int target = static_cast<int>(wanted_ * share);
+        while (Clock::now() < deadline) {
+            if (done_ < target) {
+                Cycle();
+            } else {
+                if (window_) window_->Pump();
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+    }
+
+    // Whatever the deadline left undone.
+    void Finish() {
+        while (done_ < wanted_) Cycle();
+        if (wanted_ > 0)
+            std::printf("%d editor open/close cycles, %d failed to open\n", done_, failures_);
+    }
+
+    int Failures() const { return failures_; }
+
+  private:
+    HostedPlugin& plugin_;
+    int wanted_;
+    int done_ = 0;
+    int failures_ = 0;
+    std::unique_ptr<HostWindow> window_;
+};
+
 std::string Describe(const ProcessMemory& m) {
     auto kib = [](int64_t bytes) {
         return bytes < 0 ? std::string("n/a") : std::to_string(bytes / 1024) + " KiB";
@@ -167,6 +231,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.module = argv[++i];
         } else if (arg == "--seconds" && i + 1 < argc) {
             options.seconds = std::atof(argv[++i]);
+        } else if (arg == "--editor-cycles" && i + 1 < argc) {
+            options.editorCycles = std::atoi(argv[++i]);
         } else if (arg == "--no-growth-check") {
             options.growthCheck = false;
         } else {
@@ -195,16 +261,20 @@ int Soak(const Options& options) {
     threads.emplace_back(Texts, std::ref(*plugin), std::cref(stop), std::ref(counters));
     threads.emplace_back(Instances, std::cref(options.module), std::cref(stop), std::ref(counters));
 
-    // Caches and logs fill during the first tenth of the run; growth after it is suspect.
+    // Caches and logs fill during the first tenth of the run (and the first editor
+    // cycle); growth after that is suspect.
+    EditorCycles editor(*plugin, options.editorCycles);
+    editor.Cycle();
     const Clock::time_point start = Clock::now();
     const auto total = std::chrono::duration<double>(options.seconds);
-    std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(total * 0.1));
+    editor.RunUntil(start + std::chrono::duration_cast<Clock::duration>(total * 0.1), 0.1);
     const ProcessMemory warm = MeasureProcessMemory();
     std::printf("after warm-up: %s\n", Describe(warm).c_str());
     std::fflush(stdout);
-    std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(total));
+    editor.RunUntil(start + std::chrono::duration_cast<Clock::duration>(total), 1.0);
     stop = true;
     for (std::thread& thread : threads) thread.join();
+    editor.Finish();
     const ProcessMemory end = MeasureProcessMemory();
     std::printf("at the end:    %s\n", Describe(end).c_str());
     const double audioSeconds =
@@ -218,6 +288,10 @@ int Soak(const Options& options) {
     plugin->Close();
 
     bool ok = true;
+    if (editor.Failures() > 0) {
+        std::printf("FAIL: the editor did not open every time\n");
+        ok = false;
+    }
     if (counters.nonFinite.load() > 0) {
         std::printf("FAIL: %ld blocks or parameters out of bounds\n", counters.nonFinite.load());
         ok = false;
@@ -249,7 +323,9 @@ int Soak(const Options& options) {
 int main(int argc, char** argv) {
     tav::Options options;
     if (!tav::ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: tavsoak --module PATH [--seconds N] [--no-growth-check]\n");
+        std::fprintf(
+            stderr,
+            "usage: tavsoak --module PATH [--seconds N] [--editor-cycles N] [--no-growth-check]\n");
         return 2;
     }
     return tav::Soak(options);
