@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/headless_surface.h"
+#include "editor/text_controls.h"
 #include "host/ivst_effect.h"
 #include "tests/fuzz/fuzz_plugin.h"
 
@@ -52,11 +54,32 @@ double Expected(const PluginParam& param, const char* text) {
     return param.negateDisplay ? -x : x;
 }
 
+// The control of the attached editor bound to index. An effect without an editor
+// gets a window-less one with a text control per parameter.
+IControl* ControlFor(IVstEffect& core, int index) {
+    auto* surface = dynamic_cast<EditorSurface*>(core.Editor());
+    if (surface == nullptr) {
+        surface = new HeadlessSurface(&core, 200, 20 * core.ParamCount());
+        for (int i = 0; i < core.ParamCount(); ++i) {
+            auto* control =
+                new ITextControl(&core, PixelRect{0, 20 * i, 200, 20 * i + 20}, TextStyle(), "");
+            control->paramIndex = i;
+            surface->AddControl(control);
+        }
+        core.AttachEditor(surface);
+    }
+    for (int i = 0; i < surface->ControlCount(); ++i) {
+        if (surface->Control(i)->paramIndex == index) return surface->Control(i);
+    }
+    return nullptr;
+}
+
 }  // namespace
 }  // namespace tav::fuzz
 
-// Input: a byte that picks the parameter (a few past either end) and the path,
-// then the text.
+// Input: a byte that picks the parameter (a few past either end) and the path:
+// the host's text call, its display-and-parse extension, or the editor's entry
+// box; then the text.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tav;
     using namespace tav::fuzz;
@@ -64,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedPlugin plugin;
     AEffect* effect = plugin.Effect();
     const int index = data[0] % (effect->numParams + 4) - 2;
-    const bool vendorPath = (data[0] & 0x80) != 0;
+    const bool vendorPath = (data[0] & 0xC0) == 0x80;
+    const bool editorPath = (data[0] & 0xC0) == 0xC0;
     ExactBuffer text = TextBuffer(data + 1, size - 1);
     const char* typed = reinterpret_cast<const char*>(text.Data());
 
@@ -89,6 +113,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(unit >= 0.0 && unit <= 1.0, reply);
             const double wanted = param->UnitOf(Expected(*param, typed));
             FUZZ_CHECK(std::fabs(unit - wanted) < 1e-15, std::string(reply) + " for " + typed);
+        }
+    } else if (editorPath) {
+        IControl* control = ControlFor(*core, index);
+        auto* surface = dynamic_cast<EditorSurface*>(core->Editor());
+        surface->ApplyEnteredText(control, const_cast<PluginParam*>(param), typed);
+        if (control != nullptr && param != nullptr) {
+            // Through the control's unit position and back: quantised like any edit.
+            double bounded = Expected(*param, typed);
+            if (!(bounded >= param->minValue)) bounded = param->minValue;
+            if (bounded > param->maxValue) bounded = param->maxValue;
+            const double tolerance = param->kind == KindContinuous
+                                         ? 1e-9 * (param->maxValue - param->minValue)
+                                         : param->step * 0.5 + 1e-9 * param->maxValue;
+            const double now = param->value;
+            FUZZ_CHECK(now >= param->minValue && now <= param->maxValue &&
+                           std::fabs(now - bounded) <= tolerance,
+                       std::to_string(now) + " for " + typed);
+            expected.live[static_cast<size_t>(index)] = now;
+            expected.presets[static_cast<size_t>(expected.program)].values = expected.live;
         }
     } else {
         const VstIntPtr answer = plugin.Dispatch(effString2Parameter, index, 0, text.Data());
