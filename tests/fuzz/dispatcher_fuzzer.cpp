@@ -357,21 +357,6 @@ void Transport(FuzzedDataProvider& in) {
     t.timeSigDenominator = in.ConsumeIntegral<VstInt32>();
 }
 
-// Whatever happened, the plug-in's own chunks come back as they went out.
-void RequireOwnChunksTaken(FuzzedPlugin& plugin) {
-    const StateImage image = Capture(plugin);
-    for (const bool bank : {true, false}) {
-        std::vector<uint8_t> chunk = plugin.Chunk(bank);
-        ExactBuffer copy(chunk.size());
-        std::memcpy(copy.Data(), chunk.data(), chunk.size());
-        const VstIntPtr taken = plugin.Dispatch(effSetChunk, bank ? 0 : 1,
-                                                static_cast<VstIntPtr>(copy.Size()), copy.Data());
-        FUZZ_CHECK(taken == 1, bank ? "own bank refused" : "own program refused");
-        const std::string difference = Difference(image, Capture(plugin));
-        FUZZ_CHECK(difference.empty(), difference);
-    }
-}
-
 }  // namespace
 }  // namespace tav::fuzz
 

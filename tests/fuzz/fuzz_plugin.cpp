@@ -14,11 +14,25 @@ HostTransport& Transport() {
     return transport;
 }
 
+EditNotices& Notices() {
+    static EditNotices notices;
+    return notices;
+}
+
 namespace {
 
 VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     static VstTimeInfo info;
     switch (opcode) {
+        case audioMasterBeginEdit:
+            ++Notices().begins;
+            return 1;
+        case audioMasterEndEdit:
+            ++Notices().ends;
+            return 1;
+        case audioMasterAutomate:
+            ++Notices().automations;
+            return 1;
         case audioMasterVersion:
             return 2400;
         case audioMasterGetTime: {
@@ -58,6 +72,7 @@ ExactBuffer TextBuffer(const uint8_t* bytes, size_t size) {
 
 FuzzedPlugin::FuzzedPlugin() {
     Transport() = HostTransport();
+    Notices() = EditNotices();
     Create();
 }
 
@@ -210,6 +225,20 @@ std::string Difference(const StateImage& expected, const StateImage& actual) {
         }
     }
     return "";
+}
+
+void RequireOwnChunksTaken(FuzzedPlugin& plugin) {
+    const StateImage image = Capture(plugin);
+    for (const bool bank : {true, false}) {
+        std::vector<uint8_t> chunk = plugin.Chunk(bank);
+        ExactBuffer copy(chunk.size());
+        std::memcpy(copy.Data(), chunk.data(), chunk.size());
+        const VstIntPtr taken = plugin.Dispatch(effSetChunk, bank ? 0 : 1,
+                                                static_cast<VstIntPtr>(copy.Size()), copy.Data());
+        FUZZ_CHECK(taken == 1, bank ? "own bank refused" : "own program refused");
+        const std::string difference = Difference(image, Capture(plugin));
+        FUZZ_CHECK(difference.empty(), difference);
+    }
 }
 
 }  // namespace tav::fuzz

@@ -24,6 +24,14 @@ struct HostTransport {
 };
 HostTransport& Transport();
 
+// What the plug-in told the host about edits: gestures opened and closed.
+struct EditNotices {
+    int begins = 0;
+    int ends = 0;
+    int automations = 0;
+};
+EditNotices& Notices();
+
 // An allocation of exactly size bytes: one byte past either end is a finding.
 class ExactBuffer {
   public:
@@ -93,6 +101,8 @@ struct StateImage {
     std::vector<PresetImage> presets;
 };
 StateImage Capture(FuzzedPlugin& plugin);
+// Whatever happened, the plug-in's own bank and program come back as they went out.
+void RequireOwnChunksTaken(FuzzedPlugin& plugin);
 // Empty when equal, otherwise the first difference in words.
 std::string Difference(const StateImage& expected, const StateImage& actual);
 
