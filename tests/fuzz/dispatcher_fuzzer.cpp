@@ -191,12 +191,14 @@ void Call(FuzzedPlugin& plugin, FuzzedDataProvider& in) {
         case effSetChunk: {
             if (!withPtr) break;
             if (in.ConsumeBool()) {
-                // The plug-in's own chunk, as hosts hand it back.
+                // The plug-in's own chunk (or a tail of it), as hosts hand it back.
                 void* own = nullptr;
                 const VstIntPtr size = plugin.Dispatch(effGetChunk, index, 0, &own);
                 if (size <= 0 || own == nullptr) break;
-                value = in.ConsumeIntegralInRange<VstIntPtr>(0, size);
-                ptr = own;
+                const VstIntPtr skip =
+                    in.ConsumeBool() ? 0 : in.ConsumeIntegralInRange<VstIntPtr>(0, size - 1);
+                value = in.ConsumeIntegralInRange<VstIntPtr>(0, size - skip);
+                ptr = static_cast<uint8_t*>(own) + skip;
             } else {
                 const std::string bytes = in.ConsumeRandomLengthString(400);
                 ptr = args.Add(bytes.size());
