@@ -65,6 +65,27 @@ void DrawnEntryBox::OpenList(const PixelRect& rect, const std::vector<std::strin
     rowHeight_ = std::max(1, rowHeight);
     caret_ = 0;
     selectAll_ = false;
+    // A list taller than the editor scrolls; it opens with its choice in the middle.
+    firstRow_ = chosen_ - VisibleRows() / 2;
+    ShowChosen();
+}
+
+int DrawnEntryBox::VisibleRows() const {
+    return std::max(1, (rect_.Height() - 2) / rowHeight_);
+}
+
+void DrawnEntryBox::ShowChosen() {
+    const int visible = VisibleRows();
+    const int count = static_cast<int>(items_.size());
+    if (chosen_ >= 0 && chosen_ < firstRow_) firstRow_ = chosen_;
+    if (chosen_ >= firstRow_ + visible) firstRow_ = chosen_ - visible + 1;
+    firstRow_ = std::clamp(firstRow_, 0, std::max(0, count - visible));
+}
+
+void DrawnEntryBox::Scroll(int notches) {
+    if (kind_ != Kind::List) return;
+    const int count = static_cast<int>(items_.size());
+    firstRow_ = std::clamp(firstRow_ - notches, 0, std::max(0, count - VisibleRows()));
 }
 
 void DrawnEntryBox::Close() {
@@ -104,6 +125,7 @@ EntryState DrawnEntryBox::Key(EntryKey key, const char* text) {
         if (key == EntryKey::Down) chosen_ = std::min(last, chosen_ + 1);
         if (key == EntryKey::Home && last >= 0) chosen_ = 0;
         if (key == EntryKey::End) chosen_ = last;
+        ShowChosen();
         return EntryEditing;
     }
     const int size = static_cast<int>(text_.size());
@@ -182,8 +204,8 @@ int DrawnEntryBox::TextOrigin(RasterFont* font) const {
 EntryState DrawnEntryBox::Click(int x, int y, RasterFont* font) {
     if (kind_ == Kind::Closed || !rect_.Contains(x, y)) return EntryIdle;
     if (kind_ == Kind::List) {
-        const int row = (y - rect_.top - 1) / rowHeight_;
-        if (row < 0 || row >= static_cast<int>(items_.size())) return EntryEditing;
+        const int row = firstRow_ + (y - rect_.top - 1) / rowHeight_;
+        if (y - rect_.top - 1 < 0 || row >= static_cast<int>(items_.size())) return EntryEditing;
         chosen_ = row;
         return EntryCommit;
     }
@@ -212,12 +234,17 @@ void DrawnEntryBox::Render(MemoryBitmap& out, RasterFont* font) const {
     if (!out.IsDrawable()) return;
     Fill(out, 0, 0, w, h, kFace);
     if (kind_ == Kind::List) {
-        for (size_t i = 0; i < items_.size(); ++i) {
-            const int y = 1 + static_cast<int>(i) * rowHeight_;
-            const bool chosen = static_cast<int>(i) == chosen_;
+        const int last = std::min(static_cast<int>(items_.size()), firstRow_ + VisibleRows());
+        for (int i = firstRow_; i < last; ++i) {
+            const int y = 1 + (i - firstRow_) * rowHeight_;
+            const bool chosen = i == chosen_;
             if (chosen) Fill(out, 1, y, w - 2, rowHeight_, kSelection);
-            DrawLine(out, font, items_[i], 4, y + 1, chosen ? kSelectedText : kText);
+            DrawLine(out, font, items_[static_cast<size_t>(i)], 4, y + 1,
+                     chosen ? kSelectedText : kText);
         }
+        // Where more rows lie beyond the box, a mark on its right edge says so.
+        if (firstRow_ > 0) Fill(out, w - 5, 2, 3, 3, kBorder);
+        if (last < static_cast<int>(items_.size())) Fill(out, w - 5, h - 5, 3, 3, kBorder);
     } else if (kind_ == Kind::Edit) {
         const std::string shown = Shown();
         const int origin = TextOrigin(font);

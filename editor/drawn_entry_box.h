@@ -42,12 +42,16 @@ class DrawnEntryBox {
     // A left press at editor coordinates inside the box: places the caret, or
     // chooses a row (which commits).
     EntryState Click(int x, int y, RasterFont* font);
+    // Wheel notches over a list longer than its box scroll it (positive: upwards).
+    void Scroll(int notches);
 
     // The text to apply: the edit text, or the chosen row's label.
     std::string Text() const;
     // False for a list where nothing is chosen.
     bool HasChoice() const { return kind_ != Kind::List || chosen_ >= 0; }
     int Chosen() const { return chosen_; }
+    int FirstRow() const { return firstRow_; }
+    int VisibleRows() const;
     int Caret() const { return caret_; }
     bool AllSelected() const { return selectAll_ && !text_.empty(); }
 
@@ -59,6 +63,7 @@ class DrawnEntryBox {
     int TextWidth(RasterFont* font, const std::string& text, int count) const;
     int TextOrigin(RasterFont* font) const;
     void DeleteSelection();
+    void ShowChosen();
 
     Kind kind_ = Kind::Closed;
     PixelRect rect_;
@@ -70,6 +75,7 @@ class DrawnEntryBox {
     bool password_ = false;
     bool readOnly_ = false;
     int chosen_ = -1;
+    int firstRow_ = 0;  // the list row at the top of the box
     int rowHeight_ = 16;
     mutable MemoryBitmap scratch_{1, 1, 1};  // measuring needs a bitmap to measure for
 };

@@ -293,6 +293,12 @@ void X11EditorWindow::HandlePendingEvents() {
             }
             case ButtonPress: {
                 const XButtonEvent& e = event.xbutton;
+                if ((e.button == Button4 || e.button == Button5) && entryBox_.IsOpen() &&
+                    entryBox_.Rect().Contains(e.x, e.y)) {
+                    entryBox_.Scroll(e.button == Button4 ? 1 : -1);
+                    entryImageStale_ = true;
+                    break;
+                }
                 if (e.button == Button4 || e.button == Button5) {
                     WheelAt(e.x, e.y, ModsOf(e.state, 0, 0), e.button == Button4 ? 1 : -1);
                     break;

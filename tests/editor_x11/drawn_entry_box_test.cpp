@@ -105,6 +105,26 @@ TEST(DrawnEntryBox, ListChoosesByClickOrKeys) {
     EXPECT_EQ(box.Key(EntryKey::Enter), EntryCommit);
 }
 
+TEST(DrawnEntryBox, LongListScrollsToKeepTheChoiceInView) {
+    std::vector<std::string> items;
+    for (int i = 0; i < 31; ++i) items.push_back("item " + std::to_string(i));
+    DrawnEntryBox box;
+    box.OpenList({0, 0, 80, 2 + 10 * 20}, items, 25, 20);  // ten rows show
+    EXPECT_EQ(box.VisibleRows(), 10);
+    EXPECT_EQ(box.FirstRow(), 20);
+    EXPECT_EQ(box.Click(5, 1 + 5 * 20 + 3, nullptr), EntryCommit);  // sixth row shown
+    EXPECT_EQ(box.Text(), "item 25");
+    box.Scroll(100);
+    EXPECT_EQ(box.FirstRow(), 0);
+    box.Scroll(-100);
+    EXPECT_EQ(box.FirstRow(), 21);
+    box.Key(EntryKey::Home);
+    EXPECT_EQ(box.FirstRow(), 0);
+    box.Key(EntryKey::End);
+    EXPECT_EQ(box.FirstRow(), 21);
+    EXPECT_EQ(box.Text(), "item 30");
+}
+
 TEST(DrawnEntryBox, PasswordBoxPaintsWithoutRevealingOrOverrunning) {
     DrawnEntryBox box;
     box.OpenEdit(kBox, "secret", 0, true, false);
