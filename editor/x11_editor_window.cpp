@@ -90,6 +90,8 @@ X11EditorWindow::X11EditorWindow(IEffectCore* owner, int width, int height, int 
 }
 
 X11EditorWindow::~X11EditorWindow() {
+    // The owner is being destroyed around us: close without calling into it.
+    owner = nullptr;
     CloseNative();
 }
 

@@ -41,6 +41,9 @@ VstIntPtr IVstEffect::DispatcherProc(AEffect* effect, VstInt32 opcode, VstInt32 
             self->CheckParamBurst();
             self->BeforeClose();
         }
+        // A host that closes the instance with its editor still open: the window
+        // goes first, while the whole instance still exists for it.
+        if (IEditorLink* editor = self->Editor()) editor->CloseNative();
         delete self;
         return 0;
     }

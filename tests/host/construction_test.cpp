@@ -1,4 +1,5 @@
 // The AEffect record, channel layouts, editor attachment and the host-side calls.
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -102,7 +103,9 @@ struct FakeEditor : IEditorLink {
     void CloseNative() override {
         lockFreeInClose = CoreLockFree();
         ++closed;
+        if (onClose) onClose();
     }
+    std::function<void()> onClose;
     void Idle() override {
         lockFreeInIdle = CoreLockFree();
         ++idled;
@@ -151,6 +154,17 @@ TEST_F(AdapterTest, EditorWindowCallsRunOutsideTheCoreLock) {
     EXPECT_TRUE(editor->lockFreeInOpen);
     EXPECT_TRUE(editor->lockFreeInIdle);
     EXPECT_TRUE(editor->lockFreeInClose);
+}
+
+TEST_F(AdapterTest, ClosingTheInstanceClosesAnEditorLeftOpen) {
+    auto* editor = new FakeEditor();
+    fx->AttachEditor(editor);
+    Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(1));
+    bool closedBeforeDeletion = false;
+    editor->onClose = [&] { closedBeforeDeletion = true; };
+    Dispatch(effClose);
+    effect = nullptr;
+    EXPECT_TRUE(closedBeforeDeletion);
 }
 
 TEST_F(AdapterTest, LatencyReachesTheRecord) {
