@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -71,6 +72,14 @@ PixelRect KeepInside(PixelRect box, int width, int height) {
     return box;
 }
 
+// Value boxes use a 14-pixel Arial; text boxes take their control's style.
+TextStyle ValueEntryStyle() {
+    TextStyle style;
+    std::snprintf(style.fontName, sizeof style.fontName, "%s", "Arial");
+    style.size = kEntryFontSize;
+    return style;
+}
+
 }  // namespace
 
 struct X11EditorWindow::XState {
@@ -84,10 +93,10 @@ struct X11EditorWindow::XState {
 };
 
 X11EditorWindow::X11EditorWindow(IEffectCore* owner, int width, int height, int frameRate)
-    : EditorSurface(owner, width, height, frameRate), x_(new XState), pacer_(frameRate) {
-    std::strncpy(entryStyle_.fontName, "Arial", sizeof entryStyle_.fontName - 1);
-    entryStyle_.size = kEntryFontSize;
-}
+    : EditorSurface(owner, width, height, frameRate),
+      x_(new XState),
+      pacer_(frameRate),
+      entryStyle_(ValueEntryStyle()) {}
 
 X11EditorWindow::~X11EditorWindow() {
     // The owner is being destroyed around us: close without calling into it.
@@ -457,6 +466,7 @@ bool X11EditorWindow::PresentRegion(const PixelRect& area) {
 
 void X11EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
     if (control == nullptr || param == nullptr || entryBox_.IsOpen()) return;
+    entryStyle_ = ValueEntryStyle();
     const int cx =
         static_cast<int>(static_cast<float>(control->rect.left + control->rect.right) / 2.0f);
     const int cy =
