@@ -37,7 +37,7 @@ unsigned long Channel(Pixel pixel, int sourceShift, unsigned long mask) {
 }  // namespace
 
 bool X11ImagePresenter::Create(Display* display, Window window, Visual* visual, int depth,
-                               int width, int height) {
+                               int width, int height, bool allowShared) {
     Destroy();
     if (display == nullptr || visual == nullptr || width <= 0 || height <= 0) return false;
     display_ = display;
@@ -45,7 +45,7 @@ bool X11ImagePresenter::Create(Display* display, Window window, Visual* visual, 
     width_ = width;
     height_ = height;
     gc_ = XCreateGC(display, window, 0, nullptr);
-    if (!CreateShared(visual, depth) && !CreatePlain(visual, depth)) {
+    if (!(allowShared && CreateShared(visual, depth)) && !CreatePlain(visual, depth)) {
         Destroy();
         return false;
     }

@@ -22,7 +22,9 @@ class X11ImagePresenter {
     X11ImagePresenter(const X11ImagePresenter&) = delete;
     X11ImagePresenter& operator=(const X11ImagePresenter&) = delete;
 
-    bool Create(Display* display, Window window, Visual* visual, int depth, int width, int height);
+    // allowShared false always takes the plain XPutImage road (for comparison).
+    bool Create(Display* display, Window window, Visual* visual, int depth, int width, int height,
+                bool allowShared = true);
     void Destroy();
 
     // The staging picture: fill it, then Put an area of it.
