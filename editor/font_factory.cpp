@@ -1,5 +1,7 @@
 #include "editor/font_factory.h"
 
+#include "raster/glyph_cache_font.h"
+
 namespace tav {
 
 FontRequest FontRequestFor(const TextStyle& style) {
@@ -13,8 +15,12 @@ FontRequest FontRequestFor(const TextStyle& style) {
     return request;
 }
 
-std::unique_ptr<RasterFont> MakeStyleFont(const TextStyle&) {
-    return nullptr;  // until the cached-text font exists
+std::unique_ptr<RasterFont> MakeStyleFont(const TextStyle& style) {
+    NativeFont handle = CreateNativeFont(FontRequestFor(style));
+    if (handle == nullptr) return nullptr;
+    auto font = std::make_unique<GlyphCacheFont>();
+    font->AttachFont(handle, FontOwnsHandle | FontPreferNative);
+    return font;
 }
 
 }  // namespace tav
