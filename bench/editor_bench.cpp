@@ -1,0 +1,297 @@
+// Editor repaint benchmarks on the real skin: a full 520 x 335 repaint (background
+// and ten turned knobs with their value texts) and the repaint of one knob, each
+// beside the same drawing done with pixman, plus the longest time the window's
+// thread holds the core lock during a full repaint.
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/effect_core.h"
+#include "editor/editor_caches.h"
+#include "editor/headless_surface.h"
+#include "editor/icontrol.h"
+#include "raster/png_loader.h"
+#include "tests/support/recording_host.h"
+
+namespace tav::bench {
+namespace {
+
+constexpr int kWidth = 520, kHeight = 335, kKnobs = 10;
+enum Resource { kBackgroundImage = 100, kKnobImage = 101 };
+
+// Knob centres on the skin: three and two per side.
+constexpr int kCentres[kKnobs][2] = {{53, 150},  {117, 150}, {180, 150}, {82, 248},  {146, 248},
+                                     {342, 150}, {405, 150}, {469, 150}, {371, 248}, {436, 248}};
+
+// A knob the way the effect draws one: the indicator turned by value, the value as
+// text in the well below.
+class BenchKnob : public IControl {
+  public:
+    BenchKnob(IEffectCore* owner, int cx, int cy, int param, const BitmapRef& image)
+        : IControl(owner, {cx - 32, cy - 25, cx + 32, cy + 48}, param), image(image) {
+        style.size = 12;
+        style.color = ArgbColor{255, 230, 230, 230};
+    }
+    void CapturePaintState() override {
+        IControl::CapturePaintState();
+        std::snprintf(text, sizeof text, "%.1f Hz", 40.0 + paintValue * 19960.0);
+    }
+    bool Render(EditorSurface* surface) override {
+        const int cx = (rect.left + rect.right) / 2;
+        const float angle = static_cast<float>((paintValue - 0.5) * 4.71238898);
+        surface->BlitSpun(image, cx, rect.top + 25, angle, &paintBlend, 0, 0);
+        return surface->PaintText(style, text,
+                                  {rect.left, rect.bottom - 16, rect.right, rect.bottom});
+    }
+
+    BitmapRef image;
+    TextStyle style;
+    char text[32] = "";
+};
+
+EffectIdentity Identity() {
+    EffectIdentity id;
+    id.paramCount = kKnobs;
+    id.channelIo = "2-2";
+    id.presetCount = 1;
+    return id;
+}
+
+std::unique_ptr<MemoryBitmap> SkinImage(const char* name) {
+    return LoadPngFile((std::string(TAV_SOURCE_DIR) + "/img/" + name).c_str());
+}
+
+// The effect's editor in miniature, attached to a recording core.
+struct Editor {
+    test::RecordingHost core{Identity()};
+    HeadlessSurface* surface = new HeadlessSurface(&core, kWidth, kHeight);
+    std::vector<BenchKnob*> knobs;
+
+    Editor() {
+        for (int i = 0; i < kKnobs; ++i) core.Param(i)->DefineContinuous("Knob", 0.5, 0, 1, 0, "");
+        surface->SetBitmapLoader([](int number) -> RasterBitmap* {
+            return SkinImage(number == kBackgroundImage ? "bg.png" : "knob.png").release();
+        });
+        surface->SetBackdrop(kBackgroundImage, "img/bg.png");
+        const BitmapRef knob = surface->FetchBitmap(kKnobImage, "img/knob.png", 1);
+        for (int i = 0; i < kKnobs; ++i) {
+            knobs.push_back(new BenchKnob(&core, kCentres[i][0], kCentres[i][1], i, knob));
+            surface->AddControl(knobs.back());
+        }
+        core.AttachEditor(surface);
+        surface->OpenInParent(nullptr);
+        while (surface->Tick()) {
+        }
+    }
+    bool Ready() const { return surface->Control(0)->rect.right == kWidth; }
+    // What host automation does: a new value per knob, under the core lock.
+    void Automate(int64_t i) {
+        for (int k = 0; k < kKnobs; ++k) core.ApplyHostParamChange(k, ((i + 7 * k) % 100) / 100.0);
+    }
+};
+
+float AngleFor(int64_t i, int k) {
+    return static_cast<float>(((i + 7 * k) % 100 / 100.0 - 0.5) * 4.71238898);
+}
+
+void FullRepaint_tavrellion(benchmark::State& state) {
+    Editor editor;
+    if (!editor.Ready()) return state.SkipWithError("skin images missing");
+    int64_t i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.Automate(i++);
+        state.ResumeTiming();
+        editor.surface->MarkAllChanged();
+        editor.surface->RepaintChanged();
+        benchmark::ClobberMemory();
+    }
+}
+
+void KnobRepaint_tavrellion(benchmark::State& state) {
+    Editor editor;
+    if (!editor.Ready()) return state.SkipWithError("skin images missing");
+    int64_t i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.core.ApplyHostParamChange(3, (i++ % 100) / 100.0);
+        editor.knobs[3]->paintAgain = false;
+        state.ResumeTiming();
+        editor.surface->RepaintChanged();
+        benchmark::ClobberMemory();
+    }
+}
+
+double ThreadCpuMicros() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+
+// The window thread's locked steps of a full repaint: change collection and the
+// capture of paint state. Reports the longest step and the 99th percentile in wall
+// time (which includes any preemption while the lock is held) and the longest in
+// the thread's own CPU time.
+void LockHold_FullRepaint(benchmark::State& state) {
+    Editor editor;
+    if (!editor.Ready()) return state.SkipWithError("skin images missing");
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> wall;
+    double longestCpu = 0;
+    int64_t i = 0;
+    auto timed = [&](auto&& step) {
+        const double c0 = ThreadCpuMicros();
+        const auto t0 = Clock::now();
+        step();
+        const auto t1 = Clock::now();
+        longestCpu = std::max(longestCpu, ThreadCpuMicros() - c0);
+        wall.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+    };
+    for (auto _ : state) {
+        editor.Automate(i++);
+        editor.surface->MarkAllChanged();
+        PixelRect area;
+        timed([&] { editor.surface->CollectChangedArea(&area); });
+        timed([&] { editor.surface->PreparePaint(area); });
+        editor.surface->RenderPrepared();
+    }
+    if (wall.empty()) return;
+    std::sort(wall.begin(), wall.end());
+    state.counters["longest_us"] = wall.back();
+    state.counters["p99_us"] = wall[wall.size() * 99 / 100];
+    state.counters["longest_cpu_us"] = longestCpu;
+}
+
+// pixman wants premultiplied pixels; the copies are made once, outside the timing.
+struct PixmanImage {
+    std::vector<uint32_t> pixels;
+    pixman_image_t* image = nullptr;
+    PixmanImage(const RasterBitmap& from, bool premultiply) {
+        pixels.resize(static_cast<size_t>(from.Width()) * from.Height());
+        for (int32_t y = 0; y < from.Height(); ++y)
+            for (int32_t x = 0; x < from.Width(); ++x) {
+                uint32_t p = from.Pixels()[y * from.RowPitch() + x];
+                if (premultiply) {
+                    const uint32_t a = p >> 24;
+                    auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
+                    p = a << 24 | mul((p >> 16) & 0xFF) << 16 | mul((p >> 8) & 0xFF) << 8 |
+                        mul(p & 0xFF);
+                }
+                pixels[static_cast<size_t>(y) * from.Width() + x] = p;
+            }
+        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, from.Width(), from.Height(),
+                                         pixels.data(), from.Width() * 4);
+    }
+    ~PixmanImage() { pixman_image_unref(image); }
+};
+
+struct PixmanEditor {
+    std::unique_ptr<MemoryBitmap> backgroundBitmap = SkinImage("bg.png");
+    std::unique_ptr<MemoryBitmap> knobBitmap = SkinImage("knob.png");
+    std::unique_ptr<PixmanImage> background, knob, canvas;
+
+    PixmanEditor() {
+        if (!backgroundBitmap || !knobBitmap) return;
+        background = std::make_unique<PixmanImage>(*backgroundBitmap, false);
+        knob = std::make_unique<PixmanImage>(*knobBitmap, true);
+        canvas = std::make_unique<PixmanImage>(*backgroundBitmap, false);
+        pixman_image_set_filter(knob->image, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    }
+    // The knob turned about its centre, composited with its top-left at (x, y).
+    void Knob(float angle, int x, int y) {
+        const double half = knobBitmap->Width() / 2.0;
+        pixman_f_transform f;
+        pixman_f_transform_init_translate(&f, -half, -half);
+        pixman_f_transform_rotate(&f, nullptr, std::cos(angle), -std::sin(angle));
+        pixman_f_transform_translate(&f, nullptr, half, half);
+        pixman_transform t;
+        pixman_transform_from_pixman_f_transform(&t, &f);
+        pixman_image_set_transform(knob->image, &t);
+        pixman_image_composite32(PIXMAN_OP_OVER, knob->image, nullptr, canvas->image, 0, 0, 0, 0, x,
+                                 y, knobBitmap->Width(), knobBitmap->Height());
+    }
+};
+
+void FullRepaint_pixman(benchmark::State& state) {
+    PixmanEditor editor;
+    if (!editor.canvas) return state.SkipWithError("skin images missing");
+    int64_t i = 0;
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_SRC, editor.background->image, nullptr,
+                                 editor.canvas->image, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+        for (int k = 0; k < kKnobs; ++k)
+            editor.Knob(AngleFor(i, k), kCentres[k][0] - 25, kCentres[k][1] - 25);
+        ++i;
+        benchmark::ClobberMemory();
+    }
+}
+
+void KnobRepaint_pixman(benchmark::State& state) {
+    PixmanEditor editor;
+    if (!editor.canvas) return state.SkipWithError("skin images missing");
+    const int cx = kCentres[3][0], cy = kCentres[3][1];
+    int64_t i = 0;
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_SRC, editor.background->image, nullptr,
+                                 editor.canvas->image, cx - 32, cy - 25, 0, 0, cx - 32, cy - 25, 64,
+                                 73);
+        editor.Knob(AngleFor(i++, 0), cx - 25, cy - 25);
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(FullRepaint_tavrellion);
+BENCHMARK(FullRepaint_pixman);
+BENCHMARK(KnobRepaint_tavrellion);
+BENCHMARK(KnobRepaint_pixman);
+BENCHMARK(LockHold_FullRepaint);
+
+// Prints the usual table, then ours / pixman per pair (median when repeated).
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-12s %14s %14s %10s\n", "operation", "ours (us)", "pixman (us)",
+                    "ours/pixman");
+        for (const char* op : {"FullRepaint", "KnobRepaint"}) {
+            const auto ours = times_.find(std::string(op) + "_tavrellion");
+            const auto ref = times_.find(std::string(op) + "_pixman");
+            if (ours == times_.end() || ref == times_.end()) continue;
+            std::printf("%-12s %14.2f %14.2f %10.2f\n", op, ours->second / 1000.0,
+                        ref->second / 1000.0, ours->second / ref->second);
+        }
+    }
+
+  private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+}  // namespace tav::bench
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    tav::bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    tav::FreeEditorCaches();
+    return 0;
+}
