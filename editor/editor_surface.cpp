@@ -1,6 +1,7 @@
 #include "editor/editor_surface.h"
 
 #include <cmath>
+#include <utility>
 
 #include "core/effect_core.h"
 #include "editor/editor_caches.h"
@@ -242,8 +243,22 @@ void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
     captureIndex = index;
     lastX = x;
     lastY = y;
-    if (control->paramIndex >= 0 && owner != nullptr) owner->HostBeginEdit(control->paramIndex);
+    BeginMouseEdit(control->paramIndex);
     control->MousePressed(x, y, mods);
+}
+
+// The host hears the end of exactly the gesture it heard begin, whichever control
+// the pointer is over when the button comes up.
+void EditorSurface::BeginMouseEdit(int paramIndex) {
+    EndMouseEdit();
+    if (paramIndex < 0 || owner == nullptr) return;
+    owner->HostBeginEdit(paramIndex);
+    mouseEditParam_ = paramIndex;
+}
+
+void EditorSurface::EndMouseEdit() {
+    const int param = std::exchange(mouseEditParam_, -1);
+    if (param >= 0 && owner != nullptr) owner->HostEndEdit(param);
 }
 
 void EditorSurface::DragTo(int x, int y, const MouseMods& mods) {
@@ -261,9 +276,12 @@ void EditorSurface::ReleaseAt(int x, int y, const MouseMods& mods) {
     CoreLockGuard guard(OwnerLock());
     IControl* control = controls.Get(ControlAt(x, y));
     captureIndex = lastX = lastY = -1;
-    if (control == nullptr) return;
+    if (control == nullptr) {
+        EndMouseEdit();
+        return;
+    }
     control->MouseReleased(x, y, mods);
-    if (control->paramIndex >= 0 && owner != nullptr) owner->HostEndEdit(control->paramIndex);
+    EndMouseEdit();
 }
 
 bool EditorSurface::DoubleClickAt(int x, int y, const MouseMods& mods) {
@@ -272,7 +290,7 @@ bool EditorSurface::DoubleClickAt(int x, int y, const MouseMods& mods) {
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
     if (control == nullptr) return false;
-    if (control->paramIndex >= 0 && owner != nullptr) owner->HostBeginEdit(control->paramIndex);
+    BeginMouseEdit(control->paramIndex);
     if (!control->doubleClickAsPress) {
         control->MouseDoubleClicked(x, y, mods);
         return false;

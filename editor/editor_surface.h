@@ -142,6 +142,11 @@ class EditorSurface : public IEditorLink {
     ModuleHandle moduleInstance = nullptr;
 
   private:
+    void BeginMouseEdit(int paramIndex);
+    void EndMouseEdit();
+
+    // The parameter whose mouse gesture the host was told of, until the release.
+    int32_t mouseEditParam_ = -1;
     // Controls picked by PreparePaint, rendered by RenderPrepared (window thread only).
     std::vector<IControl*> paintList_;
     PixelRect preparedArea_;

@@ -38,6 +38,7 @@ void IControl::MouseHovered(int, int, const MouseMods&) {}
 void IControl::MouseLeft() {}
 
 void IControl::ApplyHostValue(double v) {
+    if (!std::isfinite(v)) return;
     if (defaultValue < 0.0) {
         defaultValue = v;
     } else if (v == value) {

@@ -2,6 +2,7 @@
 // collection and the draw pass.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/effect_core.h"
 #include "tests/editor/editor_fixture.h"
@@ -63,6 +64,35 @@ TEST_F(SurfaceEventTest, PressCapturesUntilRelease) {
     EXPECT_EQ(core.events.front(), "begin 2");
     EXPECT_EQ(core.events.back(), "end 2");
     EXPECT_EQ(surface->CaptureIndex(), -1);
+}
+
+TEST_F(SurfaceEventTest, HostHearsTheEndOfTheGestureThatBegan) {
+    using Steps = std::vector<std::function<void()>>;
+    HeadlessSurface* s = surface;
+    struct Case {
+        const char* what;
+        Steps steps;
+        std::vector<std::string> events;
+    } cases[] = {
+        {"release over another control",
+         {[s] { s->PressAt(20, 20, kLeft); }, [s] { s->ReleaseAt(90, 90, kLeft); }},
+         {"begin 2", "end 2"}},
+        {"double-click, then release elsewhere",
+         {[s] { s->DoubleClickAt(20, 20, kLeft); }, [s] { s->ReleaseAt(90, 90, kLeft); }},
+         {"begin 2", "automate 2", "end 2"}},
+        {"release without a press", {[s] { s->ReleaseAt(90, 90, kLeft); }}, {}},
+        {"a lost release",
+         {[s] { s->PressAt(20, 20, kLeft); }, [s] { s->PressAt(90, 90, kLeft); },
+          [s] { s->ReleaseAt(90, 90, kLeft); }},
+         {"begin 2", "end 2", "begin 1", "end 1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        core.ApplyHostParamChange(kDepth, 0.5);
+        core.events.clear();
+        for (const auto& step : c.steps) step();
+        EXPECT_EQ(core.events, c.events);
+    }
 }
 
 TEST_F(SurfaceEventTest, PressOnNothingDropsTheCapture) {
