@@ -10,6 +10,7 @@ struct ProcessMemory {
     int64_t privateBytes = -1;  // resident or committed private memory
     int64_t gdiObjects = -1;    // Windows only
     int64_t userObjects = -1;   // Windows only
+    int64_t windows = -1;       // Windows only
 };
 
 ProcessMemory MeasureProcessMemory();

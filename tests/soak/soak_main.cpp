@@ -221,7 +221,8 @@ std::string Describe(const ProcessMemory& m) {
     };
     auto count = [](int64_t n) { return n < 0 ? std::string("n/a") : std::to_string(n); };
     return "heap in use " + kib(m.heapBytes) + ", private " + kib(m.privateBytes) +
-           ", GDI objects " + count(m.gdiObjects) + ", USER objects " + count(m.userObjects);
+           ", GDI objects " + count(m.gdiObjects) + ", USER objects " + count(m.userObjects) +
+           ", windows " + count(m.windows);
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -309,8 +310,9 @@ int Soak(const Options& options) {
         }
     }
     if (options.growthCheck && warm.gdiObjects >= 0 &&
-        (end.gdiObjects > warm.gdiObjects || end.userObjects > warm.userObjects)) {
-        std::printf("FAIL: GDI or USER objects kept growing\n");
+        (end.gdiObjects > warm.gdiObjects || end.userObjects > warm.userObjects ||
+         end.windows > warm.windows)) {
+        std::printf("FAIL: GDI objects, USER objects or windows kept growing\n");
         ok = false;
     }
     std::printf(ok ? "soak passed\n" : "soak FAILED\n");
