@@ -60,6 +60,7 @@ GlyphCacheFont::~GlyphCacheFont() {
 }
 
 void GlyphCacheFont::AttachFont(NativeFont handle, uint32_t flags) {
+    std::lock_guard<std::mutex> cache(cacheLock_);
     if ((fontFlags_ & FontOwnsHandle) != 0 && handle_ != nullptr && handle_ != handle)
         DeleteNativeFont(handle_);
     fontFlags_ = flags;
@@ -126,6 +127,11 @@ void GlyphCacheFont::ClearCache() {
     std::fill(std::begin(ascii_), std::end(ascii_), GlyphRecord{});
     extended_.clear();
     store_.Clear();
+}
+
+GlyphRecord GlyphCacheFont::Glyph(uint32_t code) {
+    std::lock_guard<std::mutex> cache(cacheLock_);
+    return FindGlyph(code);
 }
 
 GlyphRecord& GlyphCacheFont::FindGlyph(uint32_t code) {
@@ -209,6 +215,7 @@ int GlyphCacheFont::RenderText(RasterBitmap* bitmap, const char* text, int count
                                uint32_t flags) {
     if (text == nullptr) return 0;
     if (bitmap == nullptr && (flags & TextCalcRect) == 0) return 0;
+    std::lock_guard<std::mutex> cache(cacheLock_);
     PixelRect unused;
     PixelRect& box = rect != nullptr ? *rect : unused;
 
@@ -317,6 +324,7 @@ bool GlyphCacheFont::DrawGlyph(RasterBitmap* bitmap, uint32_t code, int x, int y
                            std::min(clip.right, bitmap->Width()),
                            std::min(clip.bottom, bitmap->Height())};
     if (inside.left >= inside.right || inside.top >= inside.bottom) return false;
+    std::lock_guard<std::mutex> cache(cacheLock_);
     const GlyphRecord& glyph = FindGlyph(code);
     if (glyph.maskOffset <= 0) return false;
     return BlendGlyph(*bitmap, glyph, x, y, inside, weight_);

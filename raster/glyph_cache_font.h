@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "raster/glyph_source.h"
@@ -63,7 +64,7 @@ class GlyphCacheFont : public RasterFont {
     bool DrawsNatively(uint32_t flags) const;
 
     // The cached record of code, rendered on first use.
-    const GlyphRecord& Glyph(uint32_t code) { return FindGlyph(code); }
+    GlyphRecord Glyph(uint32_t code);
 
     // Whether the process runs under Wine: probed once, then remembered.
     static bool UnderWine();
@@ -89,6 +90,8 @@ class GlyphCacheFont : public RasterFont {
                     const PixelRect& clip, float weight);
 
     GlyphSource& source_;
+    // Keeps the cache whole should two editors draw with one font from two threads.
+    std::mutex cacheLock_;
     Pixel foreground_ = 0;
     Pixel background_ = 0xFFFFFFFF;
     Pixel effectTint_ = 0xFFFFFFFF;

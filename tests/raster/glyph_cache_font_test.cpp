@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "raster/channel_math.h"
@@ -291,6 +292,32 @@ TEST_F(GlyphCacheFontTest, FontWithoutAFaceDrawsAndMeasuresNothing) {
     EXPECT_EQ(empty.RenderText(bitmap.get(), nullptr, -1, &rect, 0), 0);
     EXPECT_FALSE(empty.DrawsNatively(0));
     EXPECT_TRUE(SamePixels(bitmap, Paper()));
+}
+
+// Two editors may draw with one cached font from two threads: each sees whole glyphs.
+TEST_F(GlyphCacheFontTest, TwoThreadsShareOneFont) {
+    std::string text;
+    for (uint32_t code = 0x100; code < 0x500; ++code) {
+        text += static_cast<char>(0xC0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    auto reference = Paper();
+    GlyphCacheFont single(source_);
+    single.AttachFont(test::FakeHandle(), 0);
+    single.SetForeground(kInk);
+    PixelRect rect{-2000, 0, 60, 30};
+    single.RenderText(reference.get(), text.data(), -1, &rect, TextSingleLine);
+
+    auto first = Paper(), second = Paper();
+    auto draw = [&](MemoryBitmap* bitmap) {
+        PixelRect box{-2000, 0, 60, 30};
+        font_.RenderText(bitmap, text.data(), -1, &box, TextSingleLine);
+    };
+    std::thread other(draw, first.get());
+    draw(second.get());
+    other.join();
+    EXPECT_TRUE(SamePixels(first, reference));
+    EXPECT_TRUE(SamePixels(second, reference));
 }
 
 TEST(GlyphCacheFontInstances, SharedScratchLivesWhileAnyFontDoes) {
