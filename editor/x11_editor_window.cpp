@@ -99,7 +99,9 @@ X11EditorWindow::X11EditorWindow(IEffectCore* owner, int width, int height, int 
       entryStyle_(ValueEntryStyle()) {}
 
 X11EditorWindow::~X11EditorWindow() {
-    // The owner is being destroyed around us: close without calling into it.
+    // The owner is being destroyed around us: close without calling into it, once
+    // the window's own thread (which reads the owner) has stopped.
+    StopFallback();
     owner = nullptr;
     CloseNative();
 }
