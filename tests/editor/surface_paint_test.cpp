@@ -96,6 +96,15 @@ TEST_F(SurfacePaintTest, MissingBitmapGivesAnEmptyReferenceThatPaintsNothing) {
     EXPECT_EQ(Changed(all), std::make_pair(0, 0));
 }
 
+TEST(SurfaceResources, AbsentOrEmptyImagesAreNotCached) {
+    EditorTestCore core;
+    HeadlessSurface surface(&core, 100, 100);
+    EXPECT_TRUE(surface.FetchBitmap(31999, "img/none.png", 1).IsEmpty()) << "module resource";
+    surface.SetBitmapLoader([](int) -> RasterBitmap* { return new MemoryBitmap(0, 5, 4); });
+    EXPECT_TRUE(surface.FetchBitmap(31998, "img/empty.png", 1).IsEmpty()) << "empty image";
+    EXPECT_EQ(CachedBitmapCount(), 0);
+}
+
 TEST_F(SurfacePaintTest, BackdropTakesIndexZeroAndPaintsOpaque) {
     AddProbe({0, 0, 4, 4}, -1, "first");
     surface->SetBackdrop(7, "img/bg.png");

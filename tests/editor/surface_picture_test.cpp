@@ -147,5 +147,26 @@ TEST_F(SurfacePictureTest, RepaintOfOneKnobTouchesOnlyItsArea) {
     EXPECT_TRUE(IndicatorNear(50, 30 - 12)) << "value 0.5 points straight up";
 }
 
+TEST(SurfacePictureWithoutImages, KnobTextsStillPaint) {
+    EditorTestCore core;
+    auto* surface = new HeadlessSurface(&core, 200, 120);
+    surface->SetBitmapLoader([](int) -> RasterBitmap* { return new MemoryBitmap(0, 0, 4); });
+    surface->SetBackdrop(kBackgroundImage, "img/bg.png");
+    TextStyle text;
+    text.size = 12;
+    text.color = ArgbColor{255, 240, 240, 240};
+    surface->AddControl(new SpinKnob(&core, {20, 10, 80, 75}, kDepth,
+                                     surface->FetchBitmap(kKnobImage, "img/knob.png", 1), text));
+    core.AttachEditor(surface);
+    Fill(*surface->Canvas(), 0xFF000000);
+    surface->OpenInParent(nullptr);
+    ASSERT_TRUE(surface->Tick());
+    int ink = 0;
+    for (int32_t y = 0; y < 120; ++y)
+        for (int32_t x = 0; x < 200; ++x) ink += IsInk(test::At(*surface->Canvas(), x, y)) ? 1 : 0;
+    EXPECT_GT(ink, 10) << "the value text is there without the knob image";
+    FreeEditorCaches();
+}
+
 }  // namespace
 }  // namespace tav::test
