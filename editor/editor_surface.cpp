@@ -1,6 +1,8 @@
 #include "editor/editor_surface.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "core/effect_core.h"
@@ -261,12 +263,21 @@ void EditorSurface::EndMouseEdit() {
     if (param >= 0 && owner != nullptr) owner->HostEndEdit(param);
 }
 
+namespace {
+// Window systems report 16-bit positions, but the surface takes any int: a jump
+// between far-apart positions saturates instead of overflowing.
+int Movement(int to, int from) {
+    const int64_t moved = int64_t{to} - from;
+    return static_cast<int>(std::clamp<int64_t>(moved, INT32_MIN, INT32_MAX));
+}
+}  // namespace
+
 void EditorSurface::DragTo(int x, int y, const MouseMods& mods) {
     CoreLockGuard guard(OwnerLock());
     IControl* control = controls.Get(captureIndex);
     if (captureIndex < 0 || control == nullptr || (x == lastX && y == lastY)) return;
-    const int dx = x - lastX;
-    const int dy = y - lastY;
+    const int dx = Movement(x, lastX);
+    const int dy = Movement(y, lastY);
     lastX = x;
     lastY = y;
     control->MouseDragged(x, y, dx, dy, mods);

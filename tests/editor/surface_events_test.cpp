@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 #include "core/effect_core.h"
 #include "tests/editor/editor_fixture.h"
@@ -64,6 +65,18 @@ TEST_F(SurfaceEventTest, PressCapturesUntilRelease) {
     EXPECT_EQ(core.events.front(), "begin 2");
     EXPECT_EQ(core.events.back(), "end 2");
     EXPECT_EQ(surface->CaptureIndex(), -1);
+}
+
+TEST_F(SurfaceEventTest, DragBetweenFarApartPositionsSaturates) {
+    const int lowest = std::numeric_limits<int>::min(), highest = std::numeric_limits<int>::max();
+    surface->PressAt(20, 20, kLeft);
+    surface->DragTo(lowest, highest, kLeft);
+    surface->DragTo(highest, lowest, kLeft);
+    surface->ReleaseAt(20, 20, kLeft);
+    EXPECT_EQ(log[1], "drag knob " + std::to_string(lowest) + " " + std::to_string(highest - 20));
+    EXPECT_EQ(log[2], "drag knob " + std::to_string(highest) + " " + std::to_string(lowest));
+    EXPECT_GE(knob->value, 0.0);
+    EXPECT_LE(knob->value, 1.0);
 }
 
 TEST_F(SurfaceEventTest, HostHearsTheEndOfTheGestureThatBegan) {
