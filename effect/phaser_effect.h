@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/effect_core.h"
+#include "effect/editor_layout.h"
 #include "effect/phaser_engine.h"
 #include "effect/phaser_setup.h"
 
@@ -18,6 +19,15 @@ class PhaserEffect : public HostLayer {
     explicit PhaserEffect(HostArgs&&... hostArgs)
         : HostLayer(std::forward<HostArgs>(hostArgs)..., PhaserIdentity()) {
         DefinePhaserParameters(*this);
+        AddFactoryPresets(*this);
+    }
+
+    // With an editor: it is built once the parameters exist, before the programs.
+    template <class... HostArgs>
+    explicit PhaserEffect(WithEditor editor, HostArgs&&... hostArgs)
+        : HostLayer(std::forward<HostArgs>(hostArgs)..., PhaserIdentity()) {
+        DefinePhaserParameters(*this);
+        AttachEffectEditor(*this, editor.makeSurface);
         AddFactoryPresets(*this);
     }
 

@@ -4,6 +4,9 @@
 
 namespace tav {
 
+// The product's web page is this site's address followed by "/" and the effect name.
+inline constexpr char kProductWebPage[] = "https://qorva.audio";
+
 // What the host sees of the phaser: identity, parameters and factory programs.
 EffectIdentity PhaserIdentity();
 void DefinePhaserParameters(IEffectCore& core);
