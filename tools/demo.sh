@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Renders audio through every factory program of the plug-in, once through the Linux
 # module and once through the Windows DLL under Wine, with our command-line host,
-# prints a table of levels and of the largest difference between the two, and
-# draws a picture of each program's sweep.
+# prints a table of levels and of the largest difference between the two, draws a
+# picture of each program's sweep, and takes pictures of the editor from the DLL.
 # Called by ./run demo after the build; see README.md for the options.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +11,8 @@ NATIVE_MODULE=$ROOT/build/native/Tavrellion.so
 WIN_HOST=$ROOT/build/win64/tools/tavhost.exe
 WIN_MODULE=$ROOT/build/win64/Tavrellion_x64.dll
 WINE=("$ROOT/cmake/wine-run" "$ROOT/build/win64/wineprefix")
+# Windows that open need a display: a private Xvfb one, with a Wine prefix of its own.
+WINE_DISPLAY=("$ROOT/cmake/wine-display-run" "$ROOT/build/win64/wineprefix-display")
 TAVWAV=$ROOT/build/native/tools/tavwav
 
 usage() {
@@ -82,6 +84,18 @@ for p in "${programs[@]}"; do
     [ "$diff" = "0" ] || status=1
 done
 
+echo "drawing the editor at the defaults and at \"Psy Asymetric\" (Windows DLL under Wine)"
+shots=()
+for p in default 1; do
+    if [ "$p" = default ]; then shot=editor-default.png; args=(); else
+        shot="editor-$(slug "$(name_of "$p")").png"; args=(--program "$p"); fi
+    if "${WINE_DISPLAY[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --editor-shot "$out/$shot" >/dev/null; then
+        shots+=("$out/$shot")
+    else
+        echo "demo: no picture of the editor for $shot" >&2; status=1
+    fi
+done
+
 printf '\n%-24s %10s %10s %24s\n' "program" "peak" "RMS" "largest Windows/Linux diff"
 read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
 printf '%-24s %10s %10s %24s\n' "(dry input)" "$peak" "$rms" "-"
@@ -90,4 +104,5 @@ echo
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/);"
 echo "$out/demo-<program>.png shows each program's gain over time (left channel on top, 40 Hz to"
 echo "20 kHz upwards): the dark curves are the notches sweeping with the tempo."
-[ $status -eq 0 ] || { echo "demo: the two platforms' outputs differ" >&2; exit 1; }
+[ ${#shots[@]} -eq 0 ] || echo "the editor as the DLL draws it: ${shots[*]}"
+[ $status -eq 0 ] || { echo "demo: the two platforms' outputs differ, or the editor could not be drawn" >&2; exit 1; }

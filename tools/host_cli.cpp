@@ -9,6 +9,7 @@
 
 #include "tools/audio_buffer.h"
 #include "tools/demo_signal.h"
+#include "tools/editor_window.h"
 #include "tools/render.h"
 
 namespace tav {
@@ -44,7 +45,10 @@ const char* const kCliUsage =
     "  --write-input FILE.wav write the unprocessed input too\n"
     "  --process KIND         replacing (default), accumulating or double\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
-    "  --quiet                no progress\n";
+    "  --quiet                no progress\n"
+    "Editor (Windows build; under Wine it needs a display, e.g. xvfb-run):\n"
+    "  --editor-shot FILE.png open the editor in a window, let it paint, save what is on\n"
+    "                         screen and close it (after the state changes above)\n";
 
 namespace {
 
@@ -285,6 +289,8 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->outFile = v;
         } else if (a == "--write-input") {
             o->writeInput = v;
+        } else if (a == "--editor-shot") {
+            o->editorShot = v;
         } else if (a == "--process") {
             if (v == "replacing") {
                 o->process = ProcessKind::Replacing;
@@ -303,7 +309,7 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
     if (!o->inFile.empty() && !o->generate.empty())
         return fail("--in and --generate exclude each other");
     if (!o->info && !o->params && !o->programs && !o->requests && o->inFile.empty() &&
-        o->generate.empty() && o->saveChunk.empty()) {
+        o->generate.empty() && o->saveChunk.empty() && o->editorShot.empty()) {
         o->info = true;
     }
     return true;
@@ -409,6 +415,15 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         plugin->Suspend();
         PrintLevels(output, out);
         if (!o.outFile.empty() && !WriteAudioFile(o.outFile, output, &error)) {
+            err << "tavhost: " << error << "\n";
+            status = 1;
+        }
+    }
+
+    if (!o.editorShot.empty()) {
+        if (SaveEditorScreenshot(*plugin, o.editorShot, &error)) {
+            out << "saved the editor's picture to " << o.editorShot << "\n";
+        } else {
             err << "tavhost: " << error << "\n";
             status = 1;
         }

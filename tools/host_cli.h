@@ -23,6 +23,7 @@ struct CliOptions {
     std::vector<std::pair<std::string, double>> setUnit;       // parameter, unit value
     std::vector<std::pair<std::string, std::string>> setText;  // parameter, typed text
     std::string inFile, generate, outFile, writeInput;
+    std::string editorShot;  // PNG of the editor, after the state changes
     ProcessKind process = ProcessKind::Replacing;
     bool progress = false;
     bool quiet = false;

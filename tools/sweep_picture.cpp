@@ -1,12 +1,13 @@
 #include "tools/sweep_picture.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <utility>
 #include <vector>
+
+#include "tools/png_file.h"
 
 namespace tav {
 
@@ -64,33 +65,6 @@ void Colour(double t, uint8_t* rgb) {
     for (int c = 0; c < 3; ++c) rgb[c] = uint8_t(stops[i][c] + (stops[i + 1][c] - stops[i][c]) * f);
 }
 
-bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
-              std::string* error) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        *error = "PNG encoding failed";
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y) {
-        png_write_row(png, const_cast<png_bytep>(rgb.data() + size_t(y) * width * 3));
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
-
 }  // namespace
 
 bool WriteTransferSpectrogram(const AudioBuffer& dry, const AudioBuffer& wet,
@@ -129,7 +103,7 @@ bool WriteTransferSpectrogram(const AudioBuffer& dry, const AudioBuffer& wet,
             }
         }
     }
-    return WritePng(pngPath, columns, height, rgb, error);
+    return WritePngFile(pngPath, RgbImage{columns, height, std::move(rgb)}, error);
 }
 
 }  // namespace tav

@@ -1,0 +1,289 @@
+// The effect's editor as a DAW shows it: the real DLL loaded by our host, its editor
+// opened in a real window (Wine on a private Xvfb display), driven by window
+// messages and read back from the screen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "effect/editor_layout.h"
+#include "effect/phaser_params.h"
+#include "tools/editor_window.h"
+#include "tools/hosted_plugin.h"
+#include "tools/png_file.h"
+
+namespace tav {
+namespace {
+
+// Channels may differ by this much before a pixel counts as different, and this many
+// pixels may differ before two pictures of the editor count as different (text
+// rasterisers differ a little between font versions).
+constexpr int kChannelTolerance = 24;
+constexpr int kPixelTolerance = 200;
+
+struct Region {
+    int left, top, right, bottom;
+};
+
+int CountDiffering(const RgbImage& a, const Region& inA, const RgbImage& b, int bx, int by) {
+    int count = 0;
+    for (int y = inA.top; y < inA.bottom; ++y) {
+        for (int x = inA.left; x < inA.right; ++x) {
+            const uint8_t* p = a.At(x, y);
+            const uint8_t* q = b.At(bx + x - inA.left, by + y - inA.top);
+            for (int c = 0; c < 3; ++c) {
+                if (std::abs(p[c] - q[c]) > kChannelTolerance) {
+                    ++count;
+                    break;
+                }
+            }
+        }
+    }
+    return count;
+}
+
+int CountDiffering(const RgbImage& a, const RgbImage& b, const Region& r) {
+    return CountDiffering(a, r, b, r.left, r.top);
+}
+
+Region Whole(const RgbImage& image) {
+    return {0, 0, image.width, image.height};
+}
+
+Region KnobRegion(const KnobPlacement& k) {
+    return {k.centreX - 25, k.centreY - 25, k.centreX + 25, k.centreY + 46};
+}
+Region KnobStrip(const KnobPlacement& k) {
+    return {k.centreX - 25, k.centreY + 31, k.centreX + 25, k.centreY + 46};
+}
+Region AccentOption(int i) {
+    return {223, 140 + 24 * i, 297, 164 + 24 * i};
+}
+const Region kMirror{223, 227, 297, 262};
+const Region kLabel{446, 305, 508, 321};
+
+std::string SourcePath(const std::string& relative) {
+    return std::string(TAV_SOURCE_DIR) + "/" + relative;
+}
+
+RgbImage ReadSource(const std::string& relative) {
+    RgbImage image;
+    std::string error;
+    EXPECT_TRUE(ReadPngFile(SourcePath(relative), &image, &error)) << error;
+    return image;
+}
+
+// GDI objects of this process. GetGuiResources is a stub under Wine, whose handle
+// table also matches a handle with a zero upper word to its slot.
+int CountGdiObjects() {
+    int count = 0;
+    for (uintptr_t index = 1; index < 0x10000; ++index)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++count;
+    return count;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    EnumChildWindows(window, &CountWindow, counter);
+    return TRUE;
+}
+
+int CountWindows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+class EditorWindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        std::string error;
+        plugin = HostedPlugin::Load(TAV_PRODUCT_MODULE_PATH, HostSettings(), &error).release();
+        ASSERT_NE(plugin, nullptr) << error;
+        plugin->Start();
+        window = EditorHostWindow::Create(&error).release();
+        ASSERT_NE(window, nullptr) << error;
+        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
+        ASSERT_TRUE(window->WaitTicks(2));
+    }
+    static void TearDownTestSuite() {
+        delete window;
+        window = nullptr;
+        delete plugin;
+        plugin = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_NE(window, nullptr);
+        plugin->SetProgram(0);
+        ASSERT_TRUE(window->WaitTicks(2));
+    }
+
+    static RgbImage Shot() {
+        RgbImage image;
+        std::string error;
+        EXPECT_TRUE(window->Capture(&image, &error)) << error;
+        return image;
+    }
+    // Sets a parameter as the host does and waits for the editor to show it.
+    static void HostSets(int index, double unit) {
+        plugin->SetParameter(index, float(unit));
+        ASSERT_TRUE(window->WaitTicks(2));
+    }
+
+    static HostedPlugin* plugin;
+    static EditorHostWindow* window;
+    RgbImage background = ReadSource("img/bg.png");
+};
+
+HostedPlugin* EditorWindowTest::plugin = nullptr;
+EditorHostWindow* EditorWindowTest::window = nullptr;
+
+TEST_F(EditorWindowTest, ReportsItsEditorAndSize) {
+    EXPECT_EQ(plugin->Effect()->flags, 0x1019);
+    EXPECT_EQ(window->EditorWidth(), kEditorWidth);
+    EXPECT_EQ(window->EditorHeight(), kEditorHeight);
+}
+
+TEST_F(EditorWindowTest, ScreenshotsMatchTheReferences) {
+    struct Case {
+        int program;
+        const char* name;
+    };
+    for (const Case c : {Case{0, "editor-default"}, Case{1, "editor-psy-asymetric"}}) {
+        SCOPED_TRACE(c.name);
+        plugin->SetProgram(c.program);
+        ASSERT_TRUE(window->WaitTicks(2));
+        const RgbImage shot = Shot();
+        RgbImage reference;
+        std::string error;
+        const bool haveReference =
+            ReadPngFile(SourcePath(std::string("tests/effect/data/") + c.name + ".png"), &reference,
+                        &error) &&
+            reference.width == shot.width && reference.height == shot.height;
+        const int differing = haveReference ? CountDiffering(shot, reference, Whole(shot)) : -1;
+        std::cout << c.name << ": " << differing << " pixels differ from the reference\n";
+        if (!haveReference || differing > kPixelTolerance) {
+            const std::string saved = std::string(TAV_BINARY_DIR) + "/" + c.name + ".new.png";
+            WritePngFile(saved, shot, &error);
+            ADD_FAILURE() << differing << " pixels differ (" << error << "); the new picture is "
+                          << saved << "; tools/refresh-editor-references redraws the references";
+        }
+    }
+}
+
+TEST_F(EditorWindowTest, KnobValueStripsAreInkedAtTheDefaults) {
+    const RgbImage shot = Shot();
+    for (const KnobPlacement& k : kKnobPlacements) {
+        SCOPED_TRACE(k.paramIndex);
+        // Even the shortest value text (1/2) covers far more than a few stray pixels.
+        EXPECT_GT(CountDiffering(shot, background, KnobStrip(k)), 20);
+    }
+}
+
+TEST_F(EditorWindowTest, AccentAndMirrorFollowTheHost) {
+    const RgbImage options = ReadSource("img/radio.png");
+    const RgbImage lit = ReadSource("img/but.png");
+    for (int option = 0; option < 3; ++option) {
+        SCOPED_TRACE(option);
+        HostSets(ParamAccent, option * 0.5);
+        const RgbImage shot = Shot();
+        for (int i = 0; i < 3; ++i) {
+            const Region r = AccentOption(i);
+            if (i == option)
+                EXPECT_EQ(CountDiffering(shot, r, options, 0, 24 * i), 0);
+            else
+                EXPECT_EQ(CountDiffering(shot, background, r), 0);
+        }
+    }
+    HostSets(ParamFilterMirror, 0.0);
+    EXPECT_EQ(CountDiffering(Shot(), background, kMirror), 0);
+    HostSets(ParamFilterMirror, 1.0);
+    EXPECT_EQ(CountDiffering(Shot(), kMirror, lit, 0, 0), 0);
+}
+
+TEST_F(EditorWindowTest, DraggingCoversTheRangeInFourKnobHeights) {
+    struct Case {
+        MouseKeys keys;
+        int pixels;
+        double unit;
+    };
+    const KnobPlacement& knob = kKnobPlacements[0];
+    // Shift and Control each gear the drag down tenfold.
+    for (const Case& c : {Case{{}, 284, 1.0}, Case{{}, 142, 0.5}, Case{{true, false}, 2840, 1.0},
+                          Case{{true, false}, 1420, 0.5}, Case{{false, true}, 284, 0.1}}) {
+        SCOPED_TRACE(c.pixels);
+        HostSets(knob.paramIndex, 0.0);
+        window->MouseDown(knob.centreX, knob.centreY, c.keys);
+        const int steps = 20;
+        for (int i = 1; i <= steps; ++i)
+            window->MouseMove(knob.centreX, knob.centreY - c.pixels * i / steps, c.keys);
+        window->MouseUp(knob.centreX, knob.centreY - c.pixels, c.keys);
+        // Frequencies are whole hertz, so the unit lands within a step of the target.
+        EXPECT_NEAR(plugin->GetParameter(knob.paramIndex), c.unit, 2e-3);
+    }
+}
+
+TEST_F(EditorWindowTest, TheSharedEdgeOfTwoAccentOptionsBelongsToTheLowerOne) {
+    HostSets(ParamAccent, 0.0);
+    window->Click(260, 164);
+    EXPECT_EQ(plugin->GetParameter(ParamAccent), 0.5f);
+    window->Click(260, 163);
+    EXPECT_EQ(plugin->GetParameter(ParamAccent), 0.0f);
+}
+
+TEST_F(EditorWindowTest, ThresholdLabelShowsTheUnitWhileItsBoxIsOpen) {
+    const RgbImage idle = Shot();
+    EXPECT_GT(CountDiffering(idle, background, kLabel), 20) << "the label reads nothing";
+    window->Click(490, 313);
+    ASSERT_TRUE(window->WaitTicks(2));
+    HWND box = GetWindow(static_cast<HWND>(window->EditorHandle()), GW_CHILD);
+    ASSERT_NE(box, nullptr) << "no entry box opened";
+    // The box sits over the middle of the label; its right end shows the unit.
+    const Region rightEnd{496, 305, 508, 321};
+    const RgbImage active = Shot();
+    EXPECT_GT(CountDiffering(active, idle, rightEnd), 5);
+    EXPECT_GT(CountDiffering(active, background, rightEnd), 5);
+
+    // Enter takes the value as shown and closes the box.
+    SetFocus(box);
+    window->PressKey(VK_RETURN);
+    ASSERT_TRUE(window->WaitTicks(3));
+    EXPECT_EQ(GetWindow(static_cast<HWND>(window->EditorHandle()), GW_CHILD), nullptr);
+    EXPECT_EQ(CountDiffering(Shot(), idle, kLabel), 0);
+}
+
+TEST_F(EditorWindowTest, HostChangesRepaintAtTheNextTick) {
+    const KnobPlacement& knob = kKnobPlacements[3];
+    const RgbImage before = Shot();
+    plugin->SetParameter(knob.paramIndex, 1.0f);
+    ASSERT_TRUE(window->WaitTicks(1));
+    const RgbImage after = Shot();
+    EXPECT_GT(CountDiffering(after, before, KnobStrip(knob)), 20);
+    EXPECT_GT(CountDiffering(after, before, KnobRegion(knob)), 40);
+}
+
+TEST_F(EditorWindowTest, OpeningAndClosingLeaksNoObjects) {
+    std::string error;
+    window->CloseEditor();
+    ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
+    ASSERT_TRUE(window->WaitTicks(1));
+    window->CloseEditor();
+    const int gdi = CountGdiObjects();
+    const int windows = CountWindows();
+    ASSERT_GT(gdi, 0);
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
+        ASSERT_TRUE(window->WaitTicks(1));
+        window->CloseEditor();
+    }
+    EXPECT_EQ(CountGdiObjects(), gdi);
+    EXPECT_EQ(CountWindows(), windows);
+    ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
+}
+
+}  // namespace
+}  // namespace tav

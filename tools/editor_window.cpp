@@ -1,0 +1,19 @@
+#include "tools/editor_window.h"
+
+namespace tav {
+
+bool SaveEditorScreenshot(HostedPlugin& plugin, const std::string& pngPath, std::string* error) {
+    auto window = EditorHostWindow::Create(error);
+    if (!window || !window->OpenEditor(plugin, error)) return false;
+    // The first tick paints everything; the second shows the first one has finished.
+    if (!window->WaitTicks(2)) {
+        *error = "the editor's timer did not run";
+        return false;
+    }
+    RgbImage image;
+    const bool ok = window->Capture(&image, error) && WritePngFile(pngPath, image, error);
+    window->CloseEditor();
+    return ok;
+}
+
+}  // namespace tav
