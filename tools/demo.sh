@@ -89,11 +89,15 @@ shots=()
 for p in default 1; do
     if [ "$p" = default ]; then shot=editor-default.png; args=(); else
         shot="editor-$(slug "$(name_of "$p")").png"; args=(--program "$p"); fi
-    if "${WINE_DISPLAY[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --editor-shot "$out/$shot" >/dev/null; then
+    # Xvfb says goodbye on stderr when it stops: shown only when something failed.
+    if "${WINE_DISPLAY[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --editor-shot "$out/$shot" \
+        >/dev/null 2>"$out/editor-shot.log"; then
         shots+=("$out/$shot")
     else
+        cat "$out/editor-shot.log" >&2
         echo "demo: no picture of the editor for $shot" >&2; status=1
     fi
+    rm -f "$out/editor-shot.log"
 done
 
 printf '\n%-24s %10s %10s %24s\n' "program" "peak" "RMS" "largest Windows/Linux diff"
