@@ -108,7 +108,7 @@ bool IKnobRotVal::RenderMultiFrame(EditorSurface* surface, float angle, float sh
     const int32_t faceBottom = textGap > 0 ? rect.bottom - textGap - textStyle.size : rect.bottom;
     const PixelRect face{static_cast<int32_t>(std::lround(centreX - halfFrame)), rect.top,
                          static_cast<int32_t>(std::lround(centreX + halfFrame)), faceBottom};
-    return surface->BlitFrame(knobBitmap, face, knobBitmap.frames, &blend, false);
+    return surface->BlitFrame(knobBitmap, face, knobBitmap.frames, &paintBlend, false);
 }
 
 }  // namespace tav
