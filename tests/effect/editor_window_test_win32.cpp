@@ -12,6 +12,7 @@
 
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
+#include "raster/pixel_rect.h"
 #include "tools/editor_window.h"
 #include "tools/hosted_plugin.h"
 #include "tools/png_file.h"
@@ -25,11 +26,7 @@ namespace {
 constexpr int kChannelTolerance = 24;
 constexpr int kPixelTolerance = 200;
 
-struct Region {
-    int left, top, right, bottom;
-};
-
-int CountDiffering(const RgbImage& a, const Region& inA, const RgbImage& b, int bx, int by) {
+int CountDiffering(const RgbImage& a, const PixelRect& inA, const RgbImage& b, int bx, int by) {
     int count = 0;
     for (int y = inA.top; y < inA.bottom; ++y) {
         for (int x = inA.left; x < inA.right; ++x) {
@@ -46,25 +43,21 @@ int CountDiffering(const RgbImage& a, const Region& inA, const RgbImage& b, int 
     return count;
 }
 
-int CountDiffering(const RgbImage& a, const RgbImage& b, const Region& r) {
+int CountDiffering(const RgbImage& a, const RgbImage& b, const PixelRect& r) {
     return CountDiffering(a, r, b, r.left, r.top);
 }
 
-Region Whole(const RgbImage& image) {
-    return {0, 0, image.width, image.height};
-}
-
-Region KnobRegion(const KnobPlacement& k) {
+PixelRect KnobPixelRect(const KnobPlacement& k) {
     return {k.centreX - 25, k.centreY - 25, k.centreX + 25, k.centreY + 46};
 }
-Region KnobStrip(const KnobPlacement& k) {
+PixelRect KnobStrip(const KnobPlacement& k) {
     return {k.centreX - 25, k.centreY + 31, k.centreX + 25, k.centreY + 46};
 }
-Region AccentOption(int i) {
+PixelRect AccentOption(int i) {
     return {223, 140 + 24 * i, 297, 164 + 24 * i};
 }
-const Region kMirror{223, 227, 297, 262};
-const Region kLabel{446, 305, 508, 321};
+const PixelRect kMirror{223, 227, 297, 262};
+const PixelRect kLabel{446, 305, 508, 321};
 
 std::string SourcePath(const std::string& relative) {
     return std::string(TAV_SOURCE_DIR) + "/" + relative;
@@ -164,7 +157,10 @@ TEST_F(EditorWindowTest, ScreenshotsMatchTheReferences) {
             ReadPngFile(SourcePath(std::string("tests/effect/data/") + c.name + ".png"), &reference,
                         &error) &&
             reference.width == shot.width && reference.height == shot.height;
-        const int differing = haveReference ? CountDiffering(shot, reference, Whole(shot)) : -1;
+        const int differing =
+            haveReference
+                ? CountDiffering(shot, reference, PixelRect{0, 0, shot.width, shot.height})
+                : -1;
         std::cout << c.name << ": " << differing << " pixels differ from the reference\n";
         if (!haveReference || differing > kPixelTolerance) {
             const std::string saved = std::string(TAV_BINARY_DIR) + "/" + c.name + ".new.png";
@@ -192,7 +188,7 @@ TEST_F(EditorWindowTest, AccentAndMirrorFollowTheHost) {
         HostSets(ParamAccent, option * 0.5);
         const RgbImage shot = Shot();
         for (int i = 0; i < 3; ++i) {
-            const Region r = AccentOption(i);
+            const PixelRect r = AccentOption(i);
             if (i == option)
                 EXPECT_EQ(CountDiffering(shot, r, options, 0, 24 * i), 0);
             else
@@ -243,7 +239,7 @@ TEST_F(EditorWindowTest, ThresholdLabelShowsTheUnitWhileItsBoxIsOpen) {
     HWND box = GetWindow(static_cast<HWND>(window->EditorHandle()), GW_CHILD);
     ASSERT_NE(box, nullptr) << "no entry box opened";
     // The box sits over the middle of the label; its right end shows the unit.
-    const Region rightEnd{496, 305, 508, 321};
+    const PixelRect rightEnd{496, 305, 508, 321};
     const RgbImage active = Shot();
     EXPECT_GT(CountDiffering(active, idle, rightEnd), 5);
     EXPECT_GT(CountDiffering(active, background, rightEnd), 5);
@@ -263,7 +259,7 @@ TEST_F(EditorWindowTest, HostChangesRepaintAtTheNextTick) {
     ASSERT_TRUE(window->WaitTicks(1));
     const RgbImage after = Shot();
     EXPECT_GT(CountDiffering(after, before, KnobStrip(knob)), 20);
-    EXPECT_GT(CountDiffering(after, before, KnobRegion(knob)), 40);
+    EXPECT_GT(CountDiffering(after, before, KnobPixelRect(knob)), 40);
 }
 
 TEST_F(EditorWindowTest, OpeningAndClosingLeaksNoObjects) {
