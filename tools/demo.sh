@@ -100,6 +100,16 @@ for p in default 1; do
     rm -f "$out/editor-shot.log"
 done
 
+echo "drawing the editor of the Linux module at the defaults (on a private Xvfb display)"
+if xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" "$NATIVE_HOST" "$NATIVE_MODULE" \
+    --editor-shot "$out/editor-linux-default.png" >/dev/null 2>"$out/editor-shot.log"; then
+    shots+=("$out/editor-linux-default.png")
+else
+    cat "$out/editor-shot.log" >&2
+    echo "demo: no picture of the Linux module's editor" >&2; status=1
+fi
+rm -f "$out/editor-shot.log"
+
 printf '\n%-24s %10s %10s %24s\n' "program" "peak" "RMS" "largest Windows/Linux diff"
 read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
 printf '%-24s %10s %10s %24s\n' "(dry input)" "$peak" "$rms" "-"
@@ -108,5 +118,5 @@ echo
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/);"
 echo "$out/demo-<program>.png shows each program's gain over time (left channel on top, 40 Hz to"
 echo "20 kHz upwards): the dark curves are the notches sweeping with the tempo."
-[ ${#shots[@]} -eq 0 ] || echo "the editor as the DLL draws it: ${shots[*]}"
+[ ${#shots[@]} -eq 0 ] || echo "the editor as the DLL and the Linux module draw it: ${shots[*]}"
 [ $status -eq 0 ] || { echo "demo: the two platforms' outputs differ, or the editor could not be drawn" >&2; exit 1; }

@@ -52,6 +52,8 @@ class EditorHostWindow {
     void MouseMove(int x, int y, MouseKeys keys = {}, bool leftHeld = true);
     void MouseUp(int x, int y, MouseKeys keys = {}, bool right = false);
     void Click(int x, int y, MouseKeys keys = {});
+    // Wheel notches (positive away from the user) with the pointer at (x, y).
+    void Wheel(int x, int y, int notches, MouseKeys keys = {});
     // A key press and release to the window that has the keyboard focus.
     void PressKey(int virtualKey);
 
@@ -60,6 +62,8 @@ class EditorHostWindow {
     void SetModifierKeys(MouseKeys keys);
 
     void* window_ = nullptr;
+    void* display_ = nullptr;  // X11: the host's own display connection
+    MouseKeys heldKeys_;       // X11: modifier keys held down through XTest
     HostedPlugin* plugin_ = nullptr;
     int width_ = 0;
     int height_ = 0;

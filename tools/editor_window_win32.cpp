@@ -219,6 +219,18 @@ void EditorHostWindow::Click(int x, int y, MouseKeys keys) {
     MouseUp(x, y, keys);
 }
 
+// WM_MOUSEWHEEL carries the position in screen coordinates, 120 units a notch.
+void EditorHostWindow::Wheel(int x, int y, int notches, MouseKeys keys) {
+    SetModifierKeys(keys);
+    HWND editor = Hwnd(EditorHandle());
+    POINT at{x, y};
+    ClientToScreen(editor, &at);
+    const WPARAM wParam = KeyFlags(keys, false, false) |
+                          WPARAM(static_cast<WORD>(static_cast<short>(notches * 120))) << 16;
+    SendMessageW(editor, WM_MOUSEWHEEL, wParam, Point(at.x, at.y));
+    SetModifierKeys(MouseKeys{});
+}
+
 void EditorHostWindow::PressKey(int virtualKey) {
     HWND focus = GetFocus();
     if (focus == nullptr) return;

@@ -46,7 +46,8 @@ const char* const kCliUsage =
     "  --process KIND         replacing (default), accumulating or double\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
-    "Editor (Windows build; under Wine it needs a display, e.g. xvfb-run):\n"
+    "Editor (needs an X display, e.g. xvfb-run -a; the Linux build reads the window\n"
+    "back with XGetImage, the Windows build under Wine with BitBlt):\n"
     "  --editor-shot FILE.png open the editor in a window, let it paint, save what is on\n"
     "                         screen and close it (after the state changes above)\n";
 
