@@ -33,6 +33,7 @@ struct EditorCaches {
     PtrList<BitmapEntry> bitmaps;
     std::mutex fontLock;
     PtrList<FontEntry> fonts;
+    std::mutex fontUseLock;
 
     RasterBitmap* FindBitmapLocked(int key) const {
         if (key == kExtractedBitmapKey) return nullptr;
@@ -78,6 +79,10 @@ RasterFont* FindCachedFont(const TextStyle& style) {
     EditorCaches& c = Caches();
     std::lock_guard<std::mutex> guard(c.fontLock);
     return c.FindFontLocked(style);
+}
+
+std::mutex& CachedFontUseLock() {
+    return Caches().fontUseLock;
 }
 
 RasterFont* AddCachedFont(const TextStyle& style, std::unique_ptr<RasterFont> font) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include "editor/editor_types.h"
 #include "raster/raster_bitmap.h"
@@ -21,6 +22,10 @@ RasterBitmap* AddCachedBitmap(int key, std::unique_ptr<RasterBitmap> bitmap);
 
 // Fonts are found again by size, orientation, style and face name.
 RasterFont* FindCachedFont(const TextStyle& style);
+// Cached fonts are shared by every editor in the process, whose windows may paint
+// on threads of their own: making a font, and drawing with one (colour set, then
+// text), hold this.
+std::mutex& CachedFontUseLock();
 RasterFont* AddCachedFont(const TextStyle& style, std::unique_ptr<RasterFont> font);
 
 }  // namespace tav

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "editor/bitmap_view.h"
 #include "editor/editor_caches.h"
@@ -108,7 +109,6 @@ bool EditorSurface::PaintText(TextStyle& style, const char* text, const PixelRec
     const PixelRect area = DrawableArea(canvas.get(), paintArea);
     // An inverted rectangle has no place to put text.
     if (!HasArea(area) || rect.right < rect.left || rect.bottom < rect.top) return true;
-    font->SetForeground(style.color.Packed());
     uint32_t flags = TextNoClip;
     if ((style.color.a & 0xFF) != 255) flags |= TextUseColourAlpha;
     if (style.align == 1)
@@ -120,12 +120,17 @@ bool EditorSurface::PaintText(TextStyle& style, const char* text, const PixelRec
     PixelRect placed{Limited(int64_t{rect.left} - area.left), Limited(int64_t{rect.top} - area.top),
                      Limited(int64_t{rect.right} - area.left),
                      Limited(int64_t{rect.bottom} - area.top)};
+    std::lock_guard<std::mutex> hold(CachedFontUseLock());
+    font->SetForeground(style.color.Packed());
     font->RenderText(&view, text, -1, &placed, flags);
     return true;
 }
 
 RasterFont* EditorSurface::FontFor(TextStyle& style) {
     style.fontName[sizeof(style.fontName) - 1] = '\0';
+    // One font made at a time in the process, so two editors never make the same one
+    // twice nor call into the platform's font lookup at once.
+    std::lock_guard<std::mutex> hold(CachedFontUseLock());
     if (RasterFont* found = FindCachedFont(style)) {
         style.cachedFont = found;
         return found;

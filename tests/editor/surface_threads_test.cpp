@@ -1,7 +1,9 @@
 // The host's thread automates parameters while the window's thread routes mouse
 // events and paints. Run under ThreadSanitizer (tools/run-tsan), any unguarded
 // access between the two is reported.
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "core/effect_core.h"
@@ -57,6 +59,49 @@ TEST_F(SurfaceThreadTest, HostAutomationWhileTheWindowPaints) {
     }
     EXPECT_GT(surface->presentCount, 0);
     EXPECT_GT(font.calls, 0);
+}
+
+// Two editors of one process painting on threads of their own share the cached
+// fonts; each draws its own colour.
+TEST(SurfaceThreads, TwoEditorsShareFontsSafely) {
+    struct Editor {
+        EditorTestCore core;
+        HeadlessSurface* surface = new HeadlessSurface(&core, 120, 40);
+        ITextControl* text = nullptr;
+        explicit Editor(int32_t red) {
+            TextStyle style;
+            style.color = ArgbColor{255, red, 40, 40};
+            text = new ITextControl(&core, {0, 0, 120, 40}, style, "");
+            surface->AddControl(text);
+            core.AttachEditor(surface);
+            surface->OpenInParent(nullptr);
+        }
+        void Run(int rounds) {
+            char line[32];
+            for (int i = 0; i < rounds; ++i) {
+                std::snprintf(line, sizeof line, "%d \xC3\xA9\xE2\x82\xAC%c", i, 'A' + i % 26);
+                {
+                    CoreLockGuard guard(&core.Lock());
+                    text->SetText(line);
+                }
+                surface->Tick();
+            }
+        }
+    };
+    Editor first(250), second(10);
+    std::thread other([&] { second.Run(200); });
+    first.Run(200);
+    other.join();
+    auto reddest = [](const RasterBitmap& canvas) {
+        int best = 0;
+        for (int32_t y = 0; y < canvas.Height(); ++y)
+            for (int32_t x = 0; x < canvas.Width(); ++x)
+                best = std::max(best, int((At(canvas, x, y) >> 16) & 0xFF));
+        return best;
+    };
+    EXPECT_GT(reddest(*first.surface->Canvas()), 150);
+    EXPECT_LT(reddest(*second.surface->Canvas()), 100);
+    FreeEditorCaches();
 }
 
 }  // namespace
