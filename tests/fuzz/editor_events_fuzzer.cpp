@@ -1,6 +1,6 @@
 // What a user does to the editor (press, drag, release, double-click, wheel, keys,
 // typed entries, closing and reopening) on a window-less surface with the
-// effect's own layout, interleaved with the host's automation, programs, typed
+// effect's own layout and skin, interleaved with the host's automation, programs, typed
 // text, chunks and audio. Afterwards every edit the host was told about has
 // ended, the parameters hold sound values and the chunks come back unchanged.
 #include <fuzzer/FuzzedDataProvider.h>
