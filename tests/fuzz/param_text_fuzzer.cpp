@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "editor/headless_surface.h"
-#include "editor/text_controls.h"
 #include "host/ivst_effect.h"
+#include "tests/fuzz/editor_layout_for_fuzzing.h"
 #include "tests/fuzz/fuzz_plugin.h"
 
 namespace tav::fuzz {
@@ -54,20 +54,11 @@ double Expected(const PluginParam& param, const char* text) {
     return param.negateDisplay ? -x : x;
 }
 
-// The control of the attached editor bound to index. An effect without an editor
-// gets a window-less one with a text control per parameter.
+// The control of the attached editor bound to index; an instance without an
+// editor gets the effect's layout on a window-less surface.
 IControl* ControlFor(IVstEffect& core, int index) {
     auto* surface = dynamic_cast<EditorSurface*>(core.Editor());
-    if (surface == nullptr) {
-        surface = new HeadlessSurface(&core, 200, 20 * core.ParamCount());
-        for (int i = 0; i < core.ParamCount(); ++i) {
-            auto* control =
-                new ITextControl(&core, PixelRect{0, 20 * i, 200, 20 * i + 20}, TextStyle(), "");
-            control->paramIndex = i;
-            surface->AddControl(control);
-        }
-        core.AttachEditor(surface);
-    }
+    if (surface == nullptr) surface = AttachHeadlessEditor(core);
     for (int i = 0; i < surface->ControlCount(); ++i) {
         if (surface->Control(i)->paramIndex == index) return surface->Control(i);
     }
