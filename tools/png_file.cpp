@@ -7,23 +7,15 @@
 
 namespace tav {
 
-bool WritePngFile(const std::string& path, const RgbImage& image, std::string* error) {
-    if (image.width <= 0 || image.height <= 0 ||
-        image.rgb.size() < size_t(image.width) * size_t(image.height) * 3) {
-        *error = "no picture to write to " + path;
-        return false;
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot write " + path;
-        return false;
-    }
+namespace {
+
+// libpng reports errors by longjmp: nothing here may need unwinding or keep state in
+// registers across it, so the caller's strings stay out of this function.
+bool EncodeRgbPng(std::FILE* file, const RgbImage& image) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        *error = "PNG encoding failed";
         return false;
     }
     png_init_io(png, file);
@@ -35,6 +27,27 @@ bool WritePngFile(const std::string& path, const RgbImage& image, std::string* e
         png_write_row(png, const_cast<png_bytep>(image.At(0, y)));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
+bool WritePngFile(const std::string& path, const RgbImage& image, std::string* error) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.rgb.size() < size_t(image.width) * size_t(image.height) * 3) {
+        *error = "no picture to write to " + path;
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        *error = "cannot write " + path;
+        return false;
+    }
+    if (!EncodeRgbPng(file, image)) {
+        std::fclose(file);
+        *error = "PNG encoding failed";
+        return false;
+    }
     if (std::fclose(file) != 0) {
         *error = "cannot write " + path;
         return false;
