@@ -555,7 +555,7 @@ void Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
         for (const std::string& label : labels) {
             w = std::max(w, 8 * static_cast<int>(label.size()) + 24);
         }
-        box = CreateEntryBox("COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, cx - w / 2, cy, w,
+        box = CreateEntryBox("COMBOBOX", CBS_DROPDOWNLIST, cx - w / 2, cy, w,
                              36 * (static_cast<int>(labels.size()) + 1));
         if (box == nullptr) return;
         for (size_t i = 0; i < labels.size(); ++i) {
