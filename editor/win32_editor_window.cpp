@@ -444,6 +444,9 @@ LRESULT Win32EditorProcs::Message(Win32EditorWindow* self, HWND hwnd, UINT msg, 
                 }
                 self->entryState = EntryCommit;
             }
+            // The other button during a press would begin a second gesture that the
+            // first release cannot end.
+            if (self->pressRouted) return 0;
             SetCapture(hwnd);
             self->pressRouted = true;
             self->PressAt(SignedX(lp), SignedY(lp), ModsFromMessage(wp));

@@ -26,6 +26,18 @@ TEST_F(EditorWindowInput, DraggingAKnobTellsTheHostOneGesture) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(EditorWindowInput, OtherButtonDuringADragIsNotAnotherGesture) {
+    const POINT c = CentreOf(knob);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, c);
+    Post(WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, c);
+    Post(WM_MOUSEMOVE, MK_LBUTTON | MK_RBUTTON, {c.x, c.y - 10});
+    Post(WM_RBUTTONUP, MK_LBUTTON, {c.x, c.y - 10});
+    Post(WM_LBUTTONUP, 0, {c.x, c.y - 10});
+    ASSERT_TRUE(PumpUntil(PostedQueueEmpty));
+    EXPECT_EQ(core->events, (std::vector<std::string>{"begin 0", "automate 0", "end 0"}));
+    EXPECT_EQ(Box(), nullptr);
+}
+
 TEST_F(EditorWindowInput, WheelNotchesOnOneKnobMakeOneGestureEndingHalfASecondLater) {
     const POINT screen = ScreenPoint(CentreOf(knob));
     const double before = Unit(kFreq);
