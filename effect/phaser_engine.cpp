@@ -182,8 +182,9 @@ void PhaserEngine::ProcessBlock(const double* const* in, double* const* out, int
 
     RunFrames(in[0], in[1], out[0], out[1], frames);
 
-    // One non-finite input would otherwise circulate in the feedback forever.
-    if (!StateIsFinite()) ResetState();
+    // One non-finite or absurdly loud input would otherwise circulate in the
+    // feedback, and every float output after it would overflow.
+    if (!StateIsSound()) ResetState();
 }
 
 void PhaserEngine::ResetProcessing(double sampleRate) {
@@ -222,10 +223,14 @@ void PhaserEngine::ResetState() {
     right_.sweepCounter = mirror_ ? right_.halfPeriod : 0;
 }
 
-bool PhaserEngine::StateIsFinite() const {
+bool PhaserEngine::StateIsSound() const {
+    // 240 dB above full scale: no real signal comes near, and nothing this size
+    // can overflow a float output on its way out. NaN fails the test too.
+    constexpr double kLimit = 1e12;
     for (const PhaserSide* side : {&left_, &right_}) {
         for (int s = 0; s < 4; ++s) {
-            if (!std::isfinite(side->stageInputs[s]) || !std::isfinite(side->stageOutputs[s])) {
+            if (!(std::fabs(side->stageInputs[s]) <= kLimit) ||
+                !(std::fabs(side->stageOutputs[s]) <= kLimit)) {
                 return false;
             }
         }

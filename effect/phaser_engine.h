@@ -63,7 +63,7 @@ class PhaserEngine {
     void ApplySweepRange(PhaserSide& side) const;
     void ApplySweepPeriod(PhaserSide& side) const;
     void ResetState();
-    bool StateIsFinite() const;
+    bool StateIsSound() const;
     void RunFrames(const double* inL, const double* inR, double* outL, double* outR, int frames);
 
     PhaserSide left_;

@@ -248,9 +248,12 @@ TEST(PhaserMends, ZeroSweepPeriodHoldsTheLowerEdge) {
     ExpectSameBits(got, test::Render(still, in, 500));
 }
 
-TEST(PhaserMends, NonFiniteInputIsClearedAfterItsBlock) {
+TEST(PhaserMends, NonFiniteOrAbsurdInputIsClearedAfterItsBlock) {
+    // The largest float is a sample a host can hand over; amplified in the feedback
+    // it would overflow every float output for a long while after.
     for (const double bad :
-         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          static_cast<double>(std::numeric_limits<float>::max())}) {
         PhaserEngine engine;
         test::ApplyDefaults(engine);
         test::Render(engine, test::NoiseSignal(1000, 12), 256);
