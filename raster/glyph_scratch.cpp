@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 #include "raster/system_bitmap.h"
 
@@ -16,8 +17,11 @@ struct Shared {
 };
 
 // Never destroyed: fonts held by other process-wide caches may outlive static teardown.
+// It sits in static storage rather than on the heap, so that unloading the module
+// leaves nothing behind (its bitmaps go with the last font).
 Shared& State() {
-    static Shared* shared = new Shared;
+    alignas(Shared) static unsigned char storage[sizeof(Shared)];
+    static Shared* shared = new (storage) Shared;
     return *shared;
 }
 

@@ -3,6 +3,7 @@
 #include FT_SYNTHESIS_H
 
 #include <algorithm>
+#include <new>
 
 #include "raster/bitmap_rows.h"
 #include "raster/fill_area.h"
@@ -71,8 +72,11 @@ class FreeTypeGlyphSource final : public GlyphSource {
 
 }  // namespace
 
+// Never destroyed (fonts may render during static teardown), and in static storage
+// so that unloading the module leaves nothing on the heap.
 GlyphSource& PlatformGlyphSource() {
-    static FreeTypeGlyphSource* source = new FreeTypeGlyphSource;
+    alignas(FreeTypeGlyphSource) static unsigned char storage[sizeof(FreeTypeGlyphSource)];
+    static FreeTypeGlyphSource* source = new (storage) FreeTypeGlyphSource;
     return *source;
 }
 
