@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "core/effect_core.h"
@@ -205,7 +206,11 @@ void* X11EditorWindow::OpenInParent(void* parentHandle) {
         std::lock_guard<std::mutex> threadGuard(fallbackMutex_);
         fallbackStop_ = false;
     }
-    fallback_ = std::thread(&X11EditorWindow::FallbackLoop, this);
+    try {
+        fallback_ = std::thread(&X11EditorWindow::FallbackLoop, this);
+    } catch (const std::system_error&) {
+        // No thread to spare: the editor still runs from the host's idle calls.
+    }
     return reinterpret_cast<void*>(window);
 }
 
