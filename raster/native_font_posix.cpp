@@ -1,5 +1,6 @@
 #include "raster/native_font_posix.h"
 
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 #include FT_TRUETYPE_TABLES_H
 
@@ -57,8 +58,18 @@ struct FaceFile {
     bool embolden = false;
 };
 
+// fontconfig keeps the configuration it parses in its own statics. Unloaded together
+// with this module, it would lose all of it on every unload; pinned, it stays with the
+// process and is read once.
+void PinFontconfig() {
+    static const bool pinned =
+        dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+    (void)pinned;
+}
+
 // fontconfig always offers some face; only one of the asked family counts as found.
 bool FindFaceFile(const char* family, int weight, bool italic, FaceFile* out) {
+    PinFontconfig();
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
