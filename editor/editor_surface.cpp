@@ -237,16 +237,40 @@ int EditorSurface::ControlAt(int x, int y) {
 }
 
 void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
-    CoreLockGuard guard(OwnerLock());
+    {
+        CoreLockGuard guard(OwnerLock());
+        PressLocked(x, y, mods);
+    }
+    OpenPendingWebPage();
+}
+
+bool EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
     captureIndex = lastX = lastY = -1;
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
-    if (control == nullptr) return;
+    if (control == nullptr) return false;
     captureIndex = index;
     lastX = x;
     lastY = y;
     BeginMouseEdit(control->paramIndex);
     control->MousePressed(x, y, mods);
+    return true;
+}
+
+void EditorSurface::OpenWebPageLater(const char* url, const char* caption, const char* confirmText,
+                                     const char* errorText) {
+    if (url == nullptr) return;
+    pendingWebPage_ = {true, url, caption != nullptr ? caption : "",
+                       confirmText != nullptr ? confirmText : "",
+                       errorText != nullptr ? errorText : ""};
+}
+
+void EditorSurface::OpenPendingWebPage() {
+    if (!pendingWebPage_.pending) return;
+    const PendingWebPage page = std::exchange(pendingWebPage_, {});
+    auto orNone = [](const std::string& text) { return text.empty() ? nullptr : text.c_str(); };
+    OpenWebPage(page.url.c_str(), orNone(page.caption), orNone(page.confirmText),
+                orNone(page.errorText));
 }
 
 // The host hears the end of exactly the gesture it heard begin, whichever control
@@ -296,7 +320,16 @@ void EditorSurface::ReleaseAt(int x, int y, const MouseMods& mods) {
 }
 
 bool EditorSurface::DoubleClickAt(int x, int y, const MouseMods& mods) {
-    CoreLockGuard guard(OwnerLock());
+    bool captured;
+    {
+        CoreLockGuard guard(OwnerLock());
+        captured = DoubleClickLocked(x, y, mods);
+    }
+    OpenPendingWebPage();
+    return captured;
+}
+
+bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {
     captureIndex = lastX = lastY = -1;
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);

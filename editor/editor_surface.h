@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/core_lock.h"
@@ -42,6 +43,7 @@ class EditorSurface : public IEditorLink {
     virtual void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,
                             const char* extensions) = 0;
     virtual bool AskForColour(ArgbColor* inOutColor, const char* prompt) = 0;
+    // Opens a page in the browser at once; controls use OpenWebPageLater.
     virtual bool OpenWebPage(const char* url, const char* caption, const char* confirmText,
                              const char* errorText) = 0;
     intptr_t HandleCursorWheel(float notches) override { return (void)notches, 0; }
@@ -121,6 +123,12 @@ class EditorSurface : public IEditorLink {
     int CaptureIndex() const { return captureIndex; }
     int GestureCountdown() const { return gestureCountdown; }
 
+    // Opens the page when the event being routed has left the core lock: starting a
+    // browser takes its time and a failure shows a modal box, and neither may keep the
+    // audio waiting.
+    void OpenWebPageLater(const char* url, const char* caption, const char* confirmText,
+                          const char* errorText);
+
   protected:
     CoreLock* OwnerLock() const;
     // Deletes every control, last first, and forgets the capture.
@@ -142,11 +150,21 @@ class EditorSurface : public IEditorLink {
     ModuleHandle moduleInstance = nullptr;
 
   private:
+    struct PendingWebPage {
+        bool pending = false;
+        std::string url, caption, confirmText, errorText;
+    };
+
     void BeginMouseEdit(int paramIndex);
+    // Runs a page request made while the lock was held; call with the lock released.
+    void OpenPendingWebPage();
+    bool PressLocked(int x, int y, const MouseMods& mods);
+    bool DoubleClickLocked(int x, int y, const MouseMods& mods);
     void EndMouseEdit();
 
     // The parameter whose mouse gesture the host was told of, until the release.
     int32_t mouseEditParam_ = -1;
+    PendingWebPage pendingWebPage_;  // window thread only
     // Controls picked by PreparePaint, rendered by RenderPrepared (window thread only).
     std::vector<IControl*> paintList_;
     PixelRect preparedArea_;

@@ -64,6 +64,7 @@ bool HeadlessSurface::AskForColour(ArgbColor*, const char*) {
 
 bool HeadlessSurface::OpenWebPage(const char* url, const char*, const char*, const char*) {
     calls.push_back(std::string("web ") + (url != nullptr ? url : ""));
+    if (onWebPage) onWebPage();
     return webPageResult;
 }
 

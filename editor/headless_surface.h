@@ -52,6 +52,8 @@ class HeadlessSurface : public EditorSurface {
     int presentCount = 0;
     PixelRect lastPresented;
     bool webPageResult = true;
+    // Called as a page is opened, so a test can look at the state it is opened in.
+    std::function<void()> onWebPage;
 
   private:
     enum EntryState { EntryIdle, EntryCancel, EntryCommit };

@@ -72,8 +72,8 @@ std::string IURLOpen::Address() const {
 
 void IURLOpen::MousePressed(int, int, const MouseMods&) {
     if (surface == nullptr) return;
-    surface->OpenWebPage(Address().c_str(), nullptr, nullptr,
-                         "Cannot open url. Check your default browser.");
+    surface->OpenWebPageLater(Address().c_str(), nullptr, nullptr,
+                              "Cannot open url. Check your default browser.");
 }
 
 bool IURLOpen::Render(EditorSurface*) {

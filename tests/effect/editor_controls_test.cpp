@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <future>
 #include <numbers>
 #include <vector>
 
@@ -340,13 +341,25 @@ TEST_F(ControlTest, LabelShowsItsActiveTextWhileTheEntryIsOpen) {
     EXPECT_TRUE(label->entryOpen);  // the box of the last request is still open
 }
 
-TEST_F(ControlTest, TitleAreaOpensTheProductPageWithAnyButton) {
+TEST_F(ControlTest, TitleAreaOpensTheProductPageWithAnyButtonOutsideTheCoreLock) {
     IURLOpen* link = Add(new IURLOpen(&core, PixelRect{164, 15, 356, 62}));
-    link->MousePressed(200, 20, {true});
-    link->MousePressed(200, 20, {false, true});
-    link->MousePressed(200, 20, {});
+    // A browser that is slow to start, or a modal error box, must not hold up the audio.
+    std::vector<bool> lockFree;
+    surface.onWebPage = [&] {
+        lockFree.push_back(std::async(std::launch::async, [&] {
+                               if (!core.Lock().TryLock()) return false;
+                               core.Lock().Unlock();
+                               return true;
+                           }).get());
+    };
+    surface.PressAt(200, 20, {true});
+    surface.ReleaseAt(200, 20, {});
+    surface.DoubleClickAt(200, 20, {true});
+    surface.PressAt(200, 20, {false, true});
+    surface.PressAt(200, 20, {});
     ASSERT_EQ(test::CallsOf(surface, "web ").size(), 3u);
     EXPECT_EQ(test::CallsOf(surface, "web ")[0], "https://qorva.audio/Tavrellion");
+    EXPECT_EQ(lockFree, std::vector<bool>(3, true));
     Paint();
     EXPECT_EQ(DiffersFromBackground(link->rect), 0);
 }
