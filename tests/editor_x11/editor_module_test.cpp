@@ -19,6 +19,7 @@
 
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
+#include "tests/support/editor_host_fixture.h"
 #include "tools/editor_window.h"
 #include "tools/hosted_plugin.h"
 #include "tools/png_file.h"
@@ -84,45 +85,8 @@ RgbImage ReadSource(const std::string& relative) {
     return image;
 }
 
-class EditorModuleTest : public ::testing::Test {
+class EditorModuleTest : public test::EditorHostFixture {
   protected:
-    static void SetUpTestSuite() {
-        std::string error;
-        plugin = HostedPlugin::Load(TAV_PRODUCT_MODULE_PATH, HostSettings(), &error).release();
-        ASSERT_NE(plugin, nullptr) << error;
-        plugin->Start();
-        window = EditorHostWindow::Create(&error).release();
-        ASSERT_NE(window, nullptr) << error;
-        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
-        ASSERT_TRUE(window->WaitTicks(2));
-    }
-    static void TearDownTestSuite() {
-        delete window;
-        window = nullptr;
-        delete plugin;
-        plugin = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_NE(window, nullptr);
-        if (!window->IsEditorOpen()) {
-            std::string error;
-            ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
-        }
-        plugin->SetProgram(0);
-        ASSERT_TRUE(window->WaitTicks(2));
-        plugin->Requests().Clear();
-    }
-
-    static RgbImage Shot() {
-        RgbImage image;
-        std::string error;
-        EXPECT_TRUE(window->Capture(&image, &error)) << error;
-        return image;
-    }
-    static void HostSets(int index, double unit) {
-        plugin->SetParameter(index, static_cast<float>(unit));
-        ASSERT_TRUE(window->WaitTicks(2));
-    }
     // Idle calls until the screen differs from before inside r.
     static bool ScreenChanges(const RgbImage& before, const Region& r) {
         return window->PumpUntil([&] { return CountDiffering(Shot(), before, r) > 0; }, kTimeoutMs);
@@ -133,13 +97,8 @@ class EditorModuleTest : public ::testing::Test {
     }
     static int Count(VstInt32 opcode) { return plugin->Requests().Count(opcode); }
 
-    static HostedPlugin* plugin;
-    static EditorHostWindow* window;
     RgbImage background = ReadSource("img/bg.png");
 };
-
-HostedPlugin* EditorModuleTest::plugin = nullptr;
-EditorHostWindow* EditorModuleTest::window = nullptr;
 
 TEST_F(EditorModuleTest, ReportsItsEditorAndSize) {
     EXPECT_EQ(plugin->Effect()->flags, 0x1019);

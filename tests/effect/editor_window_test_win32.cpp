@@ -13,6 +13,7 @@
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
 #include "raster/pixel_rect.h"
+#include "tests/support/editor_host_fixture.h"
 #include "tools/editor_window.h"
 #include "tools/hosted_plugin.h"
 #include "tools/png_file.h"
@@ -91,49 +92,10 @@ int CountWindows() {
     return count;
 }
 
-class EditorWindowTest : public ::testing::Test {
+class EditorWindowTest : public test::EditorHostFixture {
   protected:
-    static void SetUpTestSuite() {
-        std::string error;
-        plugin = HostedPlugin::Load(TAV_PRODUCT_MODULE_PATH, HostSettings(), &error).release();
-        ASSERT_NE(plugin, nullptr) << error;
-        plugin->Start();
-        window = EditorHostWindow::Create(&error).release();
-        ASSERT_NE(window, nullptr) << error;
-        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
-        ASSERT_TRUE(window->WaitTicks(2));
-    }
-    static void TearDownTestSuite() {
-        delete window;
-        window = nullptr;
-        delete plugin;
-        plugin = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_NE(window, nullptr);
-        plugin->SetProgram(0);
-        ASSERT_TRUE(window->WaitTicks(2));
-    }
-
-    static RgbImage Shot() {
-        RgbImage image;
-        std::string error;
-        EXPECT_TRUE(window->Capture(&image, &error)) << error;
-        return image;
-    }
-    // Sets a parameter as the host does and waits for the editor to show it.
-    static void HostSets(int index, double unit) {
-        plugin->SetParameter(index, float(unit));
-        ASSERT_TRUE(window->WaitTicks(2));
-    }
-
-    static HostedPlugin* plugin;
-    static EditorHostWindow* window;
     RgbImage background = ReadSource("img/bg.png");
 };
-
-HostedPlugin* EditorWindowTest::plugin = nullptr;
-EditorHostWindow* EditorWindowTest::window = nullptr;
 
 TEST_F(EditorWindowTest, ReportsItsEditorAndSize) {
     EXPECT_EQ(plugin->Effect()->flags, 0x1019);
