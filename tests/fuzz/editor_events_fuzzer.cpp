@@ -7,6 +7,7 @@
 
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "editor/headless_surface.h"
 #include "host/ivst_effect.h"
@@ -63,18 +64,48 @@ void HostStep(FuzzedPlugin& plugin, FuzzedDataProvider& in) {
     }
 }
 
+// One instance with its editor open serves every input, as in a host session:
+// building the layout and painting the whole face for each input cost nearly
+// all of the run. Each input starts from the instance's first bank and program.
+struct Session {
+    Session()
+        : core(IVstEffect::FromEffect(plugin.Effect())), surface(AttachHeadlessEditor(*core)) {
+        surface->OpenInParent(nullptr);
+        surface->Tick();
+        bank = plugin.Chunk(true);
+        program = plugin.Chunk(false);
+    }
+
+    void Restore() {
+        Transport() = HostTransport();
+        Notices() = EditNotices();
+        for (const bool isBank : {true, false}) {
+            std::vector<uint8_t>& chunk = isBank ? bank : program;
+            const VstIntPtr taken = plugin.Dispatch(
+                effSetChunk, isBank ? 0 : 1, static_cast<VstIntPtr>(chunk.size()), chunk.data());
+            FUZZ_CHECK(taken == 1, "first state refused");
+        }
+    }
+
+    FuzzedPlugin plugin;
+    IVstEffect* core;
+    HeadlessSurface* surface;  // the core owns it
+    std::vector<uint8_t> bank, program;
+};
+
 }  // namespace
 }  // namespace tav::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tav;
     using namespace tav::fuzz;
-    FuzzedDataProvider in(data, size);
-    FuzzedPlugin plugin;
-    IVstEffect* core = IVstEffect::FromEffect(plugin.Effect());
-    HeadlessSurface* surface = AttachHeadlessEditor(*core);  // the core owns it
+    static Session session;
+    session.Restore();
+    FuzzedPlugin& plugin = session.plugin;
+    IVstEffect* core = session.core;
+    HeadlessSurface* surface = session.surface;
     const int width = surface->Width(), height = surface->Height();
-    surface->OpenInParent(nullptr);
+    FuzzedDataProvider in(data, size);
 
     for (int step = 0; step < 96 && in.remaining_bytes() > 0; ++step) {
         const int x = Coordinate(in, width), y = Coordinate(in, height);
@@ -123,7 +154,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     surface->CancelEntry();
     for (int tick = 0; tick < 200 && (tick < 2 || surface->GestureCountdown() != 0); ++tick)
         surface->Tick();
-    surface->CloseNative();
     FUZZ_CHECK(Notices().begins == Notices().ends, std::to_string(Notices().begins) +
                                                        " edits begun, " +
                                                        std::to_string(Notices().ends) + " ended");
