@@ -24,6 +24,13 @@ constexpr size_t kSignatureSize = 8;
 // byte by zero byte for up to 2 GiB.
 constexpr size_t kMaxBytesPastEnd = 1 << 20;
 
+// Deflate expands its input at most 1032-fold, so n bytes of PNG carry at most 1032 n
+// bytes of pixels. An image that needs more is cut short for certain; refusing it
+// from its header saves taking memory for pixels that can never arrive (a 200-byte
+// file can claim 16384 x 16384, a gigabyte).
+constexpr uint64_t kMaxDeflateExpansion = 1032;
+constexpr uint64_t kUnknownDataSize = UINT64_MAX / kMaxDeflateExpansion;
+
 struct MemoryReader {
     const png_byte* next;
     size_t left;
@@ -59,6 +66,7 @@ struct DecodeJob {
     RasterBitmap* target = nullptr;
     MemoryReader reader{nullptr, 0, 0};
     std::FILE* file = nullptr;
+    uint64_t dataBytes = kUnknownDataSize;  // the whole PNG, signature included
 
     ~DecodeJob() {
         if (png != nullptr)
@@ -86,10 +94,21 @@ void RequestTransforms(png_structp png, png_infop info, int bitDepth, int colour
         png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
 }
 
-bool Acceptable(png_uint_32 width, png_uint_32 height) {
+bool Acceptable(png_uint_32 width, png_uint_32 height, int bitsPerPixel, uint64_t dataBytes) {
     if (width == 0 || height == 0 || width > kMaxPngSide || height > kMaxPngSide) return false;
     const uint64_t bytes = uint64_t{width} * height * 4;
-    return bytes / 4 / height == width && bytes <= 0x7FFFFFFFu;
+    if (bytes / 4 / height != width || bytes > 0x7FFFFFFFu) return false;
+    const uint64_t packedBytes = uint64_t{width} * height * static_cast<uint64_t>(bitsPerPixel) / 8;
+    return packedBytes <= dataBytes * kMaxDeflateExpansion;
+}
+
+// The size of an open file, or kUnknownDataSize where it cannot be told.
+uint64_t FileSize(std::FILE* file) {
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return kUnknownDataSize;
+    const long end = std::ftell(file);
+    if (std::fseek(file, start, SEEK_SET) != 0) return 0;  // refuse: the read would go wrong
+    return end < 0 ? kUnknownDataSize : static_cast<uint64_t>(end);
 }
 
 // Bytes A, R, G, B in memory become the word A<<24 | R<<16 | G<<8 | B.
@@ -118,7 +137,8 @@ bool RunDecode(DecodeJob* job) {
     int bitDepth = 0, colourType = 0, interlace = 0, compression = 0, filter = 0;
     png_get_IHDR(job->png, job->info, &width, &height, &bitDepth, &colourType, &interlace,
                  &compression, &filter);
-    if (!Acceptable(width, height)) return false;
+    const int bitsPerPixel = bitDepth * png_get_channels(job->png, job->info);
+    if (!Acceptable(width, height, bitsPerPixel, job->dataBytes)) return false;
     RequestTransforms(job->png, job->info, bitDepth, colourType);
 
     const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
@@ -155,6 +175,7 @@ bool DecodeMemoryInto(const void* data, size_t size, DecodeJob* job) {
         png_sig_cmp(static_cast<png_const_bytep>(data), 0, kSignatureSize) != 0)
         return false;
     job->reader = {static_cast<const png_byte*>(data), size, 0};
+    job->dataBytes = size;
     return StartJob(job) && RunDecode(job);
 }
 
@@ -162,6 +183,7 @@ bool DecodeFileInto(const char* utf8Path, DecodeJob* job) {
     if (utf8Path == nullptr) return false;
     job->file = OpenFileForReading(utf8Path);
     if (job->file == nullptr) return false;
+    job->dataBytes = FileSize(job->file);
     png_byte signature[kSignatureSize] = {};
     if (std::fread(signature, 1, kSignatureSize, job->file) != kSignatureSize ||
         png_sig_cmp(signature, 0, kSignatureSize) != 0)

@@ -14,7 +14,8 @@ constexpr uint32_t kMaxPngSide = 16384;
 // Decode PNG bytes into non-premultiplied A, R, G, B pixels. The first form returns a
 // new bitmap (row alignment 4) or none. The second resizes and fills destination and
 // returns false on any failure, after which the destination's pixels are unspecified.
-// Failures of every kind (bad data, oversized image, no memory) leave nothing behind.
+// Failures of every kind (bad data, oversized image, an image larger than its data
+// could ever fill, no memory) leave nothing behind.
 std::unique_ptr<MemoryBitmap> DecodePngMemory(const void* data, size_t size);
 bool DecodePngMemory(const void* data, size_t size, RasterBitmap& destination);
 

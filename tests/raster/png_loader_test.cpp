@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "raster/png_loader.h"
 #include "raster/png_resource.h"
 #include "raster/system_bitmap.h"
 #include "tests/raster/png_test_files.h"
 #include "tests/raster/test_bitmaps.h"
+#include "tests/raster/test_png_writer.h"
 
 namespace tav {
 namespace {
@@ -96,16 +100,25 @@ TEST(DecodePng, TheSideLimitIsInclusive) {
     EXPECT_EQ(DecodePngMemory(tooWide.data(), tooWide.size()), nullptr);
 }
 
-// Damaged images give none. Damage found in the header (an oversized image in
-// particular) is refused before a destination the caller passed in is resized.
+// Damaged images give none, from memory or from a file. Damage found in the header
+// (an oversized image, or one larger than its data could ever fill) is refused before
+// a destination the caller passed in is resized.
 TEST(DecodePng, CorruptImagesGiveNone) {
+    const std::string dir = test::TestOutputDir("corrupt-png");
     for (const auto& image : test::CorruptImages()) {
+        const std::string path = dir + "/" + image.name + ".png";
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.bytes.data()),
+                   static_cast<std::streamsize>(image.bytes.size()));
         EXPECT_EQ(DecodePngMemory(image.bytes.data(), image.bytes.size()), nullptr) << image.name;
-        MemoryBitmap destination(3, 3, 4);
-        EXPECT_FALSE(DecodePngMemory(image.bytes.data(), image.bytes.size(), destination))
+        EXPECT_EQ(LoadPngFile(path.c_str()), nullptr) << image.name;
+        MemoryBitmap inMemory(3, 3, 4), fromFile(3, 3, 4);
+        EXPECT_FALSE(DecodePngMemory(image.bytes.data(), image.bytes.size(), inMemory))
             << image.name;
+        EXPECT_FALSE(LoadPngFile(path.c_str(), fromFile)) << image.name;
         if (image.name != "xcsn0g01" && image.name != "idat_beyond_the_data") {
-            EXPECT_EQ(destination.Width(), 3) << image.name;
+            EXPECT_EQ(inMemory.Width(), 3) << image.name;
+            EXPECT_EQ(fromFile.Width(), 3) << image.name;
         }
     }
 }

@@ -144,6 +144,8 @@ std::vector<CorruptImage> CorruptImages() {
     header("too_tall", "basn2c08.png", 20, {0, 0, 0x40, 0x01});
     header("huge", "basn2c08.png", 16, {0x7F, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF});
     header("zero_width", "basn2c08.png", 16, {0, 0, 0, 0});
+    // 805 MB of pixels claimed by 1.5 KB of data.
+    header("claims_16384_square", "basn2c08.png", 16, {0, 0, 0x40, 0, 0, 0, 0x40, 0});
 
     out.push_back({"xdtn0g01", WithoutChunks(Suite("basn0g01.png"), "IDAT")});
     Bytes badDataCrc = Suite("basn0g01.png");
