@@ -37,7 +37,8 @@ class EditorSurface : public IEditorLink {
     virtual void ResizeEditor(int w, int h);
     virtual bool IsOpen() const { return NativeHandle() != nullptr; }
     virtual void OpenTextEntry(IEditableTextControl* control) = 0;
-    virtual void OpenValueEntry(IControl* control, PluginParam* param) = 0;
+    // Whether the box opened; at most one box is open at a time.
+    virtual bool OpenValueEntry(IControl* control, PluginParam* param) = 0;
     virtual void HostDirectory(char* out, int outSize) = 0;
     virtual void ModuleDirectory(char* out, int outSize) = 0;
     virtual void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,

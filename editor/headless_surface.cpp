@@ -36,12 +36,13 @@ void HeadlessSurface::OpenTextEntry(IEditableTextControl* control) {
     entryState_ = EntryIdle;
 }
 
-void HeadlessSurface::OpenValueEntry(IControl* control, PluginParam* param) {
-    if (control == nullptr || param == nullptr || entryControl_ != nullptr) return;
+bool HeadlessSurface::OpenValueEntry(IControl* control, PluginParam* param) {
+    if (control == nullptr || param == nullptr || entryControl_ != nullptr) return false;
     calls.push_back("value entry " + std::to_string(control->paramIndex));
     entryControl_ = control;
     entryParam_ = param;
     entryState_ = EntryIdle;
+    return true;
 }
 
 void HeadlessSurface::HostDirectory(char* out, int outSize) {

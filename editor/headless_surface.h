@@ -21,7 +21,7 @@ class HeadlessSurface : public EditorSurface {
 
     bool PresentRegion(const PixelRect& area) override;
     void OpenTextEntry(IEditableTextControl* control) override;
-    void OpenValueEntry(IControl* control, PluginParam* param) override;
+    bool OpenValueEntry(IControl* control, PluginParam* param) override;
     void HostDirectory(char* out, int outSize) override;
     void ModuleDirectory(char* out, int outSize) override;
     void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,

@@ -93,10 +93,11 @@ void IControl::CapturePaintState() {
     paintBlend = blend;
 }
 
-void IControl::RequestValueEntry() {
-    if (paramIndex < 0 || entryDisabled) return;
-    if (surface != nullptr) surface->OpenValueEntry(this, Param());
+bool IControl::RequestValueEntry() {
+    if (paramIndex < 0 || entryDisabled) return false;
+    const bool opened = surface != nullptr && surface->OpenValueEntry(this, Param());
     paintAgain = true;
+    return opened;
 }
 
 void IControl::FinishEntry() {

@@ -530,8 +530,9 @@ void Win32EditorWindow::CloseEntryBox(bool finish) {
     if (finish) FinishEntryOf(control);
 }
 
-void Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
-    if (control == nullptr || param == nullptr || entryBox != nullptr || window == nullptr) return;
+bool Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
+    if (control == nullptr || param == nullptr || entryBox != nullptr || window == nullptr)
+        return false;
     char display[PluginParam::kTextSize * 2] = {};
     char maximum[PluginParam::kTextSize * 2] = {};
     std::vector<std::string> labels;
@@ -560,7 +561,7 @@ void Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
         }
         box = CreateEntryBox("COMBOBOX", CBS_DROPDOWNLIST, cx - w / 2, cy, w,
                              36 * (static_cast<int>(labels.size()) + 1));
-        if (box == nullptr) return;
+        if (box == nullptr) return false;
         for (size_t i = 0; i < labels.size(); ++i) {
             SendMessageA(AsWindow(box), CB_ADDSTRING, 0,
                          reinterpret_cast<LPARAM>(labels[i].c_str()));
@@ -569,7 +570,7 @@ void Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
     } else {
         const int w = std::max(32, 7 * static_cast<int>(std::strlen(maximum)) + 6);
         box = CreateEntryBox("EDIT", ES_CENTER | ES_MULTILINE, cx - w / 2, cy - 8, w, 16);
-        if (box == nullptr) return;
+        if (box == nullptr) return false;
         SetWindowTextA(AsWindow(box), display);
         SendMessageA(AsWindow(box), EM_SETSEL, 0, -1);
     }
@@ -577,6 +578,7 @@ void Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH, "Arial");
     AdoptEntryBox(box, control, param, font);
+    return true;
 }
 
 void Win32EditorWindow::OpenTextEntry(IEditableTextControl* control) {
@@ -628,6 +630,11 @@ LRESULT CALLBACK Win32EditorProcs::Entry(HWND box, UINT msg, WPARAM wp, LPARAM l
             self->entryState = EntryIdle;
             break;
         case WM_KEYDOWN:
+            // A multi-line box outside a dialog has no Escape of its own.
+            if (wp == VK_ESCAPE) {
+                self->entryState = EntryCancel;
+                return 0;
+            }
             if (wp == VK_RETURN) {
                 char className[16] = {};
                 GetClassNameA(box, className, sizeof className);
@@ -638,8 +645,9 @@ LRESULT CALLBACK Win32EditorProcs::Entry(HWND box, UINT msg, WPARAM wp, LPARAM l
             self->entryState = EntryEditing;
             break;
         case WM_CHAR:
-            // The Enter that commits must not become a line break in the box.
-            if (wp == '\r' || wp == '\n') return 0;
+            // The Enter that commits must not become a line break in the box, nor
+            // the Escape that cancels a character.
+            if (wp == '\r' || wp == '\n' || wp == 0x1B) return 0;
             break;
         case WM_GETDLGCODE:
             if (self->entryParam == nullptr) {

@@ -29,7 +29,7 @@ class Win32EditorWindow : public EditorSurface {
 
     bool PresentRegion(const PixelRect& area) override;
     void OpenTextEntry(IEditableTextControl* control) override;
-    void OpenValueEntry(IControl* control, PluginParam* param) override;
+    bool OpenValueEntry(IControl* control, PluginParam* param) override;
     void HostDirectory(char* out, int outSize) override;
     void ModuleDirectory(char* out, int outSize) override;
     void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,

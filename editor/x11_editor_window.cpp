@@ -471,8 +471,8 @@ bool X11EditorWindow::PresentRegion(const PixelRect& area) {
     return presenter.Put(clipped.left, clipped.top, clipped.Width(), clipped.Height());
 }
 
-void X11EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
-    if (control == nullptr || param == nullptr || entryBox_.IsOpen()) return;
+bool X11EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
+    if (control == nullptr || param == nullptr || entryBox_.IsOpen()) return false;
     entryStyle_ = ValueEntryStyle();
     const int cx =
         static_cast<int>(static_cast<float>(control->rect.left + control->rect.right) / 2.0f);
@@ -507,6 +507,7 @@ void X11EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
     entryState_ = EntryEditing;
     entryImageStale_ = true;
     TakeFocus();
+    return true;
 }
 
 void X11EditorWindow::OpenTextEntry(IEditableTextControl* control) {

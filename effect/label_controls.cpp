@@ -33,9 +33,9 @@ void ILabelPrm::MousePressed(int, int, const MouseMods& mods) {
         MarkChanged(true);
         return;
     }
-    RequestValueEntry();
-    // Without a box to type into there is nothing to wait for.
-    if (Param() != nullptr && !entryDisabled) {
+    // Without a box to type into (none for this control, or another one open)
+    // there is nothing to wait for.
+    if (RequestValueEntry()) {
         entryOpen = true;
         showingActive = true;
     }

@@ -116,21 +116,22 @@ TEST_F(EditorWindowInput, KeysReachTheControlUnderTheCursor) {
     EXPECT_EQ(knob->keys, (std::vector<int>{15, 40, 5, 14, 0, 3}));
 }
 
-// A value typed into the box, then the box closed in one of three ways.
+// A value typed into the box, then the box closed in one of four ways.
 // A value typed into the box, then the box closed in one of three ways. The box's
 // font goes with it.
 TEST_F(EditorWindowInput, ValueBoxClosesAsTheUserSays) {
     struct Case {
         const char* name;
-        UINT down, up;  // a click elsewhere in the editor; none: Enter in the box
-        WPARAM button;
+        UINT down, up;  // a click elsewhere in the editor; none: a key in the box
+        WPARAM button;  // or the key
         bool applied;
     };
     const POINT knobCentre = CentreOf(knob);
     int gdiObjects = -1;
-    for (const Case& c : {Case{"enter", 0, 0, 0, true},
-                          Case{"left click", WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, true},
-                          Case{"right click", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, false}}) {
+    for (const Case& c :
+         {Case{"enter", 0, 0, VK_RETURN, true}, Case{"escape", 0, 0, VK_ESCAPE, false},
+          Case{"left click", WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, true},
+          Case{"right click", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, false}}) {
         SCOPED_TRACE(c.name);
         ClearRecord();
         const double before = core->Param(kFreq)->value;
@@ -142,12 +143,13 @@ TEST_F(EditorWindowInput, ValueBoxClosesAsTheUserSays) {
         EXPECT_STREQ(className, "Edit");
         Type(Box(), "5000");
         if (c.down == 0) {
-            PostKey(Box(), VK_RETURN);
+            PostKey(Box(), c.button);
         } else {
             Post(c.down, c.button, {300, 190});
             Post(c.up, 0, {300, 190});
         }
         ASSERT_TRUE(PumpUntil([&] { return Box() == nullptr; }));
+        ASSERT_TRUE(editor->IsOpen());  // only the box closed
         EXPECT_DOUBLE_EQ(core->Param(kFreq)->value, c.applied ? 5000.0 : before);
         // Every begin has its end; the closing box re-sends the value once more.
         EXPECT_EQ(core->beginEdits, core->endEdits);

@@ -339,6 +339,14 @@ TEST_F(ControlTest, LabelShowsItsActiveTextWhileTheEntryIsOpen) {
         EXPECT_EQ(test::CallsOf(surface, "value entry ").size(), s.entries);
     }
     EXPECT_TRUE(label->entryOpen);  // the box of the last request is still open
+
+    // Another label finds that box open: no box of its own, so it stays idle.
+    ILabelPrm* other = Add(new ILabelPrm(&core, PixelRect{446, 285, 508, 301}, ParamBypassCeil,
+                                         style, style, "bypass", "dB"));
+    other->MousePressed(470, 293, MouseMods{true});
+    other->CapturePaintState();
+    EXPECT_STREQ(other->PaintedText(), "bypass");
+    EXPECT_FALSE(other->entryOpen);
 }
 
 TEST_F(ControlTest, TitleAreaOpensTheProductPageWithAnyButtonOutsideTheCoreLock) {
