@@ -10,11 +10,11 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "core/effect_core.h"
 #include "editor/editor_caches.h"
 #include "editor/headless_surface.h"
@@ -255,43 +255,12 @@ BENCHMARK(KnobRepaint_tavrellion);
 BENCHMARK(KnobRepaint_pixman);
 BENCHMARK(LockHold_FullRepaint);
 
-// Prints the usual table, then ours / pixman per pair (median when repeated).
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\n%-12s %14s %14s %10s\n", "operation", "ours (us)", "pixman (us)",
-                    "ours/pixman");
-        for (const char* op : {"FullRepaint", "KnobRepaint"}) {
-            const auto ours = times_.find(std::string(op) + "_tavrellion");
-            const auto ref = times_.find(std::string(op) + "_pixman");
-            if (ours == times_.end() || ref == times_.end()) continue;
-            std::printf("%-12s %14.2f %14.2f %10.2f\n", op, ours->second / 1000.0,
-                        ref->second / 1000.0, ours->second / ref->second);
-        }
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace tav::bench
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    tav::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    const int status =
+        tav::bench::RunWithRatios(argc, argv, {"FullRepaint", "KnobRepaint"}, {"pixman"});
     tav::FreeEditorCaches();
-    return 0;
+    return status;
 }

@@ -6,11 +6,10 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "bench/ratio_reporter.h"
 #include "raster/fill_area.h"
 #include "raster/glyph_cache_font.h"
 #include "raster/memory_bitmap.h"
@@ -43,7 +42,7 @@ struct Scene {
     GlyphCacheFont font;
 };
 
-void BM_KnobTexts_glyphcache(benchmark::State& state) {
+void KnobTexts_tavrellion(benchmark::State& state) {
     Scene scene;
     if (scene.font.FontHandle() == nullptr) return state.SkipWithError("no Arial");
     for (auto _ : state)
@@ -55,11 +54,11 @@ void BM_KnobTexts_glyphcache(benchmark::State& state) {
     benchmark::DoNotOptimize(scene.canvas.Pixels());
     state.SetItemsProcessed(state.iterations() * 10);
 }
-BENCHMARK(BM_KnobTexts_glyphcache);
+BENCHMARK(KnobTexts_tavrellion);
 
 // The straightforward way: per string, hinted advances to centre it, then each glyph
 // loaded, rasterised and blended (same blend rule as the cache's full-weight copy).
-void BM_KnobTexts_freetype(benchmark::State& state) {
+void KnobTexts_freetype(benchmark::State& state) {
     Scene scene;
     const auto* face = static_cast<const FreeTypeFont*>(scene.font.FontHandle());
     if (face == nullptr) return state.SkipWithError("no Arial");
@@ -101,39 +100,11 @@ void BM_KnobTexts_freetype(benchmark::State& state) {
     benchmark::DoNotOptimize(scene.canvas.Pixels());
     state.SetItemsProcessed(state.iterations() * 10);
 }
-BENCHMARK(BM_KnobTexts_freetype);
-
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto cache = times_.find("BM_KnobTexts_glyphcache");
-        const auto direct = times_.find("BM_KnobTexts_freetype");
-        if (cache == times_.end() || direct == times_.end()) return;
-        std::printf("\nten knob texts: glyph cache %.2f us, FreeType directly %.2f us, %.1fx\n",
-                    cache->second / 1000.0, direct->second / 1000.0,
-                    direct->second / cache->second);
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
+BENCHMARK(KnobTexts_freetype);
 
 }  // namespace
 }  // namespace tav::bench
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    tav::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return tav::bench::RunWithRatios(argc, argv, {"KnobTexts"}, {"freetype"});
 }

@@ -5,13 +5,12 @@
 #include <spng.h>
 
 #include <cmath>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/raster_bench_images.h"
+#include "bench/ratio_reporter.h"
 #include "raster/blit.h"
 #include "raster/blit_rotated.h"
 #include "raster/fill_area.h"
@@ -187,43 +186,10 @@ BENCHMARK(HalfFill_pixman);
 BENCHMARK(DecodePng_tavrellion);
 BENCHMARK(DecodePng_libspng);
 
-// Prints the usual table, then ours / reference per pair (median when repeated).
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\n%-12s %14s %14s %10s\n", "operation", "ours (us)", "reference (us)",
-                    "ours/ref");
-        for (const char* op : {"KnobRotated", "OpaqueBlit", "HalfFill", "DecodePng"}) {
-            const auto ours = times_.find(std::string(op) + "_tavrellion");
-            auto ref = times_.find(std::string(op) + "_pixman");
-            if (ref == times_.end()) ref = times_.find(std::string(op) + "_libspng");
-            if (ours == times_.end() || ref == times_.end()) continue;
-            std::printf("%-12s %14.2f %14.2f %10.2f\n", op, ours->second / 1000.0,
-                        ref->second / 1000.0, ours->second / ref->second);
-        }
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace tav::bench
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    tav::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return tav::bench::RunWithRatios(
+        argc, argv, {"KnobRotated", "OpaqueBlit", "HalfFill", "DecodePng"}, {"pixman", "libspng"});
 }
