@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "core/effect_core.h"
@@ -236,12 +237,35 @@ int EditorSurface::ControlAt(int x, int y) {
     return -1;
 }
 
-void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
-    {
-        CoreLockGuard guard(OwnerLock());
-        PressLocked(x, y, mods);
+template <class Step>
+auto EditorSurface::RouteLocked(Step step) {
+    struct Routing {
+        EditorSurface* surface;
+        CoreLockGuard guard;
+        Routing(EditorSurface* s) : surface(s), guard(s->OwnerLock()) { s->routingEvent_ = true; }
+        ~Routing() { surface->routingEvent_ = false; }
+    };
+    if constexpr (std::is_void_v<decltype(step())>) {
+        {
+            Routing routing(this);
+            step();
+        }
+        OpenPendingValueEntry();
+        OpenPendingWebPage();
+    } else {
+        decltype(step()) result;
+        {
+            Routing routing(this);
+            result = step();
+        }
+        OpenPendingValueEntry();
+        OpenPendingWebPage();
+        return result;
     }
-    OpenPendingWebPage();
+}
+
+void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
+    RouteLocked([&] { PressLocked(x, y, mods); });
 }
 
 bool EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
@@ -263,6 +287,30 @@ void EditorSurface::OpenWebPageLater(const char* url, const char* caption, const
     pendingWebPage_ = {true, url, caption != nullptr ? caption : "",
                        confirmText != nullptr ? confirmText : "",
                        errorText != nullptr ? errorText : ""};
+}
+
+bool EditorSurface::OpenValueEntryLater(IControl* control) {
+    if (control == nullptr || control->Param() == nullptr || pendingEntry_ != nullptr ||
+        !CanOpenValueEntry())
+        return false;
+    if (!routingEvent_) return OpenValueEntry(control, control->Param());
+    pendingEntry_ = control;
+    return true;
+}
+
+void EditorSurface::OpenPendingValueEntry() {
+    IControl* control = std::exchange(pendingEntry_, nullptr);
+    if (control == nullptr) return;
+    PluginParam* param;
+    {
+        CoreLockGuard guard(OwnerLock());
+        param = control->Param();
+    }
+    if (param != nullptr && OpenValueEntry(control, param)) return;
+    // The box did not open after all: the control stops waiting for it.
+    CoreLockGuard guard(OwnerLock());
+    control->entryOpen = false;
+    control->MarkChanged(false);
 }
 
 void EditorSurface::OpenPendingWebPage() {
@@ -297,36 +345,28 @@ int Movement(int to, int from) {
 }  // namespace
 
 void EditorSurface::DragTo(int x, int y, const MouseMods& mods) {
-    CoreLockGuard guard(OwnerLock());
-    IControl* control = controls.Get(captureIndex);
-    if (captureIndex < 0 || control == nullptr || (x == lastX && y == lastY)) return;
-    const int dx = Movement(x, lastX);
-    const int dy = Movement(y, lastY);
-    lastX = x;
-    lastY = y;
-    control->MouseDragged(x, y, dx, dy, mods);
+    RouteLocked([&] {
+        IControl* control = controls.Get(captureIndex);
+        if (captureIndex < 0 || control == nullptr || (x == lastX && y == lastY)) return;
+        const int dx = Movement(x, lastX);
+        const int dy = Movement(y, lastY);
+        lastX = x;
+        lastY = y;
+        control->MouseDragged(x, y, dx, dy, mods);
+    });
 }
 
 void EditorSurface::ReleaseAt(int x, int y, const MouseMods& mods) {
-    CoreLockGuard guard(OwnerLock());
-    IControl* control = controls.Get(ControlAt(x, y));
-    captureIndex = lastX = lastY = -1;
-    if (control == nullptr) {
+    RouteLocked([&] {
+        IControl* control = controls.Get(ControlAt(x, y));
+        captureIndex = lastX = lastY = -1;
+        if (control != nullptr) control->MouseReleased(x, y, mods);
         EndMouseEdit();
-        return;
-    }
-    control->MouseReleased(x, y, mods);
-    EndMouseEdit();
+    });
 }
 
 bool EditorSurface::DoubleClickAt(int x, int y, const MouseMods& mods) {
-    bool captured;
-    {
-        CoreLockGuard guard(OwnerLock());
-        captured = DoubleClickLocked(x, y, mods);
-    }
-    OpenPendingWebPage();
-    return captured;
+    return RouteLocked([&] { return DoubleClickLocked(x, y, mods); });
 }
 
 bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {
@@ -347,19 +387,21 @@ bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {
 }
 
 void EditorSurface::WheelAt(int x, int y, const MouseMods& mods, int notches) {
-    CoreLockGuard guard(OwnerLock());
-    IControl* control = controls.Get(ControlAt(x, y));
-    if (control == nullptr) return;
-    const int param = control->paramIndex;
-    if (param >= 0 && owner != nullptr) owner->HostBeginEditOnce(param);
-    control->WheelTurned(x, y, mods, notches);
-    if (param >= 0 && owner != nullptr) owner->ScheduleEndEdit(param);
+    RouteLocked([&] {
+        IControl* control = controls.Get(ControlAt(x, y));
+        if (control == nullptr) return;
+        const int param = control->paramIndex;
+        if (param >= 0 && owner != nullptr) owner->HostBeginEditOnce(param);
+        control->WheelTurned(x, y, mods, notches);
+        if (param >= 0 && owner != nullptr) owner->ScheduleEndEdit(param);
+    });
 }
 
 void EditorSurface::KeyAt(int x, int y, int key) {
-    CoreLockGuard guard(OwnerLock());
-    IControl* control = controls.Get(ControlAt(x, y));
-    if (control != nullptr) control->KeyPressed(x, y, key);
+    RouteLocked([&] {
+        IControl* control = controls.Get(ControlAt(x, y));
+        if (control != nullptr) control->KeyPressed(x, y, key);
+    });
 }
 
 void EditorSurface::ApplyEnteredText(IControl* control, PluginParam* param, const char* text) {

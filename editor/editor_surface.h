@@ -37,8 +37,11 @@ class EditorSurface : public IEditorLink {
     virtual void ResizeEditor(int w, int h);
     virtual bool IsOpen() const { return NativeHandle() != nullptr; }
     virtual void OpenTextEntry(IEditableTextControl* control) = 0;
-    // Whether the box opened; at most one box is open at a time.
+    // Opens a box at once; whether it opened. At most one box is open at a time.
+    // Controls use OpenValueEntryLater.
     virtual bool OpenValueEntry(IControl* control, PluginParam* param) = 0;
+    // Whether a value box could open now (none open, a window to hold it).
+    virtual bool CanOpenValueEntry() const { return true; }
     virtual void HostDirectory(char* out, int outSize) = 0;
     virtual void ModuleDirectory(char* out, int outSize) = 0;
     virtual void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,
@@ -129,6 +132,10 @@ class EditorSurface : public IEditorLink {
     // audio waiting.
     void OpenWebPageLater(const char* url, const char* caption, const char* confirmText,
                           const char* errorText);
+    // Asks for a value box for the control's parameter; whether one will open. Made
+    // during an event, the box opens when the event has left the core lock (a native
+    // box takes its time to create); otherwise at once.
+    bool OpenValueEntryLater(IControl* control);
 
   protected:
     CoreLock* OwnerLock() const;
@@ -157,8 +164,12 @@ class EditorSurface : public IEditorLink {
     };
 
     void BeginMouseEdit(int paramIndex);
-    // Runs a page request made while the lock was held; call with the lock released.
+    // Routes one event under the core lock, then runs what it asked to run outside
+    // the lock: a value box, a web page.
+    template <class Step>
+    auto RouteLocked(Step step);
     void OpenPendingWebPage();
+    void OpenPendingValueEntry();
     bool PressLocked(int x, int y, const MouseMods& mods);
     bool DoubleClickLocked(int x, int y, const MouseMods& mods);
     void EndMouseEdit();
@@ -166,6 +177,8 @@ class EditorSurface : public IEditorLink {
     // The parameter whose mouse gesture the host was told of, until the release.
     int32_t mouseEditParam_ = -1;
     PendingWebPage pendingWebPage_;  // window thread only
+    bool routingEvent_ = false;      // within an event's locked step
+    IControl* pendingEntry_ = nullptr;
     // Controls picked by PreparePaint, rendered by RenderPrepared (window thread only).
     std::vector<IControl*> paintList_;
     PixelRect preparedArea_;

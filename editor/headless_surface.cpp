@@ -39,6 +39,7 @@ void HeadlessSurface::OpenTextEntry(IEditableTextControl* control) {
 bool HeadlessSurface::OpenValueEntry(IControl* control, PluginParam* param) {
     if (control == nullptr || param == nullptr || entryControl_ != nullptr) return false;
     calls.push_back("value entry " + std::to_string(control->paramIndex));
+    if (onValueEntry) onValueEntry();
     entryControl_ = control;
     entryParam_ = param;
     entryState_ = EntryIdle;

@@ -22,6 +22,7 @@ class HeadlessSurface : public EditorSurface {
     bool PresentRegion(const PixelRect& area) override;
     void OpenTextEntry(IEditableTextControl* control) override;
     bool OpenValueEntry(IControl* control, PluginParam* param) override;
+    bool CanOpenValueEntry() const override { return entryControl_ == nullptr; }
     void HostDirectory(char* out, int outSize) override;
     void ModuleDirectory(char* out, int outSize) override;
     void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,
@@ -52,8 +53,10 @@ class HeadlessSurface : public EditorSurface {
     int presentCount = 0;
     PixelRect lastPresented;
     bool webPageResult = true;
-    // Called as a page is opened, so a test can look at the state it is opened in.
+    // Called as a page or a value box is opened, so a test can look at the state it
+    // is opened in.
     std::function<void()> onWebPage;
+    std::function<void()> onValueEntry;
 
   private:
     enum EntryState { EntryIdle, EntryCancel, EntryCommit };

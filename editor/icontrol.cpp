@@ -95,9 +95,9 @@ void IControl::CapturePaintState() {
 
 bool IControl::RequestValueEntry() {
     if (paramIndex < 0 || entryDisabled) return false;
-    const bool opened = surface != nullptr && surface->OpenValueEntry(this, Param());
+    const bool opening = surface != nullptr && surface->OpenValueEntryLater(this);
     paintAgain = true;
-    return opened;
+    return opening;
 }
 
 void IControl::FinishEntry() {

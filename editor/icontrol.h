@@ -44,7 +44,7 @@ class IControl {
     // fields everything Render will read (the base copies value, blend and hidden).
     virtual void CapturePaintState();
 
-    // Whether a box opened: another box may already be open, or the window gone.
+    // Whether a box will open: another box may already be open, or the window gone.
     bool RequestValueEntry();
     void FinishEntry();
     // The linked parameter, or none.

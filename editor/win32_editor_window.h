@@ -30,6 +30,7 @@ class Win32EditorWindow : public EditorSurface {
     bool PresentRegion(const PixelRect& area) override;
     void OpenTextEntry(IEditableTextControl* control) override;
     bool OpenValueEntry(IControl* control, PluginParam* param) override;
+    bool CanOpenValueEntry() const override { return window != nullptr && entryBox == nullptr; }
     void HostDirectory(char* out, int outSize) override;
     void ModuleDirectory(char* out, int outSize) override;
     void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,

@@ -473,6 +473,8 @@ bool X11EditorWindow::PresentRegion(const PixelRect& area) {
 
 bool X11EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
     if (control == nullptr || param == nullptr || entryBox_.IsOpen()) return false;
+    // Called outside the core lock: the value and the control's place are read under it.
+    CoreLockGuard guard(OwnerLock());
     entryStyle_ = ValueEntryStyle();
     const int cx =
         static_cast<int>(static_cast<float>(control->rect.left + control->rect.right) / 2.0f);

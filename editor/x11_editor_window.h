@@ -31,6 +31,7 @@ class X11EditorWindow : public EditorSurface {
     bool PresentRegion(const PixelRect& area) override;
     void OpenTextEntry(IEditableTextControl* control) override;
     bool OpenValueEntry(IControl* control, PluginParam* param) override;
+    bool CanOpenValueEntry() const override { return !entryBox_.IsOpen(); }
     void HostDirectory(char* out, int outSize) override;
     void ModuleDirectory(char* out, int outSize) override;
     void AskForFile(char* inOutPath, int pathSize, int action, const char* initialDirectory,

@@ -349,17 +349,40 @@ TEST_F(ControlTest, LabelShowsItsActiveTextWhileTheEntryIsOpen) {
     EXPECT_FALSE(other->entryOpen);
 }
 
+// Whether another thread (the audio's) could take the core lock now.
+bool LockFree(PhaserEffect<test::RecordingHost>& core) {
+    return std::async(std::launch::async,
+                      [&] {
+                          if (!core.Lock().TryLock()) return false;
+                          core.Lock().Unlock();
+                          return true;
+                      })
+        .get();
+}
+
+// Making a native box takes its time: a click opens it after leaving the core lock.
+TEST_F(ControlTest, ValueBoxesOpenOutsideTheCoreLock) {
+    TextStyle style;
+    ILabelPrm* label = Add(new ILabelPrm(&core, PixelRect{446, 305, 508, 321}, ParamBypassCeil,
+                                         style, style, "bypass", "dB"));
+    std::vector<bool> lockFree;
+    surface.onValueEntry = [&] { lockFree.push_back(LockFree(core)); };
+    surface.PressAt(470, 313, {true});
+    label->CapturePaintState();
+    EXPECT_STREQ(label->PaintedText(), "dB");
+    surface.CancelEntry();
+    surface.Tick();
+    AddKnob(ParamFreqLeft);
+    surface.PressAt(100, 100, {false, true});
+    EXPECT_EQ(test::CallsOf(surface, "value entry ").size(), 2u);
+    EXPECT_EQ(lockFree, std::vector<bool>(2, true));
+}
+
 TEST_F(ControlTest, TitleAreaOpensTheProductPageWithAnyButtonOutsideTheCoreLock) {
     IURLOpen* link = Add(new IURLOpen(&core, PixelRect{164, 15, 356, 62}));
     // A browser that is slow to start, or a modal error box, must not hold up the audio.
     std::vector<bool> lockFree;
-    surface.onWebPage = [&] {
-        lockFree.push_back(std::async(std::launch::async, [&] {
-                               if (!core.Lock().TryLock()) return false;
-                               core.Lock().Unlock();
-                               return true;
-                           }).get());
-    };
+    surface.onWebPage = [&] { lockFree.push_back(LockFree(core)); };
     surface.PressAt(200, 20, {true});
     surface.ReleaseAt(200, 20, {});
     surface.DoubleClickAt(200, 20, {true});
