@@ -114,9 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             double bounded = Expected(*param, typed);
             if (!(bounded >= param->minValue)) bounded = param->minValue;
             if (bounded > param->maxValue) bounded = param->maxValue;
-            const double tolerance = param->kind == KindContinuous
-                                         ? 1e-9 * (param->maxValue - param->minValue)
-                                         : param->step * 0.5 + 1e-9 * param->maxValue;
+            const double tolerance =
+                param->kind == KindContinuous
+                    ? 1e-9 * (param->maxValue - param->minValue)
+                    : param->step * 0.5 + 1e-9 * (param->maxValue - param->minValue);
             const double now = param->value;
             FUZZ_CHECK(now >= param->minValue && now <= param->maxValue &&
                            std::fabs(now - bounded) <= tolerance,
