@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <type_traits>
 #include <utility>
 
 #include "core/effect_core.h"
@@ -238,47 +237,31 @@ int EditorSurface::ControlAt(int x, int y) {
 }
 
 template <class Step>
-auto EditorSurface::RouteLocked(Step step) {
-    struct Routing {
-        EditorSurface* surface;
-        CoreLockGuard guard;
-        Routing(EditorSurface* s) : surface(s), guard(s->OwnerLock()) { s->routingEvent_ = true; }
-        ~Routing() { surface->routingEvent_ = false; }
-    };
-    if constexpr (std::is_void_v<decltype(step())>) {
-        {
-            Routing routing(this);
-            step();
-        }
-        OpenPendingValueEntry();
-        OpenPendingWebPage();
-    } else {
-        decltype(step()) result;
-        {
-            Routing routing(this);
-            result = step();
-        }
-        OpenPendingValueEntry();
-        OpenPendingWebPage();
-        return result;
+void EditorSurface::RouteLocked(Step step) {
+    {
+        CoreLockGuard guard(OwnerLock());
+        routingEvent_ = true;
+        step();
+        routingEvent_ = false;
     }
+    OpenPendingValueEntry();
+    OpenPendingWebPage();
 }
 
 void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
     RouteLocked([&] { PressLocked(x, y, mods); });
 }
 
-bool EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
+void EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
     captureIndex = lastX = lastY = -1;
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
-    if (control == nullptr) return false;
+    if (control == nullptr) return;
     captureIndex = index;
     lastX = x;
     lastY = y;
     BeginMouseEdit(control->paramIndex);
     control->MousePressed(x, y, mods);
-    return true;
 }
 
 void EditorSurface::OpenWebPageLater(const char* url, const char* caption, const char* confirmText,
@@ -366,7 +349,9 @@ void EditorSurface::ReleaseAt(int x, int y, const MouseMods& mods) {
 }
 
 bool EditorSurface::DoubleClickAt(int x, int y, const MouseMods& mods) {
-    return RouteLocked([&] { return DoubleClickLocked(x, y, mods); });
+    bool captured = false;
+    RouteLocked([&] { captured = DoubleClickLocked(x, y, mods); });
+    return captured;
 }
 
 bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {

@@ -167,10 +167,10 @@ class EditorSurface : public IEditorLink {
     // Routes one event under the core lock, then runs what it asked to run outside
     // the lock: a value box, a web page.
     template <class Step>
-    auto RouteLocked(Step step);
+    void RouteLocked(Step step);
     void OpenPendingWebPage();
     void OpenPendingValueEntry();
-    bool PressLocked(int x, int y, const MouseMods& mods);
+    void PressLocked(int x, int y, const MouseMods& mods);
     bool DoubleClickLocked(int x, int y, const MouseMods& mods);
     void EndMouseEdit();
 
