@@ -5,20 +5,17 @@
 // clang-format off
 #include <X11/Xlib.h>
 // clang-format on
-#include <dirent.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
+#include "tests/editor_x11/process_counts.h"
 #include "tests/support/editor_host_fixture.h"
 #include "tools/editor_window.h"
 #include "tools/hosted_plugin.h"
@@ -296,38 +293,6 @@ TEST_F(EditorModuleTest, PaintsForAHostThatNeverIdles) {
         waitWithoutIdle([&] { return CountDiffering(Shot(), before, KnobRegion(knob)) > 40; }));
 }
 
-int OpenDescriptors() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir) != nullptr) ++count;
-        closedir(dir);
-    }
-    return count;
-}
-
-int SharedSegments() {
-    std::ifstream table("/proc/sysvipc/shm");
-    std::string line;
-    std::getline(table, line);
-    int count = 0;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        long key = 0, id = 0, perms = 0, size = 0, creator = 0;
-        fields >> key >> id >> perms >> size >> creator;
-        if (creator == getpid()) ++count;
-    }
-    return count;
-}
-
-long ResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
-
 TEST_F(EditorModuleTest, FiveHundredOpenCloseCyclesLeakNothing) {
     std::string error;
     auto cycle = [&] {
@@ -337,19 +302,11 @@ TEST_F(EditorModuleTest, FiveHundredOpenCloseCyclesLeakNothing) {
     };
     for (int i = 0; i < 20; ++i) cycle();
     window->CloseEditor();
-    const int descriptors = OpenDescriptors();
-    const int segments = SharedSegments();
-    const long resident = ResidentKilobytes();
+    const test::ProcessCounts before = test::CountProcessResources();
     for (int i = 0; i < 500; ++i) cycle();
     window->CloseEditor();
     EXPECT_EQ(window->EditorHandle(), nullptr) << "an editor window outlived its close";
-    EXPECT_EQ(OpenDescriptors(), descriptors);
-    EXPECT_EQ(SharedSegments(), segments);
-#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer holds freed memory back on purpose
-    EXPECT_LT(ResidentKilobytes() - resident, 1024) << "resident memory grew";
-#else
-    (void)resident;
-#endif
+    test::ExpectNoGrowthSince(before);
 }
 
 }  // namespace

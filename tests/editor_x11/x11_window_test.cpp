@@ -8,19 +8,15 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
-#include <dirent.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 #include "editor/x11_editor_window.h"
+#include "tests/editor_x11/process_counts.h"
 
 namespace tav::test {
 namespace {
@@ -408,39 +404,6 @@ TEST_F(X11WindowTest, RefusesBadParentsAndMissingDisplays) {
     EXPECT_NE(surface->OpenInParent(host.Parent()), nullptr);
 }
 
-int OpenDescriptors() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir) != nullptr) ++count;
-        closedir(dir);
-    }
-    return count;
-}
-
-// Shared-memory segments this process created that still exist.
-int SharedSegments() {
-    std::ifstream table("/proc/sysvipc/shm");
-    std::string line;
-    std::getline(table, line);  // the heading
-    int count = 0;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        long key = 0, id = 0, perms = 0, size = 0, creator = 0;
-        fields >> key >> id >> perms >> size >> creator;
-        if (creator == getpid()) ++count;
-    }
-    return count;
-}
-
-long ResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
-
 TEST_F(X11WindowTest, FiveHundredOpenCloseCyclesLeakNothing) {
     auto cycle = [&] {
         ASSERT_NE(surface->OpenInParent(host.Parent()), nullptr);
@@ -449,18 +412,10 @@ TEST_F(X11WindowTest, FiveHundredOpenCloseCyclesLeakNothing) {
     };
     surface->CloseNative();
     for (int i = 0; i < 20; ++i) cycle();  // caches and allocator pools settle
-    const int descriptors = OpenDescriptors();
-    const int segments = SharedSegments();
-    const long resident = ResidentKilobytes();
+    const ProcessCounts before = CountProcessResources();
     for (int i = 0; i < 500; ++i) cycle();
-    EXPECT_EQ(OpenDescriptors(), descriptors);
-    EXPECT_EQ(SharedSegments(), segments);
     EXPECT_EQ(host.ChildCount(), 0);
-#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer holds freed memory back on purpose
-    EXPECT_LT(ResidentKilobytes() - resident, 1024) << "resident memory grew";
-#else
-    (void)resident;
-#endif
+    ExpectNoGrowthSince(before);
 }
 
 }  // namespace
