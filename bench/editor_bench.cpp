@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/pixman_image.h"
 #include "bench/ratio_reporter.h"
 #include "core/effect_core.h"
 #include "editor/editor_caches.h"
@@ -170,29 +171,6 @@ void LockHold_FullRepaint(benchmark::State& state) {
     state.counters["p99_us"] = wall[wall.size() * 99 / 100];
     state.counters["longest_cpu_us"] = longestCpu;
 }
-
-// pixman wants premultiplied pixels; the copies are made once, outside the timing.
-struct PixmanImage {
-    std::vector<uint32_t> pixels;
-    pixman_image_t* image = nullptr;
-    PixmanImage(const RasterBitmap& from, bool premultiply) {
-        pixels.resize(static_cast<size_t>(from.Width()) * from.Height());
-        for (int32_t y = 0; y < from.Height(); ++y)
-            for (int32_t x = 0; x < from.Width(); ++x) {
-                uint32_t p = from.Pixels()[y * from.RowPitch() + x];
-                if (premultiply) {
-                    const uint32_t a = p >> 24;
-                    auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
-                    p = a << 24 | mul((p >> 16) & 0xFF) << 16 | mul((p >> 8) & 0xFF) << 8 |
-                        mul(p & 0xFF);
-                }
-                pixels[static_cast<size_t>(y) * from.Width() + x] = p;
-            }
-        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, from.Width(), from.Height(),
-                                         pixels.data(), from.Width() * 4);
-    }
-    ~PixmanImage() { pixman_image_unref(image); }
-};
 
 struct PixmanEditor {
     std::unique_ptr<MemoryBitmap> backgroundBitmap = SkinImage("bg.png");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/pixman_image.h"
 #include "bench/raster_bench_images.h"
 #include "bench/ratio_reporter.h"
 #include "raster/blit.h"
@@ -42,33 +43,6 @@ const Images& TheImages() {
     static const Images images;
     return images;
 }
-
-// pixman wants premultiplied pixels; the copy is made once, outside the timing.
-struct PixmanImage {
-    std::vector<uint32_t> pixels;
-    pixman_image_t* image = nullptr;
-    PixmanImage(const MemoryBitmap& from, bool premultiply) {
-        pixels.resize(static_cast<size_t>(from.Width()) * from.Height());
-        for (int32_t y = 0; y < from.Height(); ++y)
-            for (int32_t x = 0; x < from.Width(); ++x) {
-                uint32_t p = from.Pixels()[y * from.RowPitch() + x];
-                if (premultiply) {
-                    const uint32_t a = p >> 24;
-                    auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
-                    p = a << 24 | mul((p >> 16) & 0xFF) << 16 | mul((p >> 8) & 0xFF) << 8 |
-                        mul(p & 0xFF);
-                }
-                pixels[static_cast<size_t>(y) * from.Width() + x] = p;
-            }
-        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, from.Width(), from.Height(),
-                                         pixels.data(), from.Width() * 4);
-    }
-    explicit PixmanImage(int32_t width, int32_t height)
-        : pixels(static_cast<size_t>(width) * height, 0xFF203040u) {
-        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, pixels.data(), width * 4);
-    }
-    ~PixmanImage() { pixman_image_unref(image); }
-};
 
 void KnobRotated_tavrellion(benchmark::State& state) {
     const Images& images = TheImages();
