@@ -17,6 +17,7 @@
 #include "effect/phaser_params.h"
 #include "tests/editor_x11/process_counts.h"
 #include "tests/support/editor_host_fixture.h"
+#include "tests/support/editor_screen.h"
 #include "tools/editor_window.h"
 #include "tools/hosted_plugin.h"
 #include "tools/png_file.h"
@@ -24,68 +25,24 @@
 namespace tav {
 namespace {
 
-struct Region {
-    int left, top, right, bottom;
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-};
+using namespace test;
 
 constexpr int kTimeoutMs = 20000;
 constexpr int kVkReturn = 0x0D, kVkEscape = 0x1B;
 
-int CountDiffering(const RgbImage& a, const Region& inA, const RgbImage& b, int bx, int by,
-                   int tolerance = 0) {
-    int count = 0;
-    for (int y = inA.top; y < inA.bottom; ++y) {
-        for (int x = inA.left; x < inA.right; ++x) {
-            const uint8_t* p = a.At(x, y);
-            const uint8_t* q = b.At(bx + x - inA.left, by + y - inA.top);
-            for (int c = 0; c < 3; ++c) {
-                if (std::abs(p[c] - q[c]) > tolerance) {
-                    ++count;
-                    break;
-                }
-            }
-        }
-    }
-    return count;
-}
-
-int CountDiffering(const RgbImage& a, const RgbImage& b, const Region& r, int tolerance = 0) {
-    return CountDiffering(a, r, b, r.left, r.top, tolerance);
-}
-
-Region KnobRegion(const KnobPlacement& k) {
-    return {k.centreX - 25, k.centreY - 25, k.centreX + 25, k.centreY + 46};
-}
-Region KnobStrip(const KnobPlacement& k) {
-    return {k.centreX - 25, k.centreY + 31, k.centreX + 25, k.centreY + 46};
-}
-Region AccentOption(int i) {
-    return {kAccentLeft, kAccentTop + 24 * i, kAccentLeft + 74, kAccentTop + 24 + 24 * i};
-}
-const Region kMirror{kMirrorLeft, kMirrorTop, kMirrorLeft + 74, kMirrorTop + 35};
-const Region kLabel{kThresholdLabelRect.left, kThresholdLabelRect.top, kThresholdLabelRect.right,
-                    kThresholdLabelRect.bottom};
-const Region kVersion{kVersionRect.left, kVersionRect.top, kVersionRect.right, kVersionRect.bottom};
+constexpr PixelRect kLabel = kThresholdLabelRect;
 
 // Where only the glyph source may make the two platforms differ.
-std::vector<Region> TextStrips() {
-    std::vector<Region> strips{kLabel, kVersion};
+std::vector<PixelRect> TextStrips() {
+    std::vector<PixelRect> strips{kLabel, kVersionRect};
     for (const KnobPlacement& k : kKnobPlacements) strips.push_back(KnobStrip(k));
     return strips;
-}
-
-RgbImage ReadSource(const std::string& relative) {
-    RgbImage image;
-    std::string error;
-    EXPECT_TRUE(ReadPngFile(std::string(TAV_SOURCE_DIR) + "/" + relative, &image, &error)) << error;
-    return image;
 }
 
 class EditorModuleTest : public test::EditorHostFixture {
   protected:
     // Idle calls until the screen differs from before inside r.
-    static bool ScreenChanges(const RgbImage& before, const Region& r) {
+    static bool ScreenChanges(const RgbImage& before, const PixelRect& r) {
         return window->PumpUntil([&] { return CountDiffering(Shot(), before, r) > 0; }, kTimeoutMs);
     }
     static void RightClick(int x, int y) {
@@ -110,13 +67,13 @@ TEST_F(EditorModuleTest, MatchesTheWindowsEditorOutsideTheTextStrips) {
     const RgbImage windows = ReadSource("tests/effect/data/editor-default.png");
     ASSERT_EQ(windows.width, shot.width);
     ASSERT_EQ(windows.height, shot.height);
-    const std::vector<Region> strips = TextStrips();
+    const std::vector<PixelRect> strips = TextStrips();
     int outside = 0, inside = 0, stripPixels = 0;
-    for (const Region& s : strips) stripPixels += (s.right - s.left) * (s.bottom - s.top);
+    for (const PixelRect& s : strips) stripPixels += (s.right - s.left) * (s.bottom - s.top);
     for (int y = 0; y < shot.height; ++y) {
         for (int x = 0; x < shot.width; ++x) {
             bool inStrip = false;
-            for (const Region& s : strips) inStrip = inStrip || s.Contains(x, y);
+            for (const PixelRect& s : strips) inStrip = inStrip || s.Contains(x, y);
             const bool differs = CountDiffering(shot, windows, {x, y, x + 1, y + 1}) != 0;
             (inStrip ? inside : outside) += differs ? 1 : 0;
         }
@@ -197,7 +154,7 @@ TEST_F(EditorModuleTest, AccentAndMirrorClicks) {
     const RgbImage lit = ReadSource("img/but.png");
     for (int option : {0, 2, 1}) {
         SCOPED_TRACE(option);
-        const Region r = AccentOption(option);
+        const PixelRect r = AccentOption(option);
         window->Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         ASSERT_TRUE(window->PumpUntil(
             [&] { return plugin->GetParameter(ParamAccent) == option * 0.5f; }, kTimeoutMs));
@@ -227,8 +184,8 @@ TEST_F(EditorModuleTest, ValueEntryAppliesOnEnterAndNotOnCancel) {
                           Case{"right click", 0, before.c_str()}, Case{"Enter", kVkReturn, "80"}}) {
         SCOPED_TRACE(c.what);
         const RgbImage idle = Shot();
-        const Region aroundCentre{knob.centreX - 30, knob.centreY - 10, knob.centreX + 30,
-                                  knob.centreY + 10};
+        const PixelRect aroundCentre{knob.centreX - 30, knob.centreY - 10, knob.centreX + 30,
+                                     knob.centreY + 10};
         RightClick(knob.centreX, knob.centreY);  // the value box
         ASSERT_TRUE(ScreenChanges(idle, aroundCentre)) << "no entry box showed";
         window->PressKey('8');
@@ -252,7 +209,7 @@ TEST_F(EditorModuleTest, ValueEntryAppliesOnEnterAndNotOnCancel) {
 TEST_F(EditorModuleTest, ThresholdLabelShowsTheUnitWhileItsBoxIsOpen) {
     const RgbImage idle = Shot();
     window->Click((kLabel.left + kLabel.right) / 2, (kLabel.top + kLabel.bottom) / 2);
-    const Region rightEnd{496, kLabel.top, kLabel.right, kLabel.bottom};
+    const PixelRect rightEnd{496, kLabel.top, kLabel.right, kLabel.bottom};
     ASSERT_TRUE(ScreenChanges(idle, rightEnd));
     const RgbImage active = Shot();
     EXPECT_GT(CountDiffering(active, background, rightEnd, 24), 5);
@@ -284,7 +241,7 @@ TEST_F(EditorModuleTest, PaintsForAHostThatNeverIdles) {
         }
         return done();
     };
-    const Region corner{0, 0, 40, 40};
+    const PixelRect corner{0, 0, 40, 40};
     EXPECT_TRUE(waitWithoutIdle([&] { return CountDiffering(Shot(), background, corner) == 0; }))
         << "the background never showed";
     const RgbImage before = Shot();

@@ -14,6 +14,7 @@
 #include "effect/phaser_params.h"
 #include "raster/pixel_rect.h"
 #include "tests/support/editor_host_fixture.h"
+#include "tests/support/editor_screen.h"
 #include "tools/editor_window.h"
 #include "tools/hosted_plugin.h"
 #include "tools/png_file.h"
@@ -21,55 +22,15 @@
 namespace tav {
 namespace {
 
+using namespace test;
+
 // Channels may differ by this much before a pixel counts as different, and this many
 // pixels may differ before two pictures of the editor count as different (text
 // rasterisers differ a little between font versions).
 constexpr int kChannelTolerance = 24;
 constexpr int kPixelTolerance = 200;
 
-int CountDiffering(const RgbImage& a, const PixelRect& inA, const RgbImage& b, int bx, int by) {
-    int count = 0;
-    for (int y = inA.top; y < inA.bottom; ++y) {
-        for (int x = inA.left; x < inA.right; ++x) {
-            const uint8_t* p = a.At(x, y);
-            const uint8_t* q = b.At(bx + x - inA.left, by + y - inA.top);
-            for (int c = 0; c < 3; ++c) {
-                if (std::abs(p[c] - q[c]) > kChannelTolerance) {
-                    ++count;
-                    break;
-                }
-            }
-        }
-    }
-    return count;
-}
-
-int CountDiffering(const RgbImage& a, const RgbImage& b, const PixelRect& r) {
-    return CountDiffering(a, r, b, r.left, r.top);
-}
-
-PixelRect KnobPixelRect(const KnobPlacement& k) {
-    return {k.centreX - 25, k.centreY - 25, k.centreX + 25, k.centreY + 46};
-}
-PixelRect KnobStrip(const KnobPlacement& k) {
-    return {k.centreX - 25, k.centreY + 31, k.centreX + 25, k.centreY + 46};
-}
-PixelRect AccentOption(int i) {
-    return {223, 140 + 24 * i, 297, 164 + 24 * i};
-}
-const PixelRect kMirror{223, 227, 297, 262};
-const PixelRect kLabel{446, 305, 508, 321};
-
-std::string SourcePath(const std::string& relative) {
-    return std::string(TAV_SOURCE_DIR) + "/" + relative;
-}
-
-RgbImage ReadSource(const std::string& relative) {
-    RgbImage image;
-    std::string error;
-    EXPECT_TRUE(ReadPngFile(SourcePath(relative), &image, &error)) << error;
-    return image;
-}
+const PixelRect kLabel = kThresholdLabelRect;
 
 // GDI objects of this process. GetGuiResources is a stub under Wine, whose handle
 // table also matches a handle with a zero upper word to its slot.
@@ -116,12 +77,13 @@ TEST_F(EditorWindowTest, ScreenshotsMatchTheReferences) {
         RgbImage reference;
         std::string error;
         const bool haveReference =
-            ReadPngFile(SourcePath(std::string("tests/effect/data/") + c.name + ".png"), &reference,
-                        &error) &&
+            ReadPngFile(std::string(TAV_SOURCE_DIR) + "/tests/effect/data/" + c.name + ".png",
+                        &reference, &error) &&
             reference.width == shot.width && reference.height == shot.height;
         const int differing =
             haveReference
-                ? CountDiffering(shot, reference, PixelRect{0, 0, shot.width, shot.height})
+                ? CountDiffering(shot, reference, PixelRect{0, 0, shot.width, shot.height},
+                                 kChannelTolerance)
                 : -1;
         std::cout << c.name << ": " << differing << " pixels differ from the reference\n";
         if (!haveReference || differing > kPixelTolerance) {
@@ -138,7 +100,7 @@ TEST_F(EditorWindowTest, KnobValueStripsAreInkedAtTheDefaults) {
     for (const KnobPlacement& k : kKnobPlacements) {
         SCOPED_TRACE(k.paramIndex);
         // Even the shortest value text (1/2) covers far more than a few stray pixels.
-        EXPECT_GT(CountDiffering(shot, background, KnobStrip(k)), 20);
+        EXPECT_GT(CountDiffering(shot, background, KnobStrip(k), kChannelTolerance), 20);
     }
 }
 
@@ -152,15 +114,15 @@ TEST_F(EditorWindowTest, AccentAndMirrorFollowTheHost) {
         for (int i = 0; i < 3; ++i) {
             const PixelRect r = AccentOption(i);
             if (i == option)
-                EXPECT_EQ(CountDiffering(shot, r, options, 0, 24 * i), 0);
+                EXPECT_EQ(CountDiffering(shot, r, options, 0, 24 * i, kChannelTolerance), 0);
             else
-                EXPECT_EQ(CountDiffering(shot, background, r), 0);
+                EXPECT_EQ(CountDiffering(shot, background, r, kChannelTolerance), 0);
         }
     }
     HostSets(ParamFilterMirror, 0.0);
-    EXPECT_EQ(CountDiffering(Shot(), background, kMirror), 0);
+    EXPECT_EQ(CountDiffering(Shot(), background, kMirror, kChannelTolerance), 0);
     HostSets(ParamFilterMirror, 1.0);
-    EXPECT_EQ(CountDiffering(Shot(), kMirror, lit, 0, 0), 0);
+    EXPECT_EQ(CountDiffering(Shot(), kMirror, lit, 0, 0, kChannelTolerance), 0);
 }
 
 TEST_F(EditorWindowTest, DraggingCoversTheRangeInFourKnobHeights) {
@@ -195,7 +157,8 @@ TEST_F(EditorWindowTest, TheSharedEdgeOfTwoAccentOptionsBelongsToTheLowerOne) {
 
 TEST_F(EditorWindowTest, ThresholdLabelShowsTheUnitWhileItsBoxIsOpen) {
     const RgbImage idle = Shot();
-    EXPECT_GT(CountDiffering(idle, background, kLabel), 20) << "the label reads nothing";
+    EXPECT_GT(CountDiffering(idle, background, kLabel, kChannelTolerance), 20)
+        << "the label reads nothing";
     window->Click(490, 313);
     ASSERT_TRUE(window->WaitTicks(2));
     HWND box = GetWindow(static_cast<HWND>(window->EditorHandle()), GW_CHILD);
@@ -203,15 +166,15 @@ TEST_F(EditorWindowTest, ThresholdLabelShowsTheUnitWhileItsBoxIsOpen) {
     // The box sits over the middle of the label; its right end shows the unit.
     const PixelRect rightEnd{496, 305, 508, 321};
     const RgbImage active = Shot();
-    EXPECT_GT(CountDiffering(active, idle, rightEnd), 5);
-    EXPECT_GT(CountDiffering(active, background, rightEnd), 5);
+    EXPECT_GT(CountDiffering(active, idle, rightEnd, kChannelTolerance), 5);
+    EXPECT_GT(CountDiffering(active, background, rightEnd, kChannelTolerance), 5);
 
     // Enter takes the value as shown and closes the box.
     SetFocus(box);
     window->PressKey(VK_RETURN);
     ASSERT_TRUE(window->WaitTicks(3));
     EXPECT_EQ(GetWindow(static_cast<HWND>(window->EditorHandle()), GW_CHILD), nullptr);
-    EXPECT_EQ(CountDiffering(Shot(), idle, kLabel), 0);
+    EXPECT_EQ(CountDiffering(Shot(), idle, kLabel, kChannelTolerance), 0);
 }
 
 TEST_F(EditorWindowTest, HostChangesRepaintAtTheNextTick) {
@@ -220,8 +183,8 @@ TEST_F(EditorWindowTest, HostChangesRepaintAtTheNextTick) {
     plugin->SetParameter(knob.paramIndex, 1.0f);
     ASSERT_TRUE(window->WaitTicks(1));
     const RgbImage after = Shot();
-    EXPECT_GT(CountDiffering(after, before, KnobStrip(knob)), 20);
-    EXPECT_GT(CountDiffering(after, before, KnobPixelRect(knob)), 40);
+    EXPECT_GT(CountDiffering(after, before, KnobStrip(knob), kChannelTolerance), 20);
+    EXPECT_GT(CountDiffering(after, before, KnobRegion(knob), kChannelTolerance), 40);
 }
 
 TEST_F(EditorWindowTest, OpeningAndClosingLeaksNoObjects) {
