@@ -60,6 +60,8 @@ class EditorHostWindow {
   private:
     EditorHostWindow() = default;
     void SetModifierKeys(MouseKeys keys);
+    // The editor's flag and effEditGetRect, into width_ and height_.
+    bool ReadEditorSize(HostedPlugin& plugin, std::string* error);
 
     void* window_ = nullptr;
     void* display_ = nullptr;  // X11: the host's own display connection

@@ -101,21 +101,7 @@ EditorHostWindow::~EditorHostWindow() {
 
 bool EditorHostWindow::OpenEditor(HostedPlugin& plugin, std::string* error) {
     CloseEditor();
-    if ((plugin.Effect()->flags & effFlagsHasEditor) == 0) {
-        *error = "the plug-in has no editor";
-        return false;
-    }
-    ERect* rect = nullptr;
-    if (plugin.Dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
-        *error = "the plug-in gave no editor size";
-        return false;
-    }
-    width_ = rect->right - rect->left;
-    height_ = rect->bottom - rect->top;
-    if (width_ <= 0 || height_ <= 0) {
-        *error = "the plug-in gave an empty editor size";
-        return false;
-    }
+    if (!ReadEditorSize(plugin, error)) return false;
     XResizeWindow(Dpy(display_), Win(window_), static_cast<unsigned>(width_),
                   static_cast<unsigned>(height_));
     XSync(Dpy(display_), False);
