@@ -4,23 +4,10 @@
 
 #include "raster/fill_area.h"
 #include "raster/glyph_source.h"
+#include "raster/selected_font_win32.h"
 
 namespace tav {
 namespace {
-
-// Selects a font into a context for one scope.
-class SelectedFont {
-  public:
-    SelectedFont(HDC dc, NativeFont font)
-        : dc_(dc), previous_(SelectObject(dc, static_cast<HFONT>(font))) {}
-    ~SelectedFont() { SelectObject(dc_, previous_); }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 class GdiGlyphSource final : public GlyphSource {
   public:

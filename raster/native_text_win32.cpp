@@ -12,6 +12,7 @@
 #include "raster/glyph_scratch.h"
 #include "raster/glyph_text_utf8.h"
 #include "raster/native_text.h"
+#include "raster/selected_font_win32.h"
 
 namespace tav {
 namespace {
@@ -58,19 +59,6 @@ class TextForGdi {
     const wchar_t* wide_ = nullptr;
     wchar_t local_[1024];
     std::unique_ptr<wchar_t[]> heap_;
-};
-
-class SelectedFont {
-  public:
-    SelectedFont(HDC dc, NativeFont font)
-        : dc_(dc), previous_(SelectObject(dc, static_cast<HFONT>(font))) {}
-    ~SelectedFont() { SelectObject(dc_, previous_); }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ previous_;
 };
 
 void SetColours(HDC dc, const NativeTextStyle& style) {
