@@ -1,5 +1,6 @@
 // The dispatcher: every VST 2.4 opcode a host sends, mapped onto the core.
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +12,12 @@ namespace {
 
 constexpr VstIntPtr kIdentifyAnswer = 0x4E764566;  // 'NvEf'
 constexpr VstIntPtr kVendorAnswer = 0xBEEF;
+
+// A SysEx record is read only when the size its host declares reaches past the dump
+// pointer. Hosts count that size either over the whole 48-byte record or, as older
+// ones do, without type and byteSize; both pass, while an event of the common 32
+// bytes that merely says it is SysEx does not.
+constexpr VstInt32 kSysExFieldsEnd = offsetof(VstMidiSysexEvent, sysexDump) + sizeof(char*);
 constexpr VstIntPtr kExtensionAnswer = 0xBEEF0000;
 constexpr VstInt32 kVendorWheel = 0x73744341;        // 'stCA'
 constexpr VstIntPtr kVendorWheelValue = 0x57686565;  // 'Whee'
@@ -335,7 +342,7 @@ VstIntPtr IVstEffect::ProcessEvents(const VstEvents* events) {
             msg.data1 = static_cast<uint8_t>(midi->midiData[1]);
             msg.data2 = static_cast<uint8_t>(midi->midiData[2]);
             MidiMessageIn(msg);
-        } else if (event->type == kVstSysExType) {
+        } else if (event->type == kVstSysExType && event->byteSize >= kSysExFieldsEnd) {
             const auto* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
             SysExMessage msg;
             msg.offset = sysex->deltaFrames;

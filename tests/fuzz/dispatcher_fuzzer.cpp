@@ -131,6 +131,7 @@ VstEvents* Events(FuzzedDataProvider& in, CallArgs& args) {
         if (kind == 1 || kind == 3) {
             auto* midi = reinterpret_cast<VstMidiEvent*>(args.Add(sizeof(VstMidiEvent)));
             midi->type = kind == 1 ? kVstMidiType : in.ConsumeIntegral<VstInt32>();
+            midi->byteSize = sizeof(VstMidiEvent);  // any type, but only 32 bytes
             midi->deltaFrames = in.ConsumeIntegral<VstInt32>();
             for (char& byte : midi->midiData)
                 byte = static_cast<char>(in.ConsumeIntegral<uint8_t>());
@@ -138,6 +139,8 @@ VstEvents* Events(FuzzedDataProvider& in, CallArgs& args) {
         } else if (kind == 2) {
             auto* sysex = reinterpret_cast<VstMidiSysexEvent*>(args.Add(sizeof(VstMidiSysexEvent)));
             sysex->type = kVstSysExType;
+            // Sized over the whole record, or as older hosts do, without type and byteSize.
+            sysex->byteSize = sizeof(VstMidiSysexEvent) - (in.ConsumeBool() ? 0 : 8);
             sysex->deltaFrames = in.ConsumeIntegral<VstInt32>();
             const int bytes = in.ConsumeIntegralInRange(0, 16);
             sysex->dumpBytes = in.ConsumeBool() ? bytes : in.ConsumeIntegral<VstInt32>();

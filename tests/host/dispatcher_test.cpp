@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -340,15 +341,23 @@ TEST_F(AdapterTest, EventsReachTheMidiHooks) {
     VstMidiSysexEvent sysex = {};
     sysex.type = kVstSysExType;
     sysex.byteSize = sizeof sysex;
+    VstMidiSysexEvent olderSysex = sysex;  // its size leaves out type and byteSize
+    olderSysex.byteSize = sizeof sysex - 8;
+    // Only 32 bytes, though its type says SysEx: the dump pointer lies past its end.
+    auto shortSysex = std::make_unique<VstEvent>();
+    shortSysex->type = kVstSysExType;
+    shortSysex->byteSize = sizeof(VstEvent);
     struct {
         VstInt32 numEvents;
         VstIntPtr reserved;
-        VstEvent* events[3];
-    } list = {
-        3, 0, {reinterpret_cast<VstEvent*>(&note), nullptr, reinterpret_cast<VstEvent*>(&sysex)}};
+        VstEvent* events[5];
+    } list = {5,
+              0,
+              {reinterpret_cast<VstEvent*>(&note), nullptr, reinterpret_cast<VstEvent*>(&sysex),
+               reinterpret_cast<VstEvent*>(&olderSysex), shortSysex.get()}};
     EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, &list), 1);
     EXPECT_EQ(fx->midiIn, 1);
-    EXPECT_EQ(fx->sysexIn, 1);
+    EXPECT_EQ(fx->sysexIn, 2);
     EXPECT_EQ(fx->lastMidi.status, 0x90);
     EXPECT_EQ(fx->lastMidi.data1, 64);
     EXPECT_EQ(fx->lastMidi.offset, 5);
