@@ -3,6 +3,7 @@
 // stereo frame, to set beside the engine-only figure of bench_effect.
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "host/ivst_effect.h"
@@ -76,8 +77,38 @@ void BM_ProcessDoubleReplacing(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// A host's event list for one block: notes and controllers, with a SysEx record among
+// them, as effProcessEvents receives it before the block is processed.
+void BM_ProcessEvents(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Instance instance(256);
+    std::vector<tav::VstMidiEvent> notes(count);
+    tav::VstMidiSysexEvent sysex{};
+    sysex.type = tav::kVstSysExType;
+    sysex.byteSize = sizeof sysex;
+    std::vector<char> list(offsetof(tav::VstEvents, events) + count * sizeof(void*));
+    auto* events = reinterpret_cast<tav::VstEvents*>(list.data());
+    events->numEvents = count;
+    for (int i = 0; i < count; ++i) {
+        notes[i].type = tav::kVstMidiType;
+        notes[i].byteSize = sizeof(tav::VstMidiEvent);
+        notes[i].deltaFrames = i;
+        notes[i].midiData[0] = static_cast<char>(i % 2 != 0 ? 0x90 : 0xB0);
+        events->events[i] = i == count / 2 ? reinterpret_cast<tav::VstEvent*>(&sysex)
+                                           : reinterpret_cast<tav::VstEvent*>(&notes[i]);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(instance.effect->dispatcher(instance.effect, 25, 0, 0, events,
+                                                             0.0f));  // effProcessEvents
+    }
+    state.counters["ns"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * count,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
+BENCHMARK(BM_ProcessEvents)->Arg(64);
 BENCHMARK(BM_ProcessReplacing)->Arg(32)->Arg(256)->Arg(4096);
 BENCHMARK(BM_ProcessDoubleReplacing)->Arg(32)->Arg(256)->Arg(4096);
 BENCHMARK_MAIN();
