@@ -12,15 +12,15 @@ namespace {
 
 constexpr VstIntPtr kIdentifyAnswer = 0x4E764566;  // 'NvEf'
 constexpr VstIntPtr kVendorAnswer = 0xBEEF;
+constexpr VstIntPtr kExtensionAnswer = 0xBEEF0000;
+constexpr VstInt32 kVendorWheel = 0x73744341;        // 'stCA'
+constexpr VstIntPtr kVendorWheelValue = 0x57686565;  // 'Whee'
 
 // A SysEx record is read only when the size its host declares reaches past the dump
 // pointer. Hosts count that size either over the whole 48-byte record or, as older
 // ones do, without type and byteSize; both pass, while an event of the common 32
 // bytes that merely says it is SysEx does not.
 constexpr VstInt32 kSysExFieldsEnd = offsetof(VstMidiSysexEvent, sysexDump) + sizeof(char*);
-constexpr VstIntPtr kExtensionAnswer = 0xBEEF0000;
-constexpr VstInt32 kVendorWheel = 0x73744341;        // 'stCA'
-constexpr VstIntPtr kVendorWheelValue = 0x57686565;  // 'Whee'
 
 char* Text(void* ptr) {
     return static_cast<char*>(ptr);
