@@ -114,10 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             double bounded = Expected(*param, typed);
             if (!(bounded >= param->minValue)) bounded = param->minValue;
             if (bounded > param->maxValue) bounded = param->maxValue;
-            const double tolerance =
-                param->kind == KindContinuous
-                    ? 1e-9 * (param->maxValue - param->minValue)
-                    : param->step * 0.5 + 1e-9 * (param->maxValue - param->minValue);
+            // Rounding noise over the range, and half a step where values snap to steps.
+            const double tolerance = 1e-9 * (param->maxValue - param->minValue) +
+                                     (param->kind == KindContinuous ? 0.0 : param->step * 0.5);
             const double now = param->value;
             FUZZ_CHECK(now >= param->minValue && now <= param->maxValue &&
                            std::fabs(now - bounded) <= tolerance,
