@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "host/ivst_effect.h"
-#include "host/module_entry.h"
+#include "vst2/ivst_effect.h"
+#include "vst2/module_entry.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "host/module_entry.h"
+#include "vst2/module_entry.h"
 
 namespace tav {
 

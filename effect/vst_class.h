@@ -2,7 +2,7 @@
 
 #include "effect/editor_factory.h"
 #include "effect/phaser_effect.h"
-#include "host/ivst_effect.h"
+#include "vst2/ivst_effect.h"
 
 namespace tav {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/vst2_abi.h"
+#include "vst2/vst2_abi.h"
 
 namespace tav {
 

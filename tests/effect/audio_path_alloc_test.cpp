@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "effect/phaser_params.h"
-#include "host/ivst_effect.h"
-#include "host/module_entry.h"
+#include "vst2/ivst_effect.h"
+#include "vst2/module_entry.h"
 
 namespace {
 std::atomic<bool> watching{false};

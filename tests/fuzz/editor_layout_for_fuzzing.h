@@ -2,7 +2,7 @@
 #pragma once
 
 #include "editor/headless_surface.h"
-#include "host/ivst_effect.h"
+#include "vst2/ivst_effect.h"
 
 namespace tav::fuzz {
 

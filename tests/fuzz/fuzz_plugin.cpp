@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/vst_entry.h"
+#include "vst2/vst_entry.h"
 
 namespace tav::fuzz {
 

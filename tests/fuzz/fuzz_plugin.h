@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/vst2_abi.h"
+#include "vst2/vst2_abi.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace tav::fuzz {

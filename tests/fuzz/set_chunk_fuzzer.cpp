@@ -6,7 +6,7 @@
 #include <cstring>
 #include <optional>
 
-#include "host/ivst_effect.h"
+#include "vst2/ivst_effect.h"
 #include "tests/fuzz/fuzz_plugin.h"
 
 namespace tav::fuzz {

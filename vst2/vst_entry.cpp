@@ -1,11 +1,11 @@
 // The module's entry point. The older "main" lives in vst_entry_legacy.cpp, which
 // only the modules compile, so that a program with a main of its own can link this.
-#include "host/vst_entry.h"
+#include "vst2/vst_entry.h"
 
 #include <new>
 
-#include "host/ivst_effect.h"
-#include "host/module_entry.h"
+#include "vst2/ivst_effect.h"
+#include "vst2/module_entry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/host/fake_host.h"
+#include "tests/vst2/fake_host.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
-#include "tests/host/test_effect.h"
+#include "tests/vst2/test_effect.h"
 
 #include <xmmintrin.h>
 
 #include "core/number_text.h"
-#include "host/module_entry.h"
+#include "vst2/module_entry.h"
 
 namespace tav {
 namespace {

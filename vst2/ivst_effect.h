@@ -7,7 +7,7 @@
 
 #include "core/effect_core.h"
 #include "core/state_chunk.h"
-#include "host/vst2_abi.h"
+#include "vst2/vst2_abi.h"
 
 namespace tav {
 

@@ -1,6 +1,6 @@
 // The module's older entry point. Compiled into the plug-in modules only: it
 // defines the symbol "main", which a program cannot share.
-#include "host/vst_entry.h"
+#include "vst2/vst_entry.h"
 
 extern "C" {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/vst2_abi.h"
+#include "vst2/vst2_abi.h"
 
 namespace tav {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "host/denormal_guard.h"
-#include "host/ivst_effect.h"
+#include "vst2/denormal_guard.h"
+#include "vst2/ivst_effect.h"
 
 namespace tav {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/host/fake_host.h"
-#include "tests/host/test_effect.h"
+#include "tests/vst2/fake_host.h"
+#include "tests/vst2/test_effect.h"
 
 namespace tav {
 

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "host/module_entry.h"
+#include "vst2/module_entry.h"
 
 namespace tav {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/host/module_paths.h"
+#include "tests/vst2/module_paths.h"
 #include "tools/hosted_plugin.h"
 
 namespace tav {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "tests/host/adapter_fixture.h"
+#include "tests/vst2/adapter_fixture.h"
 
 namespace tav {
 namespace {

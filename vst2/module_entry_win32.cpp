@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "host/module_entry.h"
+#include "vst2/module_entry.h"
 
 namespace {
 

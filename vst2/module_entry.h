@@ -2,7 +2,7 @@
 // instance creation. One platform file implements each.
 #pragma once
 
-#include "host/vst2_abi.h"
+#include "vst2/vst2_abi.h"
 
 namespace tav {
 

@@ -1,9 +1,9 @@
-#include "host/ivst_effect.h"
+#include "vst2/ivst_effect.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "host/host_identify.h"
+#include "vst2/host_identify.h"
 
 namespace tav {
 

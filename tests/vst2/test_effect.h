@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "host/ivst_effect.h"
+#include "vst2/ivst_effect.h"
 
 namespace tav {
 

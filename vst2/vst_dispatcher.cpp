@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/number_text.h"
-#include "host/ivst_effect.h"
+#include "vst2/ivst_effect.h"
 
 namespace tav {
 namespace {

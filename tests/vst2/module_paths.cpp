@@ -1,4 +1,4 @@
-#include "tests/host/module_paths.h"
+#include "tests/vst2/module_paths.h"
 
 #include <cstdlib>
 

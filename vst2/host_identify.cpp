@@ -1,4 +1,4 @@
-#include "host/host_identify.h"
+#include "vst2/host_identify.h"
 
 #include <cctype>
 #include <cstring>

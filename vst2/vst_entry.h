@@ -1,6 +1,6 @@
 // The entry point every module exports; hosts call it once per instance.
 #pragma once
 
-#include "host/vst2_abi.h"
+#include "vst2/vst2_abi.h"
 
 extern "C" tav::AEffect* VSTPluginMain(tav::audioMasterCallback hostCallback);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/module_paths.h"
+#include "tests/vst2/module_paths.h"
 #include "tools/hosted_plugin.h"
 #include "tools/plugin_library.h"
 #include "tools/render.h"

@@ -3,7 +3,7 @@
 #include <future>
 #include <memory>
 
-#include "tests/host/adapter_fixture.h"
+#include "tests/vst2/adapter_fixture.h"
 
 namespace tav {
 namespace {
