@@ -10,6 +10,7 @@
 #include "editor/editor_caches.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/raster/test_bitmaps.h"
+#include "tests/support/core_lock_probe.h"
 
 namespace tav::test {
 namespace {
@@ -59,6 +60,24 @@ TEST_F(SurfaceThreadTest, HostAutomationWhileTheWindowPaints) {
     }
     EXPECT_GT(surface->presentCount, 0);
     EXPECT_GT(font.calls, 0);
+}
+
+// Rasterising takes its time, and the audio thread waits for the core lock: a draw
+// pass renders with the lock free.
+TEST_F(SurfaceThreadTest, ControlsRenderWithTheCoreLockFree) {
+    struct LockCheckingControl : IControl {
+        using IControl::IControl;
+        bool Render(EditorSurface*) override {
+            lockFree.push_back(LockFree(*owner));
+            return true;
+        }
+        std::vector<bool> lockFree;
+    };
+    auto* control = new LockCheckingControl(&core, {0, 0, 520, 335}, kDepth);
+    surface->AddControl(control);
+    surface->MarkAllChanged();
+    ASSERT_TRUE(surface->Tick());
+    EXPECT_EQ(control->lockFree, std::vector<bool>{true});
 }
 
 // Two editors of one process painting on threads of their own share the cached

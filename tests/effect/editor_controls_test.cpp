@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <future>
 #include <numbers>
 #include <vector>
 
@@ -12,11 +11,13 @@
 #include "effect/phaser_params.h"
 #include "effect/switch_controls.h"
 #include "tests/effect/editor_face_util.h"
+#include "tests/support/core_lock_probe.h"
 
 namespace tav {
 namespace {
 
 using test::CountDiffering;
+using test::LockFree;
 
 BitmapRef Sized(int width, int height, int frames) {
     return BitmapRef{nullptr, width, height, frames};
@@ -347,17 +348,6 @@ TEST_F(ControlTest, LabelShowsItsActiveTextWhileTheEntryIsOpen) {
     other->CapturePaintState();
     EXPECT_STREQ(other->PaintedText(), "bypass");
     EXPECT_FALSE(other->entryOpen);
-}
-
-// Whether another thread (the audio's) could take the core lock now.
-bool LockFree(PhaserEffect<test::RecordingHost>& core) {
-    return std::async(std::launch::async,
-                      [&] {
-                          if (!core.Lock().TryLock()) return false;
-                          core.Lock().Unlock();
-                          return true;
-                      })
-        .get();
 }
 
 // Making a native box takes its time: a click opens it after leaving the core lock.
