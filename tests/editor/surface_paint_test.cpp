@@ -244,6 +244,18 @@ TEST_F(SurfacePaintTest, TextFlagsFollowTheStyle) {
     EXPECT_EQ(font.calls, calls) << "empty text draws nothing";
 }
 
+// The value box's style and the knobs' differ only in size: each needs a font of its own.
+TEST_F(SurfacePaintTest, StylesOfAnotherSizeGetAnotherFont) {
+    TextStyle box, knob;
+    box.size = 14;
+    knob.size = 15;
+    const RasterFont* boxFont = surface->FontFor(box);
+    const RasterFont* knobFont = surface->FontFor(knob);
+    ASSERT_NE(boxFont, nullptr);
+    ASSERT_NE(knobFont, nullptr);
+    EXPECT_LT(boxFont->LineHeight(), knobFont->LineHeight());
+}
+
 TEST_F(SurfacePaintTest, ExtractedAreaIsACopyThatKeepsFrames) {
     const BitmapRef stack = surface->FetchBitmap(7, nullptr, 2);
     const int cached = CachedBitmapCount();
