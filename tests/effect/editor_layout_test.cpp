@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/text_controls.h"
 #include "effect/knob_control.h"
 #include "effect/label_controls.h"
 #include "effect/phaser_params.h"
 #include "effect/switch_controls.h"
+#include "tests/editor/editor_fixture.h"
 #include "tests/effect/editor_face_util.h"
 
 namespace tav {
@@ -91,6 +94,30 @@ TEST_F(EditorLayoutTest, TextsReadAsAtTheDefaults) {
     EXPECT_EQ(DiffersFromBackground(kTitleRect), 0);
 }
 
+// A value text fills the last rows of its knob, as many as the text's size. The box
+// font inks exactly the rows it is given, wherever a real font puts its glyphs.
+TEST_F(EditorLayoutTest, KnobTextsFillTheLastRowsOfTheirKnobs) {
+    test::BoxFont box;
+    box.size = 15;
+    for (const KnobPlacement& k : kKnobPlacements)
+        dynamic_cast<IKnobRotVal&>(*ControlFor(k.paramIndex)).textStyle.cachedFont = &box;
+    Surface().MarkAllChanged();
+    Repaint();
+    for (const KnobPlacement& k : kKnobPlacements) {
+        SCOPED_TRACE(k.paramIndex);
+        const auto& knob = dynamic_cast<const IKnobRotVal&>(*ControlFor(k.paramIndex));
+        const PixelRect& r = knob.rect;
+        const std::pair rows{r.bottom - 15, r.bottom};
+        EXPECT_EQ(std::pair(knob.TextStrip().top, knob.TextStrip().bottom), rows);
+        // Below the knob's image only its text differs from the background.
+        std::vector<int> inkRows;
+        for (int y = k.centreY + 25; y < r.bottom + 3; ++y)
+            if (DiffersFromBackground({r.left, y, r.right, y + 1}) > 0) inkRows.push_back(y);
+        ASSERT_FALSE(inkRows.empty());
+        EXPECT_EQ(std::pair(inkRows.front(), inkRows.back() + 1), rows);
+    }
+}
+
 TEST_F(EditorLayoutTest, KnobsFollowDragsAtTheirCentres) {
     for (const KnobPlacement& k : kKnobPlacements) {
         SCOPED_TRACE(k.paramIndex);
@@ -130,6 +157,28 @@ TEST_F(EditorLayoutTest, SwitchesLightWhereClicked) {
                       ? CountDiffering(Canvas(), mirror, *skin.mirror, 0, 0)
                       : DiffersFromBackground(mirror),
                   0);
+    }
+}
+
+// Hosts record automation only inside a gesture: a click's value reaches them
+// between its begin and end.
+TEST_F(EditorLayoutTest, ClicksAutomateInsideTheirGesture) {
+    struct Case {
+        const char* what;
+        int x, y, param;
+    } cases[] = {
+        {"mirror button", 260, 240, ParamFilterMirror},
+        {"accent option", 260, 200, ParamAccent},
+        {"threshold label", 470, 313, ParamBypassCeil},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        effect.events.clear();
+        Surface().PressAt(c.x, c.y, {true});
+        Surface().ReleaseAt(c.x, c.y, {true});
+        const std::string n = std::to_string(c.param);
+        EXPECT_EQ(effect.events,
+                  (std::vector<std::string>{"begin " + n, "automate " + n, "end " + n}));
     }
 }
 
