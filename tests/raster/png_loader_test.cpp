@@ -104,6 +104,7 @@ TEST(DecodePng, TheSideLimitIsInclusive) {
 // (an oversized image, or one larger than its data could ever fill) is refused before
 // a destination the caller passed in is resized.
 TEST(DecodePng, CorruptImagesGiveNone) {
+    ASSERT_TRUE(test::HasDepsDir(test::kPngSuite));
     const std::string dir = test::TestOutputDir("corrupt-png");
     for (const auto& image : test::CorruptImages()) {
         const std::string path = dir + "/" + image.name + ".png";
@@ -126,6 +127,7 @@ TEST(DecodePng, CorruptImagesGiveNone) {
 // Truncated and bit-flipped images may decode or fail, but never crash or leak
 // (the sanitizer build watches this).
 TEST(DecodePng, DamagedSuiteImagesAreHandledSafely) {
+    ASSERT_TRUE(test::HasDepsDir(test::kPngSuite));
     for (const std::string& path : test::PngSuiteFiles()) {
         const Bytes original = test::ReadFile(path);
         for (size_t cut : {size_t{8}, size_t{33}, original.size() / 2, original.size() - 13,
@@ -147,7 +149,8 @@ TEST(DecodePng, DamagedSuiteImagesAreHandledSafely) {
 }
 
 TEST(DecodePng, LibpngCrasherSamplesAreHandledSafely) {
-    const std::string dir = std::string(TAV_SOURCE_DIR) + "/deps/libpng/contrib/testpngs/crashers";
+    ASSERT_TRUE(test::HasDepsDir(test::kLibpngCrashers));
+    const std::string dir = test::DepsDir(test::kLibpngCrashers);
     for (const char* name : {"bad_iCCP.png", "badadler.png", "badcrc.png",
                              "empty_ancillary_chunks.png", "huge_IDAT.png", "huge_iCCP_chunk.png",
                              "huge_zTXt_chunk.png", "huge_juNK_unsafe_to_copy.png"}) {

@@ -50,6 +50,7 @@ void ExpectSameAsSpng(const std::string& path) {
 }
 
 TEST(PngReference, PngSuiteMatchesLibspngPixelForPixel) {
+    ASSERT_TRUE(test::HasDepsDir(test::kPngSuite));
     const auto files = test::PngSuiteFiles();
     ASSERT_GE(files.size(), 60u);
     for (const std::string& path : files) ExpectSameAsSpng(path);
@@ -58,7 +59,8 @@ TEST(PngReference, PngSuiteMatchesLibspngPixelForPixel) {
 // libpng's own matrix of colour types, depths and gamma chunks: no gamma is applied,
 // so these must match as well.
 TEST(PngReference, LibpngTestImagesMatchLibspng) {
-    const std::string dir = std::string(TAV_SOURCE_DIR) + "/deps/libpng/contrib/testpngs";
+    ASSERT_TRUE(test::HasDepsDir(test::kLibpngTestImages));
+    const std::string dir = test::DepsDir(test::kLibpngTestImages);
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         if (entry.path().extension() != ".png") continue;

@@ -18,6 +18,7 @@ const std::map<std::string, uint64_t> kGoldens = {
 };
 
 TEST(PngSuite, EveryImageDecodesToTheKnownPixels) {
+    ASSERT_TRUE(test::HasDepsDir(test::kPngSuite));
     const auto files = test::PngSuiteFiles();
     ASSERT_GE(files.size(), 60u) << "PngSuite not found in " << test::PngSuiteDir();
     std::string table;
@@ -45,6 +46,7 @@ TEST(PngSuite, EveryImageDecodesToTheKnownPixels) {
 }
 
 TEST(PngSuite, FileAndMemoryReadersAgree) {
+    ASSERT_TRUE(test::HasDepsDir(test::kPngSuite));
     for (const std::string& path : test::PngSuiteFiles()) {
         const test::Bytes bytes = test::ReadFile(path);
         auto fromMemory = DecodePngMemory(bytes.data(), bytes.size());

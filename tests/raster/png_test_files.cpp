@@ -59,8 +59,19 @@ Bytes Expanding(const Bytes& png, uint8_t match, uint8_t before) {
 
 }  // namespace
 
+std::string DepsDir(const std::string& relative) {
+    return std::string(TAV_SOURCE_DIR) + "/deps/" + relative;
+}
+
+::testing::AssertionResult HasDepsDir(const std::string& relative) {
+    std::error_code error;
+    if (std::filesystem::is_directory(DepsDir(relative), error))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "deps/" << relative << " is missing: run ./run setup";
+}
+
 std::string PngSuiteDir() {
-    return std::string(TAV_SOURCE_DIR) + "/deps/libpng/contrib/pngsuite";
+    return DepsDir(kPngSuite);
 }
 
 std::vector<std::string> PngSuiteFiles() {

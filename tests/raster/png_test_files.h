@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -7,6 +9,15 @@
 namespace tav::test {
 
 using Bytes = std::vector<uint8_t>;
+
+// Folders of libpng's source under deps/, which ./run setup fetches.
+inline constexpr const char* kPngSuite = "libpng/contrib/pngsuite";
+inline constexpr const char* kLibpngTestImages = "libpng/contrib/testpngs";
+inline constexpr const char* kLibpngCrashers = "libpng/contrib/testpngs/crashers";
+std::string DepsDir(const std::string& relative);
+// Whether a folder of deps/ is there, saying how to fetch it when not. Tests that
+// read from deps/ assert it first: without it they would crash or pass on no files.
+::testing::AssertionResult HasDepsDir(const std::string& relative);
 
 std::string PngSuiteDir();
 // Every *.png of the suite (top folder and interlaced/), as paths, sorted.
