@@ -1,25 +1,12 @@
-// Module-wide state of the plug-in library: its own handle and the lock around
-// instance creation. One platform file implements each.
+// What the VST 2.4 entry point needs of the effect's code.
 #pragma once
 
+#include "core/module_handle.h"
 #include "vst2/vst2_abi.h"
 
 namespace tav {
 
 class IVstEffect;
-
-// The library's own module: its HINSTANCE on Windows (resources, window class),
-// its load address elsewhere.
-void* ModuleHandle();
-
-// Holds the module-wide entry lock, created on first use and deleted at unload.
-class EntryLockGuard {
-  public:
-    EntryLockGuard();
-    ~EntryLockGuard();
-    EntryLockGuard(const EntryLockGuard&) = delete;
-    EntryLockGuard& operator=(const EntryLockGuard&) = delete;
-};
 
 // Makes one effect instance; the effect's code provides it. None on failure.
 IVstEffect* CreateEffectInstance(audioMasterCallback hostCallback);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "vst2/denormal_guard.h"
+#include "core/denormal_guard.h"
 #include "vst2/ivst_effect.h"
 
 namespace tav {

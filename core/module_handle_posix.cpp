@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "vst2/module_entry.h"
+#include "core/module_handle.h"
 
 namespace tav {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "vst2/module_entry.h"
+#include "core/module_handle.h"
 
 namespace {
 
