@@ -56,11 +56,16 @@ double PluginParam::PlainOfUnit(double u) const {
 
 void PluginParam::SetFromUnit(double u) {
     if (!std::isfinite(u)) return;
+    value = PlainForUnit(u);
+}
+
+double PluginParam::PlainForUnit(double u) const {
+    if (!std::isfinite(u)) return value;
     u = u < 0.0 ? 0.0 : (u > 1.0 ? 1.0 : u);
     double v = PlainOfUnit(u);
     if (kind != KindContinuous && step > 0.0) v = std::floor(v / step + 0.5) * step;
     if (v >= maxValue) v = maxValue;
-    value = v;
+    return v;
 }
 
 double PluginParam::UnitOf(double x) const {

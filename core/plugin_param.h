@@ -46,6 +46,9 @@ class PluginParam {
     void GetRange(double& outMin, double& outMax) const;
 
     void SetFromUnit(double u);
+    // The plain value SetFromUnit(u) would store: clamped, and snapped to the step
+    // unless the parameter is continuous. NaN gives the current value.
+    double PlainForUnit(double u) const;
     double UnitOf(double x) const;
     double CurrentUnit() const { return UnitOf(value); }
     // Stores a plain value clamped into the range (not quantised); NaN becomes the minimum.
