@@ -78,7 +78,8 @@ for p in "${programs[@]}"; do
     "$NATIVE_HOST" "$NATIVE_MODULE" "${args[@]}" "${dry[@]}" --out "$out/$file" >/dev/null
     dry=()
     "${WINE[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --out "$out/win64/$file" >/dev/null
-    "$TAVWAV" --sweep "$out/demo-dry.wav" "$out/$file" "$out/${file%.wav}.png"
+    "$TAVWAV" --sweep "$out/demo-dry.wav" "$out/$file" "$out/${file%.wav}.png" \
+        --title "$name" --tempo "$tempo"
     read -r _ peak _ rms _ diff < <("$TAVWAV" "$out/$file" "$out/win64/$file")
     rows+=("$(printf '%-24s %10s %10s %24s' "$name" "$peak" "$rms" "$diff")")
     [ "$diff" = "0" ] || status=1
@@ -116,7 +117,7 @@ printf '%-24s %10s %10s %24s\n' "(dry input)" "$peak" "$rms" "-"
 printf '%s\n' "${rows[@]}"
 echo
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/);"
-echo "$out/demo-<program>.png shows each program's gain over time (left channel on top, 40 Hz to"
-echo "20 kHz upwards): the dark curves are the notches sweeping with the tempo."
+echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
+echo "on top: the dark curves are the notches sweeping with the tempo."
 [ ${#shots[@]} -eq 0 ] || echo "the editor as the DLL and the Linux module draw it: ${shots[*]}"
 [ $status -eq 0 ] || { echo "demo: the two platforms' outputs differ, or the editor could not be drawn" >&2; exit 1; }

@@ -1,11 +1,13 @@
 // tavwav: level and difference figures of rendered WAV files, for the demo table.
 //   tavwav A.wav            peak and RMS of A (all channels)
 //   tavwav A.wav B.wav      the same, plus the largest sample difference between A and B
-//   tavwav --sweep DRY.wav WET.wav OUT.png
-//                           a picture of the processed/dry gain over time and frequency
+//   tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] [--tempo BPM]
+//                           a picture of the processed/dry gain over time and frequency,
+//                           titled, with a beat axis when the tempo is given
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tools/audio_buffer.h"
@@ -31,17 +33,31 @@ int main(int argc, char** argv) {
     tav::AudioBuffer a;
     tav::AudioBuffer b;
     std::string error;
-    if (argc == 5 && std::string(argv[1]) == "--sweep") {
+    const char* usage =
+        "usage: tavwav A.wav [B.wav] | tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] "
+        "[--tempo BPM]\n";
+    if (argc >= 5 && std::string(argv[1]) == "--sweep") {
+        tav::SweepLabels labels;
+        for (int i = 5; i < argc; i += 2) {
+            const std::string option = argv[i];
+            if (i + 1 < argc && option == "--title") {
+                labels.title = argv[i + 1];
+            } else if (i + 1 < argc && option == "--tempo") {
+                labels.tempo = std::atof(argv[i + 1]);
+            } else {
+                std::fprintf(stderr, "%s", usage);
+                return 2;
+            }
+        }
         if (!tav::ReadAudioFile(argv[2], &a, &error) || !tav::ReadAudioFile(argv[3], &b, &error) ||
-            !tav::WriteTransferSpectrogram(a, b, argv[4], &error)) {
+            !tav::WriteTransferSpectrogram(a, b, labels, argv[4], &error)) {
             std::fprintf(stderr, "tavwav: %s\n", error.c_str());
             return 1;
         }
         return 0;
     }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr,
-                     "usage: tavwav A.wav [B.wav] | tavwav --sweep DRY.wav WET.wav OUT.png\n");
+        std::fprintf(stderr, "%s", usage);
         return 2;
     }
     if (!tav::ReadAudioFile(argv[1], &a, &error)) {
