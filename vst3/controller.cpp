@@ -1,0 +1,265 @@
+#include "vst3/controller.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "vst3/component_state.h"
+#include "vst3/stream_io.h"
+#include "vst3/utf16_text.h"
+
+namespace tav::vst3 {
+
+Controller::Controller() : notices_([this](int flags) { Restart(flags); }) {}
+
+Controller::~Controller() {
+    terminate();
+}
+
+tresult Controller::queryInterface(const TUID iid, void** obj) {
+    return QueryWith(iid, obj, [&](const TUID wanted) -> FUnknown* {
+        if (FUnknown::iid.Matches(wanted) || IPluginBase::iid.Matches(wanted)) {
+            return static_cast<IEditController*>(this);
+        }
+        return FindInterface<Controller, IEditController, IUnitInfo, IConnectionPoint>(this,
+                                                                                       wanted);
+    });
+}
+
+tresult Controller::initialize(FUnknown*) {
+    if (effect_) return kResultFalse;
+    effect_ = MakePhaser();
+    if (!effect_) return kOutOfMemory;
+    params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
+    effect_->SetEditSink(this);
+    return kResultOk;
+}
+
+tresult Controller::terminate() {
+    notices_.Stop();
+    {
+        std::lock_guard<std::mutex> lock(handlerLock_);
+        handler_.Reset();
+    }
+    peer_.Reset();
+    params_.reset();
+    effect_.reset();
+    return kResultOk;
+}
+
+tresult Controller::setComponentState(IBStream* state) {
+    if (!effect_) return kNotInitialized;
+    if (state == nullptr) return kInvalidArgument;
+    std::vector<uint8_t> bytes;
+    if (!ReadToEnd(state, bytes, IEffectCore::kMaxChunkBytes)) return kResultFalse;
+    LoadedState loaded;
+    if (!LoadComponentState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
+        return kResultFalse;
+    }
+    if (loaded.hasBypass) bypass_ = loaded.bypass;
+    return kResultOk;
+}
+
+tresult Controller::setState(IBStream* state) {
+    // Nothing of the controller's own is saved: every setting is the processor's.
+    return state != nullptr ? kResultOk : kInvalidArgument;
+}
+
+tresult Controller::getState(IBStream* state) {
+    return state != nullptr ? kResultOk : kInvalidArgument;
+}
+
+int32 Controller::getParameterCount() {
+    return params_ ? params_->Count() : 0;
+}
+
+tresult Controller::getParameterInfo(int32 paramIndex, ParameterInfo* info) {
+    if (!params_) return kNotInitialized;
+    if (info == nullptr) return kInvalidArgument;
+    CoreLockGuard guard(&effect_->Lock());
+    return params_->Describe(paramIndex, *info) ? kResultOk : kInvalidArgument;
+}
+
+tresult Controller::getParamStringByValue(ParamID id, ParamValue valueNormalized,
+                                          String128 string) {
+    if (!params_) return kNotInitialized;
+    CoreLockGuard guard(&effect_->Lock());
+    return params_->Text(id, valueNormalized, string);
+}
+
+tresult Controller::getParamValueByString(ParamID id, TChar* string, ParamValue* valueNormalized) {
+    if (!params_) return kNotInitialized;
+    if (valueNormalized == nullptr) return kInvalidArgument;
+    CoreLockGuard guard(&effect_->Lock());
+    return params_->Parse(id, string, *valueNormalized);
+}
+
+ParamValue Controller::normalizedParamToPlain(ParamID id, ParamValue valueNormalized) {
+    if (!params_) return 0.0;
+    CoreLockGuard guard(&effect_->Lock());
+    return params_->ToPlain(id, valueNormalized);
+}
+
+ParamValue Controller::plainParamToNormalized(ParamID id, ParamValue plainValue) {
+    if (!params_) return 0.0;
+    CoreLockGuard guard(&effect_->Lock());
+    return params_->ToNormalized(id, plainValue);
+}
+
+ParamValue Controller::getParamNormalized(ParamID id) {
+    if (!params_) return 0.0;
+    CoreLockGuard guard(&effect_->Lock());
+    if (const PluginParam* param = params_->EffectParam(id)) return param->CurrentUnit();
+    if (id == kBypassParamId) return bypass_ ? 1.0 : 0.0;
+    if (id == kProgramParamId) return params_->NormalizedOfProgram(effect_->CurrentPreset());
+    return 0.0;
+}
+
+tresult Controller::setParamNormalized(ParamID id, ParamValue value) {
+    if (!params_) return kNotInitialized;
+    if (!params_->Known(id) || !std::isfinite(value)) return kInvalidArgument;
+    value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
+    CoreLockGuard guard(&effect_->Lock());
+    if (params_->EffectParam(id) != nullptr) {
+        effect_->ApplyHostParamChange(static_cast<int>(id), value);
+    } else if (id == kBypassParamId) {
+        bypass_ = value >= 0.5;
+    } else {
+        // The processor does the same when the change reaches it; the host learns
+        // of the new values once its call has returned.
+        effect_->StoreCurrentPreset(nullptr);
+        if (effect_->SelectPreset(params_->ProgramOf(value))) notices_.Post(kParamValuesChanged);
+    }
+    return kResultOk;
+}
+
+tresult Controller::setComponentHandler(IComponentHandler* handler) {
+    std::lock_guard<std::mutex> lock(handlerLock_);
+    handler_.Reset(handler);
+    return kResultOk;
+}
+
+IPlugView* Controller::createView(FIDString) {
+    return nullptr;
+}
+
+int32 Controller::getUnitCount() {
+    return 1;
+}
+
+tresult Controller::getUnitInfo(int32 unitIndex, UnitInfo* info) {
+    if (info == nullptr || unitIndex != 0) return kInvalidArgument;
+    std::memset(info, 0, sizeof *info);
+    info->id = kRootUnitId;
+    info->parentUnitId = kNoParentUnitId;
+    ToUtf16("Root", info->name, 128);
+    info->programListId = kFactoryProgramListId;
+    return kResultOk;
+}
+
+int32 Controller::getProgramListCount() {
+    return 1;
+}
+
+tresult Controller::getProgramListInfo(int32 listIndex, ProgramListInfo* info) {
+    if (info == nullptr || listIndex != 0) return kInvalidArgument;
+    std::memset(info, 0, sizeof *info);
+    info->id = kFactoryProgramListId;
+    ToUtf16("Factory Programs", info->name, 128);
+    info->programCount = kListedPrograms;
+    return kResultOk;
+}
+
+tresult Controller::getProgramName(ProgramListID listId, int32 programIndex, String128 name) {
+    if (!effect_) return kNotInitialized;
+    if (name == nullptr || listId != kFactoryProgramListId || programIndex < 0 ||
+        programIndex >= kListedPrograms) {
+        return kInvalidArgument;
+    }
+    CoreLockGuard guard(&effect_->Lock());
+    ToUtf16(effect_->PresetName(programIndex), name, 128);
+    return kResultOk;
+}
+
+tresult Controller::getProgramInfo(ProgramListID, int32, CString, String128) {
+    return kResultFalse;
+}
+
+tresult Controller::hasProgramPitchNames(ProgramListID, int32) {
+    return kResultFalse;
+}
+
+tresult Controller::getProgramPitchName(ProgramListID, int32, int16, String128) {
+    return kResultFalse;
+}
+
+UnitID Controller::getSelectedUnit() {
+    return kRootUnitId;
+}
+
+tresult Controller::selectUnit(UnitID unitId) {
+    return unitId == kRootUnitId ? kResultOk : kInvalidArgument;
+}
+
+tresult Controller::getUnitByBus(MediaType type, BusDirection dir, int32 busIndex, int32,
+                                 UnitID* unitId) {
+    if (unitId == nullptr || type != kAudio || (dir != kInput && dir != kOutput) || busIndex != 0) {
+        return kInvalidArgument;
+    }
+    *unitId = kRootUnitId;
+    return kResultOk;
+}
+
+tresult Controller::setUnitProgramData(int32, int32, IBStream*) {
+    return kNotImplemented;
+}
+
+tresult Controller::connect(IConnectionPoint* other) {
+    if (other == nullptr) return kInvalidArgument;
+    if (peer_) return kResultFalse;
+    peer_.Reset(other);
+    return kResultOk;
+}
+
+tresult Controller::disconnect(IConnectionPoint* other) {
+    if (other == nullptr || other != peer_.Get()) return kInvalidArgument;
+    peer_.Reset();
+    return kResultOk;
+}
+
+tresult Controller::notify(IMessage* message) {
+    return message != nullptr ? kResultFalse : kInvalidArgument;
+}
+
+void Controller::BeginEdit(int index) {
+    std::lock_guard<std::mutex> lock(handlerLock_);
+    if (handler_) handler_.Get()->beginEdit(static_cast<ParamID>(index));
+}
+
+void Controller::PerformEdit(int index, double unit) {
+    std::lock_guard<std::mutex> lock(handlerLock_);
+    if (handler_) handler_.Get()->performEdit(static_cast<ParamID>(index), unit);
+}
+
+void Controller::EndEdit(int index) {
+    std::lock_guard<std::mutex> lock(handlerLock_);
+    if (handler_) handler_.Get()->endEdit(static_cast<ParamID>(index));
+}
+
+void Controller::DisplayChanged() {
+    notices_.Post(kParamValuesChanged);
+}
+
+void Controller::Restart(int flags) {
+    IComponentHandler* handler = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(handlerLock_);
+        handler = handler_.Get();
+        if (handler != nullptr) handler->addRef();
+    }
+    if (handler == nullptr) return;
+    handler->restartComponent(flags);
+    handler->release();
+}
+
+}  // namespace tav::vst3

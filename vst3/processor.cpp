@@ -1,0 +1,382 @@
+#include "vst3/processor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "core/denormal_guard.h"
+#include "vst3/class_ids.h"
+#include "vst3/component_state.h"
+#include "vst3/stream_io.h"
+#include "vst3/utf16_text.h"
+
+namespace tav::vst3 {
+namespace {
+
+double* Scratch(HeapBuffer& buffer) {
+    return reinterpret_cast<double*>(buffer.Data());
+}
+
+// Channel c of the first bus of a side, or none when the host left it out.
+template <class Sample>
+Sample* ChannelOf(AudioBusBuffers* buses, int32 count, int c);
+
+template <>
+float* ChannelOf<float>(AudioBusBuffers* buses, int32 count, int c) {
+    if (buses == nullptr || count < 1 || buses[0].numChannels <= c) return nullptr;
+    return buses[0].channelBuffers32 != nullptr ? buses[0].channelBuffers32[c] : nullptr;
+}
+
+template <>
+double* ChannelOf<double>(AudioBusBuffers* buses, int32 count, int c) {
+    if (buses == nullptr || count < 1 || buses[0].numChannels <= c) return nullptr;
+    return buses[0].channelBuffers64 != nullptr ? buses[0].channelBuffers64[c] : nullptr;
+}
+
+void SilenceOutputs(const ProcessData& data) {
+    AudioBusBuffers& bus = data.outputs[0];
+    const size_t frames = static_cast<size_t>(data.numSamples);
+    for (int c = 0; c < bus.numChannels; ++c) {
+        if (data.symbolicSampleSize == kSample64) {
+            if (bus.channelBuffers64 != nullptr && bus.channelBuffers64[c] != nullptr) {
+                std::memset(bus.channelBuffers64[c], 0, frames * sizeof(double));
+            }
+        } else if (bus.channelBuffers32 != nullptr && bus.channelBuffers32[c] != nullptr) {
+            std::memset(bus.channelBuffers32[c], 0, frames * sizeof(float));
+        }
+    }
+}
+
+}  // namespace
+
+Processor::~Processor() {
+    terminate();
+}
+
+tresult Processor::queryInterface(const TUID iid, void** obj) {
+    return QueryWith(iid, obj, [&](const TUID wanted) -> FUnknown* {
+        if (FUnknown::iid.Matches(wanted) || IPluginBase::iid.Matches(wanted)) {
+            return static_cast<IComponent*>(this);
+        }
+        return FindInterface<Processor, IComponent, IAudioProcessor, IProcessContextRequirements,
+                             IConnectionPoint>(this, wanted);
+    });
+}
+
+tresult Processor::initialize(FUnknown*) {
+    if (effect_) return kResultFalse;
+    effect_ = MakePhaser();
+    if (!effect_) return kOutOfMemory;
+    params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
+    return kResultOk;
+}
+
+tresult Processor::terminate() {
+    peer_.Reset();
+    params_.reset();
+    effect_.reset();
+    active_ = false;
+    processing_ = false;
+    return kResultOk;
+}
+
+tresult Processor::getControllerClassId(TUID classId) {
+    if (classId == nullptr) return kInvalidArgument;
+    kControllerCid.CopyTo(classId);
+    return kResultOk;
+}
+
+tresult Processor::setIoMode(int32) {
+    return kResultOk;
+}
+
+int32 Processor::getBusCount(MediaType type, BusDirection dir) {
+    if (dir != kInput && dir != kOutput) return 0;
+    return type == kAudio ? 1 : 0;
+}
+
+tresult Processor::getBusInfo(MediaType type, BusDirection dir, int32 index, BusInfo* bus) {
+    if (bus == nullptr) return kInvalidArgument;
+    if (type != kAudio || (dir != kInput && dir != kOutput) || index != 0) return kInvalidArgument;
+    std::memset(bus, 0, sizeof *bus);
+    bus->mediaType = kAudio;
+    bus->direction = dir;
+    bus->channelCount = 2;
+    ToUtf16(dir == kInput ? "Stereo In" : "Stereo Out", bus->name, 128);
+    bus->busType = kMain;
+    bus->flags = BusInfo::kDefaultActive;
+    return kResultOk;
+}
+
+tresult Processor::getRoutingInfo(RoutingInfo*, RoutingInfo*) {
+    return kNotImplemented;
+}
+
+tresult Processor::activateBus(MediaType type, BusDirection dir, int32 index, TBool) {
+    if (type != kAudio || (dir != kInput && dir != kOutput) || index != 0) return kInvalidArgument;
+    return kResultOk;
+}
+
+tresult Processor::setActive(TBool state) {
+    if (!effect_) return kNotInitialized;
+    CoreLockGuard guard(&effect_->Lock());
+    active_ = state != 0;
+    if (active_) {
+        effect_->ActivationChanged(true);
+        bypassMix_ = bypass_ ? 1.0 : 0.0;
+    } else {
+        effect_->ActivationChanged(false);
+        effect_->ResetProcessing();
+        processing_ = false;
+    }
+    return kResultOk;
+}
+
+tresult Processor::setState(IBStream* state) {
+    if (!effect_) return kNotInitialized;
+    if (state == nullptr) return kInvalidArgument;
+    std::vector<uint8_t> bytes;
+    if (!ReadToEnd(state, bytes, IEffectCore::kMaxChunkBytes)) return kResultFalse;
+    // The stream is read before the lock is taken: the audio waits only for the load.
+    CoreLockGuard guard(&effect_->Lock());
+    LoadedState loaded;
+    if (!LoadComponentState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
+        return kResultFalse;
+    }
+    if (loaded.hasBypass) bypass_ = loaded.bypass;
+    return kResultOk;
+}
+
+tresult Processor::getState(IBStream* state) {
+    if (!effect_) return kNotInitialized;
+    if (state == nullptr) return kInvalidArgument;
+    std::vector<uint8_t> bytes;
+    {
+        CoreLockGuard guard(&effect_->Lock());
+        if (!SaveComponentState(*effect_, chunk_, bypass_, bytes)) return kResultFalse;
+    }
+    return WriteAll(state, bytes) ? kResultOk : kResultFalse;
+}
+
+tresult Processor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                      SpeakerArrangement* outputs, int32 numOuts) {
+    // Stereo in, stereo out, and nothing else: anything other stays stereo.
+    if (numIns != 1 || numOuts != 1 || inputs == nullptr || outputs == nullptr) return kResultFalse;
+    return inputs[0] == kStereo && outputs[0] == kStereo ? kResultTrue : kResultFalse;
+}
+
+tresult Processor::getBusArrangement(BusDirection dir, int32 index, SpeakerArrangement* arr) {
+    if (arr == nullptr) return kInvalidArgument;
+    if ((dir != kInput && dir != kOutput) || index != 0) return kInvalidArgument;
+    *arr = kStereo;
+    return kResultOk;
+}
+
+tresult Processor::canProcessSampleSize(int32 symbolicSampleSize) {
+    return symbolicSampleSize == kSample32 || symbolicSampleSize == kSample64 ? kResultTrue
+                                                                              : kResultFalse;
+}
+
+uint32 Processor::getLatencySamples() {
+    return 0;
+}
+
+tresult Processor::setupProcessing(ProcessSetup* setupPointer) {
+    if (!effect_) return kNotInitialized;
+    if (setupPointer == nullptr) return kInvalidArgument;
+    const ProcessSetup& setup = *setupPointer;
+    if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
+    if (setup.maxSamplesPerBlock < 1 || !(setup.sampleRate > 0.0) ||
+        !std::isfinite(setup.sampleRate)) {
+        return kInvalidArgument;
+    }
+    CoreLockGuard guard(&effect_->Lock());
+    if (!effect_->SetBlockFrames(setup.maxSamplesPerBlock)) return kOutOfMemory;
+    effect_->SetSampleRate(setup.sampleRate);
+    effect_->ResetProcessing();
+    sampleSize_ = setup.symbolicSampleSize;
+    maxBlock_ = setup.maxSamplesPerBlock;
+    return kResultOk;
+}
+
+tresult Processor::setProcessing(TBool state) {
+    if (!effect_) return kNotInitialized;
+    CoreLockGuard guard(&effect_->Lock());
+    if (!active_ && state != 0) return kResultFalse;
+    processing_ = state != 0;
+    return kResultOk;
+}
+
+uint32 Processor::getTailSamples() {
+    // The feedback rings on, and the gate passes silence through: a short tail.
+    return effect_ ? static_cast<uint32>(effect_->SampleRate() * 0.5) : kNoTail;
+}
+
+uint32 Processor::getProcessContextRequirements() {
+    using R = IProcessContextRequirements;
+    return R::kNeedTempo | R::kNeedTimeSignature | R::kNeedProjectTimeMusic |
+           R::kNeedBarPositionMusic | R::kNeedTransportState;
+}
+
+tresult Processor::connect(IConnectionPoint* other) {
+    if (other == nullptr) return kInvalidArgument;
+    if (peer_) return kResultFalse;
+    peer_.Reset(other);
+    return kResultOk;
+}
+
+tresult Processor::disconnect(IConnectionPoint* other) {
+    if (other == nullptr || other != peer_.Get()) return kInvalidArgument;
+    peer_.Reset();
+    return kResultOk;
+}
+
+tresult Processor::notify(IMessage* message) {
+    return message != nullptr ? kResultFalse : kInvalidArgument;
+}
+
+int Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
+    if (changes == nullptr) return 0;
+    int count = 0;
+    const int32 queues = changes->getParameterCount();
+    for (int32 q = 0; q < queues; ++q) {
+        IParamValueQueue* queue = changes->getParameterData(q);
+        if (queue == nullptr) continue;
+        const ParamID id = queue->getParameterId();
+        if (!params_->Known(id)) continue;
+        const int32 points = queue->getPointCount();
+        // With no room for every point, the queue's last one still lands.
+        const int32 first = points <= kMaxChanges - count ? 0 : points - 1;
+        for (int32 p = first < 0 ? 0 : first; p < points && count < kMaxChanges; ++p) {
+            int32 offset = 0;
+            double value = 0.0;
+            if (queue->getPoint(p, &offset, &value) != kResultOk || !std::isfinite(value)) continue;
+            offset = std::clamp(offset, 0, frames);
+            changes_[count] = Change{offset, count, id, std::clamp(value, 0.0, 1.0)};
+            ++count;
+        }
+    }
+    std::sort(changes_, changes_ + count, [](const Change& a, const Change& b) {
+        return a.offset != b.offset ? a.offset < b.offset : a.order < b.order;
+    });
+    return count;
+}
+
+void Processor::ApplyChange(const Change& change) {
+    if (change.id == kBypassParamId) {
+        bypass_ = change.value >= 0.5;
+    } else if (change.id == kProgramParamId) {
+        // As a VST 2 host's program change: edits stay with the program left.
+        effect_->StoreCurrentPreset(nullptr);
+        effect_->SelectPreset(params_->ProgramOf(change.value));
+    } else {
+        effect_->ApplyHostParamChange(static_cast<int>(change.id), change.value);
+    }
+}
+
+tresult Processor::process(ProcessData* dataPointer) {
+    if (dataPointer == nullptr) return kInvalidArgument;
+    if (!effect_) return kNotInitialized;
+    ProcessData& data = *dataPointer;
+    DenormalGuard denormals;
+    CoreLockGuard guard(&effect_->Lock());
+    const int32 frames = data.numSamples > 0 ? data.numSamples : 0;
+    const int count = GatherChanges(data.inputParameterChanges, frames);
+
+    // A call that only delivers parameters, or one that has nowhere to write.
+    if (frames == 0 || data.numOutputs < 1 || data.outputs == nullptr ||
+        data.outputs[0].numChannels < 2) {
+        for (int i = 0; i < count; ++i) ApplyChange(changes_[i]);
+        return kResultOk;
+    }
+    if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64) {
+        return kInvalidArgument;
+    }
+    if (!active_) {
+        // Audio before setActive: refused, and the host hears silence, not garbage.
+        for (int i = 0; i < count; ++i) ApplyChange(changes_[i]);
+        SilenceOutputs(data);
+        return kNotInitialized;
+    }
+    effect_->SetTransport(data.processContext);
+    AudioBusBuffers* in = data.numInputs > 0 ? data.inputs : nullptr;
+    const bool doubles = data.symbolicSampleSize == kSample64;
+    int i = 0;
+    int32 cursor = 0;
+    while (cursor < frames) {
+        while (i < count && changes_[i].offset <= cursor) ApplyChange(changes_[i++]);
+        const int32 next = i < count ? changes_[i].offset : frames;
+        if (doubles) {
+            RunFrames<double>(in, data.outputs, cursor, next - cursor);
+        } else {
+            RunFrames<float>(in, data.outputs, cursor, next - cursor);
+        }
+        cursor = next;
+    }
+    while (i < count) ApplyChange(changes_[i++]);
+    data.outputs[0].silenceFlags = 0;
+    return kResultOk;
+}
+
+template <class Sample>
+void Processor::RunFrames(AudioBusBuffers* in, AudioBusBuffers* out, int32 offset, int32 frames) {
+    Sample* inputs[2] = {ChannelOf<Sample>(in, in != nullptr ? 1 : 0, 0),
+                         ChannelOf<Sample>(in, in != nullptr ? 1 : 0, 1)};
+    Sample* outputs[2] = {ChannelOf<Sample>(out, 1, 0), ChannelOf<Sample>(out, 1, 1)};
+    // Hosts may pass more frames than they announced: the scratch holds one block.
+    const int32 block = effect_->BlockFrames();
+    for (int32 done = 0; done < frames;) {
+        const int32 n = std::min(frames - done, block);
+        RunSlice<Sample>(inputs, outputs, offset + done, n);
+        done += n;
+    }
+}
+
+template <class Sample>
+void Processor::RunSlice(Sample* const* in, Sample* const* out, int32 offset, int32 frames) {
+    double* dry[2];
+    double* wet[2];
+    for (int c = 0; c < 2; ++c) {
+        // Inputs always go through scratch: in-place buffers are then safe, and
+        // the dry signal is still there for the bypass fade.
+        dry[c] = Scratch(effect_->Input(c)->scratch);
+        if (in[c] != nullptr) {
+            for (int32 f = 0; f < frames; ++f) dry[c][f] = static_cast<double>(in[c][offset + f]);
+        } else {
+            std::memset(dry[c], 0, static_cast<size_t>(frames) * sizeof(double));
+        }
+        *effect_->Input(c)->slot = dry[c];
+        wet[c] = Scratch(effect_->Output(c)->scratch);
+        if constexpr (std::is_same_v<Sample, double>) {
+            if (out[c] != nullptr) wet[c] = out[c] + offset;
+        }
+        *effect_->Output(c)->slot = wet[c];
+    }
+    effect_->ProcessBlock(effect_->InputPointers(), effect_->OutputPointers(), frames);
+    MixBypass(dry, wet, frames);
+    if constexpr (std::is_same_v<Sample, float>) {
+        for (int c = 0; c < 2; ++c) {
+            if (out[c] == nullptr) continue;
+            for (int32 f = 0; f < frames; ++f) out[c][offset + f] = static_cast<float>(wet[c][f]);
+        }
+    }
+}
+
+void Processor::MixBypass(const double* const* dry, double* const* wet, int32 frames) {
+    const double target = bypass_ ? 1.0 : 0.0;
+    if (bypassMix_ == target && target == 0.0) return;  // the plain path, untouched
+    const double step = 1.0 / std::max(1.0, kBypassFadeSeconds * effect_->SampleRate());
+    for (int32 f = 0; f < frames; ++f) {
+        if (bypassMix_ < target) bypassMix_ = std::min(target, bypassMix_ + step);
+        if (bypassMix_ > target) bypassMix_ = std::max(target, bypassMix_ - step);
+        // At a mix of 1 the product with the wet signal is 0: the dry signal exactly.
+        for (int c = 0; c < 2; ++c) wet[c][f] = wet[c][f] * (1.0 - bypassMix_) + dry[c][f] * bypassMix_;
+    }
+}
+
+template void Processor::RunFrames<float>(AudioBusBuffers*, AudioBusBuffers*, int32, int32);
+template void Processor::RunFrames<double>(AudioBusBuffers*, AudioBusBuffers*, int32, int32);
+
+}  // namespace tav::vst3
