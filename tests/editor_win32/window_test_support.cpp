@@ -25,39 +25,6 @@ bool PostedQueueEmpty() {
     return HIWORD(GetQueueStatus(QS_POSTMESSAGE)) == 0;
 }
 
-int CountGdiObjects() {
-    // A handle whose upper word is zero matches its slot whatever the slot's generation.
-    int count = 0;
-    for (uintptr_t index = 1; index < 0x10000; ++index) {
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++count;
-    }
-    return count;
-}
-
-namespace {
-
-BOOL CALLBACK CountChild(HWND, LPARAM counter) {
-    ++*reinterpret_cast<int*>(counter);
-    return TRUE;
-}
-
-BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM counter) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    if (process != GetCurrentProcessId()) return TRUE;
-    ++*reinterpret_cast<int*>(counter);
-    EnumChildWindows(hwnd, CountChild, counter);
-    return TRUE;
-}
-
-}  // namespace
-
-int CountWindows() {
-    int count = 0;
-    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
 std::unique_ptr<MemoryBitmap> CaptureWindow(HWND hwnd, int width, int height) {
     auto shot = std::make_unique<MemoryBitmap>(width, height, 1);
     BITMAPINFO info = {};

@@ -12,6 +12,7 @@
 #include "editor/text_controls.h"
 #include "editor/win32_editor_window.h"
 #include "raster/memory_bitmap.h"
+#include "tests/support/gui_object_counts.h"
 #include "tests/support/recording_host.h"
 
 namespace tav::test {
@@ -20,11 +21,6 @@ namespace tav::test {
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 15000);
 // No posted message waits in this thread's queue.
 bool PostedQueueEmpty();
-
-// Live GDI objects of this process (GetGuiResources is a stub under Wine: probe
-// every handle index instead) and windows of this process, children included.
-int CountGdiObjects();
-int CountWindows();
 
 // The window's pixels (opaque), read back from its own DC as the screen shows them.
 std::unique_ptr<MemoryBitmap> CaptureWindow(HWND hwnd, int width, int height);

@@ -15,6 +15,7 @@
 #include "raster/pixel_rect.h"
 #include "tests/support/editor_host_fixture.h"
 #include "tests/support/editor_screen.h"
+#include "tests/support/gui_object_counts.h"
 #include "tools/editor_window.h"
 #include "tools/hosted_plugin.h"
 #include "tools/png_file.h"
@@ -31,27 +32,6 @@ constexpr int kChannelTolerance = 24;
 constexpr int kPixelTolerance = 200;
 
 const PixelRect kLabel = kThresholdLabelRect;
-
-// GDI objects of this process. GetGuiResources is a stub under Wine, whose handle
-// table also matches a handle with a zero upper word to its slot.
-int CountGdiObjects() {
-    int count = 0;
-    for (uintptr_t index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++count;
-    return count;
-}
-
-BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
-    ++*reinterpret_cast<int*>(counter);
-    EnumChildWindows(window, &CountWindow, counter);
-    return TRUE;
-}
-
-int CountWindows() {
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
 
 class EditorWindowTest : public test::EditorHostFixture {
   protected:

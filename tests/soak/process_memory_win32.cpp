@@ -3,28 +3,9 @@
 #include <psapi.h>
 
 #include "tests/soak/process_memory.h"
+#include "tests/support/gui_object_counts.h"
 
 namespace tav {
-namespace {
-
-// Windows of this process, children included: where GetGuiResources is a stub
-// (Wine), a window left behind still shows.
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM counter) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    if (process != GetCurrentProcessId()) return TRUE;
-    ++*reinterpret_cast<int64_t*>(counter);
-    EnumChildWindows(hwnd, CountWindow, counter);
-    return TRUE;
-}
-
-int64_t OwnWindows() {
-    int64_t count = 0;
-    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-}  // namespace
 
 ProcessMemory MeasureProcessMemory() {
     ProcessMemory m;
@@ -50,9 +31,8 @@ ProcessMemory MeasureProcessMemory() {
         HeapUnlock(heaps[i]);
     }
     if (count > 0) m.heapBytes = used;
-    m.gdiObjects = GetGuiResources(self, GR_GDIOBJECTS);
-    m.userObjects = GetGuiResources(self, GR_USEROBJECTS);
-    m.windows = OwnWindows();
+    m.gdiObjects = test::CountGdiObjects();
+    m.windows = test::CountWindows();
     return m;
 }
 

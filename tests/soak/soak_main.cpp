@@ -1,8 +1,9 @@
 // tavsoak: a long run of one plug-in instance the way a busy host drives it.
 // An audio thread processes real-time paced blocks while other threads automate
 // parameters, switch and rename programs, move chunks in and out and ask for
-// display texts, and extra instances come and go. Memory is measured after a warm-up and at the
-// end; the run fails on non-finite audio, a refused own chunk, or memory that keeps growing.
+// display texts, and extra instances come and go. Memory (and on Windows GDI objects
+// and windows) is measured after a warm-up and at the end; the run fails on non-finite
+// audio, a refused own chunk, or any of these that keeps growing.
 // With --editor-cycles the window thread also opens and closes the editor in a
 // host window that many times; the first cycle counts as warm-up (caches fill).
 //   tavsoak --module PATH [--seconds N] [--editor-cycles N] [--no-growth-check]
@@ -28,6 +29,9 @@ using Clock = std::chrono::steady_clock;
 
 // Heap growth allowed between the warm-up and the end: allocator slack, not a leak.
 constexpr int64_t kGrowthAllowance = 256 * 1024;
+// GDI objects that may appear after the warm-up: a few that Wine creates and keeps
+// on its own schedule. A leak in the editor's cycle would add one or more per cycle.
+constexpr int64_t kGdiAllowance = 8;
 
 struct Options {
     std::string module;
@@ -221,8 +225,7 @@ std::string Describe(const ProcessMemory& m) {
     };
     auto count = [](int64_t n) { return n < 0 ? std::string("n/a") : std::to_string(n); };
     return "heap in use " + kib(m.heapBytes) + ", private " + kib(m.privateBytes) +
-           ", GDI objects " + count(m.gdiObjects) + ", USER objects " + count(m.userObjects) +
-           ", windows " + count(m.windows);
+           ", GDI objects " + count(m.gdiObjects) + ", windows " + count(m.windows);
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -309,11 +312,14 @@ int Soak(const Options& options) {
             ok = false;
         }
     }
-    if (options.growthCheck && warm.gdiObjects >= 0 &&
-        (end.gdiObjects > warm.gdiObjects || end.userObjects > warm.userObjects ||
-         end.windows > warm.windows)) {
-        std::printf("FAIL: GDI objects, USER objects or windows kept growing\n");
-        ok = false;
+    if (options.growthCheck && warm.gdiObjects >= 0) {
+        std::printf("GDI objects after warm-up: %+lld, windows %+lld\n",
+                    static_cast<long long>(end.gdiObjects - warm.gdiObjects),
+                    static_cast<long long>(end.windows - warm.windows));
+        if (end.gdiObjects - warm.gdiObjects > kGdiAllowance || end.windows > warm.windows) {
+            std::printf("FAIL: GDI objects or windows kept growing\n");
+            ok = false;
+        }
     }
     std::printf(ok ? "soak passed\n" : "soak FAILED\n");
     return ok ? 0 : 1;
