@@ -7,13 +7,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/pixman_image.h"
 #include "bench/ratio_reporter.h"
 #include "core/effect_core.h"
@@ -132,12 +131,6 @@ void KnobRepaint_tavrellion(benchmark::State& state) {
     }
 }
 
-double ThreadCpuMicros() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
 // The window thread's locked steps of a full repaint: change collection and the
 // capture of paint state. Reports the longest step and the 99th percentile in wall
 // time (which includes any preemption while the lock is held) and the longest in
@@ -150,11 +143,11 @@ void LockHold_FullRepaint(benchmark::State& state) {
     double longestCpu = 0;
     int64_t i = 0;
     auto timed = [&](auto&& step) {
-        const double c0 = ThreadCpuMicros();
+        const double c0 = ThreadCpuNs();
         const auto t0 = Clock::now();
         step();
         const auto t1 = Clock::now();
-        longestCpu = std::max(longestCpu, ThreadCpuMicros() - c0);
+        longestCpu = std::max(longestCpu, (ThreadCpuNs() - c0) / 1e3);
         wall.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
     };
     for (auto _ : state) {
@@ -186,14 +179,7 @@ struct PixmanEditor {
     }
     // The knob turned about its centre, composited with its top-left at (x, y).
     void Knob(float angle, int x, int y) {
-        const double half = knobBitmap->Width() / 2.0;
-        pixman_f_transform f;
-        pixman_f_transform_init_translate(&f, -half, -half);
-        pixman_f_transform_rotate(&f, nullptr, std::cos(angle), -std::sin(angle));
-        pixman_f_transform_translate(&f, nullptr, half, half);
-        pixman_transform t;
-        pixman_transform_from_pixman_f_transform(&t, &f);
-        pixman_image_set_transform(knob->image, &t);
+        knob->TurnAboutCentre(angle);
         pixman_image_composite32(PIXMAN_OP_OVER, knob->image, nullptr, canvas->image, 0, 0, 0, 0, x,
                                  y, knobBitmap->Width(), knobBitmap->Height());
     }

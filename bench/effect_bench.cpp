@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "effect/phaser_engine.h"
 #include "effect/phaser_params.h"
 
@@ -70,22 +70,15 @@ double CoreGHz() {
     return ghz;
 }
 
-// Thread CPU time, so that time lost to other processes does not count.
-double CpuNs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
-}
-
 // Runs body once per benchmark iteration and reports time and core cycles per
 // unit of work.
 template <class Body>
 void Measure(benchmark::State& state, double unitsPerIteration, Body body) {
     const double ghz = CoreGHz();
-    const double start = CpuNs();
+    const double start = tav::bench::ThreadCpuNs();
     for (auto _ : state) body();
-    const double ns =
-        (CpuNs() - start) / (static_cast<double>(state.iterations()) * unitsPerIteration);
+    const double ns = (tav::bench::ThreadCpuNs() - start) /
+                      (static_cast<double>(state.iterations()) * unitsPerIteration);
     state.counters["ns"] = ns;
     state.counters["cycles"] = ns * ghz;
     state.counters["core_GHz"] = ghz;

@@ -4,8 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
+#include <type_traits>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "vst2/ivst_effect.h"
 #include "vst2/module_entry.h"
 
@@ -45,36 +47,31 @@ std::vector<T> Noise(size_t n, uint32_t seed) {
     return v;
 }
 
-void BM_ProcessReplacing(benchmark::State& state) {
+// Blocks of the given size through processReplacing (float) or processDoubleReplacing.
+template <class T>
+void ProcessBlocks(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
     Instance instance(block);
-    auto inL = Noise<float>(block, 1), inR = Noise<float>(block, 2);
-    std::vector<float> outL(block), outR(block);
-    float* ins[2] = {inL.data(), inR.data()};
-    float* outs[2] = {outL.data(), outR.data()};
+    auto inL = Noise<T>(block, 1), inR = Noise<T>(block, 2);
+    std::vector<T> outL(block), outR(block);
+    T* ins[2] = {inL.data(), inR.data()};
+    T* outs[2] = {outL.data(), outR.data()};
     for (auto _ : state) {
-        instance.effect->processReplacing(instance.effect, ins, outs, block);
+        if constexpr (std::is_same_v<T, float>)
+            instance.effect->processReplacing(instance.effect, ins, outs, block);
+        else
+            instance.effect->processDoubleReplacing(instance.effect, ins, outs, block);
         benchmark::DoNotOptimize(outL.data());
     }
-    state.counters["ns"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * block,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns"] = tav::bench::NsPerItem(state, block);
+}
+
+void BM_ProcessReplacing(benchmark::State& state) {
+    ProcessBlocks<float>(state);
 }
 
 void BM_ProcessDoubleReplacing(benchmark::State& state) {
-    const int block = static_cast<int>(state.range(0));
-    Instance instance(block);
-    auto inL = Noise<double>(block, 1), inR = Noise<double>(block, 2);
-    std::vector<double> outL(block), outR(block);
-    double* ins[2] = {inL.data(), inR.data()};
-    double* outs[2] = {outL.data(), outR.data()};
-    for (auto _ : state) {
-        instance.effect->processDoubleReplacing(instance.effect, ins, outs, block);
-        benchmark::DoNotOptimize(outL.data());
-    }
-    state.counters["ns"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * block,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ProcessBlocks<double>(state);
 }
 
 // A host's event list for one block: notes and controllers, with a SysEx record among
@@ -101,9 +98,7 @@ void BM_ProcessEvents(benchmark::State& state) {
         benchmark::DoNotOptimize(instance.effect->dispatcher(instance.effect, 25, 0, 0, events,
                                                              0.0f));  // effProcessEvents
     }
-    state.counters["ns"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * count,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns"] = tav::bench::NsPerItem(state, count);
 }
 
 }  // namespace

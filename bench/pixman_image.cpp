@@ -1,5 +1,6 @@
 #include "bench/pixman_image.h"
 
+#include <cmath>
 #include <cstddef>
 
 namespace tav::bench {
@@ -24,6 +25,19 @@ PixmanImage::PixmanImage(const RasterBitmap& from, bool premultiply) {
 PixmanImage::PixmanImage(int32_t width, int32_t height)
     : pixels(static_cast<std::size_t>(width) * height, 0xFF203040u) {
     image = pixman_image_create_bits(PIXMAN_a8r8g8b8, width, height, pixels.data(), width * 4);
+}
+
+void PixmanImage::TurnAboutCentre(double angle) {
+    // Destination to source: about the centre, turned back by the angle.
+    const double cx = pixman_image_get_width(image) / 2.0;
+    const double cy = pixman_image_get_height(image) / 2.0;
+    pixman_f_transform f;
+    pixman_f_transform_init_translate(&f, -cx, -cy);
+    pixman_f_transform_rotate(&f, nullptr, std::cos(angle), -std::sin(angle));
+    pixman_f_transform_translate(&f, nullptr, cx, cy);
+    pixman_transform t;
+    pixman_transform_from_pixman_f_transform(&t, &f);
+    pixman_image_set_transform(image, &t);
 }
 
 PixmanImage::~PixmanImage() {

@@ -19,6 +19,9 @@ struct PixmanImage {
     // An opaque canvas of one colour.
     PixmanImage(int32_t width, int32_t height);
     ~PixmanImage();
+    // Composites from now on show the image turned by angle (radians) about its centre;
+    // pixman gets the transform each call, as our rotated blit takes its angle.
+    void TurnAboutCentre(double angle);
     PixmanImage(const PixmanImage&) = delete;
     PixmanImage& operator=(const PixmanImage&) = delete;
 };
