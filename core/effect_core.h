@@ -147,6 +147,9 @@ class IEffectCore {
     // The host's chunk calls, on a chunk the host layer owns: index 0 is the bank.
     int32_t GetChunk(int index, StateChunk& chunk, void** out);
     int SetChunk(int index, StateChunk& chunk, const void* bytes, int64_t size);
+    // Where SetChunk(index) would stop reading the chunk; -1 when it would refuse it.
+    // Callers whose container does not give the chunk's length check it is all used.
+    int32_t ChunkEnd(int index, const StateChunk& chunk) const;
 
     // Identity and timing.
     double SamplesPerBeat();
@@ -174,6 +177,7 @@ class IEffectCore {
     // Whether a parameter block (or a bank) reads completely with finite values.
     bool CanReadParams(const StateChunk& chunk, int32_t pos) const;
     bool CanReadBank(const StateChunk& chunk, int32_t pos) const;
+    int32_t BankEnd(const StateChunk& chunk, int32_t pos) const;
 
     int32_t hostId_ = -1;
     int32_t hostVersion_ = 0;

@@ -59,20 +59,37 @@ bool IEffectCore::WriteBank(StateChunk& chunk) {
 }
 
 bool IEffectCore::CanReadBank(const StateChunk& chunk, int32_t pos) const {
+    return BankEnd(chunk, pos) >= 0;
+}
+
+int32_t IEffectCore::BankEnd(const StateChunk& chunk, int32_t pos) const {
     for (int i = 0; i < PresetCount(); ++i) {
         int32_t length = 0;
         pos = chunk.GetInt32(pos, length);
-        if (pos < 0 || length < 0 || !chunk.Fits(pos, length)) return false;
+        if (pos < 0 || length < 0 || !chunk.Fits(pos, length)) return -1;
         pos += length;
         bool initialised = false;
         pos = chunk.GetFlag(pos, initialised);
-        if (pos < 0) return false;
+        if (pos < 0) return -1;
         if (initialised) {
-            if (!CanReadParams(chunk, pos)) return false;
+            if (!CanReadParams(chunk, pos)) return -1;
             pos += ParamCount() * kParamBytes;
         }
     }
-    return true;
+    return pos;
+}
+
+int32_t IEffectCore::ChunkEnd(int index, const StateChunk& chunk) const {
+    int32_t pos = 0;
+    int32_t magic = 0;
+    int32_t version = 0;
+    if (chunk.GetInt32(0, magic) == 4 && static_cast<uint32_t>(magic) == StateChunk::kMagic) {
+        pos = chunk.GetInt32(4, version);
+        if (pos < 0) return -1;
+    }
+    // The same choice of reader as SetChunk.
+    if (index == 0 && version >= StateChunk::kVersion) return BankEnd(chunk, pos);
+    return CanLoadState(chunk, pos) ? pos + ParamCount() * kParamBytes : -1;
 }
 
 int32_t IEffectCore::ReadBank(const StateChunk& chunk, int32_t pos) {

@@ -84,7 +84,8 @@ IParamValueQueue* ParamChanges::addParameterData(const ParamID* id, int32* index
 
 void ParamChanges::Add(ParamID id, int32 offset, ParamValue value) {
     int32 index = 0;
-    if (IParamValueQueue* queue = addParameterData(&id, &index)) queue->addPoint(offset, value, &index);
+    if (IParamValueQueue* queue = addParameterData(&id, &index))
+        queue->addPoint(offset, value, &index);
 }
 
 tresult HostApplication::getName(String128 name) {

@@ -46,9 +46,13 @@ FUnknown* FindInterface(Self* self, const TUID iid) {
 }
 
 // The three FUnknown methods for a class deriving from RefCounted.
-#define TAV_VST3_REFCOUNT                                          \
-    uint32 addRef() override { return RefCounted::AddRef(); }   \
-    uint32 release() override { return RefCounted::Release(); }
+#define TAV_VST3_REFCOUNT             \
+    uint32 addRef() override {        \
+        return RefCounted::AddRef();  \
+    }                                 \
+    uint32 release() override {       \
+        return RefCounted::Release(); \
+    }
 
 // Holds one reference to a host object for as long as it is kept.
 template <class I>

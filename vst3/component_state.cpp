@@ -40,7 +40,9 @@ class Bytes {
         out = static_cast<int32_t>(v);
         return true;
     }
-    Bytes From(size_t pos) const { return Has(pos, 0) ? Bytes(data_ + pos, size_ - pos) : Bytes(nullptr, 0); }
+    Bytes From(size_t pos) const {
+        return Has(pos, 0) ? Bytes(data_ + pos, size_ - pos) : Bytes(nullptr, 0);
+    }
 
   private:
     const uint8_t* data_;
@@ -48,7 +50,8 @@ class Bytes {
 };
 
 void PutLittle32(std::vector<uint8_t>& out, int32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
 }
 
 // A VST 2 chunk without any container: one program when it has exactly the size
@@ -58,8 +61,14 @@ bool LoadBareChunk(IEffectCore& core, StateChunk& scratch, Bytes bytes) {
     if (bytes.Size() == 0) return false;
     const auto size = static_cast<int64_t>(bytes.Size());
     const int64_t values = int64_t{8} * core.ParamCount();
-    const bool program = size == values || size == values + kChunkHeaderSize;
-    return core.SetChunk(program ? 1 : 0, scratch, bytes.At(0), size) != 0;
+    const int index = size == values || size == values + kChunkHeaderSize ? 1 : 0;
+    // Nothing says how long the chunk is: it must be all of the bytes, or a damaged
+    // state of ours (its trailer cut) would pass for a bare chunk.
+    if (!scratch.Assign(bytes.At(0), static_cast<int32_t>(size)) ||
+        core.ChunkEnd(index, scratch) != size) {
+        return false;
+    }
+    return core.SetChunk(index, scratch, bytes.At(0), size) != 0;
 }
 
 // The .fxp/.fxb header, big-endian: "CcnK", size, kind, version, id, id version, count.
@@ -169,7 +178,8 @@ bool LoadContainer(IEffectCore& core, StateChunk& scratch, Bytes bytes) {
 
 bool LoadUnwrapped(IEffectCore& core, StateChunk& scratch, Bytes bytes) {
     uint32_t magic = 0;
-    if (bytes.Big32(0, magic) && magic == FourCC("CcnK")) return LoadContainer(core, scratch, bytes);
+    if (bytes.Big32(0, magic) && magic == FourCC("CcnK"))
+        return LoadContainer(core, scratch, bytes);
     return LoadBareChunk(core, scratch, bytes);
 }
 
@@ -210,7 +220,11 @@ bool LoadComponentState(IEffectCore& core, StateChunk& scratch, const uint8_t* d
         bytes.Little32(trailer + 8, bypass);
         bytes.Little32(trailer + 12, program);
         if (version < 1 || (bypass != 0 && bypass != 1)) return false;
-        if (core.SetChunk(0, scratch, bytes.At(0), static_cast<int64_t>(trailer)) == 0) return false;
+        if (!scratch.Assign(bytes.At(0), static_cast<int32_t>(trailer)) ||
+            core.ChunkEnd(0, scratch) != static_cast<int32_t>(trailer) ||
+            core.SetChunk(0, scratch, bytes.At(0), static_cast<int64_t>(trailer)) == 0) {
+            return false;
+        }
         // The bank kept the current settings in the current program's slot.
         if (program >= 0 && program < core.PresetCount()) core.SelectPreset(program);
         loaded.hasBypass = true;

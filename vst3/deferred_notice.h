@@ -15,7 +15,8 @@ namespace tav::vst3 {
 
 class DeferredNotice {
   public:
-    explicit DeferredNotice(std::function<void(int flags)> deliver) : deliver_(std::move(deliver)) {}
+    explicit DeferredNotice(std::function<void(int flags)> deliver)
+        : deliver_(std::move(deliver)) {}
     ~DeferredNotice() { Stop(); }
     DeferredNotice(const DeferredNotice&) = delete;
     DeferredNotice& operator=(const DeferredNotice&) = delete;

@@ -146,7 +146,8 @@ ParamValue ParamTable::ToNormalized(ParamID id, ParamValue plain) const {
     if (const PluginParam* param = EffectParam(id)) return param->UnitOf(plain);
     if (!std::isfinite(plain)) return 0.0;
     if (id == kBypassParamId) return plain >= 0.5 ? 1.0 : 0.0;
-    if (id == kProgramParamId) return NormalizedOfProgram(static_cast<int>(std::floor(plain + 0.5)));
+    if (id == kProgramParamId)
+        return NormalizedOfProgram(static_cast<int>(std::floor(plain + 0.5)));
     return 0.0;
 }
 

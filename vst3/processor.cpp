@@ -372,7 +372,8 @@ void Processor::MixBypass(const double* const* dry, double* const* wet, int32 fr
         if (bypassMix_ < target) bypassMix_ = std::min(target, bypassMix_ + step);
         if (bypassMix_ > target) bypassMix_ = std::max(target, bypassMix_ - step);
         // At a mix of 1 the product with the wet signal is 0: the dry signal exactly.
-        for (int c = 0; c < 2; ++c) wet[c][f] = wet[c][f] * (1.0 - bypassMix_) + dry[c][f] * bypassMix_;
+        for (int c = 0; c < 2; ++c)
+            wet[c][f] = wet[c][f] * (1.0 - bypassMix_) + dry[c][f] * bypassMix_;
     }
 }
 

@@ -68,7 +68,8 @@ struct Uid {
     constexpr Uid(uint32 l1, uint32 l2, uint32 l3, uint32 l4) : bytes{} {
         const uint32 words[4] = {l1, l2, l3, l4};
         for (int w = 0; w < 4; ++w) {
-            for (int b = 0; b < 4; ++b) bytes[w * 4 + b] = static_cast<uint8>(words[w] >> (24 - 8 * b));
+            for (int b = 0; b < 4; ++b)
+                bytes[w * 4 + b] = static_cast<uint8>(words[w] >> (24 - 8 * b));
         }
         if (kComGuidOrder) {
             // Data1 and the two halves of l2 are little-endian in a COM GUID.
@@ -100,9 +101,9 @@ struct Uid {
 // each interface's destructor is protected and not virtual (a virtual one would
 // take a vtable slot).
 #define TAV_VST3_INTERFACE(Name) \
-  protected:                      \
-    ~Name() = default;            \
-                                  \
+  protected:                     \
+    ~Name() = default;           \
+                                 \
   public:
 
 // ---- FUnknown and the factory ----
@@ -605,9 +606,8 @@ static_assert(sizeof(PClassInfo2) == 440 && offsetof(PClassInfo2, classFlags) ==
               offsetof(PClassInfo2, version) == 312 && offsetof(PClassInfo2, sdkVersion) == 376);
 static_assert(sizeof(PClassInfoW) == 696 && offsetof(PClassInfoW, name) == 52 &&
               offsetof(PClassInfoW, classFlags) == 180 &&
-              offsetof(PClassInfoW, subCategories) == 184 &&
-              offsetof(PClassInfoW, vendor) == 312 && offsetof(PClassInfoW, version) == 440 &&
-              offsetof(PClassInfoW, sdkVersion) == 568);
+              offsetof(PClassInfoW, subCategories) == 184 && offsetof(PClassInfoW, vendor) == 312 &&
+              offsetof(PClassInfoW, version) == 440 && offsetof(PClassInfoW, sdkVersion) == 568);
 static_assert(sizeof(BusInfo) == 276 && offsetof(BusInfo, name) == 12 &&
               offsetof(BusInfo, busType) == 268 && offsetof(BusInfo, flags) == 272);
 static_assert(sizeof(RoutingInfo) == 12);
@@ -618,7 +618,8 @@ static_assert(sizeof(ProcessData) == 80 && offsetof(ProcessData, inputs) == 24 &
               offsetof(ProcessData, outputs) == 32 &&
               offsetof(ProcessData, inputParameterChanges) == 40 &&
               offsetof(ProcessData, outputParameterChanges) == 48 &&
-              offsetof(ProcessData, inputEvents) == 56 && offsetof(ProcessData, outputEvents) == 64 &&
+              offsetof(ProcessData, inputEvents) == 56 &&
+              offsetof(ProcessData, outputEvents) == 64 &&
               offsetof(ProcessData, processContext) == 72);
 static_assert(sizeof(ProcessContext) == 112 && offsetof(ProcessContext, sampleRate) == 8 &&
               offsetof(ProcessContext, projectTimeSamples) == 16 &&
@@ -627,7 +628,8 @@ static_assert(sizeof(ProcessContext) == 112 && offsetof(ProcessContext, sampleRa
               offsetof(ProcessContext, projectTimeMusic) == 40 &&
               offsetof(ProcessContext, barPositionMusic) == 48 &&
               offsetof(ProcessContext, cycleStartMusic) == 56 &&
-              offsetof(ProcessContext, cycleEndMusic) == 64 && offsetof(ProcessContext, tempo) == 72 &&
+              offsetof(ProcessContext, cycleEndMusic) == 64 &&
+              offsetof(ProcessContext, tempo) == 72 &&
               offsetof(ProcessContext, timeSigNumerator) == 80 &&
               offsetof(ProcessContext, timeSigDenominator) == 84 &&
               offsetof(ProcessContext, chordKeyNote) == 88 &&

@@ -49,8 +49,8 @@ void Vst3Core::SetTransport(const ProcessContext* context) {
     }
     // Past two billion frames the position saturates, as in the VST 2 adapter.
     const int64 position = context->projectTimeSamples;
-    samplePosition_ = position <= 0 ? 0 : (position < 2147483647 ? static_cast<int>(position)
-                                                                 : 2147483647);
+    samplePosition_ =
+        position <= 0 ? 0 : (position < 2147483647 ? static_cast<int>(position) : 2147483647);
 }
 
 }  // namespace tav::vst3

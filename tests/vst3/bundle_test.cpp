@@ -1,0 +1,354 @@
+// The VST 3 bundle through its real exports: what hosts list, how it refuses
+// nonsense, its state, texts, sample-accurate changes, programs and bypass.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include "tests/vst3/bundle_fixture.h"
+#include "vst3/class_ids.h"
+
+namespace tav::vst3test {
+namespace {
+
+constexpr ParamID kBypass = 1000;
+constexpr ParamID kProgram = 1001;
+constexpr ParamID kWetLeft = 4;
+
+// The text form of an id as hosts print it: l1..l4, each %08X.
+std::string CidText(const char* bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    unsigned char words[16];
+    std::memcpy(words, b, 16);
+    if (kComGuidOrder) {
+        std::swap(words[0], words[3]);
+        std::swap(words[1], words[2]);
+        std::swap(words[4], words[5]);
+        std::swap(words[6], words[7]);
+    }
+    std::string text;
+    char hex[3];
+    for (unsigned char c : words) {
+        std::snprintf(hex, sizeof hex, "%02X", c);
+        text += hex;
+    }
+    return text;
+}
+
+std::string Narrow(const TChar* text) {
+    std::string out;
+    for (int i = 0; i < 128 && text[i] != 0; ++i) out += static_cast<char>(text[i]);
+    return out;
+}
+
+TEST(Vst3Bundle, FactoryListsBothClassesUnderTheirFixedIds) {
+    IPluginFactory* factory = Bundle::Get().Factory();
+    ASSERT_NE(factory, nullptr) << Bundle::Get().Error();
+    // The ids hosts store in projects: these texts must never change.
+    EXPECT_STREQ(kProcessorCidText, "54617672656C6C696F6E50726F633031");
+    EXPECT_STREQ(kControllerCidText, "54617672656C6C696F6E4374726C3031");
+
+    auto factory3 = Query<IPluginFactory3>(factory);
+    ASSERT_TRUE(factory3);
+    PFactoryInfo info{};
+    ASSERT_EQ(factory->getFactoryInfo(&info), kResultOk);
+    EXPECT_STREQ(info.vendor, "Qorva");
+    EXPECT_EQ(info.flags & PFactoryInfo::kUnicode, PFactoryInfo::kUnicode);
+    ASSERT_EQ(factory->countClasses(), 2);
+
+    const char* categories[2] = {kAudioEffectClass, kComponentControllerClass};
+    const char* ids[2] = {kProcessorCidText, kControllerCidText};
+    for (int i = 0; i < 2; ++i) {
+        PClassInfo2 c{};
+        ASSERT_EQ(factory3->getClassInfo2(i, &c), kResultOk);
+        EXPECT_EQ(CidText(c.cid), ids[i]);
+        EXPECT_STREQ(c.category, categories[i]);
+        EXPECT_STREQ(c.name, "Tavrellion");
+        EXPECT_STREQ(c.vendor, "Qorva");
+        EXPECT_STREQ(c.version, "1.0.0");
+        EXPECT_STREQ(c.sdkVersion, "VST 3.7.14");
+        EXPECT_EQ(c.cardinality, kManyInstances);
+        PClassInfoW w{};
+        ASSERT_EQ(factory3->getClassInfoUnicode(i, &w), kResultOk);
+        EXPECT_EQ(Narrow(w.name), "Tavrellion");
+    }
+    PClassInfo2 processor{};
+    factory3->getClassInfo2(0, &processor);
+    EXPECT_STREQ(processor.subCategories, "Fx|Modulation");
+
+    // moduleinfo.json beside the binary names the same ids and the VST 2 plug-in it replaces.
+    std::string folder = Bundle::Get().Path();
+    folder = folder.substr(0, folder.rfind('/'));
+    std::ifstream file(folder + "/../Resources/moduleinfo.json");
+    const std::string json((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_NE(json.find(kProcessorCidText), std::string::npos);
+    EXPECT_NE(json.find(kControllerCidText), std::string::npos);
+    EXPECT_NE(json.find("\"565354656F6F7974617672656C6C696F\""), std::string::npos);
+    EXPECT_NE(json.find("\"Modulation\""), std::string::npos);
+}
+
+TEST(Vst3Bundle, NonsenseFromTheHostIsRefused) {
+    IPluginFactory* factory = Bundle::Get().Factory();
+    ASSERT_NE(factory, nullptr) << Bundle::Get().Error();
+    void* object = reinterpret_cast<void*>(1);
+    const Uid unknown{1, 2, 3, 4};
+    EXPECT_EQ(factory->createInstance(unknown.Data(), FUnknown::iid.Data(), &object), kNoInterface);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(factory->createInstance(nullptr, FUnknown::iid.Data(), &object), kInvalidArgument);
+    EXPECT_EQ(factory->createInstance(kProcessorCid.Data(), unknown.Data(), &object), kNoInterface);
+    EXPECT_EQ(factory->getClassInfo(2, nullptr), kInvalidArgument);
+    PClassInfo c{};
+    EXPECT_EQ(factory->getClassInfo(-1, &c), kInvalidArgument);
+
+    Instance plugin;
+    ASSERT_TRUE(plugin.Component());
+    EXPECT_EQ(plugin.Component()->queryInterface(unknown.Data(), &object), kNoInterface);
+    EXPECT_EQ(plugin.Component()->getBusInfo(kAudio, kInput, 1, nullptr), kInvalidArgument);
+    EXPECT_EQ(plugin.Component()->setState(nullptr), kInvalidArgument);
+    EXPECT_EQ(plugin.Processor()->process(nullptr), kInvalidArgument);
+    EXPECT_EQ(plugin.Processor()->setupProcessing(nullptr), kInvalidArgument);
+    IEditController* controller = plugin.Controller();
+    ParameterInfo info{};
+    EXPECT_EQ(controller->getParameterInfo(controller->getParameterCount(), &info),
+              kInvalidArgument);
+    EXPECT_EQ(controller->setParamNormalized(77, 0.5), kInvalidArgument);
+    EXPECT_EQ(controller->setParamNormalized(kWetLeft, std::nan("")), kInvalidArgument);
+    String128 text{};
+    EXPECT_EQ(controller->getParamStringByValue(77, 0.5, text), kInvalidArgument);
+    EXPECT_EQ(controller->getParamValueByString(kWetLeft, nullptr, nullptr), kInvalidArgument);
+
+    // Only stereo in and out; a refused request leaves the buses stereo.
+    SpeakerArrangement mono = kMono;
+    SpeakerArrangement stereo = kStereo;
+    SpeakerArrangement pair[2] = {kStereo, kStereo};
+    struct Request {
+        SpeakerArrangement* ins;
+        int32 numIns;
+        SpeakerArrangement* outs;
+        int32 numOuts;
+    } refused[] = {{&mono, 1, &mono, 1},
+                   {&stereo, 1, &mono, 1},
+                   {pair, 2, &stereo, 1},
+                   {nullptr, 1, &stereo, 1},
+                   {&stereo, 0, &stereo, 1}};
+    for (const Request& r : refused) {
+        EXPECT_EQ(plugin.Processor()->setBusArrangements(r.ins, r.numIns, r.outs, r.numOuts),
+                  kResultFalse);
+        SpeakerArrangement now = 0;
+        plugin.Processor()->getBusArrangement(kOutput, 0, &now);
+        EXPECT_EQ(now, kStereo);
+    }
+
+    // Points out of order, beyond the block and not finite are taken in their
+    // order, clamped or dropped, and the audio stays finite.
+    ParamChanges changes;
+    changes.Add(kWetLeft, 400, 0.2);
+    changes.Add(kWetLeft, -5, 0.9);
+    changes.Add(kWetLeft, 100000, 0.4);
+    changes.Add(3, 10, std::nan(""));
+    changes.Add(99, 0, 0.5);
+    std::vector<std::vector<float>> out;
+    ASSERT_EQ(plugin.Run(TestSignal(512), out, &changes), kResultOk);
+    for (const auto& channel : out) {
+        EXPECT_TRUE(
+            std::all_of(channel.begin(), channel.end(), [](float s) { return std::isfinite(s); }));
+    }
+}
+
+TEST(Vst3Bundle, ProcessBeforeActivationIsRefusedWithSilence) {
+    IPluginFactory* factory = Bundle::Get().Factory();
+    ASSERT_NE(factory, nullptr);
+    void* object = nullptr;
+    factory->createInstance(kProcessorCid.Data(), IAudioProcessor::iid.Data(), &object);
+    Owned<IAudioProcessor> processor(static_cast<IAudioProcessor*>(object));
+    ASSERT_TRUE(processor);
+    auto component = Query<IComponent>(processor.get());
+    HostApplication host;
+    ASSERT_EQ(component->initialize(&host), kResultOk);
+    std::vector<float> left(64, 1.0f), right(64, 1.0f);
+    float* channels[2] = {left.data(), right.data()};
+    AudioBusBuffers bus{};
+    bus.numChannels = 2;
+    bus.channelBuffers32 = channels;
+    ProcessData data{};
+    data.numSamples = 64;
+    data.numInputs = data.numOutputs = 1;
+    data.inputs = &bus;
+    data.outputs = &bus;
+    EXPECT_EQ(processor->process(&data), kNotInitialized);
+    EXPECT_EQ(*std::max_element(left.begin(), left.end()), 0.0f);
+    component->terminate();
+}
+
+TEST(Vst3Bundle, StateRoundTripsAndDamagedStateChangesNothing) {
+    Instance source;
+    ASSERT_TRUE(source.Component());
+    ParamChanges changes;
+    changes.Add(kWetLeft, 0, 0.25);
+    changes.Add(kBypass, 0, 1.0);
+    changes.Add(kProgram, 0, 3.0 / 6.0);
+    ASSERT_EQ(source.Flush(changes), kResultOk);
+    changes.Clear();
+    changes.Add(kWetLeft, 0, 0.25);  // an edit of the program just chosen
+    source.Flush(changes);
+    const std::vector<uint8_t> saved = source.State();
+    ASSERT_FALSE(saved.empty());
+
+    Instance copy;
+    const std::vector<uint8_t> fresh = copy.State();
+    ASSERT_EQ(copy.SetState(saved), kResultOk);
+    EXPECT_EQ(copy.State(), saved);
+    // The controller follows the same bytes.
+    MemoryStream stream(saved);
+    ASSERT_EQ(copy.Controller()->setComponentState(&stream), kResultOk);
+    EXPECT_DOUBLE_EQ(copy.Controller()->getParamNormalized(kWetLeft), 0.25);
+    EXPECT_EQ(copy.Controller()->getParamNormalized(kBypass), 1.0);
+    EXPECT_DOUBLE_EQ(copy.Controller()->getParamNormalized(kProgram), 0.5);
+
+    Instance untouched;
+    std::vector<std::vector<uint8_t>> damaged = {{}, {1, 2, 3}};
+    for (size_t cut : {size_t{8}, saved.size() / 2, saved.size() - 17, saved.size() - 1}) {
+        damaged.emplace_back(saved.begin(), saved.begin() + static_cast<long>(cut));
+    }
+    std::vector<uint8_t> flipped = saved;
+    flipped[8] ^= 0xFF;  // the first program name's length
+    damaged.push_back(flipped);
+    std::vector<uint8_t> foreign = {'C', 'c', 'n', 'K', 0, 0, 0,   52,  'F', 'x',
+                                    'C', 'k', 0,   0,   0, 1, 'a', 'b', 'c', 'd'};
+    foreign.resize(200);
+    damaged.push_back(foreign);
+    for (const auto& bytes : damaged) {
+        EXPECT_EQ(untouched.SetState(bytes), kResultFalse)
+            << bytes.size() << " of " << saved.size() << " bytes";
+        EXPECT_EQ(untouched.State(), fresh);
+    }
+    MemoryStream breaking(saved);
+    breaking.FailAfter(static_cast<int64>(saved.size() / 2));
+    EXPECT_EQ(untouched.Component()->setState(&breaking), kResultFalse);
+    EXPECT_EQ(untouched.State(), fresh);
+}
+
+TEST(Vst3Bundle, EveryParameterTextRoundTrips) {
+    Instance plugin;
+    IEditController* controller = plugin.Controller();
+    ASSERT_NE(controller, nullptr);
+    ASSERT_EQ(controller->getParameterCount(), 15);
+    int bypassCount = 0;
+    for (int32 i = 0; i < controller->getParameterCount(); ++i) {
+        ParameterInfo info{};
+        ASSERT_EQ(controller->getParameterInfo(i, &info), kResultOk);
+        if ((info.flags & ParameterInfo::kIsBypass) != 0) ++bypassCount;
+        const int steps = info.stepCount > 0 ? info.stepCount : 20;
+        for (int s = 0; s <= steps; ++s) {
+            const double value = static_cast<double>(s) / steps;
+            String128 text{};
+            ASSERT_EQ(controller->getParamStringByValue(info.id, value, text), kResultOk);
+            ParamValue parsed = -1.0;
+            ASSERT_EQ(controller->getParamValueByString(info.id, text, &parsed), kResultOk)
+                << Narrow(info.title) << " " << Narrow(text);
+            String128 again{};
+            controller->getParamStringByValue(info.id, parsed, again);
+            EXPECT_EQ(Narrow(again), Narrow(text)) << Narrow(info.title);
+            if (info.stepCount > 0) {
+                EXPECT_DOUBLE_EQ(parsed, value) << Narrow(info.title);
+            }
+        }
+    }
+    EXPECT_EQ(bypassCount, 1);
+}
+
+TEST(Vst3Bundle, ChangesTakeEffectAtTheirSampleOffsets) {
+    const auto input = TestSignal(512);
+    // One call with the change at 300 ...
+    Instance whole;
+    ParamChanges changes;
+    changes.Add(kWetLeft, 300, 0.1);
+    changes.Add(1, 300, 0.9);
+    std::vector<std::vector<float>> one;
+    ASSERT_EQ(whole.Run(input, one, &changes), kResultOk);
+    // ... equals two calls split there with the change between.
+    Instance split;
+    std::vector<std::vector<float>> head, tail;
+    auto part = [&](int from, int to) {
+        return std::vector<std::vector<float>>{{input[0].begin() + from, input[0].begin() + to},
+                                               {input[1].begin() + from, input[1].begin() + to}};
+    };
+    split.Run(part(0, 300), head);
+    ParamChanges later;
+    later.Add(kWetLeft, 0, 0.1);
+    later.Add(1, 0, 0.9);
+    split.Run(part(300, 512), tail, &later);
+    for (int c = 0; c < 2; ++c) {
+        head[c].insert(head[c].end(), tail[c].begin(), tail[c].end());
+        EXPECT_EQ(one[c], head[c]) << "channel " << c;
+    }
+}
+
+TEST(Vst3Bundle, ProgramListRecallsEachFactoryProgram) {
+    Instance plugin;
+    auto units = Query<IUnitInfo>(plugin.Controller());
+    ASSERT_TRUE(units);
+    ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, &list), kResultOk);
+    ASSERT_EQ(list.programCount, 7);
+    String128 name{};
+    EXPECT_EQ(units->getProgramName(list.id, 7, name), kInvalidArgument);
+    for (int p = 0; p < list.programCount; ++p) {
+        ASSERT_EQ(units->getProgramName(list.id, p, name), kResultOk);
+        // The processor recalls it ...
+        ParamChanges changes;
+        changes.Add(kProgram, 0, p / 6.0);
+        plugin.Flush(changes);
+        // ... and a controller told the same shows the same values as one that chose it.
+        Instance follower;
+        MemoryStream state(plugin.State());
+        follower.Controller()->setComponentState(&state);
+        Instance chooser;
+        chooser.Controller()->setParamNormalized(kProgram, p / 6.0);
+        for (ParamID id = 0; id < 13; ++id) {
+            EXPECT_EQ(follower.Controller()->getParamNormalized(id),
+                      chooser.Controller()->getParamNormalized(id))
+                << Narrow(name) << " parameter " << id;
+        }
+        // The host hears of the new values once its own call has returned.
+        for (int wait = 0; wait < 500 && chooser.Handler().Calls().empty(); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        const auto calls = chooser.Handler().Calls();
+        EXPECT_EQ(calls, std::vector<std::string>{"restart 4"}) << Narrow(name);
+    }
+}
+
+TEST(Vst3Bundle, BypassFadesWithoutClicksAndPassesDryWhenOn) {
+    const int frames = 8192;
+    const auto input = TestSignal(frames);
+    auto largestStep = [](const std::vector<float>& s, int from, int to) {
+        float step = 0.0f;
+        for (int f = std::max(from, 1); f < to; ++f)
+            step = std::max(step, std::fabs(s[f] - s[f - 1]));
+        return step;
+    };
+    Instance processed;
+    std::vector<std::vector<float>> wet;
+    processed.Run(input, wet);
+
+    Instance switching;
+    std::vector<std::vector<float>> out;
+    ParamChanges changes;
+    changes.Add(kBypass, 1000, 1.0);
+    switching.Run(input, out, &changes);
+    for (int c = 0; c < 2; ++c) {
+        const float allowed =
+            std::max(largestStep(input[c], 0, frames), largestStep(wet[c], 0, frames));
+        EXPECT_LE(largestStep(out[c], 900, 2000), allowed) << "channel " << c;
+        // Once the fade is over, the output is the input exactly.
+        EXPECT_TRUE(std::equal(out[c].begin() + 2000, out[c].end(), input[c].begin() + 2000));
+    }
+}
+
+}  // namespace
+}  // namespace tav::vst3test
