@@ -1,6 +1,7 @@
-# cmake -DMODULE=<file> -DTOOL=<nm or objdump> -DKIND=<elf|pe> -P check_exports.cmake
-# Fails unless the module exports exactly VSTPluginMain and main and, for Windows,
-# imports nothing but Windows' own system DLLs.
+# cmake -DMODULE=<file> -DTOOL=<nm or objdump> -DKIND=<elf|pe> [-DEXPECTED=a;b]
+#       -P TavCheckExports.cmake
+# Fails unless the module exports exactly EXPECTED (by default a VST 2 module's
+# VSTPluginMain and main) and, for Windows, imports nothing but system DLLs.
 cmake_minimum_required(VERSION 3.25)
 if(KIND STREQUAL "elf")
     execute_process(COMMAND ${TOOL} -D --defined-only ${MODULE}
@@ -38,8 +39,12 @@ endif()
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${TOOL} failed on ${MODULE}")
 endif()
+if(NOT DEFINED EXPECTED)
+    set(EXPECTED VSTPluginMain main)
+endif()
 list(SORT names)
-if(NOT names STREQUAL "VSTPluginMain;main")
-    message(FATAL_ERROR "${MODULE} exports [${names}], expected exactly VSTPluginMain and main")
+list(SORT EXPECTED)
+if(NOT names STREQUAL EXPECTED)
+    message(FATAL_ERROR "${MODULE} exports [${names}], expected exactly [${EXPECTED}]")
 endif()
 message(STATUS "${MODULE}: exports ${names}")
