@@ -72,6 +72,8 @@ class ParamQueue final : public HostObject<IParamValueQueue> {
     tresult getPoint(int32 index, int32* sampleOffset, ParamValue* value) override;
     tresult addPoint(int32 sampleOffset, ParamValue value, int32* index) override;
 
+    void ClearPoints() { points_.clear(); }
+
   private:
     ParamID id_;
     std::vector<Point> points_;
@@ -88,6 +90,10 @@ class ParamChanges final : public HostObject<IParameterChanges> {
     // Adds one point, making the parameter's queue when it has none yet.
     void Add(ParamID id, int32 offset, ParamValue value);
     void Clear() { queues_.clear(); }
+    // Empties every queue but keeps them and their memory, for the next block.
+    void ClearPoints() {
+        for (ParamQueue& queue : queues_) queue.ClearPoints();
+    }
 
   private:
     std::vector<ParamQueue> queues_;
@@ -116,5 +122,10 @@ class RecordingHandler final : public HostObject<IComponentHandler> {
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
 };
+
+// UTF-16 text from and to the plug-in: a zero-terminated String128-style
+// buffer of at most max units as UTF-8, and UTF-8 as zero-terminated UTF-16.
+std::string FromUtf16(const TChar* text, size_t max = 128);
+std::u16string ToUtf16(const std::string& text);
 
 }  // namespace tav::vst3host
