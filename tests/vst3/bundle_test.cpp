@@ -1,6 +1,7 @@
 // The VST 3 bundle through its real exports: what hosts list, how it refuses
 // nonsense, its state, texts, sample-accurate changes, programs and bypass.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -348,6 +349,32 @@ TEST(Vst3Bundle, BypassFadesWithoutClicksAndPassesDryWhenOn) {
         // Once the fade is over, the output is the input exactly.
         EXPECT_TRUE(std::equal(out[c].begin() + 2000, out[c].end(), input[c].begin() + 2000));
     }
+}
+
+TEST(Vst3Bundle, StateLoadsAndProgramsChangeWhileAudioRuns) {
+    Instance plugin;
+    ASSERT_TRUE(plugin.Component());
+    const std::vector<uint8_t> saved = plugin.State();
+    std::atomic<bool> done{false};
+    std::atomic<bool> finite{true};
+    std::thread audio([&] {
+        const auto input = TestSignal(Instance::kMaxBlock);
+        std::vector<std::vector<float>> out;
+        while (!done) {
+            plugin.Run(input, out);
+            for (const auto& channel : out) {
+                for (float s : channel) finite = finite && std::isfinite(s);
+            }
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(plugin.SetState(saved), kResultOk);
+        plugin.Controller()->setParamNormalized(kProgram, (i % 7) / 6.0);
+        EXPECT_FALSE(plugin.State().empty());
+    }
+    done = true;
+    audio.join();
+    EXPECT_TRUE(finite);
 }
 
 }  // namespace
