@@ -164,7 +164,14 @@ bool LoadContainer(IEffectCore& core, StateChunk& scratch, Bytes bytes) {
         if (!bytes.Big32(at, chunkSize) || chunkSize == 0 || !bytes.Has(at + 4, chunkSize)) {
             return false;
         }
-        return core.SetChunk(bank ? 0 : 1, scratch, bytes.At(at + 4), chunkSize) != 0;
+        if (core.SetChunk(bank ? 0 : 1, scratch, bytes.At(at + 4), chunkSize) == 0) return false;
+        // A version 2 bank names its current program in its first reserved bytes.
+        uint32_t current = 0;
+        if (bank && header.version >= 2 && bytes.Big32(28, current) &&
+            current < static_cast<uint32_t>(core.PresetCount())) {
+            core.SelectPreset(static_cast<int>(current));
+        }
+        return true;
     }
     if (header.kind == FourCC("FxCk")) {
         size_t length = 0;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tests/vst3/bundle_fixture.h"
+#include "tools/hosted_plugin.h"
 #include "vst3/class_ids.h"
 
 namespace tav::vst3test {
@@ -231,6 +232,54 @@ TEST(Vst3Bundle, StateRoundTripsAndDamagedStateChangesNothing) {
     breaking.FailAfter(static_cast<int64>(saved.size() / 2));
     EXPECT_EQ(untouched.Component()->setState(&breaking), kResultFalse);
     EXPECT_EQ(untouched.State(), fresh);
+}
+
+// What hosts kept of the VST 2 plug-in: its chunk, bare or behind a wrapper's header.
+TEST(Vst3Bundle, SettingsSavedWithTheVst2PluginOpenInTheVst3One) {
+    std::string error;
+    auto vst2 = HostedPlugin::Load(TAV_VST2_MODULE, HostSettings{}, &error);
+    ASSERT_TRUE(vst2) << error;
+    vst2->Start();
+    vst2->SetProgram(4);
+    vst2->SetParameter(kWetLeft, 0.25f);
+    vst2->SetParameter(0, 0.6f);
+    const std::vector<uint8_t> bank = vst2->GetChunk(true);
+    const std::vector<uint8_t> program = vst2->GetChunk(false);
+    ASSERT_FALSE(bank.empty());
+    auto wrapped = [](const std::vector<uint8_t>& chunk, uint8_t bypass) {
+        static const uint8_t header[16] = {'V', 's', 't', 'W', 0, 0, 0, 8, 0, 0, 0, 1, 0, 0, 0, 0};
+        std::vector<uint8_t> bytes(std::begin(header), std::end(header));
+        bytes[15] = bypass;
+        bytes.reserve(bytes.size() + chunk.size());
+        for (uint8_t b : chunk) bytes.push_back(b);
+        return bytes;
+    };
+    // A bare bank does not say which program was current (hosts keep that apart):
+    // the edited program is then chosen as a host would.
+    const struct {
+        const char* form;
+        std::vector<uint8_t> bytes;
+        double bypass;
+        bool choose;
+    } forms[] = {{"program chunk", program, 0.0, false},
+                 {"wrapped program chunk", wrapped(program, 1), 1.0, false},
+                 {"bank chunk", bank, 0.0, true},
+                 {"wrapped bank chunk", wrapped(bank, 1), 1.0, true}};
+    for (const auto& form : forms) {
+        Instance plugin;
+        ASSERT_EQ(plugin.SetState(form.bytes), kResultOk) << form.form;
+        ParamChanges choose;
+        choose.Add(kProgram, 0, 4.0 / 6.0);
+        if (form.choose) plugin.Flush(choose);
+        MemoryStream state(plugin.State());
+        plugin.Controller()->setComponentState(&state);
+        for (ParamID id = 0; id < 13; ++id) {
+            EXPECT_NEAR(plugin.Controller()->getParamNormalized(id),
+                        vst2->GetParameter(static_cast<int>(id)), 1e-6)
+                << form.form << ", parameter " << id;
+        }
+        EXPECT_EQ(plugin.Controller()->getParamNormalized(kBypass), form.bypass) << form.form;
+    }
 }
 
 TEST(Vst3Bundle, EveryParameterTextRoundTrips) {
