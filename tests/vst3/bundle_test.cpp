@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -371,6 +372,43 @@ TEST(Vst3Bundle, ProgramListRecallsEachFactoryProgram) {
         const auto calls = chooser.Handler().Calls();
         EXPECT_EQ(calls, std::vector<std::string>{"restart 4"}) << Narrow(name);
     }
+}
+
+// A host that holds a lock while it selects a program and takes the same lock in
+// its restartComponent handler (Ardour 7 does) hangs for good if the notice comes
+// from inside the selection: it must come after the host's call has returned.
+TEST(Vst3Bundle, ProgramChangeNoticeWaitsUntilTheHostsCallReturns) {
+    struct LockingHost final : HostObject<IComponentHandler> {
+        tresult beginEdit(ParamID) override { return kResultOk; }
+        tresult performEdit(ParamID, ParamValue) override { return kResultOk; }
+        tresult endEdit(ParamID) override { return kResultOk; }
+        tresult restartComponent(int32) override {
+            if (std::this_thread::get_id() == selector) {
+                reentered = true;  // the host's own lock, taken again: it would hang here
+                return kResultOk;
+            }
+            std::lock_guard<std::mutex> lock(selecting);
+            ++notices;
+            return kResultOk;
+        }
+        std::mutex selecting;
+        std::thread::id selector = std::this_thread::get_id();
+        std::atomic<bool> reentered{false};
+        std::atomic<int> notices{0};
+    } host;
+    Instance plugin;
+    plugin.Controller()->setComponentHandler(&host);
+    for (int p : {2, 5}) {
+        std::lock_guard<std::mutex> lock(host.selecting);
+        plugin.Controller()->setParamNormalized(kProgram, p / 6.0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the host still busy
+    }
+    for (int wait = 0; wait < 500 && host.notices < 1; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(host.notices, 1);
+    EXPECT_FALSE(host.reentered);
+    plugin.Controller()->setComponentHandler(nullptr);
 }
 
 TEST(Vst3Bundle, BypassFadesWithoutClicksAndPassesDryWhenOn) {
