@@ -215,16 +215,11 @@ tresult Controller::setUnitProgramData(int32, int32, IBStream*) {
 }
 
 tresult Controller::connect(IConnectionPoint* other) {
-    if (other == nullptr) return kInvalidArgument;
-    if (peer_) return kResultFalse;
-    peer_.Reset(other);
-    return kResultOk;
+    return peer_.Connect(other);
 }
 
 tresult Controller::disconnect(IConnectionPoint* other) {
-    if (other == nullptr || other != peer_.Get()) return kInvalidArgument;
-    peer_.Reset();
-    return kResultOk;
+    return peer_.Disconnect(other);
 }
 
 tresult Controller::notify(IMessage* message) {

@@ -83,7 +83,7 @@ class Controller final : public RefCounted,
     StateChunk chunk_;
     std::mutex handlerLock_;  // the notice thread reads the handler too
     HostRef<IComponentHandler> handler_;
-    HostRef<IConnectionPoint> peer_;
+    ConnectionPeer peer_;
     DeferredNotice notices_;
     bool bypass_ = false;
 };

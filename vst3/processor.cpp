@@ -221,16 +221,11 @@ uint32 Processor::getProcessContextRequirements() {
 }
 
 tresult Processor::connect(IConnectionPoint* other) {
-    if (other == nullptr) return kInvalidArgument;
-    if (peer_) return kResultFalse;
-    peer_.Reset(other);
-    return kResultOk;
+    return peer_.Connect(other);
 }
 
 tresult Processor::disconnect(IConnectionPoint* other) {
-    if (other == nullptr || other != peer_.Get()) return kInvalidArgument;
-    peer_.Reset();
-    return kResultOk;
+    return peer_.Disconnect(other);
 }
 
 tresult Processor::notify(IMessage* message) {

@@ -75,7 +75,7 @@ class Processor final : public RefCounted,
     std::unique_ptr<Vst3Phaser> effect_;
     std::unique_ptr<ParamTable> params_;
     StateChunk chunk_;
-    HostRef<IConnectionPoint> peer_;
+    ConnectionPeer peer_;
     Change changes_[kMaxChanges] = {};
     bool active_ = false;
     bool processing_ = false;
