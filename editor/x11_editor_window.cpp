@@ -206,10 +206,12 @@ void* X11EditorWindow::OpenInParent(void* parentHandle) {
         std::lock_guard<std::mutex> threadGuard(fallbackMutex_);
         fallbackStop_ = false;
     }
-    try {
-        fallback_ = std::thread(&X11EditorWindow::FallbackLoop, this);
-    } catch (const std::system_error&) {
-        // No thread to spare: the editor still runs from the host's idle calls.
+    if (!hostDriven_) {
+        try {
+            fallback_ = std::thread(&X11EditorWindow::FallbackLoop, this);
+        } catch (const std::system_error&) {
+            // No thread to spare: the editor still runs from the host's idle calls.
+        }
     }
     return reinterpret_cast<void*>(window);
 }
@@ -373,17 +375,9 @@ void X11EditorWindow::HandlePendingEvents() {
                 char text[16] = {};
                 KeySym keysym = 0;
                 XLookupString(&event.xkey, text, sizeof text - 1, &keysym, nullptr);
-                if (entryBox_.IsOpen()) {
-                    EntryKey key = EntryKey::Text;
-                    const bool special = EntryKeyForKeysym(keysym, &key);
-                    if (!special && text[0] == '\0') break;
-                    const EntryState state = entryBox_.Key(key, special ? nullptr : text);
-                    if (state != EntryIdle) entryState_ = state;
-                    entryImageStale_ = true;
-                    break;
-                }
-                const int key = EditorKeyForKeysym(keysym);
-                if (key >= 0) KeyAt(event.xkey.x, event.xkey.y, key);
+                pointerX_ = event.xkey.x;
+                pointerY_ = event.xkey.y;
+                KeyTyped(keysym, text, false);
                 break;
             }
             default:
@@ -392,6 +386,56 @@ void X11EditorWindow::HandlePendingEvents() {
     }
     if (!exposed.IsEmpty()) PresentRegion(exposed);
     if (entryImageStale_) PresentEntryBox();
+}
+
+int X11EditorWindow::ConnectionFd() const {
+    std::lock_guard<std::recursive_mutex> guard(windowMutex_);
+    return x_->display != nullptr ? ConnectionNumber(x_->display) : -1;
+}
+
+bool X11EditorWindow::HostKey(unsigned long keysym, const char* text) {
+    std::lock_guard<std::recursive_mutex> guard(windowMutex_);
+    if (x_->display == nullptr) return false;
+    // Keys go to the control under the pointer, as X's own key events say.
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (x_->alive &&
+        XQueryPointer(x_->display, x_->window, &root, &child, &rootX, &rootY, &x, &y, &mask)) {
+        pointerX_ = x;
+        pointerY_ = y;
+    }
+    const bool used = KeyTyped(keysym, text != nullptr ? text : "", true);
+    if (entryImageStale_) PresentEntryBox();
+    return used;
+}
+
+bool X11EditorWindow::KeyTyped(unsigned long keysym, const char* text, bool fromHost) {
+    // Hosts that pass keys on may let X deliver the same press too (or the other
+    // way round): one key within a moment from the other source is the same key.
+    constexpr int64_t kSameKeyMicros = 100000;
+    const int64_t now = NowMicros();
+    if (keysym == lastKeysym_ && fromHost != lastKeyFromHost_ &&
+        now - lastKeyMicros_ < kSameKeyMicros) {
+        lastKeysym_ = 0;
+        return true;
+    }
+    lastKeysym_ = keysym;
+    lastKeyFromHost_ = fromHost;
+    lastKeyMicros_ = now;
+    if (entryBox_.IsOpen()) {
+        EntryKey key = EntryKey::Text;
+        const bool special = EntryKeyForKeysym(keysym, &key);
+        if (!special && text[0] == '\0') return false;
+        const EntryState state = entryBox_.Key(key, special ? nullptr : text);
+        if (state != EntryIdle) entryState_ = state;
+        entryImageStale_ = true;
+        return true;
+    }
+    const int key = EditorKeyForKeysym(keysym);
+    if (key < 0) return false;
+    KeyAt(pointerX_, pointerY_, key);
+    return true;
 }
 
 void X11EditorWindow::Tick() {

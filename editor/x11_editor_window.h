@@ -45,6 +45,16 @@ class X11EditorWindow : public EditorSurface {
     RasterBitmap* LoadBitmapResource(int resourceNumber, const char* fileName) override;
     void Idle() override;
 
+    // A host that drives the window from its own run loop (a timer and the X
+    // connection's descriptor calling Idle) wants no thread of the window's own.
+    // Takes effect at the next OpenInParent.
+    void SetHostDriven(bool driven) { hostDriven_ = driven; }
+    // The X connection's descriptor while the window is open; -1 otherwise.
+    int ConnectionFd() const;
+    // A key the host passes on (keysym and its text, UTF-8); true when the editor
+    // used it. A key that also arrives from X right after is not taken twice.
+    bool HostKey(unsigned long keysym, const char* text);
+
     // What tests and tools look at.
     int TickCount() const { return tickCount_.load(); }
     bool EntryBoxOpen() const;
@@ -62,6 +72,8 @@ class X11EditorWindow : public EditorSurface {
     void PresentEntryBox();
     void TakeFocus();
     void FallbackLoop();
+    // The one handler of typed keys from either source; true when used.
+    bool KeyTyped(unsigned long keysym, const char* text, bool fromHost);
     void StopFallback();
     CoreLock* CoreLockOf() const;
     class RasterFont* EntryFont();
@@ -86,6 +98,13 @@ class X11EditorWindow : public EditorSurface {
     std::mutex fallbackMutex_;
     std::condition_variable fallbackWake_;
     bool fallbackStop_ = false;
+    bool hostDriven_ = false;
+    // The last key taken, to drop the same key from the other source.
+    unsigned long lastKeysym_ = 0;
+    bool lastKeyFromHost_ = false;
+    int64_t lastKeyMicros_ = 0;
+    int pointerX_ = 0;
+    int pointerY_ = 0;
 };
 
 }  // namespace tav

@@ -6,10 +6,6 @@
 
 namespace tav {
 
-void* EffectModuleInstance() {
-    return ModuleHandle();
-}
-
 IVstEffect* CreateEffectInstance(audioMasterCallback hostCallback) {
     return new (std::nothrow) VSTCLASS(hostCallback);
 }

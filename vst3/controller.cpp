@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "vst3/component_state.h"
@@ -28,7 +29,7 @@ tresult Controller::queryInterface(const TUID iid, void** obj) {
 
 tresult Controller::initialize(FUnknown*) {
     if (effect_) return kResultFalse;
-    effect_ = MakePhaser();
+    effect_ = MakePhaser(true);
     if (!effect_) return kOutOfMemory;
     params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
     effect_->SetEditSink(this);
@@ -36,6 +37,9 @@ tresult Controller::initialize(FUnknown*) {
 }
 
 tresult Controller::terminate() {
+    // A host that terminates with the face still open: the window goes first,
+    // while the whole effect still exists for it.
+    if (openView_ != nullptr) openView_->Detach();
     notices_.Stop();
     {
         std::lock_guard<std::mutex> lock(handlerLock_);
@@ -139,8 +143,20 @@ tresult Controller::setComponentHandler(IComponentHandler* handler) {
     return kResultOk;
 }
 
-IPlugView* Controller::createView(FIDString) {
-    return nullptr;
+IPlugView* Controller::createView(FIDString name) {
+    if (!effect_ || effect_->Editor() == nullptr) return nullptr;
+    if (name == nullptr || std::strcmp(name, "editor") != 0) return nullptr;
+    return new (std::nothrow) PlugView(this);
+}
+
+bool Controller::ClaimView(PlugView* view) {
+    if (openView_ != nullptr && openView_ != view) return false;
+    openView_ = view;
+    return true;
+}
+
+void Controller::ReleaseView(PlugView* view) {
+    if (openView_ == view) openView_ = nullptr;
 }
 
 int32 Controller::getUnitCount() {

@@ -10,6 +10,7 @@
 #include "vst3/com_object.h"
 #include "vst3/deferred_notice.h"
 #include "vst3/param_table.h"
+#include "vst3/plug_view.h"
 #include "vst3/vst3_core.h"
 #include "vst3/vst3_effect.h"
 
@@ -70,6 +71,13 @@ class Controller final : public RefCounted,
     // orderly shutdown).
     void FlushNotices() { notices_.Flush(); }
 
+    // The effect behind the parameters and the face; none before initialize and
+    // after terminate.
+    Vst3Phaser* Effect() const { return effect_.get(); }
+    // The face is in one view at a time.
+    bool ClaimView(PlugView* view);
+    void ReleaseView(PlugView* view);
+
   private:
     // EditSink: the editor's gestures, on the host's user-interface thread.
     void BeginEdit(int index) override;
@@ -86,6 +94,7 @@ class Controller final : public RefCounted,
     ConnectionPeer peer_;
     DeferredNotice notices_;
     bool bypass_ = false;
+    PlugView* openView_ = nullptr;  // attached views hold a reference to us
 };
 
 }  // namespace tav::vst3

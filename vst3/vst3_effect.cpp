@@ -3,14 +3,16 @@
 #include <new>
 
 #include "core/module_handle.h"
+#include "effect/editor_factory.h"
 
 namespace tav::vst3 {
 
-std::unique_ptr<Vst3Phaser> MakePhaser() {
+std::unique_ptr<Vst3Phaser> MakePhaser(bool withEditor) {
     EntryLockGuard guard;
     std::unique_ptr<Vst3Phaser> effect;
     try {
-        effect.reset(new Vst3Phaser());
+        effect.reset(withEditor ? new Vst3Phaser(WithEditor{CreatePlatformEditor})
+                                : new Vst3Phaser());
     } catch (...) {
         // Out of memory while building: no C++ exception may reach the host.
         return nullptr;

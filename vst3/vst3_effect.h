@@ -12,7 +12,8 @@ namespace tav::vst3 {
 using Vst3Phaser = PhaserEffect<Vst3Core>;
 
 // A ready instance, as the VST 2 entry point makes one; none when memory ran out.
-std::unique_ptr<Vst3Phaser> MakePhaser();
+// The controller's has the platform's editor.
+std::unique_ptr<Vst3Phaser> MakePhaser(bool withEditor = false);
 
 // The programs listed to hosts: the factory ones.
 inline constexpr int kListedPrograms = kFactoryPresetCount;
