@@ -1,7 +1,6 @@
 #include "tools/hosted_plugin.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace tav {
@@ -20,11 +19,6 @@ void CopyText(void* ptr, const std::string& text, size_t capacity) {
     size_t n = std::min(text.size(), capacity - 1);
     std::memcpy(ptr, text.data(), n);
     static_cast<char*>(ptr)[n] = '\0';
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 }  // namespace
@@ -207,14 +201,6 @@ bool HostedPlugin::SetParameterText(int index, const std::string& text) {
     std::vector<char> copy(text.begin(), text.end());
     copy.push_back('\0');
     return Dispatch(effString2Parameter, index, 0, copy.data()) != 0;
-}
-
-int HostedPlugin::FindParam(const std::string& name) {
-    std::string wanted = Lower(name);
-    for (int i = 0; i < NumParams(); ++i) {
-        if (Lower(ParamName(i)) == wanted) return i;
-    }
-    return -1;
 }
 
 std::vector<std::uint8_t> HostedPlugin::GetChunk(bool isBank) {

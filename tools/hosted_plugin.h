@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "vst2/vst2_abi.h"
+#include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
+#include "vst2/vst2_abi.h"
 
 namespace tav {
 
@@ -55,15 +56,13 @@ class HostRequestLog {
 
 const char* HostOpcodeName(VstInt32 opcode);
 
-enum class ProcessKind { Replacing, Accumulating, Double };
-
-class HostedPlugin {
+class HostedPlugin final : public PluginInstance {
   public:
     // Loads the module, calls its entry point and checks the record's magic. The
     // plug-in is not opened yet: that is Open(), so tests can vary the order.
     static std::unique_ptr<HostedPlugin> Load(const std::string& path, const HostSettings& settings,
                                               std::string* error);
-    ~HostedPlugin();
+    ~HostedPlugin() override;
     HostedPlugin(const HostedPlugin&) = delete;
     HostedPlugin& operator=(const HostedPlugin&) = delete;
 
@@ -85,35 +84,42 @@ class HostedPlugin {
     std::string VendorString();
     std::string ProductString();
 
-    int NumParams() const { return effect->numParams; }
-    int NumPrograms() const { return effect->numPrograms; }
-    std::string ParamName(int index);
-    std::string ParamLabel(int index);
-    std::string ParamDisplay(int index);
+    int NumInputs() const override { return effect->numInputs; }
+    int NumOutputs() const override { return effect->numOutputs; }
+    int NumParams() const override { return effect->numParams; }
+    int NumPrograms() const override { return effect->numPrograms; }
+    std::string ParamName(int index) override;
+    std::string ParamLabel(int index) override;
+    std::string ParamDisplay(int index) override;
     float GetParameter(int index) { return effect->getParameter(effect, index); }
     void SetParameter(int index, float unit) { effect->setParameter(effect, index, unit); }
+    double ParamValue(int index) override { return GetParameter(index); }
+    void SetParamValue(int index, double unit) override {
+        SetParameter(index, static_cast<float>(unit));
+    }
     // Typed text through effString2Parameter; false when the plug-in refused it.
-    bool SetParameterText(int index, const std::string& text);
-    // Index of the parameter named name (case-insensitive), or -1.
-    int FindParam(const std::string& name);
+    bool SetParameterText(int index, const std::string& text) override;
 
-    int Program() { return static_cast<int>(Dispatch(effGetProgram)); }
-    void SetProgram(int index) { Dispatch(effSetProgram, 0, index); }
-    std::string ProgramName(int index);
+    int Program() override { return static_cast<int>(Dispatch(effGetProgram)); }
+    void SetProgram(int index) override { Dispatch(effSetProgram, 0, index); }
+    std::string ProgramName(int index) override;
 
     // Program chunk (isBank false) or bank chunk; empty if the plug-in gave none.
     std::vector<std::uint8_t> GetChunk(bool isBank);
     bool SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes);
 
     // Whether the plug-in offers that callback (double and replacing by flag).
-    bool Supports(ProcessKind kind) const;
-    // Calls nothing the plug-in does not offer.
-    void Process(ProcessKind kind, float** inputs, float** outputs, int frames);
-    void ProcessDouble(double** inputs, double** outputs, int frames);
+    bool Supports(ProcessKind kind) const override;
+    bool StartAudio(ProcessKind, std::string*) override {
+        Resume();
+        return true;
+    }
+    void StopAudio() override { Suspend(); }
+    void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
+    void ProcessDouble(double** inputs, double** outputs, int frames) override;
 
-    // Transport: the position moves on as audio is rendered.
     void SetTempo(double bpm);
-    void AdvanceTransport(int frames);
+    void AdvanceTransport(int frames) override;
     const HostSettings& Settings() const { return settings; }
     HostRequestLog& Requests() { return requests; }
 

@@ -1,4 +1,4 @@
-// Loads a plug-in module (a shared library or DLL) and finds its entry point.
+// Loads a plug-in module (a shared library or DLL) and finds its entry points.
 #pragma once
 
 #include <string>
@@ -24,8 +24,23 @@ class PluginLibrary {
     // Any exported symbol by name; none if absent.
     void* Symbol(const char* name) const;
 
+    // VST 3: the binary a bundle folder keeps for this platform
+    // (Contents/x86_64-linux/NAME.so, Contents/x86_64-win/NAME.vst3); any
+    // other path is the binary itself and comes back as it is.
+    static std::string Vst3Binary(const std::string& path);
+    // The call loaders make after loading a VST 3 binary (ModuleEntry on Linux,
+    // where it is required; InitDll on Windows, if there is one), and the one
+    // before unloading it. Exit only follows an Enter that succeeded.
+    bool EnterVst3(std::string* error);
+    void ExitVst3();
+
   private:
+    // bundle/Contents/folder/NAME.extension, NAME being the bundle's without ".vst3".
+    static std::string BinaryInBundle(std::string bundle, const std::string& folder,
+                                      const char* extension);
+
     void* handle = nullptr;
+    bool vst3Entered = false;
 };
 
 }  // namespace tav

@@ -37,6 +37,7 @@ bool PluginLibrary::Load(const std::string& path, std::string* error) {
 }
 
 void PluginLibrary::Unload() {
+    ExitVst3();
     if (handle != nullptr) FreeLibrary(static_cast<HMODULE>(handle));
     handle = nullptr;
 }
@@ -44,6 +45,31 @@ void PluginLibrary::Unload() {
 void* PluginLibrary::Symbol(const char* name) const {
     if (handle == nullptr) return nullptr;
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+
+std::string PluginLibrary::Vst3Binary(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(WindowsPath(path)).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return path;
+    }
+    return BinaryInBundle(path, "x86_64-win", ".vst3");
+}
+
+bool PluginLibrary::EnterVst3(std::string* error) {
+    // Optional here: a module without InitDll needs no call.
+    auto entry = reinterpret_cast<bool (*)()>(Symbol("InitDll"));
+    if (entry != nullptr && !entry()) {
+        if (error != nullptr) *error = "the module's InitDll failed";
+        return false;
+    }
+    vst3Entered = true;
+    return true;
+}
+
+void PluginLibrary::ExitVst3() {
+    if (!vst3Entered) return;
+    vst3Entered = false;
+    if (auto exit = reinterpret_cast<bool (*)()>(Symbol("ExitDll"))) exit();
 }
 
 }  // namespace tav

@@ -5,9 +5,9 @@
 
 namespace tav {
 
-AudioBuffer Render(HostedPlugin& plugin, const AudioBuffer& input, const RenderOptions& options) {
-    const int numIn = std::max(0, plugin.Effect()->numInputs);
-    const int numOut = std::max(0, plugin.Effect()->numOutputs);
+AudioBuffer Render(PluginInstance& plugin, const AudioBuffer& input, const RenderOptions& options) {
+    const int numIn = std::max(0, plugin.NumInputs());
+    const int numOut = std::max(0, plugin.NumOutputs());
     const int block = std::max(1, options.blockSize);
     const std::int64_t total = input.NumFrames();
 

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "tools/audio_buffer.h"
-#include "tools/hosted_plugin.h"
+#include "tools/plugin_instance.h"
 
 namespace tav {
 
@@ -18,7 +18,7 @@ struct RenderOptions {
 
 // Feeds input to the plug-in's inputs (input channel c takes file channel
 // c mod the file's channel count; no channels means silence) and returns one
-// channel per plug-in output. The plug-in must already be started.
-AudioBuffer Render(HostedPlugin& plugin, const AudioBuffer& input, const RenderOptions& options);
+// channel per plug-in output. The plug-in's audio must already be started.
+AudioBuffer Render(PluginInstance& plugin, const AudioBuffer& input, const RenderOptions& options);
 
 }  // namespace tav

@@ -139,4 +139,64 @@ void RecordingHandler::Record(std::string call) {
     calls_.push_back(std::move(call));
 }
 
+std::string FromUtf16(const TChar* text, size_t max) {
+    std::string out;
+    if (text == nullptr) return out;
+    for (size_t i = 0; i < max && text[i] != 0; ++i) {
+        uint32 c = text[i];
+        // A surrogate pair makes one code point; a lone half becomes U+FFFD.
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < max && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32>(text[++i]) - 0xDC00);
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string ToUtf16(const std::string& text) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int extra = lead < 0x80    ? 0
+                          : lead >= 0xF0 ? 3
+                          : lead >= 0xE0 ? 2
+                          : lead >= 0xC0 ? 1
+                                         : -1;
+        uint32 c = extra < 0 ? 0xFFFD : lead & (0x7F >> extra);
+        size_t next = i + 1;
+        for (int k = 0; k < extra; ++k, ++next) {
+            if (next >= text.size() || (static_cast<unsigned char>(text[next]) & 0xC0) != 0x80) {
+                c = 0xFFFD;
+                break;
+            }
+            c = (c << 6) | (static_cast<unsigned char>(text[next]) & 0x3F);
+        }
+        i = next;
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
 }  // namespace tav::vst3host

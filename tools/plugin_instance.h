@@ -1,0 +1,49 @@
+// A loaded plug-in as tavhost drives it, whatever its format: parameters and
+// programs by position, and audio for Render. HostedPlugin (VST 2) and
+// HostedVst3 implement it.
+#pragma once
+
+#include <string>
+
+namespace tav {
+
+// Replacing and double are 32- and 64-bit processing; accumulating is VST 2's
+// old callback that adds to its outputs.
+enum class ProcessKind { Replacing, Accumulating, Double };
+
+class PluginInstance {
+  public:
+    virtual ~PluginInstance() = default;
+
+    virtual int NumInputs() const = 0;
+    virtual int NumOutputs() const = 0;
+    virtual bool Supports(ProcessKind kind) const = 0;
+    // Ready to process audio of that kind, and back; Render runs in between.
+    virtual bool StartAudio(ProcessKind kind, std::string* error) = 0;
+    virtual void StopAudio() = 0;
+    // Calls nothing the plug-in does not offer.
+    virtual void Process(ProcessKind kind, float** inputs, float** outputs, int frames) = 0;
+    virtual void ProcessDouble(double** inputs, double** outputs, int frames) = 0;
+    // Transport: the position moves on as audio is rendered.
+    virtual void AdvanceTransport(int frames) = 0;
+
+    // Parameters by position. The number users give: a VST 2 index, a VST 3 id.
+    virtual int NumParams() const = 0;
+    virtual int ParamNumber(int index) { return index; }
+    virtual std::string ParamName(int index) = 0;
+    virtual std::string ParamLabel(int index) = 0;
+    virtual std::string ParamDisplay(int index) = 0;
+    virtual double ParamValue(int index) = 0;  // in [0, 1]
+    virtual void SetParamValue(int index, double unit) = 0;
+    // Typed text; false when the plug-in refused it.
+    virtual bool SetParameterText(int index, const std::string& text) = 0;
+    // Position of the parameter named name (case-insensitive), or -1.
+    int FindParam(const std::string& name);
+
+    virtual int NumPrograms() const = 0;
+    virtual int Program() = 0;
+    virtual void SetProgram(int index) = 0;
+    virtual std::string ProgramName(int index) = 0;
+};
+
+}  // namespace tav
