@@ -10,44 +10,61 @@
 #include "tools/audio_buffer.h"
 #include "tools/demo_signal.h"
 #include "tools/editor_window.h"
+#include "tools/fx_preset.h"
+#include "tools/hosted_vst3.h"
 #include "tools/render.h"
 
 namespace tav {
 
+using vst3::PClassInfo2;
+using vst3::PFactoryInfo;
+
 const char* const kCliUsage =
     "usage: tavhost MODULE [options]\n"
-    "Loads a VST 2.4 module, drives it as a DAW does and reports what happened.\n"
+    "Loads a VST 2.4 module or a VST 3 bundle (the .vst3 folder, or the binary in it),\n"
+    "drives it as a DAW does and reports what happened. Every option works with both\n"
+    "unless it says otherwise.\n"
     "\n"
     "Reports (printed after the changes below are applied):\n"
     "  --info                 identity, channels, flags (the default when nothing else is asked)\n"
-    "  --params               parameters: index, name, label, display text, unit value\n"
+    "  --params               parameters: number, name, label, display text, unit value\n"
     "  --programs             program names, the current one marked *\n"
     "  --requests             what the plug-in asked of the host, at the end\n"
     "Host:\n"
     "  --rate HZ              sample rate (default 44100)\n"
     "  --block N              block size in frames (default 512)\n"
-    "  --tempo BPM            tempo answered through audioMasterGetTime (default 120;\n"
+    "  --tempo BPM            tempo in the transport the plug-in reads (default 120;\n"
     "                         0 reports no tempo)\n"
-    "  --product TEXT         host product string (default \"tavhost\")\n"
-    "  --vendor-version N     host vendor version (default 10000)\n"
-    "State (applied in this order after effOpen):\n"
-    "  --load-chunk FILE      give the plug-in this chunk (effSetChunk)\n"
-    "  --program N            select program N\n"
-    "  --set PARAM=UNIT       set a parameter (index or name) to a unit value in [0, 1]\n"
-    "  --set-text PARAM=TEXT  set a parameter from typed text (effString2Parameter)\n"
-    "  --save-chunk FILE      save the plug-in's chunk at the end (effGetChunk)\n"
-    "  --bank                 chunks are bank chunks (default: program chunks)\n"
+    "  --product TEXT         host product string (default \"tavhost\"; VST 2)\n"
+    "  --vendor-version N     host vendor version (default 10000; VST 2)\n"
+    "State (applied in this order once the plug-in is set up):\n"
+    "  --load-chunk FILE      give the plug-in this chunk (VST 2: effSetChunk; VST 3: the\n"
+    "                         component's setState and the controller's setComponentState)\n"
+    "  --load-fxb FILE        load a VST 2 bank file, then\n"
+    "  --load-fxp FILE        a VST 2 program file; a VST 3 plug-in gets the file as its\n"
+    "                         state, which is how it opens what its VST 2 version saved\n"
+    "  --program N            select program N (VST 3: the program-change parameter)\n"
+    "  --set PARAM=UNIT       set a parameter (by name, or by number: the VST 2 index or\n"
+    "                         the VST 3 id) to a unit value in [0, 1]\n"
+    "  --set-text PARAM=TEXT  set a parameter from typed text (effString2Parameter;\n"
+    "                         VST 3: the controller's getParamValueByString)\n"
+    "  --save-chunk FILE      save the plug-in's chunk at the end (VST 2: effGetChunk;\n"
+    "                         VST 3: the component's getState)\n"
+    "  --bank                 chunks are bank chunks (VST 2; default: program chunks)\n"
+    "  --save-fxp FILE        save the current program as a .fxp file at the end (VST 2)\n"
+    "  --save-fxb FILE        save every program as a .fxb bank file at the end (VST 2)\n"
     "Audio:\n"
     "  --in FILE.wav          render this file through the plug-in\n"
     "  --generate NAME        render a built-in signal: demo-loop, impulse, sine, noise,\n"
     "                         silence (at the host's sample rate)\n"
     "  --out FILE.wav         write the rendered audio (32-bit float WAV)\n"
     "  --write-input FILE.wav write the unprocessed input too\n"
-    "  --process KIND         replacing (default), accumulating or double\n"
+    "  --process KIND         replacing (default; 32-bit), double (64-bit) or\n"
+    "                         accumulating (VST 2 only)\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
-    "Editor (needs an X display, e.g. xvfb-run -a; the Linux build reads the window\n"
-    "back with XGetImage, the Windows build under Wine with BitBlt):\n"
+    "Editor (VST 2; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
+    "window back with XGetImage, the Windows build under Wine with BitBlt):\n"
     "  --editor-shot FILE.png open the editor in a window, let it paint, save what is on\n"
     "                         screen and close it (after the state changes above)\n";
 
@@ -137,10 +154,13 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     return static_cast<bool>(file);
 }
 
-int ResolveParam(HostedPlugin& plugin, const std::string& name) {
-    int index;
-    if (ParseInt(name, &index)) return index >= 0 && index < plugin.NumParams() ? index : -1;
-    return plugin.FindParam(name);
+int ResolveParam(PluginInstance& plugin, const std::string& name) {
+    int number;
+    if (!ParseInt(name, &number)) return plugin.FindParam(name);
+    for (int i = 0; i < plugin.NumParams(); ++i) {
+        if (plugin.ParamNumber(i) == number) return i;
+    }
+    return -1;
 }
 
 void PrintInfo(HostedPlugin& plugin, const std::string& module, std::ostream& out) {
@@ -167,18 +187,49 @@ void PrintInfo(HostedPlugin& plugin, const std::string& module, std::ostream& ou
         << "latency       " << e->initialDelay << "\n";
 }
 
-void PrintParams(HostedPlugin& plugin, std::ostream& out) {
+void PrintVst3Info(HostedVst3& plugin, const std::string& module, std::ostream& out) {
+    const PFactoryInfo& factory = plugin.FactoryInfo();
+    const PClassInfo2& info = plugin.ClassInfo();
+    std::string sizes;
+    for (ProcessKind kind : {ProcessKind::Replacing, ProcessKind::Double}) {
+        if (!plugin.Supports(kind)) continue;
+        sizes += sizes.empty() ? "" : " ";
+        sizes += kind == ProcessKind::Double ? "64" : "32";
+    }
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(factory.flags));
+    out << "module        " << module << "\n"
+        << "binary        " << plugin.BinaryPath() << "\n"
+        << "format        VST 3\n"
+        << "effect        " << info.name << "\n"
+        << "vendor        " << info.vendor << "\n"
+        << "version       " << info.version << " (" << info.sdkVersion << ")\n"
+        << "category      " << info.category << " (" << info.subCategories << ")\n"
+        << "class id      " << Vst3CidText(info.cid) << "\n"
+        << "controller    " << Vst3CidText(plugin.ControllerCid()) << "\n"
+        << "factory       " << factory.vendor << ", " << factory.url << ", " << factory.email
+        << ", flags " << flags << "\n"
+        << "inputs        " << plugin.NumInputs() << "\n"
+        << "outputs       " << plugin.NumOutputs() << "\n"
+        << "parameters    " << plugin.NumParams() << "\n"
+        << "programs      " << plugin.NumPrograms() << "\n"
+        << "sample sizes  " << sizes << "\n"
+        << "latency       " << plugin.Processor()->getLatencySamples() << "\n"
+        << "tail          " << plugin.Processor()->getTailSamples() << "\n";
+}
+
+void PrintParams(PluginInstance& plugin, std::ostream& out) {
     out << "parameters:\n";
     for (int i = 0; i < plugin.NumParams(); ++i) {
         char line[256];
-        std::snprintf(line, sizeof line, "  %3d  %-24s %-8s %-16s %.6f\n", i,
+        std::snprintf(line, sizeof line, "  %3d  %-24s %-8s %-16s %.6f\n", plugin.ParamNumber(i),
                       plugin.ParamName(i).c_str(), plugin.ParamLabel(i).c_str(),
-                      plugin.ParamDisplay(i).c_str(), static_cast<double>(plugin.GetParameter(i)));
+                      plugin.ParamDisplay(i).c_str(), plugin.ParamValue(i));
         out << line;
     }
 }
 
-void PrintPrograms(HostedPlugin& plugin, std::ostream& out) {
+void PrintPrograms(PluginInstance& plugin, std::ostream& out) {
     out << "programs:\n";
     const int current = plugin.Program();
     for (int i = 0; i < plugin.NumPrograms(); ++i) {
@@ -205,6 +256,12 @@ void PrintRequests(HostedPlugin& plugin, std::ostream& out) {
         out << "\n";
     }
     if (entries.size() > kShown) out << "  ... " << entries.size() - kShown << " more\n";
+}
+
+// The controller's calls of our component handler, in order.
+void PrintHandlerCalls(HostedVst3& plugin, std::ostream& out) {
+    out << "host requests:\n";
+    for (const std::string& call : plugin.Handler().Calls()) out << "  " << call << "\n";
 }
 
 void PrintLevels(const AudioBuffer& audio, std::ostream& out) {
@@ -272,6 +329,14 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->loadChunk = v;
         } else if (a == "--save-chunk") {
             o->saveChunk = v;
+        } else if (a == "--load-fxp") {
+            o->loadFxp = v;
+        } else if (a == "--load-fxb") {
+            o->loadFxb = v;
+        } else if (a == "--save-fxp") {
+            o->saveFxp = v;
+        } else if (a == "--save-fxb") {
+            o->saveFxb = v;
         } else if (a == "--program") {
             if (!ParseInt(v, &o->program) || o->program < 0) return fail("bad --program " + v);
         } else if (a == "--set") {
@@ -310,11 +375,56 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
     if (!o->inFile.empty() && !o->generate.empty())
         return fail("--in and --generate exclude each other");
     if (!o->info && !o->params && !o->programs && !o->requests && o->inFile.empty() &&
-        o->generate.empty() && o->saveChunk.empty() && o->editorShot.empty()) {
+        o->generate.empty() && o->saveChunk.empty() && o->saveFxp.empty() && o->saveFxb.empty() &&
+        o->editorShot.empty()) {
         o->info = true;
     }
     return true;
 }
+
+namespace {
+
+// What a VST 3 plug-in cannot do here; empty when the options suit it.
+std::string Vst3Refusal(const CliOptions& o) {
+    if (o.process == ProcessKind::Accumulating) {
+        return "a VST 3 plug-in has no accumulating processing; use --process replacing "
+               "(32-bit) or double (64-bit)";
+    }
+    if (o.bankChunks) return "--bank is for VST 2 chunks; a VST 3 state is always whole";
+    if (!o.saveFxp.empty() || !o.saveFxb.empty()) {
+        return "--save-fxp and --save-fxb write VST 2 files: save from the VST 2 module";
+    }
+    if (!o.editorShot.empty()) return "--editor-shot opens VST 2 editors only";
+    return std::string();
+}
+
+// A VST 2 module applies the file itself; a VST 3 plug-in takes it as its state.
+bool LoadPresetFile(HostedPlugin* vst2, HostedVst3* vst3, FxFile file,
+                    const std::vector<std::uint8_t>& bytes, std::string* error) {
+    if (vst2 != nullptr) return LoadFx(*vst2, file, bytes, error);
+    if (!CheckFxFile(file, bytes, error)) return false;
+    if (vst3->SetState(bytes)) return true;
+    *error = "the plug-in refused it as its state";
+    return false;
+}
+
+bool LoadFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::ostream& err) {
+    if (ReadFile(path, bytes)) return true;
+    err << "tavhost: cannot read " << path << "\n";
+    return false;
+}
+
+bool SaveFile(const std::string& path, const std::vector<std::uint8_t>& bytes, const char* what,
+              std::ostream& out, std::ostream& err) {
+    if (!WriteFile(path, bytes)) {
+        err << "tavhost: cannot write " << path << "\n";
+        return false;
+    }
+    out << "saved " << bytes.size() << " bytes of " << what << " to " << path << "\n";
+    return true;
+}
+
+}  // namespace
 
 int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     AudioBuffer input;
@@ -335,67 +445,89 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     HostSettings settings = o.host;
     // A file brings its own rate; the plug-in should run at it.
     if (!o.inFile.empty()) settings.sampleRate = input.sampleRate;
-    auto plugin = HostedPlugin::Load(o.module, settings, &error);
-    if (!plugin) {
+    std::unique_ptr<HostedPlugin> vst2;
+    std::unique_ptr<HostedVst3> vst3;
+    if (IsVst3Module(o.module)) {
+        if (std::string why = Vst3Refusal(o); !why.empty()) {
+            err << "tavhost: " << why << "\n";
+            return 1;
+        }
+        vst3 = HostedVst3::Load(o.module, settings, &error);
+    } else {
+        vst2 = HostedPlugin::Load(o.module, settings, &error);
+    }
+    if (!vst2 && !vst3) {
         err << "tavhost: " << error << "\n";
         return 1;
     }
-    plugin->Open();
-    plugin->SetSampleRate(settings.sampleRate);
-    plugin->SetBlockSize(settings.blockSize);
+    PluginInstance& plugin = vst2 ? static_cast<PluginInstance&>(*vst2) : *vst3;
+    if (vst2) {
+        vst2->Open();
+        vst2->SetSampleRate(settings.sampleRate);
+        vst2->SetBlockSize(settings.blockSize);
+    }
 
     int status = 0;
+    std::vector<std::uint8_t> bytes;
     if (!o.loadChunk.empty()) {
-        std::vector<std::uint8_t> bytes;
-        if (!ReadFile(o.loadChunk, &bytes)) {
-            err << "tavhost: cannot read " << o.loadChunk << "\n";
-            return 1;
-        }
-        if (!plugin->SetChunk(o.bankChunks, bytes)) {
+        if (!LoadFile(o.loadChunk, &bytes, err)) return 1;
+        if (vst2 ? !vst2->SetChunk(o.bankChunks, bytes) : !vst3->SetState(bytes)) {
             err << "tavhost: the plug-in refused the chunk in " << o.loadChunk << "\n";
             status = 1;
         }
     }
+    for (const auto& [path, file] :
+         {std::pair{o.loadFxb, FxFile::Bank}, {o.loadFxp, FxFile::Program}}) {
+        if (path.empty()) continue;
+        if (!LoadFile(path, &bytes, err)) return 1;
+        if (!LoadPresetFile(vst2.get(), vst3.get(), file, bytes, &error)) {
+            err << "tavhost: " << path << ": " << error << "\n";
+            status = 1;
+        }
+    }
     if (o.program >= 0) {
-        if (o.program >= plugin->NumPrograms()) {
+        if (o.program >= plugin.NumPrograms()) {
             err << "tavhost: no program " << o.program << "\n";
             return 1;
         }
-        plugin->SetProgram(o.program);
+        plugin.SetProgram(o.program);
     }
     for (const auto& [name, unit] : o.setUnit) {
-        int index = ResolveParam(*plugin, name);
+        int index = ResolveParam(plugin, name);
         if (index < 0) {
             err << "tavhost: no parameter " << name << "\n";
             return 1;
         }
-        plugin->SetParameter(index, static_cast<float>(unit));
+        plugin.SetParamValue(index, unit);
     }
     for (const auto& [name, text] : o.setText) {
-        int index = ResolveParam(*plugin, name);
+        int index = ResolveParam(plugin, name);
         if (index < 0) {
             err << "tavhost: no parameter " << name << "\n";
             return 1;
         }
-        if (!plugin->SetParameterText(index, text)) {
+        if (!plugin.SetParameterText(index, text)) {
             err << "tavhost: the plug-in refused \"" << text << "\" for " << name << "\n";
             status = 1;
         }
     }
 
-    if (o.info) PrintInfo(*plugin, o.module, out);
-    if (o.params) PrintParams(*plugin, out);
-    if (o.programs) PrintPrograms(*plugin, out);
+    if (o.info) vst2 ? PrintInfo(*vst2, o.module, out) : PrintVst3Info(*vst3, o.module, out);
+    if (o.params) PrintParams(plugin, out);
+    if (o.programs) PrintPrograms(plugin, out);
 
     if (!o.inFile.empty() || !o.generate.empty()) {
         // Hosts only call what the plug-in offers: many have no double precision.
-        if (!plugin->Supports(o.process)) {
+        if (!plugin.Supports(o.process)) {
             static const char* const kNames[] = {"replacing", "accumulating", "double"};
             err << "tavhost: the plug-in does not offer " << kNames[static_cast<int>(o.process)]
                 << " processing\n";
             return 1;
         }
-        plugin->Resume();
+        if (!plugin.StartAudio(o.process, &error)) {
+            err << "tavhost: " << error << "\n";
+            return 1;
+        }
         RenderOptions render;
         render.kind = o.process;
         render.blockSize = settings.blockSize;
@@ -412,8 +544,8 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
                 }
             };
         }
-        AudioBuffer output = Render(*plugin, input, render);
-        plugin->Suspend();
+        AudioBuffer output = Render(plugin, input, render);
+        plugin.StopAudio();
         PrintLevels(output, out);
         if (!o.outFile.empty() && !WriteAudioFile(o.outFile, output, &error)) {
             err << "tavhost: " << error << "\n";
@@ -422,7 +554,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     if (!o.editorShot.empty()) {
-        if (SaveEditorScreenshot(*plugin, o.editorShot, &error)) {
+        if (SaveEditorScreenshot(*vst2, o.editorShot, &error)) {
             out << "saved the editor's picture to " << o.editorShot << "\n";
         } else {
             err << "tavhost: " << error << "\n";
@@ -431,20 +563,24 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     if (!o.saveChunk.empty()) {
-        std::vector<std::uint8_t> bytes = plugin->GetChunk(o.bankChunks);
+        bytes = vst2 ? vst2->GetChunk(o.bankChunks) : vst3->GetState();
+        const char* what = vst3 ? "state" : o.bankChunks ? "bank chunk" : "program chunk";
         if (bytes.empty()) {
-            err << "tavhost: the plug-in gave no chunk\n";
+            err << "tavhost: the plug-in gave no " << what << "\n";
             status = 1;
-        } else if (!WriteFile(o.saveChunk, bytes)) {
-            err << "tavhost: cannot write " << o.saveChunk << "\n";
+        } else if (!SaveFile(o.saveChunk, bytes, what, out, err)) {
             status = 1;
-        } else {
-            out << "saved " << bytes.size() << " bytes of " << (o.bankChunks ? "bank" : "program")
-                << " chunk to " << o.saveChunk << "\n";
         }
     }
-    if (o.requests) PrintRequests(*plugin, out);
-    plugin->Close();
+    if (!o.saveFxp.empty() &&
+        !SaveFile(o.saveFxp, SaveFx(*vst2, FxFile::Program), "program", out, err)) {
+        status = 1;
+    }
+    if (!o.saveFxb.empty() && !SaveFile(o.saveFxb, SaveFx(*vst2, FxFile::Bank), "bank", out, err)) {
+        status = 1;
+    }
+    if (o.requests) vst2 ? PrintRequests(*vst2, out) : PrintHandlerCalls(*vst3, out);
+    if (vst2) vst2->Close();
     return status;
 }
 

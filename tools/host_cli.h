@@ -1,4 +1,5 @@
-// The command-line host: options, and a run that loads a module and drives it.
+// The command-line host: options, and a run that loads a VST 2 module or a VST 3
+// bundle and drives it.
 #pragma once
 
 #include <ostream>
@@ -19,6 +20,7 @@ struct CliOptions {
     bool requests = false;
     bool bankChunks = false;
     std::string loadChunk, saveChunk;
+    std::string loadFxp, loadFxb, saveFxp, saveFxb;  // VST 2 preset files
     int program = -1;
     std::vector<std::pair<std::string, double>> setUnit;       // parameter, unit value
     std::vector<std::pair<std::string, std::string>> setText;  // parameter, typed text

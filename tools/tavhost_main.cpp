@@ -1,4 +1,4 @@
-// tavhost: a command-line VST 2.4 host. See kCliUsage for what it does.
+// tavhost: a command-line VST 2.4 and VST 3 host. See kCliUsage for what it does.
 #include <iostream>
 #include <string>
 #include <vector>

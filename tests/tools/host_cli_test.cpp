@@ -114,5 +114,26 @@ TEST(HostCli, RendersSignalsAndFilesAndKeepsChunks) {
     for (const std::string& path : {chunk, dry, wet, again}) std::remove(path.c_str());
 }
 
+TEST(HostCli, KeepsProgramsAndBanksInPresetFiles) {
+    // The test module keeps its programs in chunks: "FPCh" and "FBCh" files.
+    const std::string fxp = TempPath("cli.fxp"), fxb = TempPath("cli.fxb");
+    CliRun save = Host({TestModule(), "--program", "1", "--set", "Gain=0.125", "--save-fxp", fxp,
+                        "--save-fxb", fxb});
+    ASSERT_EQ(save.status, 0) << save.err;
+    // The program lands in the current one; the bank keeps it as program 1.
+    for (std::vector<std::string> load :
+         {std::vector<std::string>{"--load-fxp", fxp}, {"--load-fxb", fxb, "--program", "1"}}) {
+        load.insert(load.begin(), TestModule());
+        load.push_back("--params");
+        CliRun run = Host(load);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("0.125000"), std::string::npos) << load[1];
+    }
+    // A bank is no program, and the other way round.
+    EXPECT_EQ(Host({TestModule(), "--load-fxp", fxb}).status, 1);
+    EXPECT_EQ(Host({TestModule(), "--load-fxb", fxp}).status, 1);
+    for (const std::string& path : {fxp, fxb}) std::remove(path.c_str());
+}
+
 }  // namespace
 }  // namespace tav
