@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Renders audio through every factory program of the plug-in, once through the Linux
-# module and once through the Windows DLL under Wine, with our command-line host,
-# prints a table of levels and of the largest difference between the two, draws a
-# picture of each program's sweep, and takes pictures of the editor from the DLL.
+# module and once through the Windows DLL under Wine, with our command-line host, and
+# again through the VST 3 bundles of both; prints a table of levels, of the largest
+# difference between the two platforms and of the largest difference between each VST 3
+# render and its VST 2 one, draws a picture of each program's sweep, and takes pictures
+# of the editor from the DLL.
 # Called by ./run demo after the build; see README.md for the options.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,6 +12,8 @@ NATIVE_HOST=$ROOT/build/native/tools/tavhost
 NATIVE_MODULE=$ROOT/build/native/Tavrellion.so
 WIN_HOST=$ROOT/build/win64/tools/tavhost.exe
 WIN_MODULE=$ROOT/build/win64/Tavrellion_x64.dll
+NATIVE_VST3=$ROOT/build/native/Tavrellion.vst3
+WIN_VST3=$ROOT/build/win64/Tavrellion.vst3
 WINE=("$ROOT/cmake/wine-run" "$ROOT/build/win64/wineprefix")
 # Windows that open need a display: a private Xvfb one, with a Wine prefix of its own.
 WINE_DISPLAY=("$ROOT/cmake/wine-display-run" "$ROOT/build/win64/wineprefix-display")
@@ -49,7 +53,7 @@ while [ $# -gt 0 ]; do
         *) echo "demo: unknown option $1" >&2; usage; exit 2 ;;
     esac
 done
-mkdir -p "$out/win64"
+mkdir -p "$out/win64/vst3" "$out/vst3"
 
 slug() {
     local s
@@ -74,15 +78,19 @@ for p in "${programs[@]}"; do
     name=$(name_of "$p")
     file="demo-$(slug "$name").wav"
     args=("${source_args[@]}" "${common[@]}" --program "$p" "${sets[@]}")
-    echo "rendering $name (Linux module, then Windows DLL under Wine)"
+    echo "rendering $name (Linux module, then Windows DLL under Wine; then their VST 3 bundles)"
     "$NATIVE_HOST" "$NATIVE_MODULE" "${args[@]}" "${dry[@]}" --out "$out/$file" >/dev/null
     dry=()
     "${WINE[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --out "$out/win64/$file" >/dev/null
+    "$NATIVE_HOST" "$NATIVE_VST3" "${args[@]}" --out "$out/vst3/$file" >/dev/null
+    "${WINE[@]}" "$WIN_HOST" "$WIN_VST3" "${args[@]}" --out "$out/win64/vst3/$file" >/dev/null
     "$TAVWAV" --sweep "$out/demo-dry.wav" "$out/$file" "$out/${file%.wav}.png" \
         --title "$name" --tempo "$tempo"
     read -r _ peak _ rms _ diff < <("$TAVWAV" "$out/$file" "$out/win64/$file")
-    rows+=("$(printf '%-24s %10s %10s %24s' "$name" "$peak" "$rms" "$diff")")
-    [ "$diff" = "0" ] || status=1
+    read -r _ _ _ _ _ linux3 < <("$TAVWAV" "$out/$file" "$out/vst3/$file")
+    read -r _ _ _ _ _ windows3 < <("$TAVWAV" "$out/win64/$file" "$out/win64/vst3/$file")
+    rows+=("$(printf '%-24s %10s %10s %16s %16s %16s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3")")
+    [ "$diff" = "0" ] && [ "$linux3" = "0" ] && [ "$windows3" = "0" ] || status=1
 done
 
 echo "drawing the editor at the defaults and at \"Psy Asymetric\" (Windows DLL under Wine)"
@@ -111,13 +119,15 @@ else
 fi
 rm -f "$out/editor-shot.log"
 
-printf '\n%-24s %10s %10s %24s\n' "program" "peak" "RMS" "largest Windows/Linux diff"
+printf '\n%-24s %10s %10s %16s %16s %16s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2"
+printf '%-24s %10s %10s %16s %16s %16s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows"
 read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
-printf '%-24s %10s %10s %24s\n' "(dry input)" "$peak" "$rms" "-"
+printf '%-24s %10s %10s %16s %16s %16s\n' "(dry input)" "$peak" "$rms" "-" "-" "-"
 printf '%s\n' "${rows[@]}"
 echo
-echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/);"
+echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/,"
+echo "the VST 3 ones in vst3/ below each);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
 [ ${#shots[@]} -eq 0 ] || echo "the editor as the DLL and the Linux module draw it: ${shots[*]}"
-[ $status -eq 0 ] || { echo "demo: the two platforms' outputs differ, or the editor could not be drawn" >&2; exit 1; }
+[ $status -eq 0 ] || { echo "demo: the two platforms' or the two formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }
