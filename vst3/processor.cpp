@@ -126,6 +126,7 @@ tresult Processor::setActive(TBool state) {
     if (active_) {
         effect_->ActivationChanged(true);
         bypassMix_ = bypass_ ? 1.0 : 0.0;
+        audioSinceActive_ = false;
     } else {
         effect_->ActivationChanged(false);
         effect_->ResetProcessing();
@@ -262,6 +263,8 @@ int Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
 void Processor::ApplyChange(const Change& change) {
     if (change.id == kBypassParamId) {
         bypass_ = change.value >= 0.5;
+        // Nothing heard yet since activation: nothing to fade from.
+        if (!audioSinceActive_) bypassMix_ = bypass_ ? 1.0 : 0.0;
     } else if (change.id == kProgramParamId) {
         // As a VST 2 host's program change: edits stay with the program left.
         effect_->StoreCurrentPreset(nullptr);
@@ -311,6 +314,7 @@ tresult Processor::process(ProcessData* dataPointer) {
         cursor = next;
     }
     while (i < count) ApplyChange(changes_[i++]);
+    audioSinceActive_ = true;
     data.outputs[0].silenceFlags = 0;
     return kResultOk;
 }

@@ -83,6 +83,7 @@ class Processor final : public RefCounted,
     int32 maxBlock_ = 1024;
     bool bypass_ = false;
     double bypassMix_ = 0.0;  // 0 processed .. 1 dry
+    bool audioSinceActive_ = false;
 };
 
 }  // namespace tav::vst3

@@ -436,6 +436,13 @@ TEST(Vst3Bundle, BypassFadesWithoutClicksAndPassesDryWhenOn) {
         // Once the fade is over, the output is the input exactly.
         EXPECT_TRUE(std::equal(out[c].begin() + 2000, out[c].end(), input[c].begin() + 2000));
     }
+    // Bypassed before the first block: dry from the first sample, nothing to fade.
+    Instance bypassed;
+    ParamChanges before;
+    before.Add(kBypass, 0, 1.0);
+    bypassed.Flush(before);
+    bypassed.Run(input, out);
+    EXPECT_EQ(out[0], input[0]);
 }
 
 TEST(Vst3Bundle, StateLoadsAndProgramsChangeWhileAudioRuns) {
