@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "tools/hosted_plugin.h"
+#include "tools/plugin_instance.h"
 #include "tools/png_file.h"
 
 namespace tav {
@@ -25,9 +25,9 @@ class EditorHostWindow {
     EditorHostWindow(const EditorHostWindow&) = delete;
     EditorHostWindow& operator=(const EditorHostWindow&) = delete;
 
-    // effEditGetRect, fit the window to it, effEditOpen.
-    bool OpenEditor(HostedPlugin& plugin, std::string* error);
-    // effEditClose, once the editor is open.
+    // The editor's size, fit the window to it, open the editor in it.
+    bool OpenEditor(PluginInstance& plugin, std::string* error);
+    // Closes the editor, once it is open.
     void CloseEditor();
     bool IsEditorOpen() const { return plugin_ != nullptr; }
     int EditorWidth() const { return width_; }
@@ -60,13 +60,13 @@ class EditorHostWindow {
   private:
     EditorHostWindow() = default;
     void SetModifierKeys(MouseKeys keys);
-    // The editor's flag and effEditGetRect, into width_ and height_.
-    bool ReadEditorSize(HostedPlugin& plugin, std::string* error);
+    // The editor's size, into width_ and height_.
+    bool ReadEditorSize(PluginInstance& plugin, std::string* error);
 
     void* window_ = nullptr;
     void* display_ = nullptr;  // X11: the host's own display connection
     MouseKeys heldKeys_;       // X11: modifier keys held down through XTest
-    HostedPlugin* plugin_ = nullptr;
+    PluginInstance* plugin_ = nullptr;
     int width_ = 0;
     int height_ = 0;
     int ticks_ = 0;
@@ -74,6 +74,6 @@ class EditorHostWindow {
 
 // Opens the plug-in's editor, lets it paint, saves what is on screen as a PNG and
 // closes the editor.
-bool SaveEditorScreenshot(HostedPlugin& plugin, const std::string& pngPath, std::string* error);
+bool SaveEditorScreenshot(PluginInstance& plugin, const std::string& pngPath, std::string* error);
 
 }  // namespace tav

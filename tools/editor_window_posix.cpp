@@ -99,16 +99,13 @@ EditorHostWindow::~EditorHostWindow() {
     }
 }
 
-bool EditorHostWindow::OpenEditor(HostedPlugin& plugin, std::string* error) {
+bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
     CloseEditor();
     if (!ReadEditorSize(plugin, error)) return false;
     XResizeWindow(Dpy(display_), Win(window_), static_cast<unsigned>(width_),
                   static_cast<unsigned>(height_));
     XSync(Dpy(display_), False);
-    if (plugin.Dispatch(effEditOpen, 0, 0, window_) == 0) {
-        *error = "the plug-in did not open its editor";
-        return false;
-    }
+    if (!plugin.OpenEditorIn(window_, error)) return false;
     plugin_ = &plugin;
     ticks_ = 0;
     return true;
@@ -116,7 +113,7 @@ bool EditorHostWindow::OpenEditor(HostedPlugin& plugin, std::string* error) {
 
 void EditorHostWindow::CloseEditor() {
     if (plugin_ == nullptr) return;
-    plugin_->Dispatch(effEditClose);
+    plugin_->CloseEditorWindow();
     plugin_ = nullptr;
     XSync(Dpy(display_), False);
 }
@@ -138,7 +135,7 @@ bool EditorHostWindow::PumpUntil(const std::function<bool()>& done, int timeoutM
     const auto end = start + std::chrono::milliseconds(timeoutMs);
     while (true) {
         XSync(Dpy(display_), False);  // our input requests have reached the server
-        if (plugin_ != nullptr) plugin_->Dispatch(effEditIdle);
+        if (plugin_ != nullptr) plugin_->EditorIdle();
         if (done()) return true;
         if (std::chrono::steady_clock::now() >= end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -58,13 +58,14 @@ EditorHostWindow::~EditorHostWindow() {
     if (window_ != nullptr) DestroyWindow(Hwnd(window_));
 }
 
-bool EditorHostWindow::OpenEditor(HostedPlugin& plugin, std::string* error) {
+bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
     CloseEditor();
     if (!ReadEditorSize(plugin, error)) return false;
     SetWindowPos(Hwnd(window_), HWND_TOP, 0, 0, width_, height_, SWP_SHOWWINDOW);
-    if (plugin.Dispatch(effEditOpen, 0, 0, window_) == 0 ||
-        GetWindow(Hwnd(window_), GW_CHILD) == nullptr) {
-        *error = "the plug-in did not open its editor";
+    if (!plugin.OpenEditorIn(window_, error)) return false;
+    if (GetWindow(Hwnd(window_), GW_CHILD) == nullptr) {
+        plugin.CloseEditorWindow();
+        *error = "the plug-in opened no window";
         return false;
     }
     plugin_ = &plugin;
@@ -74,7 +75,7 @@ bool EditorHostWindow::OpenEditor(HostedPlugin& plugin, std::string* error) {
 
 void EditorHostWindow::CloseEditor() {
     if (plugin_ == nullptr) return;
-    plugin_->Dispatch(effEditClose);
+    plugin_->CloseEditorWindow();
     plugin_ = nullptr;
     // Deliver what the closing left behind, so the next cycle starts clean.
     PumpUntil([] { return false; }, 0);

@@ -63,7 +63,7 @@ const char* const kCliUsage =
     "                         accumulating (VST 2 only)\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
-    "Editor (VST 2; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
+    "Editor (VST 2 and VST 3; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
     "window back with XGetImage, the Windows build under Wine with BitBlt):\n"
     "  --editor-shot FILE.png open the editor in a window, let it paint, save what is on\n"
     "                         screen and close it (after the state changes above)\n";
@@ -394,7 +394,6 @@ std::string Vst3Refusal(const CliOptions& o) {
     if (!o.saveFxp.empty() || !o.saveFxb.empty()) {
         return "--save-fxp and --save-fxb write VST 2 files: save from the VST 2 module";
     }
-    if (!o.editorShot.empty()) return "--editor-shot opens VST 2 editors only";
     return std::string();
 }
 
@@ -554,7 +553,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     if (!o.editorShot.empty()) {
-        if (SaveEditorScreenshot(*vst2, o.editorShot, &error)) {
+        if (SaveEditorScreenshot(plugin, o.editorShot, &error)) {
             out << "saved the editor's picture to " << o.editorShot << "\n";
         } else {
             err << "tavhost: " << error << "\n";

@@ -345,4 +345,25 @@ VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     }
 }
 
+bool HostedPlugin::EditorSize(int* width, int* height, std::string* error) {
+    if ((effect->flags & effFlagsHasEditor) == 0) {
+        *error = "the plug-in has no editor";
+        return false;
+    }
+    ERect* rect = nullptr;
+    if (Dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
+        *error = "the plug-in gave no editor size";
+        return false;
+    }
+    *width = rect->right - rect->left;
+    *height = rect->bottom - rect->top;
+    return true;
+}
+
+bool HostedPlugin::OpenEditorIn(void* parent, std::string* error) {
+    if (Dispatch(effEditOpen, 0, 0, parent) != 0) return true;
+    *error = "the plug-in did not open its editor";
+    return false;
+}
+
 }  // namespace tav

@@ -25,6 +25,8 @@ struct HostSettings {
     double tempo = 120.0;  // 0 or less: the host reports no tempo
     int timeSigNumerator = 4;
     int timeSigDenominator = 4;
+    // VST 3 editors on Linux: the view's frame lends the host's run loop.
+    bool vst3RunLoop = true;
 };
 
 // One call the plug-in made into the host callback.
@@ -122,6 +124,12 @@ class HostedPlugin final : public PluginInstance {
     void AdvanceTransport(int frames) override;
     const HostSettings& Settings() const { return settings; }
     HostRequestLog& Requests() { return requests; }
+
+    // The editor through effEditGetRect, effEditOpen, effEditClose and effEditIdle.
+    bool EditorSize(int* width, int* height, std::string* error) override;
+    bool OpenEditorIn(void* parent, std::string* error) override;
+    void CloseEditorWindow() override { Dispatch(effEditClose); }
+    void EditorIdle() override { Dispatch(effEditIdle); }
 
   private:
     HostedPlugin() = default;

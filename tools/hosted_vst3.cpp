@@ -154,6 +154,7 @@ bool HostedVst3::Create(const std::string& path, std::string* error) {
 }
 
 HostedVst3::~HostedVst3() {
+    CloseEditorWindow();
     StopAudio();
     if (componentPoint_ && controllerPoint_) {
         componentPoint_->disconnect(controllerPoint_.get());
@@ -382,6 +383,58 @@ bool HostedVst3::SetState(const std::vector<std::uint8_t>& bytes) {
     if (component_->setState(&forComponent) != kResultOk) return false;
     MemoryStream forController(bytes);
     return controller_->setComponentState(&forController) == kResultOk;
+}
+
+bool HostedVst3::EditorSize(int* width, int* height, std::string* error) {
+    if (!view_) {
+        view_.reset(controller_->createView("editor"));
+        if (!view_) {
+            *error = "the plug-in has no editor";
+            return false;
+        }
+    }
+    ViewRect rect = {};
+    if (view_->getSize(&rect) != kResultOk) {
+        *error = "the plug-in gave no editor size";
+        return false;
+    }
+    *width = rect.right - rect.left;
+    *height = rect.bottom - rect.top;
+    return true;
+}
+
+bool HostedVst3::OpenEditorIn(void* parent, std::string* error) {
+    int width = 0, height = 0;
+    if (!EditorSize(&width, &height, error)) return false;
+    const char* type = nullptr;
+    for (const char* candidate : {"HWND", "X11EmbedWindowID"}) {
+        if (view_->isPlatformTypeSupported(candidate) == kResultTrue) {
+            type = candidate;
+            break;
+        }
+    }
+    if (type == nullptr) {
+        *error = "the editor supports no window type of this platform";
+        return false;
+    }
+    const bool lendRunLoop = settings_.vst3RunLoop && std::strcmp(type, "HWND") != 0;
+    frame_ = std::make_unique<vst3host::PlugFrame>(lendRunLoop ? &runLoop_ : nullptr);
+    view_->setFrame(frame_.get());
+    if (view_->attached(parent, type) != kResultOk) {
+        view_->setFrame(nullptr);
+        view_.reset();
+        *error = "the plug-in did not open its editor";
+        return false;
+    }
+    return true;
+}
+
+void HostedVst3::CloseEditorWindow() {
+    if (!view_) return;
+    view_->removed();
+    view_->setFrame(nullptr);
+    view_.reset();  // a new view for the next opening, as hosts do
+    frame_.reset();
 }
 
 }  // namespace tav

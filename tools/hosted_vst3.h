@@ -12,6 +12,7 @@
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
 #include "tools/vst3_host_objects.h"
+#include "tools/vst3_plug_frame.h"
 
 namespace tav {
 
@@ -81,6 +82,15 @@ class HostedVst3 final : public PluginInstance {
     void SetProgram(int index) override;
     std::string ProgramName(int index) override;
 
+    // The controller's view "editor", in the first window type it supports (HWND,
+    // then X11); on X11 its frame lends our run loop unless the settings say not.
+    bool EditorSize(int* width, int* height, std::string* error) override;
+    bool OpenEditorIn(void* parent, std::string* error) override;
+    void CloseEditorWindow() override;
+    void EditorIdle() override { runLoop_.Pump(0); }
+    vst3::IPlugView* View() const { return view_.get(); }
+    const vst3host::RunLoop& EditorRunLoop() const { return runLoop_; }
+
     // The component's state; loading hands it to the controller too.
     std::vector<std::uint8_t> GetState();
     bool SetState(const std::vector<std::uint8_t>& bytes);
@@ -118,6 +128,9 @@ class HostedVst3 final : public PluginInstance {
     int programParam_ = -1;  // position of the program-change parameter
     vst3::ProgramListID programList_ = vst3::kNoProgramListId;
     std::vector<std::string> programNames_;
+    vst3host::RunLoop runLoop_;
+    std::unique_ptr<vst3host::PlugFrame> frame_;
+    Vst3Ref<vst3::IPlugView> view_;
     std::int64_t position_ = 0;
 };
 

@@ -44,6 +44,14 @@ class PluginInstance {
     virtual int Program() = 0;
     virtual void SetProgram(int index) = 0;
     virtual std::string ProgramName(int index) = 0;
+
+    // The plug-in's editor in a host window (tools/editor_window): its size, opened
+    // as a child of parent (an HWND or an X11 window id), closed again, and the
+    // host's idle work while it is open.
+    virtual bool EditorSize(int* width, int* height, std::string* error) = 0;
+    virtual bool OpenEditorIn(void* parent, std::string* error) = 0;
+    virtual void CloseEditorWindow() = 0;
+    virtual void EditorIdle() = 0;
 };
 
 }  // namespace tav
