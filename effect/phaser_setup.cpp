@@ -4,6 +4,14 @@
 #include "effect/factory_presets.h"
 #include "effect/phaser_params.h"
 
+// The version is the project's, from the build, so that every module, bundle and
+// package says the same.
+#if !defined(TAV_VERSION_MAJOR) || !defined(TAV_VERSION_MINOR) || !defined(TAV_VERSION_PATCH)
+#error "the build defines TAV_VERSION_MAJOR, TAV_VERSION_MINOR and TAV_VERSION_PATCH"
+#endif
+// VST 2 hosts read it as major * 10000 + minor * 100 + patch.
+static_assert(TAV_VERSION_MINOR < 100 && TAV_VERSION_PATCH < 100, "minor and patch below 100");
+
 namespace tav {
 
 EffectIdentity PhaserIdentity() {
@@ -14,7 +22,7 @@ EffectIdentity PhaserIdentity() {
     id.effectName = "Tavrellion";
     id.productName = "";
     id.vendorName = "Qorva";
-    id.version = 0x10000;
+    id.version = (TAV_VERSION_MAJOR << 16) | (TAV_VERSION_MINOR << 8) | TAV_VERSION_PATCH;
     id.uniqueId = 0x656F6F79;          // 'eooy'
     id.manufacturerCode = 0x516F7276;  // 'Qorv'
     id.latency = 0;
