@@ -244,16 +244,33 @@ tresult Controller::notify(IMessage* message) {
 
 void Controller::BeginEdit(int index) {
     std::lock_guard<std::mutex> lock(handlerLock_);
+    gestures_.insert(index);
     if (handler_) handler_.Get()->beginEdit(static_cast<ParamID>(index));
 }
 
 void Controller::PerformEdit(int index, double unit) {
     std::lock_guard<std::mutex> lock(handlerLock_);
-    if (handler_) handler_.Get()->performEdit(static_cast<ParamID>(index), unit);
+    if (!handler_) return;
+    IComponentHandler* handler = handler_.Get();
+    const auto id = static_cast<ParamID>(index);
+    const auto last = lastSent_.find(index);
+    const bool resend = last != lastSent_.end() && last->second == unit;
+    lastSent_[index] = unit;
+    if (gestures_.count(index) != 0) {
+        handler->performEdit(id, unit);
+    } else if (!resend) {
+        // The editor re-sends a control's value as its entry box closes, outside
+        // any gesture. VST 3 hosts take values only inside one: a new value gets
+        // a gesture of its own, the same value again is not news.
+        handler->beginEdit(id);
+        handler->performEdit(id, unit);
+        handler->endEdit(id);
+    }
 }
 
 void Controller::EndEdit(int index) {
     std::lock_guard<std::mutex> lock(handlerLock_);
+    gestures_.erase(index);
     if (handler_) handler_.Get()->endEdit(static_cast<ParamID>(index));
 }
 

@@ -3,8 +3,10 @@
 // never processes audio; it follows the processor through the host.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 
 #include "core/state_chunk.h"
 #include "vst3/com_object.h"
@@ -91,6 +93,8 @@ class Controller final : public RefCounted,
     StateChunk chunk_;
     std::mutex handlerLock_;  // the notice thread reads the handler too
     HostRef<IComponentHandler> handler_;
+    std::set<int> gestures_;          // parameters inside an editor gesture
+    std::map<int, double> lastSent_;  // what the host last heard of each
     ConnectionPeer peer_;
     DeferredNotice notices_;
     bool bypass_ = false;

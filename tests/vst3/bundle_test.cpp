@@ -162,6 +162,41 @@ TEST(Vst3Bundle, NonsenseFromTheHostIsRefused) {
     }
 }
 
+// The editor's view without a window: every call a host can get wrong.
+TEST(Vst3Bundle, TheViewRefusesNonsenseAndOutlivesNothing) {
+    Instance plugin;
+    IEditController* controller = plugin.Controller();
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(controller->createView("something else"), nullptr);
+    EXPECT_EQ(controller->createView(nullptr), nullptr);
+    Owned<IPlugView> view(controller->createView("editor"));
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->isPlatformTypeSupported("NSView"), kResultFalse);
+    EXPECT_EQ(view->attached(nullptr, kComGuidOrder ? "HWND" : "X11EmbedWindowID"),
+              kInvalidArgument);
+    int parent = 0;
+    EXPECT_EQ(view->attached(&parent, "NSView"), kInvalidArgument);
+    EXPECT_EQ(view->removed(), kResultFalse);
+    EXPECT_EQ(view->canResize(), kResultFalse);
+    ViewRect size{};
+    ASSERT_EQ(view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.right - size.left, 520);
+    EXPECT_EQ(size.bottom - size.top, 335);
+    ViewRect odd{10, 10, 900, 20};
+    EXPECT_EQ(view->onSize(nullptr), kInvalidArgument);
+    EXPECT_EQ(view->onSize(&odd), kResultFalse);
+    EXPECT_EQ(view->checkSizeConstraint(&odd), kResultTrue);
+    EXPECT_EQ(odd.right - odd.left, 520);
+    EXPECT_EQ(view->onKeyDown(0, 999, 0), kResultFalse);
+    auto scale = Query<IPlugViewContentScaleSupport>(view.get());
+    ASSERT_TRUE(scale);
+    EXPECT_EQ(scale->setContentScaleFactor(std::nanf("")), kInvalidArgument);
+    // The controller goes first: the view holds it, and refuses what it no longer can.
+    controller->terminate();
+    EXPECT_EQ(view->getSize(&size), kResultFalse);
+    EXPECT_EQ(view->attached(&parent, kComGuidOrder ? "HWND" : "X11EmbedWindowID"), kResultFalse);
+}
+
 TEST(Vst3Bundle, ProcessBeforeActivationIsRefusedWithSilence) {
     IPluginFactory* factory = Bundle::Get().Factory();
     ASSERT_NE(factory, nullptr);

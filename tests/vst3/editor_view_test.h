@@ -1,0 +1,41 @@
+// The VST 3 bundle's face in a real window, as our host shows it: natively in an
+// X11 window (the view driven by our run loop), under Wine in a real HWND.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/editor_screen.h"
+#include "tools/editor_window.h"
+#include "tools/hosted_vst3.h"
+
+namespace tav::vst3test {
+
+// What the process holds that editor cycles could leak (platform file).
+struct ResourceCounts {
+    std::vector<std::pair<std::string, long>> counts;
+};
+ResourceCounts CountResources();
+void ExpectNoGrowth(const ResourceCounts& before);
+
+// The bundle loaded once per suite with its face open in one host window.
+class EditorViewTest : public ::testing::Test {
+  protected:
+    static constexpr int kTimeoutMs = 20000;
+
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+
+    static RgbImage Shot();
+    // The handler's calls once the last one is an end of an edit (or the time is up).
+    static std::vector<std::string> CallsUntilEnd();
+
+    static inline HostedVst3* plugin = nullptr;
+    static inline EditorHostWindow* window = nullptr;
+};
+
+}  // namespace tav::vst3test

@@ -1,0 +1,18 @@
+// Windows: the face's window objects, for the open/close cycles.
+#include "tests/support/gui_object_counts.h"
+#include "tests/vst3/editor_view_test.h"
+
+namespace tav::vst3test {
+
+ResourceCounts CountResources() {
+    return {{{"GDI objects", test::CountGdiObjects()}, {"windows", test::CountWindows()}}};
+}
+
+void ExpectNoGrowth(const ResourceCounts& before) {
+    const ResourceCounts now = CountResources();
+    for (size_t i = 0; i < now.counts.size(); ++i) {
+        EXPECT_LE(now.counts[i].second, before.counts[i].second) << now.counts[i].first;
+    }
+}
+
+}  // namespace tav::vst3test
