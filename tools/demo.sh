@@ -93,31 +93,33 @@ for p in "${programs[@]}"; do
     [ "$diff" = "0" ] && [ "$linux3" = "0" ] && [ "$windows3" = "0" ] || status=1
 done
 
-echo "drawing the editor at the defaults and at \"Psy Asymetric\" (Windows DLL under Wine)"
+echo "drawing the editor at the defaults and at \"Psy Asymetric\" (Windows DLL and VST 3 bundle under Wine)"
 shots=()
-for p in default 1; do
-    if [ "$p" = default ]; then shot=editor-default.png; args=(); else
-        shot="editor-$(slug "$(name_of "$p")").png"; args=(--program "$p"); fi
+# One picture: the host, the plug-in, the file name, then tavhost's options.
+shoot() {
+    local shot=$1; shift
     # Xvfb says goodbye on stderr when it stops: shown only when something failed.
-    if "${WINE_DISPLAY[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --editor-shot "$out/$shot" \
-        >/dev/null 2>"$out/editor-shot.log"; then
+    if "$@" --editor-shot "$out/$shot" >/dev/null 2>"$out/editor-shot.log"; then
         shots+=("$out/$shot")
     else
         cat "$out/editor-shot.log" >&2
         echo "demo: no picture of the editor for $shot" >&2; status=1
     fi
     rm -f "$out/editor-shot.log"
+}
+for format in vst2 vst3; do
+    if [ $format = vst2 ]; then module=$WIN_MODULE; prefix=editor; else module=$WIN_VST3; prefix=editor-vst3; fi
+    for p in default 1; do
+        if [ "$p" = default ]; then shot=$prefix-default.png; args=(); else
+            shot="$prefix-$(slug "$(name_of "$p")").png"; args=(--program "$p"); fi
+        shoot "$shot" "${WINE_DISPLAY[@]}" "$WIN_HOST" "$module" "${args[@]}"
+    done
 done
 
-echo "drawing the editor of the Linux module at the defaults (on a private Xvfb display)"
-if xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" "$NATIVE_HOST" "$NATIVE_MODULE" \
-    --editor-shot "$out/editor-linux-default.png" >/dev/null 2>"$out/editor-shot.log"; then
-    shots+=("$out/editor-linux-default.png")
-else
-    cat "$out/editor-shot.log" >&2
-    echo "demo: no picture of the Linux module's editor" >&2; status=1
-fi
-rm -f "$out/editor-shot.log"
+echo "drawing the editor of the Linux module and bundle at the defaults (on a private Xvfb display)"
+XVFB=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset")
+shoot editor-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_MODULE"
+shoot editor-vst3-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_VST3"
 
 printf '\n%-24s %10s %10s %16s %16s %16s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2"
 printf '%-24s %10s %10s %16s %16s %16s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows"
@@ -129,5 +131,5 @@ echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows render
 echo "the VST 3 ones in vst3/ below each);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
-[ ${#shots[@]} -eq 0 ] || echo "the editor as the DLL and the Linux module draw it: ${shots[*]}"
+[ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2 and VST 3 plug-ins draw it on both platforms: ${shots[*]}"
 [ $status -eq 0 ] || { echo "demo: the two platforms' or the two formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }
