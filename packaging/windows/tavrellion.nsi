@@ -66,7 +66,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright ${YEAR} ${VENDOR}"
 !define MUI_FINISHPAGE_TEXT "Rescan plug-ins in your host to find ${PRODUCT} by ${VENDOR}.$\r$\n$\r$\nTo remove it, use Apps (or Programs and Features) in the Windows settings."
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} ${VERSION} by ${VENDOR} will be removed: the VST 3 plug-in from the common VST3 folder and the VST 2 plug-in from the folder it was installed into. Close your audio host first.$\r$\n$\r$\nClick Uninstall to go on."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} ${VERSION} by ${VENDOR} will be removed: the VST 3 plug-in from the common VST3 folder and the VST 2 plug-in from the folder it was installed into. Close your audio host first."
 !define MUI_UNCONFIRMPAGE_TEXT_LOCATION "Uninstaller:"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
