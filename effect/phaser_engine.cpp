@@ -208,6 +208,25 @@ void PhaserEngine::ApplySweepRange(PhaserSide& side) const {
     side.coefficientSpan = (highCoefficient - lowCoefficient) * 2.0;
 }
 
+uint32_t PhaserEngine::TailFrames() const {
+    if (!ready_ || !(sampleRate_ > 0.0)) return 0;
+    const double threshold = std::max(static_cast<double>(threshold_), 1e-9);
+    double ring = 0.0;
+    for (const PhaserSide* side : {&left_, &right_}) {
+        // Each stage decays as its pole, the coefficient; the slowest edge of the
+        // sweep rules. Four stages in a row and the feedback loop stretch it.
+        const double top = side->coefficientBase + side->coefficientSpan * 0.5;
+        const double pole =
+            std::min(0.9999999, std::max(std::fabs(side->coefficientBase), std::fabs(top)));
+        const double stage = pole > 0.0 ? std::log(threshold) / std::log(pole) : 1.0;
+        const double loop = 1.0 / (1.0 - std::min(0.99, std::fabs(double{side->feedbackGain})));
+        ring = std::max(ring, 4.0 * stage * loop);
+    }
+    const double limit = sampleRate_ * 30.0;
+    return static_cast<uint32_t>(std::ceil(std::min(ring, limit))) +
+           static_cast<uint32_t>(std::max(holdLength_, 0));
+}
+
 void PhaserEngine::ApplySweepPeriod(PhaserSide& side) const {
     side.sweepPeriod = SweepPeriodSamples(DivisionFactor(side.divisionIndex), wholeNoteLength_);
     side.halfPeriod = static_cast<int32_t>(side.sweepPeriod / 2);

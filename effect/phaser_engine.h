@@ -46,6 +46,11 @@ class PhaserEngine {
     // new rate, then clears both filters and restarts both sweeps.
     void ResetProcessing(double sampleRate);
 
+    // Frames the output can still differ from the input once the input falls
+    // silent, for the current settings: the filters ringing down below the gate's
+    // threshold (an estimate that errs long), then the gate's hold.
+    uint32_t TailFrames() const;
+
     const PhaserSide& Left() const { return left_; }
     const PhaserSide& Right() const { return right_; }
     double CurrentCoefficient() const { return currentCoefficient_; }

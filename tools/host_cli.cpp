@@ -11,6 +11,7 @@
 #include "tools/demo_signal.h"
 #include "tools/editor_window.h"
 #include "tools/fx_preset.h"
+#include "tools/hosted_clap.h"
 #include "tools/hosted_vst3.h"
 #include "tools/render.h"
 
@@ -21,9 +22,9 @@ using vst3::PFactoryInfo;
 
 const char* const kCliUsage =
     "usage: tavhost MODULE [options]\n"
-    "Loads a VST 2.4 module or a VST 3 bundle (the .vst3 folder, or the binary in it),\n"
-    "drives it as a DAW does and reports what happened. Every option works with both\n"
-    "unless it says otherwise.\n"
+    "Loads a VST 2.4 module, a VST 3 bundle (the .vst3 folder, or the binary in it) or a\n"
+    "CLAP module (.clap), drives it as a DAW does and reports what happened. Every option\n"
+    "works with each unless it says otherwise; VST 3 covers CLAP where it is not named.\n"
     "\n"
     "Reports (printed after the changes below are applied):\n"
     "  --info                 identity, channels, flags (the default when nothing else is asked)\n"
@@ -45,7 +46,8 @@ const char* const kCliUsage =
     "                         state, which is how it opens what its VST 2 version saved\n"
     "  --program N            select program N (VST 3: the program-change parameter)\n"
     "  --set PARAM=UNIT       set a parameter (by name, or by number: the VST 2 index or\n"
-    "                         the VST 3 id) to a unit value in [0, 1]\n"
+    "                         the VST 3 or CLAP id) to a unit value in [0, 1] (CLAP: the\n"
+    "                         position on the parameter's plain range)\n"
     "  --set-text PARAM=TEXT  set a parameter from typed text (effString2Parameter;\n"
     "                         VST 3: the controller's getParamValueByString)\n"
     "  --save-chunk FILE      save the plug-in's chunk at the end (VST 2: effGetChunk;\n"
@@ -218,6 +220,44 @@ void PrintVst3Info(HostedVst3& plugin, const std::string& module, std::ostream& 
         << "tail          " << plugin.Processor()->getTailSamples() << "\n";
 }
 
+void PrintClapInfo(HostedClap& plugin, const std::string& module, std::ostream& out) {
+    const clap::clap_plugin_descriptor& d = plugin.Descriptor();
+    std::string features;
+    for (const char* const* f = d.features; f != nullptr && *f != nullptr; ++f) {
+        features += features.empty() ? "" : " ";
+        features += *f;
+    }
+    const auto* latency = static_cast<const clap::clap_plugin_latency*>(
+        plugin.Plugin()->get_extension(plugin.Plugin(), clap::CLAP_EXT_LATENCY));
+    const auto* tail = static_cast<const clap::clap_plugin_tail*>(
+        plugin.Plugin()->get_extension(plugin.Plugin(), clap::CLAP_EXT_TAIL));
+    const clap::clap_version& v = plugin.Entry()->clap_version;
+    out << "module        " << module << "\n"
+        << "format        CLAP " << v.major << "." << v.minor << "." << v.revision << "\n"
+        << "id            " << d.id << "\n"
+        << "effect        " << d.name << "\n"
+        << "vendor        " << d.vendor << "\n"
+        << "version       " << d.version << "\n"
+        << "features      " << features << "\n"
+        << "inputs        " << plugin.NumInputs() << "\n"
+        << "outputs       " << plugin.NumOutputs() << "\n"
+        << "parameters    " << plugin.NumParams() << "\n"
+        << "programs      " << plugin.NumPrograms() << "\n"
+        << "sample sizes  32" << (plugin.Supports(ProcessKind::Double) ? " 64" : "") << "\n"
+        << "latency       " << (latency != nullptr ? latency->get(plugin.Plugin()) : 0) << "\n"
+        << "tail          " << (tail != nullptr ? tail->get(plugin.Plugin()) : 0) << "\n";
+}
+
+void PrintClapRequests(HostedClap& plugin, std::ostream& out) {
+    const claphost::Host& host = plugin.HostRecord();
+    out << "host requests:\n"
+        << "  params rescan          " << host.rescans << "\n"
+        << "  params request_flush   " << host.flushRequests << "\n"
+        << "  state mark_dirty       " << host.dirtyMarks << "\n"
+        << "  preset-load loaded     " << host.presetsLoaded << "\n"
+        << "  preset-load on_error   " << host.presetErrors << "\n";
+}
+
 void PrintParams(PluginInstance& plugin, std::ostream& out) {
     out << "parameters:\n";
     for (int i = 0; i < plugin.NumParams(); ++i) {
@@ -384,25 +424,27 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
 
 namespace {
 
-// What a VST 3 plug-in cannot do here; empty when the options suit it.
-std::string Vst3Refusal(const CliOptions& o) {
+// What a VST 3 or CLAP plug-in cannot do here; empty when the options suit it.
+std::string FormatRefusal(const CliOptions& o, const std::string& format) {
     if (o.process == ProcessKind::Accumulating) {
-        return "a VST 3 plug-in has no accumulating processing; use --process replacing "
+        return "a " + format +
+               " plug-in has no accumulating processing; use --process replacing "
                "(32-bit) or double (64-bit)";
     }
-    if (o.bankChunks) return "--bank is for VST 2 chunks; a VST 3 state is always whole";
+    if (o.bankChunks) return "--bank is for VST 2 chunks; a " + format + " state is always whole";
     if (!o.saveFxp.empty() || !o.saveFxb.empty()) {
         return "--save-fxp and --save-fxb write VST 2 files: save from the VST 2 module";
     }
     return std::string();
 }
 
-// A VST 2 module applies the file itself; a VST 3 plug-in takes it as its state.
-bool LoadPresetFile(HostedPlugin* vst2, HostedVst3* vst3, FxFile file,
+// A VST 2 module applies the file itself; a VST 3 or CLAP plug-in takes it as its state.
+template <class SetState>
+bool LoadPresetFile(HostedPlugin* vst2, SetState&& setState, FxFile file,
                     const std::vector<std::uint8_t>& bytes, std::string* error) {
     if (vst2 != nullptr) return LoadFx(*vst2, file, bytes, error);
     if (!CheckFxFile(file, bytes, error)) return false;
-    if (vst3->SetState(bytes)) return true;
+    if (setState(bytes)) return true;
     *error = "the plug-in refused it as its state";
     return false;
 }
@@ -446,20 +488,32 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     if (!o.inFile.empty()) settings.sampleRate = input.sampleRate;
     std::unique_ptr<HostedPlugin> vst2;
     std::unique_ptr<HostedVst3> vst3;
-    if (IsVst3Module(o.module)) {
-        if (std::string why = Vst3Refusal(o); !why.empty()) {
+    std::unique_ptr<HostedClap> clap;
+    const bool isClap = IsClapModule(o.module);
+    const bool isVst3 = !isClap && IsVst3Module(o.module);
+    if (isClap || isVst3) {
+        if (std::string why = FormatRefusal(o, isClap ? "CLAP" : "VST 3"); !why.empty()) {
             err << "tavhost: " << why << "\n";
             return 1;
         }
+    }
+    if (isClap) {
+        clap = HostedClap::Load(o.module, settings, &error);
+    } else if (isVst3) {
         vst3 = HostedVst3::Load(o.module, settings, &error);
     } else {
         vst2 = HostedPlugin::Load(o.module, settings, &error);
     }
-    if (!vst2 && !vst3) {
+    if (!vst2 && !vst3 && !clap) {
         err << "tavhost: " << error << "\n";
         return 1;
     }
-    PluginInstance& plugin = vst2 ? static_cast<PluginInstance&>(*vst2) : *vst3;
+    PluginInstance& plugin = vst2   ? static_cast<PluginInstance&>(*vst2)
+                             : vst3 ? static_cast<PluginInstance&>(*vst3)
+                                    : *clap;
+    const auto setState = [&](const std::vector<std::uint8_t>& state) {
+        return vst3 ? vst3->SetState(state) : clap->SetState(state);
+    };
     if (vst2) {
         vst2->Open();
         vst2->SetSampleRate(settings.sampleRate);
@@ -470,7 +524,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     std::vector<std::uint8_t> bytes;
     if (!o.loadChunk.empty()) {
         if (!LoadFile(o.loadChunk, &bytes, err)) return 1;
-        if (vst2 ? !vst2->SetChunk(o.bankChunks, bytes) : !vst3->SetState(bytes)) {
+        if (vst2 ? !vst2->SetChunk(o.bankChunks, bytes) : !setState(bytes)) {
             err << "tavhost: the plug-in refused the chunk in " << o.loadChunk << "\n";
             status = 1;
         }
@@ -479,7 +533,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
          {std::pair{o.loadFxb, FxFile::Bank}, {o.loadFxp, FxFile::Program}}) {
         if (path.empty()) continue;
         if (!LoadFile(path, &bytes, err)) return 1;
-        if (!LoadPresetFile(vst2.get(), vst3.get(), file, bytes, &error)) {
+        if (!LoadPresetFile(vst2.get(), setState, file, bytes, &error)) {
             err << "tavhost: " << path << ": " << error << "\n";
             status = 1;
         }
@@ -511,7 +565,11 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         }
     }
 
-    if (o.info) vst2 ? PrintInfo(*vst2, o.module, out) : PrintVst3Info(*vst3, o.module, out);
+    if (o.info) {
+        if (vst2) PrintInfo(*vst2, o.module, out);
+        if (vst3) PrintVst3Info(*vst3, o.module, out);
+        if (clap) PrintClapInfo(*clap, o.module, out);
+    }
     if (o.params) PrintParams(plugin, out);
     if (o.programs) PrintPrograms(plugin, out);
 
@@ -562,8 +620,8 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     if (!o.saveChunk.empty()) {
-        bytes = vst2 ? vst2->GetChunk(o.bankChunks) : vst3->GetState();
-        const char* what = vst3 ? "state" : o.bankChunks ? "bank chunk" : "program chunk";
+        bytes = vst2 ? vst2->GetChunk(o.bankChunks) : vst3 ? vst3->GetState() : clap->GetState();
+        const char* what = !vst2 ? "state" : o.bankChunks ? "bank chunk" : "program chunk";
         if (bytes.empty()) {
             err << "tavhost: the plug-in gave no " << what << "\n";
             status = 1;
@@ -578,7 +636,11 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     if (!o.saveFxb.empty() && !SaveFile(o.saveFxb, SaveFx(*vst2, FxFile::Bank), "bank", out, err)) {
         status = 1;
     }
-    if (o.requests) vst2 ? PrintRequests(*vst2, out) : PrintHandlerCalls(*vst3, out);
+    if (o.requests) {
+        if (vst2) PrintRequests(*vst2, out);
+        if (vst3) PrintHandlerCalls(*vst3, out);
+        if (clap) PrintClapRequests(*clap, out);
+    }
     if (vst2) vst2->Close();
     return status;
 }

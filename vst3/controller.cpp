@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "vst3/component_state.h"
+#include "core/plugin_state.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
 
@@ -57,7 +57,7 @@ tresult Controller::setComponentState(IBStream* state) {
     std::vector<uint8_t> bytes;
     if (!ReadToEnd(state, bytes, IEffectCore::kMaxChunkBytes)) return kResultFalse;
     LoadedState loaded;
-    if (!LoadComponentState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
+    if (!LoadPluginState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
         return kResultFalse;
     }
     if (loaded.hasBypass) bypass_ = loaded.bypass;

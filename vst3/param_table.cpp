@@ -3,13 +3,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/format_params.h"
 #include "core/number_text.h"
 #include "vst3/utf16_text.h"
 
 namespace tav::vst3 {
 namespace {
-
-constexpr const char* kBypassTexts[2] = {"Off", "On"};
 
 double Clamp01(double v) {
     return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
@@ -44,11 +43,7 @@ bool ParamTable::Describe(int32 position, ParameterInfo& info) const {
         ToUtf16(param.Name(), info.shortTitle, 128);
         ToUtf16(param.UnitLabel(), info.units, 128);
         info.stepCount = StepCount(param);
-        // Defaults as the parameters stand when the effect is made: the first program.
-        const PresetSlot* first = core_.Preset(0);
-        double plain = param.value;
-        if (first != nullptr && first->initialised) first->state.GetF64(position * 8, plain);
-        info.defaultNormalizedValue = param.UnitOf(plain);
+        info.defaultNormalizedValue = param.UnitOf(DefaultPlainValue(core_, position));
         info.flags = ParameterInfo::kCanAutomate;
         if (param.kind == KindChoice) info.flags |= ParameterInfo::kIsList;
         return true;
@@ -111,15 +106,9 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
         return kResultOk;
     }
     if (id == kBypassParamId) {
-        for (int i = 0; i < 2; ++i) {
-            if (std::strcmp(typed, kBypassTexts[i]) == 0) {
-                normalized = i;
-                return kResultOk;
-            }
-        }
-        const double x = ParseDecimal(typed);
-        if (!std::isfinite(x)) return kResultFalse;
-        normalized = x >= 0.5 ? 1.0 : 0.0;
+        bool on = false;
+        if (!ParseBypassText(typed, on)) return kResultFalse;
+        normalized = on ? 1.0 : 0.0;
         return kResultOk;
     }
     for (int p = 0; p < programCount_; ++p) {

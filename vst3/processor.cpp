@@ -7,17 +7,13 @@
 #include <vector>
 
 #include "core/denormal_guard.h"
+#include "core/plugin_state.h"
 #include "vst3/class_ids.h"
-#include "vst3/component_state.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
 
 namespace tav::vst3 {
 namespace {
-
-double* Scratch(HeapBuffer& buffer) {
-    return reinterpret_cast<double*>(buffer.Data());
-}
 
 // Channel c of the first bus of a side, or none when the host left it out.
 template <class Sample>
@@ -70,12 +66,14 @@ tresult Processor::initialize(FUnknown*) {
     effect_ = MakePhaser();
     if (!effect_) return kOutOfMemory;
     params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
+    runner_ = std::make_unique<BlockRunner>(*effect_);
     return kResultOk;
 }
 
 tresult Processor::terminate() {
     peer_.Reset();
     params_.reset();
+    runner_.reset();
     effect_.reset();
     active_ = false;
     processing_ = false;
@@ -125,8 +123,7 @@ tresult Processor::setActive(TBool state) {
     active_ = state != 0;
     if (active_) {
         effect_->ActivationChanged(true);
-        bypassMix_ = bypass_ ? 1.0 : 0.0;
-        audioSinceActive_ = false;
+        runner_->Reset();
     } else {
         effect_->ActivationChanged(false);
         effect_->ResetProcessing();
@@ -143,10 +140,10 @@ tresult Processor::setState(IBStream* state) {
     // The stream is read before the lock is taken: the audio waits only for the load.
     CoreLockGuard guard(&effect_->Lock());
     LoadedState loaded;
-    if (!LoadComponentState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
+    if (!LoadPluginState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
         return kResultFalse;
     }
-    if (loaded.hasBypass) bypass_ = loaded.bypass;
+    if (loaded.hasBypass) runner_->SetBypass(loaded.bypass);
     return kResultOk;
 }
 
@@ -156,7 +153,7 @@ tresult Processor::getState(IBStream* state) {
     std::vector<uint8_t> bytes;
     {
         CoreLockGuard guard(&effect_->Lock());
-        if (!SaveComponentState(*effect_, chunk_, bypass_, bytes)) return kResultFalse;
+        if (!SavePluginState(*effect_, chunk_, runner_->Bypassed(), bytes)) return kResultFalse;
     }
     return WriteAll(state, bytes) ? kResultOk : kResultFalse;
 }
@@ -233,9 +230,9 @@ tresult Processor::notify(IMessage* message) {
     return message != nullptr ? kResultFalse : kInvalidArgument;
 }
 
-int Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
-    if (changes == nullptr) return 0;
-    int count = 0;
+void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
+    changes_.Clear();
+    if (changes == nullptr) return;
     const int32 queues = changes->getParameterCount();
     for (int32 q = 0; q < queues; ++q) {
         IParamValueQueue* queue = changes->getParameterData(q);
@@ -244,27 +241,20 @@ int Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
         if (!params_->Known(id)) continue;
         const int32 points = queue->getPointCount();
         // With no room for every point, the queue's last one still lands.
-        const int32 first = points <= kMaxChanges - count ? 0 : points - 1;
-        for (int32 p = first < 0 ? 0 : first; p < points && count < kMaxChanges; ++p) {
+        const int32 first = points <= changes_.Room() ? 0 : points - 1;
+        for (int32 p = first < 0 ? 0 : first; p < points && changes_.Room() > 0; ++p) {
             int32 offset = 0;
             double value = 0.0;
             if (queue->getPoint(p, &offset, &value) != kResultOk || !std::isfinite(value)) continue;
-            offset = std::clamp(offset, 0, frames);
-            changes_[count] = Change{offset, count, id, std::clamp(value, 0.0, 1.0)};
-            ++count;
+            changes_.Add(offset, frames, id, std::clamp(value, 0.0, 1.0));
         }
     }
-    std::sort(changes_, changes_ + count, [](const Change& a, const Change& b) {
-        return a.offset != b.offset ? a.offset < b.offset : a.order < b.order;
-    });
-    return count;
+    changes_.Sort();
 }
 
-void Processor::ApplyChange(const Change& change) {
+void Processor::ApplyChange(const TimedChange& change) {
     if (change.id == kBypassParamId) {
-        bypass_ = change.value >= 0.5;
-        // Nothing heard yet since activation: nothing to fade from.
-        if (!audioSinceActive_) bypassMix_ = bypass_ ? 1.0 : 0.0;
+        runner_->SetBypass(change.value >= 0.5);
     } else if (change.id == kProgramParamId) {
         // As a VST 2 host's program change: edits stay with the program left.
         effect_->StoreCurrentPreset(nullptr);
@@ -281,12 +271,15 @@ tresult Processor::process(ProcessData* dataPointer) {
     DenormalGuard denormals;
     CoreLockGuard guard(&effect_->Lock());
     const int32 frames = data.numSamples > 0 ? data.numSamples : 0;
-    const int count = GatherChanges(data.inputParameterChanges, frames);
+    GatherChanges(data.inputParameterChanges, frames);
+    const auto applyAll = [this] {
+        for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+    };
 
     // A call that only delivers parameters, or one that has nowhere to write.
     if (frames == 0 || data.numOutputs < 1 || data.outputs == nullptr ||
         data.outputs[0].numChannels < 2) {
-        for (int i = 0; i < count; ++i) ApplyChange(changes_[i]);
+        applyAll();
         return kResultOk;
     }
     if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64) {
@@ -294,27 +287,22 @@ tresult Processor::process(ProcessData* dataPointer) {
     }
     if (!active_) {
         // Audio before setActive: refused, and the host hears silence, not garbage.
-        for (int i = 0; i < count; ++i) ApplyChange(changes_[i]);
+        applyAll();
         SilenceOutputs(data);
         return kNotInitialized;
     }
     effect_->SetTransport(data.processContext);
     AudioBusBuffers* in = data.numInputs > 0 ? data.inputs : nullptr;
     const bool doubles = data.symbolicSampleSize == kSample64;
-    int i = 0;
-    int32 cursor = 0;
-    while (cursor < frames) {
-        while (i < count && changes_[i].offset <= cursor) ApplyChange(changes_[i++]);
-        const int32 next = i < count ? changes_[i].offset : frames;
-        if (doubles) {
-            RunFrames<double>(in, data.outputs, cursor, next - cursor);
-        } else {
-            RunFrames<float>(in, data.outputs, cursor, next - cursor);
-        }
-        cursor = next;
-    }
-    while (i < count) ApplyChange(changes_[i++]);
-    audioSinceActive_ = true;
+    changes_.Play(
+        frames, [this](const TimedChange& change) { ApplyChange(change); },
+        [&](int32 offset, int32 count) {
+            if (doubles) {
+                RunFrames<double>(in, data.outputs, offset, count);
+            } else {
+                RunFrames<float>(in, data.outputs, offset, count);
+            }
+        });
     data.outputs[0].silenceFlags = 0;
     return kResultOk;
 }
@@ -324,56 +312,7 @@ void Processor::RunFrames(AudioBusBuffers* in, AudioBusBuffers* out, int32 offse
     Sample* inputs[2] = {ChannelOf<Sample>(in, in != nullptr ? 1 : 0, 0),
                          ChannelOf<Sample>(in, in != nullptr ? 1 : 0, 1)};
     Sample* outputs[2] = {ChannelOf<Sample>(out, 1, 0), ChannelOf<Sample>(out, 1, 1)};
-    // Hosts may pass more frames than they announced: the scratch holds one block.
-    const int32 block = effect_->BlockFrames();
-    for (int32 done = 0; done < frames;) {
-        const int32 n = std::min(frames - done, block);
-        RunSlice<Sample>(inputs, outputs, offset + done, n);
-        done += n;
-    }
-}
-
-template <class Sample>
-void Processor::RunSlice(Sample* const* in, Sample* const* out, int32 offset, int32 frames) {
-    double* dry[2];
-    double* wet[2];
-    for (int c = 0; c < 2; ++c) {
-        // Inputs always go through scratch: in-place buffers are then safe, and
-        // the dry signal is still there for the bypass fade.
-        dry[c] = Scratch(effect_->Input(c)->scratch);
-        if (in[c] != nullptr) {
-            for (int32 f = 0; f < frames; ++f) dry[c][f] = static_cast<double>(in[c][offset + f]);
-        } else {
-            std::memset(dry[c], 0, static_cast<size_t>(frames) * sizeof(double));
-        }
-        *effect_->Input(c)->slot = dry[c];
-        wet[c] = Scratch(effect_->Output(c)->scratch);
-        if constexpr (std::is_same_v<Sample, double>) {
-            if (out[c] != nullptr) wet[c] = out[c] + offset;
-        }
-        *effect_->Output(c)->slot = wet[c];
-    }
-    effect_->ProcessBlock(effect_->InputPointers(), effect_->OutputPointers(), frames);
-    MixBypass(dry, wet, frames);
-    if constexpr (std::is_same_v<Sample, float>) {
-        for (int c = 0; c < 2; ++c) {
-            if (out[c] == nullptr) continue;
-            for (int32 f = 0; f < frames; ++f) out[c][offset + f] = static_cast<float>(wet[c][f]);
-        }
-    }
-}
-
-void Processor::MixBypass(const double* const* dry, double* const* wet, int32 frames) {
-    const double target = bypass_ ? 1.0 : 0.0;
-    if (bypassMix_ == target && target == 0.0) return;  // the plain path, untouched
-    const double step = 1.0 / std::max(1.0, kBypassFadeSeconds * effect_->SampleRate());
-    for (int32 f = 0; f < frames; ++f) {
-        if (bypassMix_ < target) bypassMix_ = std::min(target, bypassMix_ + step);
-        if (bypassMix_ > target) bypassMix_ = std::max(target, bypassMix_ - step);
-        // At a mix of 1 the product with the wet signal is 0: the dry signal exactly.
-        for (int c = 0; c < 2; ++c)
-            wet[c][f] = wet[c][f] * (1.0 - bypassMix_) + dry[c][f] * bypassMix_;
-    }
+    runner_->Run<Sample>(inputs, outputs, offset, frames);
 }
 
 template void Processor::RunFrames<float>(AudioBusBuffers*, AudioBusBuffers*, int32, int32);

@@ -4,7 +4,9 @@
 
 #include <memory>
 
+#include "core/block_runner.h"
 #include "core/state_chunk.h"
+#include "core/timed_changes.h"
 #include "vst3/com_object.h"
 #include "vst3/param_table.h"
 #include "vst3/vst3_effect.h"
@@ -17,9 +19,6 @@ class Processor final : public RefCounted,
                         public IProcessContextRequirements,
                         public IConnectionPoint {
   public:
-    static constexpr int kMaxChanges = 1024;  // parameter points taken per block
-    static constexpr double kBypassFadeSeconds = 0.005;
-
     Processor() = default;
     ~Processor() override;
 
@@ -57,33 +56,21 @@ class Processor final : public RefCounted,
     tresult notify(IMessage* message) override;
 
   private:
-    struct Change {
-        int32 offset;
-        int32 order;  // arrival, so that equal offsets keep their queue order
-        ParamID id;
-        double value;
-    };
-
-    int GatherChanges(IParameterChanges* changes, int32 frames);
-    void ApplyChange(const Change& change);
+    void GatherChanges(IParameterChanges* changes, int32 frames);
+    void ApplyChange(const TimedChange& change);
     template <class Sample>
     void RunFrames(AudioBusBuffers* in, AudioBusBuffers* out, int32 offset, int32 frames);
-    template <class Sample>
-    void RunSlice(Sample* const* in, Sample* const* out, int32 offset, int32 frames);
-    void MixBypass(const double* const* dry, double* const* wet, int32 frames);
 
     std::unique_ptr<Vst3Phaser> effect_;
     std::unique_ptr<ParamTable> params_;
+    std::unique_ptr<BlockRunner> runner_;
     StateChunk chunk_;
     ConnectionPeer peer_;
-    Change changes_[kMaxChanges] = {};
+    TimedChanges changes_;
     bool active_ = false;
     bool processing_ = false;
     int32 sampleSize_ = kSample32;
     int32 maxBlock_ = 1024;
-    bool bypass_ = false;
-    double bypassMix_ = 0.0;  // 0 processed .. 1 dry
-    bool audioSinceActive_ = false;
 };
 
 }  // namespace tav::vst3

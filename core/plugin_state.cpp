@@ -1,11 +1,11 @@
-#include "vst3/component_state.h"
+#include "core/plugin_state.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "core/number_text.h"
 
-namespace tav::vst3 {
+namespace tav {
 namespace {
 
 constexpr uint32_t FourCC(const char (&c)[5]) {
@@ -192,8 +192,8 @@ bool LoadUnwrapped(IEffectCore& core, StateChunk& scratch, Bytes bytes) {
 
 }  // namespace
 
-bool SaveComponentState(IEffectCore& core, StateChunk& scratch, bool bypass,
-                        std::vector<uint8_t>& out) {
+bool SavePluginState(IEffectCore& core, StateChunk& scratch, bool bypass,
+                     std::vector<uint8_t>& out) {
     CoreLockGuard guard(&core.Lock());
     void* chunk = nullptr;
     const int32_t size = core.GetChunk(0, scratch, &chunk);
@@ -207,8 +207,8 @@ bool SaveComponentState(IEffectCore& core, StateChunk& scratch, bool bypass,
     return true;
 }
 
-bool LoadComponentState(IEffectCore& core, StateChunk& scratch, const uint8_t* data, size_t size,
-                        LoadedState& loaded) {
+bool LoadPluginState(IEffectCore& core, StateChunk& scratch, const uint8_t* data, size_t size,
+                     LoadedState& loaded) {
     const Bytes bytes(data, size);
     if (bytes.Size() == 0 || bytes.Size() > static_cast<size_t>(IEffectCore::kMaxChunkBytes)) {
         return false;
@@ -256,4 +256,4 @@ bool LoadComponentState(IEffectCore& core, StateChunk& scratch, const uint8_t* d
     return LoadUnwrapped(core, scratch, bytes);
 }
 
-}  // namespace tav::vst3
+}  // namespace tav

@@ -1,5 +1,6 @@
-// The processor's saved state, and the VST 2 forms a host may hand it instead
-// when it opens a project saved with the VST 2 plug-in.
+// The saved state of the VST 3 component and of the CLAP plug-in (the same
+// bytes), and the VST 2 forms a host may hand it instead when it opens a project
+// saved with the VST 2 plug-in.
 //
 // Ours: the VST 2 module's bank chunk, byte for byte, then a 16-byte trailer:
 // "TvS3", then little-endian int32 version (1), bypass flag, current program.
@@ -15,7 +16,7 @@
 
 #include "core/effect_core.h"
 
-namespace tav::vst3 {
+namespace tav {
 
 struct LoadedState {
     bool hasBypass = false;  // whether the state said anything of bypass
@@ -23,12 +24,12 @@ struct LoadedState {
 };
 
 // Appends our state for the core's current settings; false on failure.
-bool SaveComponentState(IEffectCore& core, StateChunk& scratch, bool bypass,
-                        std::vector<uint8_t>& out);
+bool SavePluginState(IEffectCore& core, StateChunk& scratch, bool bypass,
+                     std::vector<uint8_t>& out);
 
 // Applies any accepted form to the core, completely or not at all (the core's
 // lock is held throughout); false leaves everything as it was.
-bool LoadComponentState(IEffectCore& core, StateChunk& scratch, const uint8_t* data, size_t size,
-                        LoadedState& loaded);
+bool LoadPluginState(IEffectCore& core, StateChunk& scratch, const uint8_t* data, size_t size,
+                     LoadedState& loaded);
 
-}  // namespace tav::vst3
+}  // namespace tav

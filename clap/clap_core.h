@@ -1,0 +1,66 @@
+// The host side of the plug-in core for CLAP: tempo and position from the
+// transport, and the editor's gestures kept for the next process or flush,
+// where they go to the host as events.
+#pragma once
+
+#include <cstdint>
+
+#include "clap/clap_abi.h"
+#include "core/effect_core.h"
+
+namespace tav::clap {
+
+// One editor gesture event waiting for the host.
+struct PendingEdit {
+    uint16_t type;  // CLAP_EVENT_PARAM_GESTURE_BEGIN, _VALUE or _GESTURE_END
+    clap_id id;
+    double unit;
+};
+
+class ClapCore : public IEffectCore {
+  public:
+    static constexpr int kMaxPendingEdits = 256;
+
+    explicit ClapCore(const EffectIdentity& identity);
+
+    void HostBeginEdit(int index) override;
+    void HostAutomate(int index, double unit) override;
+    void HostEndEdit(int index) override;
+    void HostDisplayChanged() override {}
+    int HostSamplePosition() override { return samplePosition_; }
+    double HostTempo() override { return tempo_; }
+    void HostTimeSignature(int& num, int& den) override;
+    HostKind HostId() override { return 0; }
+    void EditorSizeChanged() override {}
+    void HostQuirksInit() override {}
+    bool SendMidiOut(const MidiMessage&) override { return false; }
+    bool SendSysExOut(const SysExMessage&) override { return false; }
+
+    // The block's transport (none: no tempo, as a VST 2 host without time info).
+    void SetTransport(const clap_event_transport* transport);
+    void SetTempo(double tempo) { tempo_ = tempo > 0.0 && tempo < 1e6 ? tempo : 0.0; }
+
+    // Editor gestures since the last call, oldest first; the caller holds the lock.
+    int PendingEditCount() const { return pendingCount_; }
+    const PendingEdit& PendingEditAt(int i) const { return pending_[i]; }
+    void ClearPendingEdits() { pendingCount_ = 0; }
+    // Called (outside the audio thread) when an edit waits for the host.
+    void SetEditNotice(void (*notice)(void*), void* context) {
+        notice_ = notice;
+        noticeContext_ = context;
+    }
+
+  private:
+    void Queue(uint16_t type, int index, double unit);
+
+    PendingEdit pending_[kMaxPendingEdits] = {};
+    int pendingCount_ = 0;
+    void (*notice_)(void*) = nullptr;
+    void* noticeContext_ = nullptr;
+    double tempo_ = 0.0;
+    int samplePosition_ = 0;
+    int timeSigNumerator_ = 0;
+    int timeSigDenominator_ = 0;
+};
+
+}  // namespace tav::clap

@@ -1,0 +1,325 @@
+#include "clap/clap_plugin.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "clap/extensions.h"
+#include "core/denormal_guard.h"
+#include "effect/make_phaser.h"
+
+namespace tav::clap {
+namespace {
+
+// Scratch beyond this is not worth holding: longer blocks run in slices.
+constexpr uint32_t kMaxScratchFrames = 8192;
+
+ClapPlugin* Self(const clap_plugin* plugin) {
+    return ClapPlugin::From(plugin);
+}
+
+bool InitCall(const clap_plugin* plugin) {
+    ClapPlugin* self = Self(plugin);
+    return self != nullptr && self->Init();
+}
+
+void DestroyCall(const clap_plugin* plugin) {
+    ClapPlugin* self = Self(plugin);
+    if (self == nullptr) return;
+    self->Deactivate();  // a host that destroys an active instance loses nothing more
+    delete self;
+}
+
+bool ActivateCall(const clap_plugin* plugin, double rate, uint32_t minFrames, uint32_t maxFrames) {
+    ClapPlugin* self = Self(plugin);
+    return self != nullptr && self->Activate(rate, minFrames, maxFrames);
+}
+
+void DeactivateCall(const clap_plugin* plugin) {
+    if (ClapPlugin* self = Self(plugin)) self->Deactivate();
+}
+
+bool StartProcessingCall(const clap_plugin* plugin) {
+    ClapPlugin* self = Self(plugin);
+    return self != nullptr && self->StartProcessing();
+}
+
+void StopProcessingCall(const clap_plugin* plugin) {
+    if (ClapPlugin* self = Self(plugin)) self->StopProcessing();
+}
+
+void ResetCall(const clap_plugin* plugin) {
+    if (ClapPlugin* self = Self(plugin)) self->Reset();
+}
+
+int32_t ProcessCall(const clap_plugin* plugin, const clap_process* process) {
+    ClapPlugin* self = Self(plugin);
+    return self != nullptr ? self->Process(process) : CLAP_PROCESS_ERROR;
+}
+
+const void* ExtensionCall(const clap_plugin* plugin, const char* id) {
+    const ClapPlugin* self = Self(plugin);
+    return self != nullptr ? self->Extension(id) : nullptr;
+}
+
+void OnMainThreadCall(const clap_plugin*) {}
+
+void EditWaiting(void* context) {
+    const auto* host = static_cast<const clap_host*>(context);
+    const auto* params =
+        static_cast<const clap_host_params*>(host->get_extension(host, CLAP_EXT_PARAMS));
+    if (params != nullptr && params->request_flush != nullptr) {
+        params->request_flush(host);
+    } else if (host->request_process != nullptr) {
+        host->request_process(host);
+    }
+}
+
+template <class Sample>
+Sample** ChannelsOf(const clap_audio_buffer& buffer);
+template <>
+float** ChannelsOf<float>(const clap_audio_buffer& buffer) {
+    return buffer.data32;
+}
+template <>
+double** ChannelsOf<double>(const clap_audio_buffer& buffer) {
+    return buffer.data64;
+}
+
+template <class Sample>
+bool Silent(const Sample* samples, bool constant, int32_t frames) {
+    if (samples == nullptr) return true;
+    if (constant) return samples[0] == 0;
+    for (int32_t f = 0; f < frames; ++f) {
+        if (samples[f] != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ClapPlugin::ClapPlugin(const clap_host* host) : host_(host) {
+    record_ = clap_plugin{PluginDescriptor(),
+                          this,
+                          InitCall,
+                          DestroyCall,
+                          ActivateCall,
+                          DeactivateCall,
+                          StartProcessingCall,
+                          StopProcessingCall,
+                          ResetCall,
+                          ProcessCall,
+                          ExtensionCall,
+                          OnMainThreadCall};
+}
+
+ClapPlugin::~ClapPlugin() {
+    // The plug-in record dies with us: a host that calls it later finds nothing.
+    record_.plugin_data = nullptr;
+}
+
+ClapPlugin* ClapPlugin::From(const clap_plugin* plugin) {
+    if (plugin == nullptr) return nullptr;
+    auto* self = static_cast<ClapPlugin*>(plugin->plugin_data);
+    return self != nullptr && self->Record() == plugin ? self : nullptr;
+}
+
+bool ClapPlugin::Init() {
+    if (effect_) return false;
+    effect_ = MakePhaser<ClapCore>(true);
+    if (!effect_) return false;
+    try {
+        runner_ = std::make_unique<BlockRunner>(*effect_);
+    } catch (...) {
+        effect_.reset();
+        return false;
+    }
+    if (host_->get_extension != nullptr)
+        effect_->SetEditNotice(EditWaiting, const_cast<clap_host*>(host_));
+    return true;
+}
+
+bool ClapPlugin::Activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames) {
+    if (!effect_ || active_) return false;
+    if (!(sampleRate > 0.0) || !std::isfinite(sampleRate) || maxFrames < 1 ||
+        maxFrames > 0x7FFFFFFFu || minFrames > maxFrames) {
+        return false;
+    }
+    CoreLockGuard guard(&effect_->Lock());
+    if (!effect_->SetBlockFrames(static_cast<int>(std::min(maxFrames, kMaxScratchFrames)))) {
+        return false;
+    }
+    effect_->SetSampleRate(sampleRate);
+    effect_->ActivationChanged(true);
+    runner_->Reset();
+    active_ = true;
+    return true;
+}
+
+void ClapPlugin::Deactivate() {
+    if (!effect_ || !active_) return;
+    CoreLockGuard guard(&effect_->Lock());
+    effect_->ActivationChanged(false);
+    effect_->ResetProcessing();
+    active_ = false;
+    processing_ = false;
+}
+
+bool ClapPlugin::StartProcessing() {
+    if (!effect_ || !active_) return false;
+    processing_ = true;
+    return true;
+}
+
+void ClapPlugin::StopProcessing() {
+    processing_ = false;
+}
+
+void ClapPlugin::Reset() {
+    if (!effect_ || !active_) return;
+    CoreLockGuard guard(&effect_->Lock());
+    effect_->ResetProcessing();
+    runner_->Reset();
+}
+
+const void* ClapPlugin::Extension(const char* id) const {
+    return effect_ ? FindExtension(id) : nullptr;
+}
+
+uint32_t ClapPlugin::TailFrames() const {
+    if (!effect_) return 0;
+    CoreLockGuard guard(&effect_->Lock());
+    return effect_->Engine().TailFrames();
+}
+
+void ClapPlugin::GatherEvents(const clap_input_events* in, int32_t frames) {
+    changes_.Clear();
+    if (in == nullptr || in->size == nullptr || in->get == nullptr) return;
+    const uint32_t count = in->size(in);
+    for (uint32_t i = 0; i < count && changes_.Room() > 0; ++i) {
+        const clap_event_header* event = in->get(in, i);
+        if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID) continue;
+        const auto time = static_cast<int32_t>(std::min<uint32_t>(event->time, 0x7FFFFFFFu));
+        if (event->type == CLAP_EVENT_PARAM_VALUE &&
+            event->size >= sizeof(clap_event_param_value)) {
+            const auto* value = reinterpret_cast<const clap_event_param_value*>(event);
+            const bool known = value->param_id == kBypassParamId ||
+                               value->param_id < static_cast<clap_id>(effect_->ParamCount());
+            if (known && std::isfinite(value->value))
+                changes_.Add(time, frames, value->param_id, value->value);
+        } else if (event->type == CLAP_EVENT_TRANSPORT &&
+                   event->size >= sizeof(clap_event_transport)) {
+            const auto* transport = reinterpret_cast<const clap_event_transport*>(event);
+            if ((transport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0 &&
+                std::isfinite(transport->tempo)) {
+                changes_.Add(time, frames, kTempoChange, transport->tempo);
+            }
+        }
+    }
+    // Hosts send them in time order; one that does not gets them sorted, not lost.
+    changes_.Sort();
+}
+
+void ClapPlugin::ApplyChange(const TimedChange& change) {
+    if (change.id == kTempoChange) {
+        effect_->SetTempo(change.value);
+    } else if (change.id == kBypassParamId) {
+        runner_->SetBypass(change.value >= 0.5);
+    } else if (const PluginParam* param = effect_->Param(static_cast<int>(change.id))) {
+        effect_->ApplyHostParamChange(static_cast<int>(change.id), param->UnitOf(change.value));
+    }
+}
+
+void ClapPlugin::SendPendingEdits(const clap_output_events* out) {
+    if (out != nullptr && out->try_push != nullptr) {
+        for (int i = 0; i < effect_->PendingEditCount(); ++i) {
+            const PendingEdit& edit = effect_->PendingEditAt(i);
+            const clap_event_header header{0, 0, CLAP_CORE_EVENT_SPACE_ID, edit.type, 0};
+            if (edit.type == CLAP_EVENT_PARAM_VALUE) {
+                const PluginParam* param = effect_->Param(static_cast<int>(edit.id));
+                if (param == nullptr) continue;
+                clap_event_param_value event{
+                    header, edit.id, nullptr, -1, -1, -1, -1, param->PlainForUnit(edit.unit)};
+                event.header.size = sizeof event;
+                out->try_push(out, &event.header);
+            } else {
+                clap_event_param_gesture event{header, edit.id};
+                event.header.size = sizeof event;
+                out->try_push(out, &event.header);
+            }
+        }
+    }
+    effect_->ClearPendingEdits();
+}
+
+void ClapPlugin::FlushEvents(const clap_input_events* in, const clap_output_events* out) {
+    if (!effect_) return;
+    CoreLockGuard guard(&effect_->Lock());
+    GatherEvents(in, 0);
+    for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+    SendPendingEdits(out);
+}
+
+int32_t ClapPlugin::Process(const clap_process* process) {
+    if (process == nullptr || !effect_ || !active_ || !processing_) return CLAP_PROCESS_ERROR;
+    DenormalGuard denormals;
+    CoreLockGuard guard(&effect_->Lock());
+    const auto frames = static_cast<int32_t>(std::min(process->frames_count, 0x7FFFFFFFu));
+    effect_->SetTransport(process->transport);
+    GatherEvents(process->in_events, frames);
+    SendPendingEdits(process->out_events);
+    if (frames == 0) {
+        for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+        return CLAP_PROCESS_CONTINUE;
+    }
+    if (process->audio_outputs == nullptr || process->audio_outputs_count < 1 ||
+        process->audio_outputs[0].channel_count < 2) {
+        for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+        return CLAP_PROCESS_ERROR;
+    }
+    const clap_audio_buffer& out = process->audio_outputs[0];
+    if (out.data32 != nullptr && out.data32[0] != nullptr && out.data32[1] != nullptr)
+        return Render<float>(*process, frames);
+    if (out.data64 != nullptr && out.data64[0] != nullptr && out.data64[1] != nullptr)
+        return Render<double>(*process, frames);
+    for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+    return CLAP_PROCESS_ERROR;
+}
+
+template <class Sample>
+int32_t ClapPlugin::Render(const clap_process& process, int32_t frames) {
+    clap_audio_buffer& outBuffer = process.audio_outputs[0];
+    Sample* const out[2] = {ChannelsOf<Sample>(outBuffer)[0], ChannelsOf<Sample>(outBuffer)[1]};
+    Sample* in[2] = {nullptr, nullptr};
+    uint64_t inMask = 0x3;  // a missing input is silence: constant
+    if (process.audio_inputs != nullptr && process.audio_inputs_count > 0) {
+        const clap_audio_buffer& inBuffer = process.audio_inputs[0];
+        Sample** channels = ChannelsOf<Sample>(inBuffer);
+        for (uint32_t c = 0; c < 2 && channels != nullptr && c < inBuffer.channel_count; ++c)
+            in[c] = channels[c];
+        inMask = (inBuffer.constant_mask & 0x3) | (in[0] == nullptr ? 1 : 0) |
+                 (in[1] == nullptr ? 2 : 0);
+    }
+    const PhaserEngine& engine = effect_->Engine();
+    const auto gateOpen = [&engine] {
+        return engine.Ready() && engine.QuietCounter() >= engine.HoldLength();
+    };
+    const bool openBefore = gateOpen() && !runner_->Fading() && changes_.Count() == 0;
+    changes_.Play(
+        frames, [this](const TimedChange& change) { ApplyChange(change); },
+        [&](int32_t offset, int32_t count) { runner_->Run<Sample>(in, out, offset, count); });
+
+    // While the gate stays open the output is the input bit for bit: so are its hints.
+    const bool openAfter = gateOpen() && !runner_->Fading();
+    outBuffer.constant_mask = openBefore && openAfter && frames <= engine.HoldLength() ? inMask : 0;
+    if (openAfter && Silent(in[0], (inMask & 1) != 0, frames) &&
+        Silent(in[1], (inMask & 2) != 0, frames)) {
+        return CLAP_PROCESS_SLEEP;
+    }
+    return CLAP_PROCESS_CONTINUE;
+}
+
+template int32_t ClapPlugin::Render<float>(const clap_process&, int32_t);
+template int32_t ClapPlugin::Render<double>(const clap_process&, int32_t);
+
+}  // namespace tav::clap

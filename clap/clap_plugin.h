@@ -1,0 +1,78 @@
+// One CLAP instance of the phaser: the clap_plugin record the host holds, the
+// effect behind it and the state of its life (initialised, active, processing).
+// Every entry point finds the instance through plugin_data and refuses calls
+// out of order or with nonsense arguments.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "clap/clap_abi.h"
+#include "clap/clap_core.h"
+#include "core/block_runner.h"
+#include "core/state_chunk.h"
+#include "core/timed_changes.h"
+#include "effect/phaser_effect.h"
+
+namespace tav::clap {
+
+using ClapPhaser = PhaserEffect<ClapCore>;
+
+inline constexpr const char* kPluginId = "com.qorva.tavrellion";
+inline constexpr clap_id kBypassParamId = 1000;
+
+const clap_plugin_descriptor* PluginDescriptor();
+
+class ClapPlugin {
+  public:
+    // No host calls here: the host is usable from Init on.
+    explicit ClapPlugin(const clap_host* host);
+    ~ClapPlugin();
+    ClapPlugin(const ClapPlugin&) = delete;
+    ClapPlugin& operator=(const ClapPlugin&) = delete;
+
+    const clap_plugin* Record() const { return &record_; }
+    // The instance behind a record the host hands back; none for nonsense.
+    static ClapPlugin* From(const clap_plugin* plugin);
+
+    bool Init();
+    bool Activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames);
+    void Deactivate();
+    bool StartProcessing();
+    void StopProcessing();
+    void Reset();
+    int32_t Process(const clap_process* process);
+    const void* Extension(const char* id) const;
+
+    // For the extensions; valid after Init.
+    ClapPhaser& Effect() { return *effect_; }
+    bool Ready() const { return effect_ != nullptr; }
+    bool Active() const { return active_; }
+    BlockRunner& Runner() { return *runner_; }
+    StateChunk& Chunk() { return chunk_; }
+    const clap_host* Host() const { return host_; }
+    // Parameter events from a process or flush call, and the editor's back out.
+    void FlushEvents(const clap_input_events* in, const clap_output_events* out);
+    // Frames the output can still differ from the input once it falls silent.
+    uint32_t TailFrames() const;
+
+  private:
+    static constexpr clap_id kTempoChange = 0xFFFFFFFEu;  // a transport event inside a block
+
+    void GatherEvents(const clap_input_events* in, int32_t frames);
+    void ApplyChange(const TimedChange& change);
+    void SendPendingEdits(const clap_output_events* out);
+    template <class Sample>
+    int32_t Render(const clap_process& process, int32_t frames);
+
+    const clap_host* host_;
+    clap_plugin record_;
+    std::unique_ptr<ClapPhaser> effect_;
+    std::unique_ptr<BlockRunner> runner_;
+    StateChunk chunk_;
+    TimedChanges changes_;
+    bool active_ = false;
+    bool processing_ = false;
+};
+
+}  // namespace tav::clap

@@ -1,0 +1,31 @@
+#include "clap/extensions.h"
+
+#include <cstring>
+
+#include "clap/factory_programs.h"
+
+namespace tav::clap {
+
+const void* FindExtension(const char* id) {
+    if (id == nullptr) return nullptr;
+    struct Entry {
+        const char* id;
+        const void* extension;
+    };
+    static const Entry kTable[] = {
+        {CLAP_EXT_AUDIO_PORTS, &kAudioPortsExtension},
+        {CLAP_EXT_PARAMS, &kParamsExtension},
+        {CLAP_EXT_STATE, &kStateExtension},
+        {CLAP_EXT_LATENCY, &kLatencyExtension},
+        {CLAP_EXT_TAIL, &kTailExtension},
+        {CLAP_EXT_RENDER, &kRenderExtension},
+        {CLAP_EXT_PRESET_LOAD, &kPresetLoadExtension},
+        {CLAP_EXT_PRESET_LOAD_COMPAT, &kPresetLoadExtension},
+    };
+    for (const Entry& entry : kTable) {
+        if (std::strcmp(entry.id, id) == 0) return entry.extension;
+    }
+    return nullptr;
+}
+
+}  // namespace tav::clap

@@ -1,0 +1,107 @@
+// The thirteen parameters with their VST ids and plain ranges, then bypass.
+// Values are plain values; texts and typed values are the effect's own, as the
+// VST 3 plug-in shows them.
+#include <cmath>
+#include <cstring>
+
+#include "clap/clap_plugin.h"
+#include "clap/extensions.h"
+#include "core/format_params.h"
+#include "core/number_text.h"
+
+namespace tav::clap {
+namespace {
+
+// The instance when it is ready for parameter calls.
+ClapPlugin* Ready(const clap_plugin* plugin) {
+    ClapPlugin* self = ClapPlugin::From(plugin);
+    return self != nullptr && self->Ready() ? self : nullptr;
+}
+
+uint32_t Count(const clap_plugin* plugin) {
+    ClapPlugin* self = Ready(plugin);
+    return self != nullptr ? static_cast<uint32_t>(self->Effect().ParamCount()) + 1 : 0;
+}
+
+bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
+    ClapPlugin* self = Ready(plugin);
+    if (self == nullptr || info == nullptr || index >= Count(plugin)) return false;
+    ClapPhaser& effect = self->Effect();
+    CoreLockGuard guard(&effect.Lock());
+    std::memset(info, 0, sizeof *info);
+    if (const PluginParam* param = effect.Param(static_cast<int>(index))) {
+        info->id = index;
+        info->flags = CLAP_PARAM_IS_AUTOMATABLE;
+        if (param->kind == KindChoice) info->flags |= CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
+        CopyText(info->name, sizeof info->name, param->Name());
+        param->GetRange(info->min_value, info->max_value);
+        info->default_value = DefaultPlainValue(effect, static_cast<int>(index));
+        return true;
+    }
+    info->id = kBypassParamId;
+    info->flags = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_BYPASS | CLAP_PARAM_IS_STEPPED;
+    CopyText(info->name, sizeof info->name, "Bypass");
+    info->min_value = 0.0;
+    info->max_value = 1.0;
+    info->default_value = 0.0;
+    return true;
+}
+
+bool Value(const clap_plugin* plugin, clap_id id, double* out) {
+    ClapPlugin* self = Ready(plugin);
+    if (self == nullptr || out == nullptr) return false;
+    CoreLockGuard guard(&self->Effect().Lock());
+    if (id == kBypassParamId) {
+        *out = self->Runner().Bypassed() ? 1.0 : 0.0;
+        return true;
+    }
+    if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
+    *out = self->Effect().Param(static_cast<int>(id))->value;
+    return true;
+}
+
+bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
+                 uint32_t capacity) {
+    ClapPlugin* self = Ready(plugin);
+    if (self == nullptr || out == nullptr || capacity == 0 || !std::isfinite(value)) return false;
+    CoreLockGuard guard(&self->Effect().Lock());
+    char text[PluginParam::kTextSize] = {};
+    if (id == kBypassParamId) {
+        CopyText(text, sizeof text, kBypassTexts[value >= 0.5 ? 1 : 0]);
+    } else if (id < static_cast<clap_id>(self->Effect().ParamCount())) {
+        // Shown as it would be applied: bounded and snapped to the step.
+        const PluginParam* param = self->Effect().Param(static_cast<int>(id));
+        param->FormatValue(param->PlainForUnit(param->UnitOf(value)), false, text, sizeof text);
+    } else {
+        return false;
+    }
+    CopyText(out, capacity, text);
+    return true;
+}
+
+bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double* out) {
+    ClapPlugin* self = Ready(plugin);
+    if (self == nullptr || text == nullptr || out == nullptr) return false;
+    CoreLockGuard guard(&self->Effect().Lock());
+    if (id == kBypassParamId) {
+        bool on = false;
+        if (!ParseBypassText(text, on)) return false;
+        *out = on ? 1.0 : 0.0;
+        return true;
+    }
+    if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
+    const double plain = self->Effect().Param(static_cast<int>(id))->ParseText(text);
+    if (!std::isfinite(plain)) return false;
+    *out = plain;
+    return true;
+}
+
+void Flush(const clap_plugin* plugin, const clap_input_events* in, const clap_output_events* out) {
+    if (ClapPlugin* self = Ready(plugin)) self->FlushEvents(in, out);
+}
+
+}  // namespace
+
+const clap_plugin_params kParamsExtension = {Count, Info, Value, ValueToText, TextToValue, Flush};
+
+}  // namespace tav::clap

@@ -1,0 +1,33 @@
+#include "core/format_params.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core/number_text.h"
+
+namespace tav {
+
+bool ParseBypassText(const char* typed, bool& on) {
+    if (typed == nullptr) return false;
+    for (int i = 0; i < 2; ++i) {
+        if (std::strcmp(typed, kBypassTexts[i]) == 0) {
+            on = i == 1;
+            return true;
+        }
+    }
+    const double x = ParseDecimal(typed);
+    if (!std::isfinite(x)) return false;
+    on = x >= 0.5;
+    return true;
+}
+
+double DefaultPlainValue(const IEffectCore& core, int index) {
+    const PluginParam* param = core.Param(index);
+    if (param == nullptr) return 0.0;
+    double plain = param->value;
+    const PresetSlot* first = core.Preset(0);
+    if (first != nullptr && first->initialised) first->state.GetF64(index * 8, plain);
+    return plain;
+}
+
+}  // namespace tav
