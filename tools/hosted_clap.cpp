@@ -207,6 +207,15 @@ void HostedClap::RunProcess(float** in32, float** out32, double** in64, double**
         transport.bar_number = beatsPerBar > 0.0 ? static_cast<int32_t>(barStart / beatsPerBar) : 0;
     }
     clap_audio_buffer in = {}, out = {};
+    // As hosts do: channels that hold one value throughout are marked so.
+    const bool hasIn = in32 != nullptr || in64 != nullptr;
+    for (int c = 0; hasIn && c < inputs_ && c < 64 && frames > 0; ++c) {
+        bool constant = true;
+        for (int f = 1; f < frames && constant; ++f) {
+            constant = in32 != nullptr ? in32[c][f] == in32[c][0] : in64[c][f] == in64[c][0];
+        }
+        if (constant) in.constant_mask |= uint64_t{1} << c;
+    }
     in.data32 = in32;
     in.data64 = in64;
     in.channel_count = static_cast<uint32_t>(inputs_);
@@ -217,7 +226,6 @@ void HostedClap::RunProcess(float** in32, float** out32, double** in64, double**
     process.steady_time = steadyTime_;
     process.frames_count = static_cast<uint32_t>(frames);
     process.transport = &transport;
-    const bool hasIn = in32 != nullptr || in64 != nullptr;
     process.audio_inputs = hasIn ? &in : nullptr;
     process.audio_inputs_count = hasIn ? 1 : 0;
     process.audio_outputs = &out;

@@ -1,0 +1,355 @@
+// The CLAP module as a host loads it, through clap_entry: the sound against the
+// VST 2 module, state, parameter texts, sample-accurate events, and refusals.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/host_cli.h"
+#include "tools/hosted_clap.h"
+#include "tools/hosted_vst3.h"
+
+namespace tav {
+namespace {
+
+using namespace clap;
+using Args = std::vector<std::string>;
+using Channels = std::vector<std::vector<float>>;
+
+const std::string kClap = TAV_CLAP_MODULE;
+const std::string kVst2 = TAV_VST2_MODULE;
+const std::string kVst3 = TAV_VST3_BUNDLE;
+constexpr clap_id kBypass = 1000;
+
+std::string TempPath(const std::string& name) {
+    return std::string(TAV_BINARY_DIR) + "/tests/clap/clap_" + name;
+}
+
+std::unique_ptr<HostedClap> Load(int blockSize = 512) {
+    HostSettings settings;
+    settings.blockSize = blockSize;
+    std::string error;
+    auto plugin = HostedClap::Load(kClap, settings, &error);
+    EXPECT_TRUE(plugin) << error;
+    return plugin;
+}
+
+// A stereo chord, the right side a fifth above.
+Channels Signal(int frames, int from = 0) {
+    Channels in(2, std::vector<float>(static_cast<size_t>(frames)));
+    for (int f = 0; f < frames; ++f) {
+        const double t = (from + f) / 44100.0;
+        in[0][f] = static_cast<float>(0.4 * std::sin(2 * M_PI * 220 * t));
+        in[1][f] = static_cast<float>(0.3 * std::sin(2 * M_PI * 330 * t));
+    }
+    return in;
+}
+
+Channels Blocks(HostedClap& plugin, Channels in) {
+    Channels out(2, std::vector<float>(in[0].size()));
+    float* ins[2] = {in[0].data(), in[1].data()};
+    float* outs[2] = {out[0].data(), out[1].data()};
+    plugin.Process(ProcessKind::Replacing, ins, outs, static_cast<int>(in[0].size()));
+    plugin.AdvanceTransport(static_cast<int>(in[0].size()));
+    return out;
+}
+
+int Host(const std::string& module, Args args, std::string* err) {
+    args.insert(args.begin(), module);
+    std::ostringstream printed, errors;
+    const int status = HostMain(args, printed, errors);
+    *err = errors.str();
+    return status;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+TEST(ClapPlugin, TavhostRendersBitForBitAsTheVst2Module) {
+    const Args cases[] = {
+        {"--program", "1", "--process", "replacing", "--tempo", "120", "--block", "512"},
+        {"--program", "3", "--process", "double", "--tempo", "97.5", "--block", "100"},
+        {"--program", "6", "--tempo", "140", "--block", "1024", "--set-text", "Left Depth=77"},
+    };
+    for (const Args& settings : cases) {
+        std::vector<uint8_t> rendered[2];
+        for (int m = 0; m < 2; ++m) {
+            const std::string wav = TempPath(m == 0 ? "vst2.wav" : "clap.wav");
+            Args args = settings;
+            args.insert(args.end(), {"--generate", "noise", "--quiet", "--out", wav});
+            std::string err;
+            ASSERT_EQ(Host(m == 0 ? kVst2 : kClap, args, &err), 0) << err;
+            rendered[m] = ReadBytes(wav);
+            std::remove(wav.c_str());
+        }
+        ASSERT_GT(rendered[0].size(), 100000u);
+        EXPECT_TRUE(rendered[0] == rendered[1]) << settings[1];
+    }
+}
+
+TEST(ClapPlugin, StateIsTheVst3StateAndRoundTrips) {
+    auto plugin = Load();
+    plugin->SetProgram(4);
+    plugin->SetParameterText(2, "71");
+    plugin->SetPlainValue(plugin->NumParams() - 1, 1.0);  // bypass
+    const std::vector<uint8_t> saved = plugin->GetState();
+    ASSERT_FALSE(saved.empty());
+
+    std::string error;
+    auto vst3 = HostedVst3::Load(kVst3, HostSettings{}, &error);
+    ASSERT_TRUE(vst3) << error;
+    ASSERT_TRUE(vst3->SetState(saved));
+    EXPECT_EQ(vst3->GetState(), saved);
+
+    auto again = Load();
+    ASSERT_TRUE(again->SetState(saved));
+    EXPECT_EQ(again->GetState(), saved);
+    EXPECT_EQ(again->ParamDisplay(2), "71");
+    EXPECT_EQ(again->ParamDisplay(again->NumParams() - 1), "On");
+}
+
+TEST(ClapPlugin, BadStatesAndStreamsChangeNothing) {
+    auto plugin = Load();
+    plugin->SetProgram(2);
+    const std::vector<uint8_t> before = plugin->GetState();
+    const auto* state = static_cast<const clap_plugin_state*>(
+        plugin->Plugin()->get_extension(plugin->Plugin(), CLAP_EXT_STATE));
+    ASSERT_NE(state, nullptr);
+    std::vector<uint8_t> cut(before.begin(), before.end() - 5);
+    std::vector<uint8_t> garbage(before.size(), 0xA5);
+    std::vector<uint8_t> badBypass = before;
+    badBypass[badBypass.size() - 8] = 7;
+    for (const auto& bytes : {std::vector<uint8_t>{}, cut, garbage, badBypass}) {
+        claphost::Streams stream(bytes);
+        EXPECT_FALSE(state->load(plugin->Plugin(), stream.In()));
+    }
+    // A stream that fails, and one that claims more bytes than it was asked for.
+    clap_istream failing = {nullptr,
+                            [](const clap_istream*, void*, uint64_t) -> int64_t { return -1; }};
+    clap_istream lying = {nullptr, [](const clap_istream*, void*, uint64_t size) -> int64_t {
+                              return static_cast<int64_t>(size) + 1;
+                          }};
+    clap_ostream full = {nullptr,
+                         [](const clap_ostream*, const void*, uint64_t) -> int64_t { return 0; }};
+    EXPECT_FALSE(state->load(plugin->Plugin(), &failing));
+    EXPECT_FALSE(state->load(plugin->Plugin(), &lying));
+    EXPECT_FALSE(state->load(plugin->Plugin(), nullptr));
+    EXPECT_FALSE(state->save(plugin->Plugin(), &full));
+    EXPECT_FALSE(state->save(nullptr, &full));
+    EXPECT_EQ(plugin->GetState(), before);
+    // Streams that move a few bytes per call are read and written whole.
+    claphost::Streams trickle(before, 3);
+    EXPECT_TRUE(state->load(plugin->Plugin(), trickle.In()));
+    claphost::Streams slow({}, 5);
+    EXPECT_TRUE(state->save(plugin->Plugin(), slow.Out()));
+    EXPECT_EQ(slow.Bytes(), before);
+}
+
+TEST(ClapPlugin, ParameterTextsRoundTripAndMatchTheVst3Plugin) {
+    auto plugin = Load();
+    std::string error;
+    auto vst3 = HostedVst3::Load(kVst3, HostSettings{}, &error);
+    ASSERT_TRUE(vst3) << error;
+    const auto* params = static_cast<const clap_plugin_params*>(
+        plugin->Plugin()->get_extension(plugin->Plugin(), CLAP_EXT_PARAMS));
+    ASSERT_EQ(plugin->NumParams(), 14);
+    for (int i = 0; i < plugin->NumParams(); ++i) {
+        const clap_param_info& info = plugin->ParamInfo(i);
+        EXPECT_EQ(static_cast<int>(info.id), vst3->ParamNumber(i));
+        EXPECT_EQ(std::string(info.name), vst3->ParamName(i));
+        const bool stepped = (info.flags & CLAP_PARAM_IS_STEPPED) != 0;
+        const int steps = stepped ? static_cast<int>(info.max_value - info.min_value) : 20;
+        for (int s = 0; s <= steps; ++s) {
+            const double value = info.min_value + (info.max_value - info.min_value) * s / steps;
+            char text[64] = {}, again[64] = {};
+            ASSERT_TRUE(params->value_to_text(plugin->Plugin(), info.id, value, text, 64));
+            double parsed = NAN;
+            ASSERT_TRUE(params->text_to_value(plugin->Plugin(), info.id, text, &parsed))
+                << info.name << " " << text;
+            params->value_to_text(plugin->Plugin(), info.id, parsed, again, 64);
+            EXPECT_STREQ(again, text) << info.name;
+            if (stepped) {
+                EXPECT_EQ(parsed, value) << info.name;
+            }
+        }
+    }
+    // Typed values: the plain value they give, or a refusal (NaN).
+    const struct {
+        clap_id id;
+        const char* text;
+        double plain;
+    } typed[] = {{0, "1000", 1000}, {3, "1/4", 9},      {10, "Left", 0},   {11, "No", 0},
+                 {12, "-75", -75},  {kBypass, "On", 1}, {kBypass, "0", 0}, {99, "1", NAN}};
+    for (const auto& t : typed) {
+        double plain = NAN;
+        const bool ok = params->text_to_value(plugin->Plugin(), t.id, t.text, &plain);
+        EXPECT_EQ(ok, !std::isnan(t.plain)) << t.text;
+        if (ok) {
+            EXPECT_EQ(plain, t.plain) << t.text;
+        }
+    }
+}
+
+TEST(ClapPlugin, EventsTakeEffectAtTheirSampleOffsets) {
+    const Channels input = Signal(512);
+    auto part = [&](int from, int to) {
+        return Channels{{input[0].begin() + from, input[0].begin() + to},
+                        {input[1].begin() + from, input[1].begin() + to}};
+    };
+    // One call with the changes at 300 equals two calls split there.
+    auto whole = Load();
+    whole->StartAudio(ProcessKind::Replacing, nullptr);
+    whole->PendingEvents().AddParam(300, 4, 10.0);
+    whole->PendingEvents().AddParam(300, 1, 90.0);
+    const Channels one = Blocks(*whole, input);
+
+    auto split = Load();
+    split->StartAudio(ProcessKind::Replacing, nullptr);
+    Channels joined = Blocks(*split, part(0, 300));
+    split->PendingEvents().AddParam(0, 4, 10.0);
+    split->PendingEvents().AddParam(0, 1, 90.0);
+    const Channels tail = Blocks(*split, part(300, 512));
+    for (int c = 0; c < 2; ++c) {
+        joined[c].insert(joined[c].end(), tail[c].begin(), tail[c].end());
+        EXPECT_EQ(one[c], joined[c]) << "channel " << c;
+    }
+
+    // Out of order, they land in time order; beyond the block, at its end.
+    auto sorted = Load();
+    sorted->StartAudio(ProcessKind::Replacing, nullptr);
+    sorted->PendingEvents().AddParam(100, 4, 20.0);
+    sorted->PendingEvents().AddParam(400, 4, 60.0);
+    sorted->PendingEvents().AddParam(9999, 1, 0.0);
+    const Channels expected = Blocks(*sorted, input);
+    auto shuffled = Load();
+    shuffled->StartAudio(ProcessKind::Replacing, nullptr);
+    shuffled->PendingEvents().AddParam(9999, 1, 0.0);
+    shuffled->PendingEvents().AddParam(400, 4, 60.0);
+    shuffled->PendingEvents().AddParam(100, 4, 20.0);
+    EXPECT_EQ(Blocks(*shuffled, input), expected);
+    EXPECT_EQ(shuffled->ParamDisplay(1), "0");
+}
+
+TEST(ClapPlugin, SleepsOnlyOnceTheGateHoldsSilence) {
+    auto plugin = Load();
+    plugin->StartAudio(ProcessKind::Replacing, nullptr);
+    Blocks(*plugin, Signal(512));
+    EXPECT_EQ(plugin->LastStatus(), CLAP_PROCESS_CONTINUE);
+    EXPECT_EQ(plugin->LastConstantMask(), 0u);
+    const auto* tail = static_cast<const clap_plugin_tail*>(
+        plugin->Plugin()->get_extension(plugin->Plugin(), CLAP_EXT_TAIL));
+    const uint32_t frames = tail->get(plugin->Plugin());
+    EXPECT_GT(frames, 8820u);  // at least the gate's 0.2 s hold
+    EXPECT_LT(frames, 44100u * 31);
+    // Silence: the feedback rings, then the gate holds; the tail said how long at most.
+    uint32_t silentFrames = 0;
+    while (plugin->LastStatus() != CLAP_PROCESS_SLEEP && silentFrames <= frames) {
+        Blocks(*plugin, Channels(2, std::vector<float>(512)));
+        silentFrames += 512;
+    }
+    EXPECT_EQ(plugin->LastStatus(), CLAP_PROCESS_SLEEP);
+    Blocks(*plugin, Channels(2, std::vector<float>(512)));
+    EXPECT_EQ(plugin->LastConstantMask(), 3u);  // the input's silence passed through
+    Blocks(*plugin, Signal(512));
+    EXPECT_EQ(plugin->LastStatus(), CLAP_PROCESS_CONTINUE);
+    // More feedback rings longer.
+    plugin->StopAudio();
+    plugin->SetPlainValue(1, 100.0);
+    plugin->SetPlainValue(6, 100.0);
+    plugin->StartAudio(ProcessKind::Replacing, nullptr);
+    Blocks(*plugin, Signal(512));
+    EXPECT_GT(tail->get(plugin->Plugin()), frames);
+}
+
+TEST(ClapPlugin, NonsenseFromTheHostIsRefused) {
+    auto plugin = Load();
+    const clap_plugin* p = plugin->Plugin();
+    const clap_plugin_entry* entry = plugin->Entry();
+    const auto* factory =
+        static_cast<const clap_plugin_factory*>(entry->get_factory(CLAP_PLUGIN_FACTORY_ID));
+    EXPECT_EQ(entry->get_factory("clap.no-such-factory"), nullptr);
+    EXPECT_EQ(entry->get_factory(nullptr), nullptr);
+    EXPECT_EQ(factory->get_plugin_descriptor(factory, 1), nullptr);
+    EXPECT_EQ(factory->create_plugin(factory, nullptr, "com.qorva.tavrellion"), nullptr);
+    EXPECT_EQ(factory->create_plugin(factory, plugin->HostRecord().Record(), "com.other"), nullptr);
+    EXPECT_EQ(factory->create_plugin(factory, plugin->HostRecord().Record(), nullptr), nullptr);
+    EXPECT_TRUE(entry->init("again"));  // counted: the later deinit pairs with it
+    entry->deinit();
+
+    for (const char* id : {"clap.no-such-extension", "clap.note-ports", "", "clap.state "})
+        EXPECT_EQ(p->get_extension(p, id), nullptr) << id;
+    EXPECT_EQ(p->get_extension(p, nullptr), nullptr);
+    EXPECT_FALSE(p->init(p));  // once only
+    const auto* params =
+        static_cast<const clap_plugin_params*>(p->get_extension(p, CLAP_EXT_PARAMS));
+    clap_param_info info;
+    double value = 0.0;
+    char text[8];
+    EXPECT_FALSE(params->get_info(p, 14, &info));
+    EXPECT_FALSE(params->get_info(p, 0, nullptr));
+    EXPECT_FALSE(params->get_value(p, 13, &value));
+    EXPECT_FALSE(params->get_value(p, 0, nullptr));
+    EXPECT_FALSE(params->value_to_text(p, 0, NAN, text, sizeof text));
+    EXPECT_FALSE(params->value_to_text(p, 0, 1.0, nullptr, 8));
+    EXPECT_FALSE(params->value_to_text(p, 0, 1.0, text, 0));
+    EXPECT_FALSE(params->text_to_value(p, 0, nullptr, &value));
+    params->flush(p, nullptr, nullptr);
+    const auto* ports =
+        static_cast<const clap_plugin_audio_ports*>(p->get_extension(p, CLAP_EXT_AUDIO_PORTS));
+    clap_audio_port_info port;
+    EXPECT_FALSE(ports->get(p, 1, true, &port));
+    EXPECT_FALSE(ports->get(p, 0, false, nullptr));
+    const auto* presets =
+        static_cast<const clap_plugin_preset_load*>(p->get_extension(p, CLAP_EXT_PRESET_LOAD));
+    for (const char* key : {"7", "-1", "", "1x"})
+        EXPECT_FALSE(
+            presets->from_location(p, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, key));
+    EXPECT_FALSE(presets->from_location(p, CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/x", "1"));
+    EXPECT_EQ(plugin->HostRecord().presetErrors, 5);
+
+    // Audio before activation and before processing starts; activation nonsense.
+    clap_process process = {};
+    process.frames_count = 16;
+    EXPECT_EQ(p->process(p, &process), CLAP_PROCESS_ERROR);
+    EXPECT_EQ(p->process(nullptr, &process), CLAP_PROCESS_ERROR);
+    EXPECT_FALSE(p->start_processing(p));
+    for (const double rate : {0.0, -44100.0, double(NAN), double(INFINITY)})
+        EXPECT_FALSE(p->activate(p, rate, 1, 512));
+    EXPECT_FALSE(p->activate(p, 44100.0, 64, 32));
+    EXPECT_FALSE(p->activate(p, 44100.0, 1, 0));
+    ASSERT_TRUE(p->activate(p, 44100.0, 1, 0x7FFFFFFF));  // long blocks run in slices
+    EXPECT_FALSE(p->activate(p, 44100.0, 1, 512));
+    EXPECT_EQ(p->process(p, &process), CLAP_PROCESS_ERROR);
+    ASSERT_TRUE(p->start_processing(p));
+    EXPECT_EQ(p->process(p, nullptr), CLAP_PROCESS_ERROR);
+    EXPECT_EQ(p->process(p, &process), CLAP_PROCESS_ERROR);  // nowhere to write
+    // Events that lie about their size or come from another space are skipped.
+    claphost::EventList events;
+    clap_event_header shortEvent = {8, 0, 0, CLAP_EVENT_PARAM_VALUE, 0};
+    clap_event_header foreign = {56, 0, 7, CLAP_EVENT_PARAM_VALUE, 0};
+    events.Add(shortEvent);
+    events.Add(foreign);
+    process.in_events = events.Input();
+    std::vector<float> left(16), right(16);
+    float* channels[2] = {left.data(), right.data()};
+    clap_audio_buffer out = {channels, nullptr, 2, 0, 0};
+    process.audio_outputs = &out;
+    process.audio_outputs_count = 1;
+    EXPECT_NE(p->process(p, &process), CLAP_PROCESS_ERROR);
+    p->stop_processing(p);
+    p->deactivate(p);
+    p->deactivate(p);
+}
+
+}  // namespace
+}  // namespace tav
