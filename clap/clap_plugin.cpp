@@ -26,7 +26,9 @@ bool InitCall(const clap_plugin* plugin) {
 void DestroyCall(const clap_plugin* plugin) {
     ClapPlugin* self = Self(plugin);
     if (self == nullptr) return;
-    self->Deactivate();  // a host that destroys an active instance loses nothing more
+    // A host that destroys an active instance, or one with its editor, loses nothing more.
+    self->Deactivate();
+    if (self->Ready()) DestroyGui(*self);
     delete self;
 }
 

@@ -9,6 +9,7 @@
 
 #include "clap/clap_abi.h"
 #include "clap/clap_core.h"
+#include "clap/gui.h"
 #include "core/block_runner.h"
 #include "core/state_chunk.h"
 #include "core/timed_changes.h"
@@ -51,6 +52,7 @@ class ClapPlugin {
     BlockRunner& Runner() { return *runner_; }
     StateChunk& Chunk() { return chunk_; }
     const clap_host* Host() const { return host_; }
+    GuiState& Gui() { return gui_; }
     // Parameter events from a process or flush call, and the editor's back out.
     void FlushEvents(const clap_input_events* in, const clap_output_events* out);
     // Frames the output can still differ from the input once it falls silent.
@@ -73,6 +75,7 @@ class ClapPlugin {
     TimedChanges changes_;
     bool active_ = false;
     bool processing_ = false;
+    GuiState gui_;
 };
 
 }  // namespace tav::clap

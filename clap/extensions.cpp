@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "clap/factory_programs.h"
+#include "clap/gui.h"
 
 namespace tav::clap {
 
@@ -19,6 +20,9 @@ const void* FindExtension(const char* id) {
         {CLAP_EXT_LATENCY, &kLatencyExtension},
         {CLAP_EXT_TAIL, &kTailExtension},
         {CLAP_EXT_RENDER, &kRenderExtension},
+        {CLAP_EXT_GUI, &kGuiExtension},
+        {CLAP_EXT_TIMER_SUPPORT, &kTimerExtension},
+        {CLAP_EXT_POSIX_FD_SUPPORT, &kPosixFdExtension},
         {CLAP_EXT_PRESET_LOAD, &kPresetLoadExtension},
         {CLAP_EXT_PRESET_LOAD_COMPAT, &kPresetLoadExtension},
     };

@@ -1,6 +1,7 @@
 #include "tools/clap_host_objects.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace tav::claphost {
@@ -34,12 +35,61 @@ void PresetLoaded(const clap_host* host, uint32_t, const char*, const char*) {
     ++HostOf(host).presetsLoaded;
 }
 
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool RegisterTimer(const clap_host* host, uint32_t period, clap_id* id) {
+    if (id == nullptr) return false;
+    Host& self = HostOf(host);
+    *id = self.nextTimer_++;
+    self.timers_.push_back({*id, std::max<uint32_t>(period, 1), NowMs() + period});
+    return true;
+}
+
+bool UnregisterTimer(const clap_host* host, clap_id id) {
+    auto& timers = HostOf(host).timers_;
+    const auto it = std::find_if(timers.begin(), timers.end(),
+                                 [id](const Host::Timer& t) { return t.id == id; });
+    if (it == timers.end()) return false;
+    timers.erase(it);
+    return true;
+}
+
+bool RegisterFd(const clap_host* host, int fd, uint32_t) {
+    auto& fds = HostOf(host).fds_;
+    if (fd < 0 || std::find(fds.begin(), fds.end(), fd) != fds.end()) return false;
+    fds.push_back(fd);
+    return true;
+}
+
+bool ModifyFd(const clap_host* host, int fd, uint32_t) {
+    auto& fds = HostOf(host).fds_;
+    return std::find(fds.begin(), fds.end(), fd) != fds.end();
+}
+
+bool UnregisterFd(const clap_host* host, int fd) {
+    auto& fds = HostOf(host).fds_;
+    const auto it = std::find(fds.begin(), fds.end(), fd);
+    if (it == fds.end()) return false;
+    fds.erase(it);
+    return true;
+}
+
 const clap_host_params kParams = {Rescan, Clear, RequestFlush};
+const clap_host_timer_support kTimers = {RegisterTimer, UnregisterTimer};
+const clap_host_posix_fd_support kFds = {RegisterFd, ModifyFd, UnregisterFd};
 const clap_host_state kState = {MarkDirty};
 const clap_host_preset_load kPresetLoad = {PresetError, PresetLoaded};
 
-const void* HostExtension(const clap_host*, const char* id) {
+const void* HostExtension(const clap_host* host, const char* id) {
     if (id == nullptr) return nullptr;
+    if (HostOf(host).LendsRunLoop()) {
+        if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &kTimers;
+        if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &kFds;
+    }
     if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &kParams;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &kState;
     if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0) return &kPresetLoad;
@@ -111,6 +161,26 @@ Streams::Streams(std::vector<uint8_t> bytes, uint64_t perCall)
 Host::Host() {
     record_ = clap_host{CLAP_VERSION, this,          "tavhost", "Tavrellion", "",
                         "1.0",        HostExtension, Nothing,   Nothing,      Nothing};
+}
+
+void Host::Pump() {
+    if (plugin_ == nullptr) return;
+    const auto* timers = static_cast<const clap_plugin_timer_support*>(
+        plugin_->get_extension(plugin_, CLAP_EXT_TIMER_SUPPORT));
+    const auto* fds = static_cast<const clap_plugin_posix_fd_support*>(
+        plugin_->get_extension(plugin_, CLAP_EXT_POSIX_FD_SUPPORT));
+    // Copies: the callbacks may unregister.
+    for (const int fd : std::vector<int>(fds_)) {
+        if (fds != nullptr) fds->on_fd(plugin_, fd, CLAP_POSIX_FD_READ);
+    }
+    const int64_t now = NowMs();
+    for (const Timer timer : std::vector<Timer>(timers_)) {
+        if (timers == nullptr || timer.dueMs > now) continue;
+        for (Timer& t : timers_) {
+            if (t.id == timer.id) t.dueMs = now + t.periodMs;
+        }
+        timers->on_timer(plugin_, timer.id);
+    }
 }
 
 }  // namespace tav::claphost

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clap/clap_abi.h"
+#include "clap/clap_abi_gui.h"
 #include "clap/clap_abi_presets.h"
 
 namespace tav::claphost {
@@ -47,13 +48,33 @@ class Streams {
     clap::clap_ostream out_;
 };
 
-// The host record and what the plug-in asked of it.
+// The host record and what the plug-in asked of it. It lends timers and
+// descriptor watching (a run loop, driven by Pump) unless told not to.
 class Host {
   public:
     Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
     const clap::clap_host* Record() const { return &record_; }
+
+    void LendRunLoop(bool lend) { lendRunLoop_ = lend; }
+    bool LendsRunLoop() const { return lendRunLoop_; }
+    // The instance the run loop calls back.
+    void SetPlugin(const clap::clap_plugin* plugin) { plugin_ = plugin; }
+    // Runs the timers that are due and tells of every watched descriptor as
+    // readable (the plug-in reads what there is without waiting).
+    void Pump();
+    int Timers() const { return static_cast<int>(timers_.size()); }
+    int Fds() const { return static_cast<int>(fds_.size()); }
+
+    struct Timer {
+        clap::clap_id id;
+        uint32_t periodMs;
+        int64_t dueMs;
+    };
+    std::vector<Timer> timers_;
+    std::vector<int> fds_;
+    clap::clap_id nextTimer_ = 1;
 
     int rescans = 0;
     int flushRequests = 0;
@@ -63,6 +84,8 @@ class Host {
 
   private:
     clap::clap_host record_;
+    const clap::clap_plugin* plugin_ = nullptr;
+    bool lendRunLoop_ = true;
 };
 
 }  // namespace tav::claphost

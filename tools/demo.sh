@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Renders audio through every factory program of the plug-in, once through the Linux
 # module and once through the Windows DLL under Wine, with our command-line host, and
-# again through the VST 3 bundles of both; prints a table of levels, of the largest
-# difference between the two platforms and of the largest difference between each VST 3
-# render and its VST 2 one, draws a picture of each program's sweep, and takes pictures
-# of the editor from the DLL.
+# again through the VST 3 bundles and the CLAP modules of both; prints a table of
+# levels, of the largest difference between the two platforms and of the largest
+# difference between each VST 3 or CLAP render and its VST 2 one, draws a picture of
+# each program's sweep, and takes pictures of the editor from the DLL.
 # Called by ./run demo after the build; see README.md for the options.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +14,8 @@ WIN_HOST=$ROOT/build/win64/tools/tavhost.exe
 WIN_MODULE=$ROOT/build/win64/Tavrellion_x64.dll
 NATIVE_VST3=$ROOT/build/native/Tavrellion.vst3
 WIN_VST3=$ROOT/build/win64/Tavrellion.vst3
+NATIVE_CLAP=$ROOT/build/native/Tavrellion.clap
+WIN_CLAP=$ROOT/build/win64/Tavrellion.clap
 WINE=("$ROOT/cmake/wine-run" "$ROOT/build/win64/wineprefix")
 # Windows that open need a display: a private Xvfb one, with a Wine prefix of its own.
 WINE_DISPLAY=("$ROOT/cmake/wine-display-run" "$ROOT/build/win64/wineprefix-display")
@@ -53,7 +55,7 @@ while [ $# -gt 0 ]; do
         *) echo "demo: unknown option $1" >&2; usage; exit 2 ;;
     esac
 done
-mkdir -p "$out/win64/vst3" "$out/vst3"
+mkdir -p "$out/win64/vst3" "$out/vst3" "$out/win64/clap" "$out/clap"
 
 slug() {
     local s
@@ -78,22 +80,27 @@ for p in "${programs[@]}"; do
     name=$(name_of "$p")
     file="demo-$(slug "$name").wav"
     args=("${source_args[@]}" "${common[@]}" --program "$p" "${sets[@]}")
-    echo "rendering $name (Linux module, then Windows DLL under Wine; then their VST 3 bundles)"
+    echo "rendering $name (Linux module, then Windows DLL under Wine; then their VST 3 bundles and CLAP modules)"
     "$NATIVE_HOST" "$NATIVE_MODULE" "${args[@]}" "${dry[@]}" --out "$out/$file" >/dev/null
     dry=()
     "${WINE[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --out "$out/win64/$file" >/dev/null
     "$NATIVE_HOST" "$NATIVE_VST3" "${args[@]}" --out "$out/vst3/$file" >/dev/null
     "${WINE[@]}" "$WIN_HOST" "$WIN_VST3" "${args[@]}" --out "$out/win64/vst3/$file" >/dev/null
+    "$NATIVE_HOST" "$NATIVE_CLAP" "${args[@]}" --out "$out/clap/$file" >/dev/null
+    "${WINE[@]}" "$WIN_HOST" "$WIN_CLAP" "${args[@]}" --out "$out/win64/clap/$file" >/dev/null
     "$TAVWAV" --sweep "$out/demo-dry.wav" "$out/$file" "$out/${file%.wav}.png" \
         --title "$name" --tempo "$tempo"
     read -r _ peak _ rms _ diff < <("$TAVWAV" "$out/$file" "$out/win64/$file")
     read -r _ _ _ _ _ linux3 < <("$TAVWAV" "$out/$file" "$out/vst3/$file")
     read -r _ _ _ _ _ windows3 < <("$TAVWAV" "$out/win64/$file" "$out/win64/vst3/$file")
-    rows+=("$(printf '%-24s %10s %10s %16s %16s %16s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3")")
+    read -r _ _ _ _ _ linuxc < <("$TAVWAV" "$out/$file" "$out/clap/$file")
+    read -r _ _ _ _ _ windowsc < <("$TAVWAV" "$out/win64/$file" "$out/win64/clap/$file")
+    rows+=("$(printf '%-24s %10s %10s %14s %12s %12s %12s %12s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3" "$linuxc" "$windowsc")")
     [ "$diff" = "0" ] && [ "$linux3" = "0" ] && [ "$windows3" = "0" ] || status=1
+    [ "$linuxc" = "0" ] && [ "$windowsc" = "0" ] || status=1
 done
 
-echo "drawing the editor at the defaults and at \"Psy Asymetric\" (Windows DLL and VST 3 bundle under Wine)"
+echo "drawing the editor at the defaults and at \"Psy Asymetric\" (Windows DLL, VST 3 bundle and CLAP module under Wine)"
 shots=()
 # One picture: the host, the plug-in, the file name, then tavhost's options.
 shoot() {
@@ -107,8 +114,12 @@ shoot() {
     fi
     rm -f "$out/editor-shot.log"
 }
-for format in vst2 vst3; do
-    if [ $format = vst2 ]; then module=$WIN_MODULE; prefix=editor; else module=$WIN_VST3; prefix=editor-vst3; fi
+for format in vst2 vst3 clap; do
+    case $format in
+        vst2) module=$WIN_MODULE; prefix=editor ;;
+        vst3) module=$WIN_VST3; prefix=editor-vst3 ;;
+        clap) module=$WIN_CLAP; prefix=editor-clap ;;
+    esac
     for p in default 1; do
         if [ "$p" = default ]; then shot=$prefix-default.png; args=(); else
             shot="$prefix-$(slug "$(name_of "$p")").png"; args=(--program "$p"); fi
@@ -116,20 +127,21 @@ for format in vst2 vst3; do
     done
 done
 
-echo "drawing the editor of the Linux module and bundle at the defaults (on a private Xvfb display)"
+echo "drawing the editor of the Linux module, bundle and CLAP module at the defaults (on a private Xvfb display)"
 XVFB=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset")
 shoot editor-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_MODULE"
 shoot editor-vst3-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_VST3"
+shoot editor-clap-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_CLAP"
 
-printf '\n%-24s %10s %10s %16s %16s %16s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2"
-printf '%-24s %10s %10s %16s %16s %16s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows"
+printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2"
+printf '%-24s %10s %10s %14s %12s %12s %12s %12s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows"
 read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
-printf '%-24s %10s %10s %16s %16s %16s\n' "(dry input)" "$peak" "$rms" "-" "-" "-"
+printf '%-24s %10s %10s %14s %12s %12s %12s %12s\n' "(dry input)" "$peak" "$rms" "-" "-" "-" "-" "-"
 printf '%s\n' "${rows[@]}"
 echo
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/,"
-echo "the VST 3 ones in vst3/ below each);"
+echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
-[ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2 and VST 3 plug-ins draw it on both platforms: ${shots[*]}"
+[ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2, VST 3 and CLAP plug-ins draw it on both platforms: ${shots[*]}"
 [ $status -eq 0 ] || { echo "demo: the two platforms' or the two formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }

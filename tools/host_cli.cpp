@@ -65,7 +65,7 @@ const char* const kCliUsage =
     "                         accumulating (VST 2 only)\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
-    "Editor (VST 2 and VST 3; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
+    "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
     "window back with XGetImage, the Windows build under Wine with BitBlt):\n"
     "  --editor-shot FILE.png open the editor in a window, let it paint, save what is on\n"
     "                         screen and close it (after the state changes above)\n";

@@ -79,6 +79,8 @@ bool HostedClap::Create(const std::string& path, std::string* error) {
     paramsExt_ = Extension<clap_plugin_params>(CLAP_EXT_PARAMS);
     state_ = Extension<clap_plugin_state>(CLAP_EXT_STATE);
     presetLoad_ = Extension<clap_plugin_preset_load>(CLAP_EXT_PRESET_LOAD);
+    gui_ = Extension<clap_plugin_gui>(CLAP_EXT_GUI);
+    host_.SetPlugin(plugin_);
     if (const auto* ports = Extension<clap_plugin_audio_ports>(CLAP_EXT_AUDIO_PORTS)) {
         for (bool input : {true, false}) {
             clap_audio_port_info info = {};
@@ -94,6 +96,7 @@ bool HostedClap::Create(const std::string& path, std::string* error) {
 }
 
 HostedClap::~HostedClap() {
+    CloseEditorWindow();
     StopAudio();
     if (plugin_ != nullptr) plugin_->destroy(plugin_);  // also after a failed init
     if (entryReady_) entry_->deinit();
@@ -325,14 +328,56 @@ bool HostedClap::SetState(const std::vector<std::uint8_t>& bytes) {
     return state_ != nullptr && state_->load(plugin_, stream.In());
 }
 
-bool HostedClap::EditorSize(int*, int*, std::string* error) {
-    *error = "the plug-in has no editor";
-    return false;
+bool HostedClap::EditorSize(int* width, int* height, std::string* error) {
+    if (gui_ == nullptr) {
+        *error = "the plug-in has no editor";
+        return false;
+    }
+    if (!guiCreated_) {
+        const char* api = nullptr;
+        for (const char* candidate : {CLAP_WINDOW_API_WIN32, CLAP_WINDOW_API_X11}) {
+            if (gui_->is_api_supported(plugin_, candidate, false)) {
+                api = candidate;
+                break;
+            }
+        }
+        if (api == nullptr || !gui_->create(plugin_, api, false)) {
+            *error = "the editor supports no embedded window of this platform";
+            return false;
+        }
+        guiCreated_ = true;
+        gui_->set_scale(plugin_, 1.0);  // the host's scale; refusing it is fine
+    }
+    uint32_t w = 0, h = 0;
+    if (!gui_->get_size(plugin_, &w, &h)) {
+        *error = "the plug-in gave no editor size";
+        return false;
+    }
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
 }
 
-bool HostedClap::OpenEditorIn(void*, std::string* error) {
-    *error = "the plug-in has no editor";
-    return false;
+bool HostedClap::OpenEditorIn(void* parent, std::string* error) {
+    int width = 0, height = 0;
+    if (!EditorSize(&width, &height, error)) return false;
+    clap_window window = {};
+    bool preferFloating = false;
+    gui_->get_preferred_api(plugin_, &window.api, &preferFloating);
+    window.ptr = parent;  // the HWND, or the X11 window id in the same bytes
+    if (!gui_->set_parent(plugin_, &window) || !gui_->show(plugin_)) {
+        CloseEditorWindow();
+        *error = "the plug-in did not open its editor";
+        return false;
+    }
+    return true;
+}
+
+void HostedClap::CloseEditorWindow() {
+    if (!guiCreated_) return;
+    gui_->hide(plugin_);
+    gui_->destroy(plugin_);  // a new one for the next opening, as hosts do
+    guiCreated_ = false;
 }
 
 }  // namespace tav

@@ -67,8 +67,8 @@ class HostedClap final : public PluginInstance {
 
     bool EditorSize(int* width, int* height, std::string* error) override;
     bool OpenEditorIn(void* parent, std::string* error) override;
-    void CloseEditorWindow() override {}
-    void EditorIdle() override {}
+    void CloseEditorWindow() override;
+    void EditorIdle() override { host_.Pump(); }
 
     std::vector<std::uint8_t> GetState();
     bool SetState(const std::vector<std::uint8_t>& bytes);
@@ -96,6 +96,8 @@ class HostedClap final : public PluginInstance {
     const clap::clap_plugin_params* paramsExt_ = nullptr;
     const clap::clap_plugin_state* state_ = nullptr;
     const clap::clap_plugin_preset_load* presetLoad_ = nullptr;
+    const clap::clap_plugin_gui* gui_ = nullptr;
+    bool guiCreated_ = false;
     std::vector<clap::clap_param_info> params_;
     std::vector<std::string> programNames_, programKeys_;
     int program_ = 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,8 +44,8 @@ Channels Signal(int frames, int from = 0) {
     Channels in(2, std::vector<float>(static_cast<size_t>(frames)));
     for (int f = 0; f < frames; ++f) {
         const double t = (from + f) / 44100.0;
-        in[0][f] = static_cast<float>(0.4 * std::sin(2 * M_PI * 220 * t));
-        in[1][f] = static_cast<float>(0.3 * std::sin(2 * M_PI * 330 * t));
+        in[0][f] = static_cast<float>(0.4 * std::sin(2 * std::numbers::pi * 220 * t));
+        in[1][f] = static_cast<float>(0.3 * std::sin(2 * std::numbers::pi * 330 * t));
     }
     return in;
 }

@@ -1,0 +1,33 @@
+// The plug-in's editor as CLAP hosts embed it: the same window the VST 2 and
+// VST 3 plug-ins open, fixed in size. The platform files open and close it; on
+// Linux the host's timer and descriptor support drive it when offered.
+#pragma once
+
+#include "clap/clap_abi_gui.h"
+
+namespace tav::clap {
+
+class ClapPlugin;
+
+struct GuiState {
+    bool created = false;
+    bool open = false;   // in its parent
+    double scale = 1.0;  // accepted scale; the face has one size until it scales
+    clap_id timerId = CLAP_INVALID_ID;
+    int fd = -1;  // registered with the host
+};
+
+extern const clap_plugin_gui kGuiExtension;
+extern const clap_plugin_timer_support kTimerExtension;
+extern const clap_plugin_posix_fd_support kPosixFdExtension;
+
+// Closes the window and gives back what the host lent (also when the host
+// destroys the instance with its editor still there).
+void DestroyGui(ClapPlugin& plugin);
+
+// Platform parts (gui_<platform>.cpp).
+const char* PlatformGuiApi();
+bool OpenPlatformWindow(ClapPlugin& plugin, const clap_window& window);
+void ClosePlatformWindow(ClapPlugin& plugin);
+
+}  // namespace tav::clap

@@ -1,0 +1,133 @@
+#include "tests/clap/clap_editor_test.h"
+
+#include "tools/hosted_plugin.h"
+
+namespace tav::claptest {
+
+using namespace tav::clap;
+using namespace tav::test;
+
+void ClapEditorTest::SetUpTestSuite() {
+    std::string error;
+    plugin = HostedClap::Load(TAV_CLAP_MODULE, HostSettings(), &error).release();
+    ASSERT_NE(plugin, nullptr) << error;
+    window = EditorHostWindow::Create(&error).release();
+    ASSERT_NE(window, nullptr) << error;
+}
+
+void ClapEditorTest::TearDownTestSuite() {
+    delete window;
+    window = nullptr;
+    delete plugin;
+    plugin = nullptr;
+}
+
+void ClapEditorTest::SetUp() {
+    ASSERT_NE(window, nullptr);
+    if (!window->IsEditorOpen()) {
+        std::string error;
+        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
+    }
+    plugin->SetProgram(0);
+    ASSERT_TRUE(window->WaitTicks(2));
+}
+
+RgbImage ClapEditorTest::Shot() {
+    RgbImage image;
+    std::string error;
+    EXPECT_TRUE(window->Capture(&image, &error)) << error;
+    return image;
+}
+
+namespace {
+
+// Both faces in turn in the same host window, at the defaults and at a program
+// that moves every control.
+TEST_F(ClapEditorTest, FaceEqualsTheVst2Face) {
+    std::string error;
+    auto vst2 = HostedPlugin::Load(TAV_VST2_MODULE, HostSettings(), &error);
+    ASSERT_TRUE(vst2) << error;
+    vst2->Start();
+    for (const int program : {0, 1}) {
+        SCOPED_TRACE(program);
+        plugin->SetProgram(program);
+        vst2->SetProgram(program);
+        ASSERT_TRUE(window->WaitTicks(2));
+        const RgbImage clapFace = Shot();
+        window->CloseEditor();
+        ASSERT_TRUE(window->OpenEditor(*vst2, &error)) << error;
+        ASSERT_TRUE(window->WaitTicks(2));
+        const RgbImage vst2Face = Shot();
+        window->CloseEditor();
+        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
+        EXPECT_EQ(CountDiffering(clapFace, vst2Face, {0, 0, kEditorWidth, kEditorHeight}), 0);
+    }
+}
+
+TEST_F(ClapEditorTest, ValuesTheHostSetsShowOnTheFace) {
+    const KnobPlacement& knob = kKnobPlacements[3];
+    const RgbImage before = Shot();
+    plugin->SetParamValue(knob.paramIndex, 1.0);
+    ASSERT_TRUE(window->WaitTicks(2));
+    EXPECT_GT(CountDiffering(Shot(), before, KnobRegion(knob)), 40);
+}
+
+TEST_F(ClapEditorTest, NonsenseIsRefusedAndTheSizeIsFixed) {
+    window->CloseEditor();
+    const clap_plugin* p = plugin->Plugin();
+    const auto* gui = static_cast<const clap_plugin_gui*>(p->get_extension(p, CLAP_EXT_GUI));
+    ASSERT_NE(gui, nullptr);
+    uint32_t w = 0, h = 0;
+    const char* api = nullptr;
+    bool floating = true;
+    ASSERT_TRUE(gui->get_preferred_api(p, &api, &floating));
+    EXPECT_FALSE(floating);
+    EXPECT_FALSE(gui->get_size(p, &w, &h));  // only after create
+    EXPECT_FALSE(gui->is_api_supported(p, api, true));
+    EXPECT_FALSE(gui->is_api_supported(p, "cocoa", false));
+    EXPECT_FALSE(gui->is_api_supported(p, nullptr, false));
+    EXPECT_FALSE(gui->create(p, api, true));
+    ASSERT_TRUE(gui->create(p, api, false));
+    EXPECT_FALSE(gui->create(p, api, false));
+    EXPECT_TRUE(gui->set_scale(p, 1.0));
+    for (const double scale : {2.0, 1.5, 0.0, -1.0}) EXPECT_FALSE(gui->set_scale(p, scale));
+    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, static_cast<uint32_t>(kEditorWidth));
+    EXPECT_EQ(h, static_cast<uint32_t>(kEditorHeight));
+    EXPECT_FALSE(gui->can_resize(p));
+    EXPECT_FALSE(gui->set_size(p, w + 1, h));
+    EXPECT_TRUE(gui->set_size(p, w, h));
+    uint32_t askW = 100, askH = 900;
+    EXPECT_TRUE(gui->adjust_size(p, &askW, &askH));
+    EXPECT_EQ(askW, w);
+    EXPECT_EQ(askH, h);
+    clap_window none = {api, {nullptr}};
+    clap_window wrong = {"cocoa", {nullptr}};
+    wrong.ptr = window;  // any non-null handle: the api is what is wrong
+    EXPECT_FALSE(gui->set_parent(p, nullptr));
+    EXPECT_FALSE(gui->set_parent(p, &none));
+    EXPECT_FALSE(gui->set_parent(p, &wrong));
+    EXPECT_FALSE(gui->set_transient(p, &none));
+    gui->destroy(p);
+    gui->destroy(p);
+    EXPECT_FALSE(gui->get_size(p, &w, &h));
+}
+
+TEST_F(ClapEditorTest, FiveHundredCreateDestroyCyclesLeakNothing) {
+    std::string error;
+    auto cycle = [&] {
+        window->CloseEditor();
+        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
+        window->PumpUntil([] { return false; }, 0);
+    };
+    for (int i = 0; i < 20; ++i) cycle();
+    window->CloseEditor();
+    const auto before = CountResources();
+    for (int i = 0; i < 500; ++i) cycle();
+    window->CloseEditor();
+    EXPECT_EQ(window->EditorHandle(), nullptr) << "an editor window outlived its destroy";
+    ExpectNoGrowth(before);
+}
+
+}  // namespace
+}  // namespace tav::claptest
