@@ -1,37 +1,43 @@
 #!/bin/sh
-# Installs Tavrellion for the current user: the VST 2 plug-in into ~/.vst/ and the
-# VST 3 plug-in into ~/.vst3/, where Linux hosts look.
+# Installs Tavrellion for the current user: the VST 2 plug-in into ~/.vst/, the
+# VST 3 plug-in into ~/.vst3/ and the CLAP plug-in into ~/.clap/, where Linux hosts look.
 #   ./install.sh              install (or update) from this folder
-#   ./install.sh --uninstall  remove both again
+#   ./install.sh --uninstall  remove them again
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 vst2=${HOME:?HOME is not set}/.vst
 vst3=$HOME/.vst3
+clap=$HOME/.clap
 
 install_all() {
-    if [ ! -f "$here/Tavrellion.so" ] || [ ! -d "$here/Tavrellion.vst3" ]; then
-        echo "install.sh: Tavrellion.so and Tavrellion.vst3 belong beside this script" >&2
+    if [ ! -f "$here/Tavrellion.so" ] || [ ! -d "$here/Tavrellion.vst3" ] ||
+        [ ! -f "$here/Tavrellion.clap" ]; then
+        echo "install.sh: Tavrellion.so, Tavrellion.vst3 and Tavrellion.clap belong beside this script" >&2
         exit 1
     fi
-    mkdir -p "$vst2" "$vst3"
+    mkdir -p "$vst2" "$vst3" "$clap"
     # A copy beside the old one, then a rename: a host that has the old one loaded
     # keeps running on it instead of on a file rewritten under its feet.
     cp "$here/Tavrellion.so" "$vst2/.Tavrellion.so.new"
     chmod 0755 "$vst2/.Tavrellion.so.new"
     mv -f "$vst2/.Tavrellion.so.new" "$vst2/Tavrellion.so"
+    cp "$here/Tavrellion.clap" "$clap/.Tavrellion.clap.new"
+    chmod 0755 "$clap/.Tavrellion.clap.new"
+    mv -f "$clap/.Tavrellion.clap.new" "$clap/Tavrellion.clap"
     rm -rf "$vst3/.Tavrellion.vst3.new" "$vst3/.Tavrellion.vst3.old"
     cp -R "$here/Tavrellion.vst3" "$vst3/.Tavrellion.vst3.new"
     if [ -e "$vst3/Tavrellion.vst3" ]; then mv "$vst3/Tavrellion.vst3" "$vst3/.Tavrellion.vst3.old"; fi
     mv "$vst3/.Tavrellion.vst3.new" "$vst3/Tavrellion.vst3"
     rm -rf "$vst3/.Tavrellion.vst3.old"
-    echo "installed $vst2/Tavrellion.so and $vst3/Tavrellion.vst3"
+    echo "installed $vst2/Tavrellion.so, $vst3/Tavrellion.vst3 and $clap/Tavrellion.clap"
     echo "rescan plug-ins in your host to find Tavrellion"
 }
 
 uninstall_all() {
     rm -f "$vst2/Tavrellion.so"
     rm -rf "$vst3/Tavrellion.vst3"
-    echo "removed $vst2/Tavrellion.so and $vst3/Tavrellion.vst3"
+    rm -f "$clap/Tavrellion.clap"
+    echo "removed $vst2/Tavrellion.so, $vst3/Tavrellion.vst3 and $clap/Tavrellion.clap"
 }
 
 case "${1:-}" in

@@ -1,8 +1,9 @@
 ; Tavrellion's Windows installer. tools/package builds it with makensis and defines
-; VERSION, VERSION_MAJOR, VERSION_MINOR, YEAR, VST2_DLL, VST3_BINARY, MODULEINFO
-; and OUTFILE.
+; VERSION, VERSION_MAJOR, VERSION_MINOR, YEAR, VST2_DLL, VST3_BINARY, CLAP_BINARY,
+; MODULEINFO and OUTFILE.
 ;
-; The VST 3 bundle goes into the common VST3 folder, the VST 2 DLL into the folder
+; The VST 3 bundle goes into the common VST3 folder, the CLAP module into the
+; common CLAP folder, the VST 2 DLL into the folder
 ; the user picks (/D= when silent). The uninstaller lives in Program Files\Qorva\
 ; Tavrellion and removes what the registry entry says was installed: the files and
 ; the folders the installer had to create, nothing else.
@@ -27,6 +28,8 @@ RequestExecutionLevel admin
 !define UNINST_DIR "$PROGRAMFILES64\${VENDOR}\${PRODUCT}"
 !define BUNDLE "$COMMONFILES64\VST3\${PRODUCT}.vst3"
 !define VST2_NAME "Tavrellion_x64.dll"
+!define CLAP_FOLDER "$COMMONFILES64\CLAP"
+!define CLAP_NAME "Tavrellion.clap"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -51,14 +54,14 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright ${YEAR} ${VENDOR}"
 !define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !define MUI_WELCOMEPAGE_TITLE "${PRODUCT} ${VERSION} by ${VENDOR}"
-!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION}, a stereo phaser by ${VENDOR}, as a VST 3 and a VST 2 plug-in for 64-bit hosts.$\r$\n$\r$\nClose your audio host before you continue, and rescan its plug-ins afterwards.$\r$\n$\r$\n$_CLICK"
+!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION}, a stereo phaser by ${VENDOR}, as a VST 3, a CLAP and a VST 2 plug-in for 64-bit hosts.$\r$\n$\r$\nClose your audio host before you continue, and rescan its plug-ins afterwards.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
-!define MUI_COMPONENTSPAGE_TEXT_TOP "Choose the plug-in formats to install. Most hosts load VST 3; pick VST 2 too for hosts that only load VST 2 plug-ins or for projects saved with it."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Choose the plug-in formats to install. Most hosts load VST 3 or CLAP; pick VST 2 too for hosts that only load VST 2 plug-ins or for projects saved with it."
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipVst2Folder
 !define MUI_PAGE_HEADER_TEXT "VST 2 Plug-in Folder"
 !define MUI_PAGE_HEADER_SUBTEXT "Choose where your host looks for VST 2 plug-ins."
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will copy the VST 2 plug-in (${VST2_NAME}) into this folder. If your host scans another folder, such as C:\Program Files\Steinberg\VSTPlugins, click Browse and choose it. The VST 3 plug-in always goes into the common VST3 folder."
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will copy the VST 2 plug-in (${VST2_NAME}) into this folder. If your host scans another folder, such as C:\Program Files\Steinberg\VSTPlugins, click Browse and choose it. The VST 3 and CLAP plug-ins always go into their common folders."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST 2 plug-in folder"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -66,7 +69,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright ${YEAR} ${VENDOR}"
 !define MUI_FINISHPAGE_TEXT "Rescan plug-ins in your host to find ${PRODUCT} by ${VENDOR}.$\r$\n$\r$\nTo remove it, use Apps (or Programs and Features) in the Windows settings."
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} ${VERSION} by ${VENDOR} will be removed: the VST 3 plug-in from the common VST3 folder and the VST 2 plug-in from the folder it was installed into. Close your audio host first."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} ${VERSION} by ${VENDOR} will be removed: the VST 3 and CLAP plug-ins from their common folders and the VST 2 plug-in from the folder it was installed into. Close your audio host first."
 !define MUI_UNCONFIRMPAGE_TEXT_LOCATION "Uninstaller:"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -166,6 +169,23 @@ Section "VST 3 plug-in" SecVst3
     ${EndIf}
 SectionEnd
 
+Section "CLAP plug-in" SecClap
+    Push "${CLAP_FOLDER}"
+    Call FirstMissing
+    Pop $0
+    WriteRegStr HKLM "${UNINST_KEY}" "ClapFolder" "${CLAP_FOLDER}"
+    ${If} $0 != ""
+        WriteRegStr HKLM "${UNINST_KEY}" "ClapTop" $0
+    ${EndIf}
+    ClearErrors
+    SetOutPath "${CLAP_FOLDER}"
+    File "/oname=${CLAP_NAME}" "${CLAP_BINARY}"
+    ${If} ${Errors}
+        Push "Could not copy the CLAP plug-in into ${CLAP_FOLDER}. Close your audio host and run Setup again."
+        Call Fail
+    ${EndIf}
+SectionEnd
+
 Section "VST 2 plug-in" SecVst2
     ; Another folder than last time: the copy there goes, so that one stays on record.
     ReadRegStr $1 HKLM "${UNINST_KEY}" "Vst2Folder"
@@ -205,6 +225,11 @@ Section "-Size"
         ${GetSize} $0 "/M=${VST2_NAME} /S=0K /G=0" $1 $2 $2
         IntOp $3 $3 + $1
     ${EndIf}
+    ReadRegStr $0 HKLM "${UNINST_KEY}" "ClapFolder"
+    ${If} $0 != ""
+        ${GetSize} $0 "/M=${CLAP_NAME} /S=0K /G=0" $1 $2 $2
+        IntOp $3 $3 + $1
+    ${EndIf}
     ${GetSize} "${UNINST_DIR}" "/M=Uninstall.exe /S=0K /G=0" $1 $2 $2
     IntOp $3 $3 + $1
     WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $3
@@ -212,6 +237,7 @@ SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
     !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST 3 plug-in, into $COMMONFILES64\VST3, where every VST 3 host looks."
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecClap} "The CLAP plug-in, into $COMMONFILES64\CLAP, where every CLAP host looks."
     !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2} "The VST 2 plug-in (${VST2_NAME}), into the folder you choose next."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
@@ -225,6 +251,7 @@ FunctionEnd
 Function .onSelChange
     GetDlgItem $0 $HWNDPARENT 1
     ${If} ${SectionIsSelected} ${SecVst3}
+    ${OrIf} ${SectionIsSelected} ${SecClap}
     ${OrIf} ${SectionIsSelected} ${SecVst2}
         EnableWindow $0 1
     ${Else}
@@ -239,6 +266,7 @@ FunctionEnd
 Section "Uninstall"
     ReadRegStr $4 HKLM "${UNINST_KEY}" "Vst3Bundle"
     ReadRegStr $5 HKLM "${UNINST_KEY}" "Vst2Folder"
+    ReadRegStr $6 HKLM "${UNINST_KEY}" "ClapFolder"
     ClearErrors
     ${If} $4 != ""
         Delete "$4\Contents\x86_64-win\Tavrellion.vst3"
@@ -246,6 +274,9 @@ Section "Uninstall"
     ${EndIf}
     ${If} $5 != ""
         Delete "$5\${VST2_NAME}"
+    ${EndIf}
+    ${If} $6 != ""
+        Delete "$6\${CLAP_NAME}"
     ${EndIf}
     Delete "$INSTDIR\Uninstall.exe"
     ${If} ${Errors}
@@ -267,6 +298,10 @@ Section "Uninstall"
     ${If} $5 != ""
         ReadRegStr $1 HKLM "${UNINST_KEY}" "Vst2Top"
         !insertmacro RemoveFolders $5 $1
+    ${EndIf}
+    ${If} $6 != ""
+        ReadRegStr $1 HKLM "${UNINST_KEY}" "ClapTop"
+        !insertmacro RemoveFolders $6 $1
     ${EndIf}
     ReadRegStr $1 HKLM "${UNINST_KEY}" "UninstallerTop"
     ${If} $1 == ""
