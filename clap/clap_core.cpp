@@ -4,12 +4,6 @@
 
 namespace tav::clap {
 
-ClapCore::ClapCore(const EffectIdentity& identity) : IEffectCore(identity) {
-    ConnectInputs(0, InputCount(), true);
-    ConnectOutputs(0, OutputCount(), true);
-    SetBlockFrames(1024);
-}
-
 void ClapCore::Queue(uint16_t type, int index, double unit) {
     CoreLockGuard guard(&Lock());
     // A full queue keeps the latest values: the host still learns where they ended.
@@ -34,31 +28,20 @@ void ClapCore::HostEndEdit(int index) {
     Queue(CLAP_EVENT_PARAM_GESTURE_END, index, 0.0);
 }
 
-void ClapCore::HostTimeSignature(int& num, int& den) {
-    num = timeSigNumerator_;
-    den = timeSigDenominator_;
-}
-
 void ClapCore::SetTransport(const clap_event_transport* transport) {
-    tempo_ = 0.0;
-    samplePosition_ = 0;
-    timeSigNumerator_ = 0;
-    timeSigDenominator_ = 0;
+    ClearTransport();
     if (transport == nullptr) return;
-    if ((transport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0 && std::isfinite(transport->tempo)) {
-        SetTempo(transport->tempo);
-    }
-    if ((transport->flags & CLAP_TRANSPORT_HAS_TIME_SIGNATURE) != 0) {
-        timeSigNumerator_ = transport->tsig_num;
-        timeSigDenominator_ = transport->tsig_denom;
-    }
+    if ((transport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0) SetTempo(transport->tempo);
+    if ((transport->flags & CLAP_TRANSPORT_HAS_TIME_SIGNATURE) != 0)
+        SetTimeSignature(transport->tsig_num, transport->tsig_denom);
     if ((transport->flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE) != 0) {
-        // Past two billion frames the position saturates, as in the VST 2 adapter.
         const double frames = std::floor(static_cast<double>(transport->song_pos_seconds) /
                                              CLAP_SECTIME_FACTOR * SampleRate() +
                                          0.5);
-        samplePosition_ =
-            frames <= 0.0 ? 0 : (frames < 2147483647.0 ? static_cast<int>(frames) : 2147483647);
+        // Beyond what the position can hold, either way: it saturates.
+        SetSamplePosition(!(frames > 0.0) ? 0
+                          : frames < 4e18 ? static_cast<int64_t>(frames)
+                                          : int64_t{1} << 62);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "clap/clap_abi.h"
-#include "core/effect_core.h"
+#include "core/transport_core.h"
 
 namespace tav::clap {
 
@@ -17,28 +17,19 @@ struct PendingEdit {
     double unit;
 };
 
-class ClapCore : public IEffectCore {
+class ClapCore : public TransportCore {
   public:
     static constexpr int kMaxPendingEdits = 256;
 
-    explicit ClapCore(const EffectIdentity& identity);
+    explicit ClapCore(const EffectIdentity& identity) : TransportCore(identity) {}
 
     void HostBeginEdit(int index) override;
     void HostAutomate(int index, double unit) override;
     void HostEndEdit(int index) override;
     void HostDisplayChanged() override {}
-    int HostSamplePosition() override { return samplePosition_; }
-    double HostTempo() override { return tempo_; }
-    void HostTimeSignature(int& num, int& den) override;
-    HostKind HostId() override { return 0; }
-    void EditorSizeChanged() override {}
-    void HostQuirksInit() override {}
-    bool SendMidiOut(const MidiMessage&) override { return false; }
-    bool SendSysExOut(const SysExMessage&) override { return false; }
 
     // The block's transport (none: no tempo, as a VST 2 host without time info).
     void SetTransport(const clap_event_transport* transport);
-    void SetTempo(double tempo) { tempo_ = tempo > 0.0 && tempo < 1e6 ? tempo : 0.0; }
 
     // Editor gestures since the last call, oldest first; the caller holds the lock.
     int PendingEditCount() const { return pendingCount_; }
@@ -57,10 +48,6 @@ class ClapCore : public IEffectCore {
     int pendingCount_ = 0;
     void (*notice_)(void*) = nullptr;
     void* noticeContext_ = nullptr;
-    double tempo_ = 0.0;
-    int samplePosition_ = 0;
-    int timeSigNumerator_ = 0;
-    int timeSigDenominator_ = 0;
 };
 
 }  // namespace tav::clap

@@ -4,7 +4,7 @@
 // one core of its own.
 #pragma once
 
-#include "core/effect_core.h"
+#include "core/transport_core.h"
 #include "vst3/vst3_abi.h"
 
 namespace tav::vst3 {
@@ -19,22 +19,14 @@ class EditSink {
     virtual void DisplayChanged() = 0;
 };
 
-class Vst3Core : public IEffectCore {
+class Vst3Core : public TransportCore {
   public:
-    explicit Vst3Core(const EffectIdentity& identity);
+    explicit Vst3Core(const EffectIdentity& identity) : TransportCore(identity) {}
 
     void HostBeginEdit(int index) override;
     void HostAutomate(int index, double unit) override;
     void HostEndEdit(int index) override;
     void HostDisplayChanged() override;
-    int HostSamplePosition() override { return samplePosition_; }
-    double HostTempo() override { return tempo_; }
-    void HostTimeSignature(int& num, int& den) override;
-    HostKind HostId() override { return 0; }
-    void EditorSizeChanged() override {}
-    void HostQuirksInit() override {}
-    bool SendMidiOut(const MidiMessage&) override { return false; }
-    bool SendSysExOut(const SysExMessage&) override { return false; }
 
     // The transport of the block about to run; none (or invalid fields) means no
     // tempo, as a VST 2 host without time info.
@@ -43,10 +35,6 @@ class Vst3Core : public IEffectCore {
 
   private:
     EditSink* sink_ = nullptr;
-    double tempo_ = 0.0;
-    int samplePosition_ = 0;
-    int timeSigNumerator_ = 0;
-    int timeSigDenominator_ = 0;
 };
 
 }  // namespace tav::vst3

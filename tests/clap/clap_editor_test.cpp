@@ -1,5 +1,6 @@
 #include "tests/clap/clap_editor_test.h"
 
+#include "tests/support/editor_cycles.h"
 #include "tools/hosted_plugin.h"
 
 namespace tav::claptest {
@@ -114,19 +115,7 @@ TEST_F(ClapEditorTest, NonsenseIsRefusedAndTheSizeIsFixed) {
 }
 
 TEST_F(ClapEditorTest, FiveHundredCreateDestroyCyclesLeakNothing) {
-    std::string error;
-    auto cycle = [&] {
-        window->CloseEditor();
-        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
-        window->PumpUntil([] { return false; }, 0);
-    };
-    for (int i = 0; i < 20; ++i) cycle();
-    window->CloseEditor();
-    const auto before = CountResources();
-    for (int i = 0; i < 500; ++i) cycle();
-    window->CloseEditor();
-    EXPECT_EQ(window->EditorHandle(), nullptr) << "an editor window outlived its destroy";
-    ExpectNoGrowth(before);
+    ExpectEditorCyclesLeakNothing(*window, *plugin, 500);
 }
 
 }  // namespace

@@ -15,10 +15,6 @@
 
 namespace tav::claptest {
 
-// What the process holds that editor cycles could leak (platform file).
-std::vector<std::pair<std::string, long>> CountResources();
-void ExpectNoGrowth(const std::vector<std::pair<std::string, long>>& before);
-
 // The module loaded once per suite with its editor open in one host window.
 class ClapEditorTest : public ::testing::Test {
   protected:

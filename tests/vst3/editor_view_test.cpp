@@ -1,5 +1,7 @@
 #include "tests/vst3/editor_view_test.h"
 
+#include "tests/support/editor_cycles.h"
+
 #include "effect/phaser_params.h"
 #include "tools/hosted_plugin.h"
 
@@ -145,19 +147,7 @@ TEST_F(EditorViewTest, ValuesTheHostSetsShowOnTheFace) {
 }
 
 TEST_F(EditorViewTest, FiveHundredOpenCloseCyclesLeakNothing) {
-    std::string error;
-    auto cycle = [&] {
-        window->CloseEditor();
-        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
-        window->PumpUntil([] { return false; }, 0);
-    };
-    for (int i = 0; i < 20; ++i) cycle();
-    window->CloseEditor();
-    const ResourceCounts before = CountResources();
-    for (int i = 0; i < 500; ++i) cycle();
-    window->CloseEditor();
-    EXPECT_EQ(window->EditorHandle(), nullptr) << "an editor window outlived its close";
-    ExpectNoGrowth(before);
+    ExpectEditorCyclesLeakNothing(*window, *plugin, 500);
 }
 
 }  // namespace

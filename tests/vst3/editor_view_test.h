@@ -14,13 +14,6 @@
 
 namespace tav::vst3test {
 
-// What the process holds that editor cycles could leak (platform file).
-struct ResourceCounts {
-    std::vector<std::pair<std::string, long>> counts;
-};
-ResourceCounts CountResources();
-void ExpectNoGrowth(const ResourceCounts& before);
-
 // The bundle loaded once per suite with its face open in one host window.
 class EditorViewTest : public ::testing::Test {
   protected:

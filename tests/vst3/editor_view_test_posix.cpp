@@ -1,45 +1,19 @@
 // Linux: the run loop our host lends drives the face with no thread of the
 // editor's own; keys the host passes on reach the value box; resources.
-#include <dirent.h>
-
-#include "tests/editor_x11/process_counts.h"
+#include "tests/support/editor_cycles.h"
 #include "tests/vst3/editor_view_test.h"
 
 namespace tav::vst3test {
 
-ResourceCounts CountResources() {
-    const test::ProcessCounts counts = test::CountProcessResources();
-    return {{{"descriptors", counts.descriptors},
-             {"shared memory segments", counts.sharedSegments},
-             {"resident kB", counts.residentKb}}};
-}
-
-void ExpectNoGrowth(const ResourceCounts& before) {
-    test::ProcessCounts counts;
-    counts.descriptors = static_cast<int>(before.counts[0].second);
-    counts.sharedSegments = static_cast<int>(before.counts[1].second);
-    counts.residentKb = before.counts[2].second;
-    test::ExpectNoGrowthSince(counts);
-}
-
 namespace {
-
-int Threads() {
-    int count = 0;
-    if (DIR* tasks = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
-        closedir(tasks);
-    }
-    return count;
-}
 
 TEST_F(EditorViewTest, TheHostsRunLoopDrivesTheFaceWithoutAThreadOfItsOwn) {
     window->CloseEditor();
-    const int threads = Threads();
+    const int threads = test::ThreadCount();
     std::string error;
     ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
     EXPECT_EQ(plugin->EditorRunLoop().Registrations(), 2u);  // the timer and the X connection
-    EXPECT_EQ(Threads(), threads);
+    EXPECT_EQ(test::ThreadCount(), threads);
     const RgbImage before = Shot();
     plugin->Controller()->setParamNormalized(kKnobPlacements[0].paramIndex, 1.0);
     EXPECT_TRUE(window->PumpUntil(
@@ -56,7 +30,7 @@ TEST_F(EditorViewTest, TheHostsRunLoopDrivesTheFaceWithoutAThreadOfItsOwn) {
     auto lone = HostedVst3::Load(TAV_VST3_BUNDLE, settings, &error);
     ASSERT_TRUE(lone) << error;
     ASSERT_TRUE(window->OpenEditor(*lone, &error)) << error;
-    EXPECT_EQ(Threads(), threads + 1);
+    EXPECT_EQ(test::ThreadCount(), threads + 1);
     window->CloseEditor();
 }
 

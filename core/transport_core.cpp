@@ -1,0 +1,40 @@
+#include "core/transport_core.h"
+
+#include <cmath>
+
+namespace tav {
+
+TransportCore::TransportCore(const EffectIdentity& identity) : IEffectCore(identity) {
+    ConnectInputs(0, InputCount(), true);
+    ConnectOutputs(0, OutputCount(), true);
+    SetBlockFrames(1024);
+}
+
+void TransportCore::HostTimeSignature(int& num, int& den) {
+    num = timeSigNumerator_;
+    den = timeSigDenominator_;
+}
+
+void TransportCore::ClearTransport() {
+    tempo_ = 0.0;
+    samplePosition_ = 0;
+    timeSigNumerator_ = 0;
+    timeSigDenominator_ = 0;
+}
+
+void TransportCore::SetTempo(double tempo) {
+    tempo_ = std::isfinite(tempo) && tempo > 0.0 ? tempo : 0.0;
+}
+
+void TransportCore::SetTimeSignature(int numerator, int denominator) {
+    if (numerator < 0 || denominator < 0) return;
+    timeSigNumerator_ = numerator;
+    timeSigDenominator_ = denominator;
+}
+
+void TransportCore::SetSamplePosition(int64_t frames) {
+    samplePosition_ =
+        frames <= 0 ? 0 : (frames < 2147483647 ? static_cast<int>(frames) : 2147483647);
+}
+
+}  // namespace tav

@@ -1,0 +1,41 @@
+// The host layer that the formats whose host hands tempo, position and time
+// signature with each block (VST 3, CLAP) share: it keeps what the block said and
+// takes no MIDI out. Each format derives its own, for its notices to the host.
+#pragma once
+
+#include <cstdint>
+
+#include "core/effect_core.h"
+
+namespace tav {
+
+class TransportCore : public IEffectCore {
+  public:
+    explicit TransportCore(const EffectIdentity& identity);
+
+    int HostSamplePosition() override { return samplePosition_; }
+    double HostTempo() override { return tempo_; }
+    void HostTimeSignature(int& num, int& den) override;
+    HostKind HostId() override { return 0; }
+    void EditorSizeChanged() override {}
+    void HostQuirksInit() override {}
+    bool SendMidiOut(const MidiMessage&) override { return false; }
+    bool SendSysExOut(const SysExMessage&) override { return false; }
+
+    // None of a block's transport known yet: no tempo, as a VST 2 host without time info.
+    void ClearTransport();
+    // A tempo that is not a finite positive number means none.
+    void SetTempo(double tempo);
+    // Negative parts mean none.
+    void SetTimeSignature(int numerator, int denominator);
+    // Past two billion frames the position saturates, as in the VST 2 adapter.
+    void SetSamplePosition(int64_t frames);
+
+  private:
+    double tempo_ = 0.0;
+    int samplePosition_ = 0;
+    int timeSigNumerator_ = 0;
+    int timeSigDenominator_ = 0;
+};
+
+}  // namespace tav
