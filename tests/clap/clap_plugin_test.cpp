@@ -241,6 +241,20 @@ TEST(ClapPlugin, EventsTakeEffectAtTheirSampleOffsets) {
     EXPECT_EQ(shuffled->ParamDisplay(1), "0");
 }
 
+TEST(ClapPlugin, InPlaceBuffersAndLongBlocksRenderTheSame) {
+    const Channels input = Signal(3000);
+    auto apart = Load(512);
+    apart->StartAudio(ProcessKind::Replacing, nullptr);
+    const Channels expected = Blocks(*apart, input);
+    // The host's one buffer for input and output, and more frames than announced.
+    auto shared = Load(512);
+    shared->StartAudio(ProcessKind::Replacing, nullptr);
+    Channels buffer = input;
+    float* channels[2] = {buffer[0].data(), buffer[1].data()};
+    shared->Process(ProcessKind::Replacing, channels, channels, 3000);
+    EXPECT_EQ(buffer, expected);
+}
+
 TEST(ClapPlugin, SleepsOnlyOnceTheGateHoldsSilence) {
     auto plugin = Load();
     plugin->StartAudio(ProcessKind::Replacing, nullptr);
