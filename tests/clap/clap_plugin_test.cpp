@@ -96,6 +96,14 @@ TEST(ClapPlugin, TavhostRendersBitForBitAsTheVst2Module) {
         ASSERT_GT(rendered[0].size(), 100000u);
         EXPECT_TRUE(rendered[0] == rendered[1]) << settings[1];
     }
+    // What only the VST 2 module does is refused, saying which format can or cannot.
+    for (const Args& args : {Args{"--generate", "impulse", "--process", "accumulating"},
+                             Args{"--save-fxp", TempPath("x.fxp")}, Args{"--bank"}}) {
+        std::string err;
+        EXPECT_EQ(Host(kClap, args, &err), 1) << args[0];
+        EXPECT_TRUE(err.find("CLAP") != std::string::npos || err.find("VST 2") != std::string::npos)
+            << err;
+    }
 }
 
 TEST(ClapPlugin, StateIsTheVst3StateAndRoundTrips) {
