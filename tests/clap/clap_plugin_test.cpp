@@ -359,9 +359,11 @@ TEST(ClapPlugin, NonsenseFromTheHostIsRefused) {
     // Events that lie about their size or come from another space are skipped.
     claphost::EventList events;
     clap_event_header shortEvent = {8, 0, 0, CLAP_EVENT_PARAM_VALUE, 0};
-    clap_event_header foreign = {56, 0, 7, CLAP_EVENT_PARAM_VALUE, 0};
+    clap_event_param_value foreign = {};
+    foreign.header = {sizeof foreign, 0, 7, CLAP_EVENT_PARAM_VALUE, 0};
+    foreign.value = NAN;
     events.Add(shortEvent);
-    events.Add(foreign);
+    events.Add(foreign.header);
     process.in_events = events.Input();
     std::vector<float> left(16), right(16);
     float* channels[2] = {left.data(), right.data()};

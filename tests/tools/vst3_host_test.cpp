@@ -21,8 +21,10 @@ using Args = std::vector<std::string>;
 const std::string kVst2 = TAV_PRODUCT_MODULE_PATH;
 const std::string kVst3 = TAV_VST3_BUNDLE_PATH;
 
+// One file per test: CTest runs the tests of this program side by side.
 std::string TempPath(const std::string& name) {
-    return std::string(TAV_BINARY_DIR) + "/tests/tools/vst3_host_" + name;
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    return std::string(TAV_BINARY_DIR) + "/tests/tools/vst3_host_" + test + "_" + name;
 }
 
 int Host(const std::string& module, Args args, std::string* err = nullptr,
