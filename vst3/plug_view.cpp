@@ -120,8 +120,11 @@ tresult PlugView::checkSizeConstraint(ViewRect* rect) {
     if (rect == nullptr) return kInvalidArgument;
     IEditorLink* editor = Editor();
     if (editor == nullptr) return kResultFalse;
-    rect->right = rect->left + editor->Width();
-    rect->bottom = rect->top + editor->Height();
+    // While the host resizes for us, the size it was asked for is the one that fits.
+    const ViewRect size =
+        resizing_ ? pendingSize_ : ViewRect{0, 0, editor->Width(), editor->Height()};
+    rect->right = rect->left + size.right;
+    rect->bottom = rect->top + size.bottom;
     return kResultTrue;
 }
 
@@ -136,7 +139,9 @@ bool PlugView::ApplyScale(int percent) {
     IEditorLink* editor = Editor();
     if (editor == nullptr) return false;
     if (percent == editor->ScalePercent()) return true;
-    if (attached_ && frame_.Get() != nullptr) {
+    if (attached_) {
+        // An open face changes size only through the host.
+        if (frame_.Get() == nullptr) return false;
         ViewRect size{0, 0, editor->WidthAt(percent), editor->HeightAt(percent)};
         pendingSize_ = size;
         resizing_ = true;
