@@ -240,16 +240,15 @@ class EditorSurface : public IEditorLink {
     std::vector<IControl*> paintList_;
     PixelRect preparedArea_;
     int32_t scalePercent_ = 100;
-    bool scaleSettled_ = false;
+    bool scaleSettled_ = false;  // a host, the user or the settings have spoken
     std::filesystem::path settingsPath_;
     // The menu; what RenderPrepared draws of it is captured by PreparePaint.
     bool menuOpen_ = false;
     PixelRect menuRect_;
     bool menuPainted_ = false;
-    int32_t pendingScale_ = 0;
-    bool menuPress_ = false;  // the press in progress was the menu's  // chosen in the menu,
-                              // applied outside the core lock
-    IControl* backdrop_ = nullptr;
+    int32_t pendingScale_ = 0;      // chosen in the menu, applied outside the core lock
+    bool menuPress_ = false;        // the press in progress was the menu's
+    IControl* backdrop_ = nullptr;  // a right click on it opens the menu
     TextStyle menuStyle_;
 };
 
