@@ -76,6 +76,13 @@ TEST_F(EditorSettingsTest, DamagedFilesMeanNoChoice) {
     EXPECT_FALSE(WriteScaleSetting(fs::path(), 150));
 }
 
+TEST_F(EditorSettingsTest, FolderThatCannotBeMadeRefusesTheWrite) {
+    fs::create_directories(folder);
+    std::ofstream(folder / "Qorva") << "a file where the folder should be";
+    EXPECT_FALSE(WriteScaleSetting(file, 200));
+    EXPECT_EQ(ReadScaleSetting(file), 0);
+}
+
 #ifndef _WIN32
 // Windows has no owner-only write permission that keeps its owner out.
 TEST_F(EditorSettingsTest, UnwritableFolderRefusesAndKeepsTheOldChoice) {

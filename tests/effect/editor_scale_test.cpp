@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "editor/editor_settings.h"
@@ -142,6 +143,35 @@ TEST_P(ScaledFaceTest, MenuOnTheBareFacePicksAScaleAndRemembersIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, ScaledFaceTest, ::testing::Values(100, 150, 200));
+
+// A new editor takes the remembered scale; anything else about the file means 100 %.
+TEST(ScaleSetting, NewEditorsOpenAtTheRememberedScaleOrAt100) {
+    struct Case {
+        const char* what;
+        const char* bytes;  // none: no file
+        int expected;
+    };
+    const Case cases[] = {
+        {"remembered", "scale=150\n", 150},
+        {"missing", nullptr, 100},
+        {"damaged", "scale=\xff\xfe\n", 100},
+    };
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("tav-setting-" +
+         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.bytes != nullptr) std::ofstream(file, std::ios::binary) << c.bytes;
+        test::FaceEffect effect;
+        effect.Surface().SetSettingsPath(file);
+        effect.Surface().SettleScale();
+        EXPECT_EQ(effect.Surface().ScalePercent(), c.expected);
+        EXPECT_EQ(effect.Surface().Width(), Scaled(kEditorWidth, c.expected));
+        std::filesystem::remove(file);
+    }
+    FreeEditorCaches();
+}
 
 }  // namespace
 }  // namespace tav
