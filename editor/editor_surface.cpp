@@ -349,8 +349,12 @@ void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
 
 void EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
     captureIndex = lastX = lastY = -1;
+    // Only this press's release can be the menu's.
+    menuPress_ = false;
     if (menuOpen_) {
-        // A press anywhere closes the menu; on a row it also picks that scale.
+        // A press anywhere closes the menu; on a row it also picks that scale. Like
+        // any new press, it ends a gesture whose release never came.
+        EndMouseEdit();
         PressOnMenu(x, y);
         menuPress_ = true;
         return;
@@ -358,6 +362,7 @@ void EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
     if (mods.right && !mods.left && (control == nullptr || control == backdrop_)) {
+        EndMouseEdit();
         ShowScaleMenu(true, x, y);
         menuPress_ = true;
         return;
@@ -536,6 +541,13 @@ bool EditorSurface::DoubleClickAt(int x, int y, const MouseMods& mods) {
 
 bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {
     captureIndex = lastX = lastY = -1;
+    menuPress_ = false;
+    if (menuOpen_) {
+        EndMouseEdit();
+        PressOnMenu(x, y);
+        menuPress_ = true;
+        return false;
+    }
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
     if (control == nullptr) return false;
