@@ -127,8 +127,8 @@ void EditorHostWindow::ResizeTo(int width, int height) {
     width_ = width;
     height_ = height;
     Display* display = Dpy(display_);
-    const int top = std::max(0, std::min(600, DisplayHeight(display, DefaultScreen(display)) -
-                                                  height - 25));
+    const int top =
+        std::max(0, std::min(600, DisplayHeight(display, DefaultScreen(display)) - height - 25));
     XMoveResizeWindow(display, Win(window_), 64, top, static_cast<unsigned>(width),
                       static_cast<unsigned>(height));
     XSync(display, False);
