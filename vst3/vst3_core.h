@@ -17,6 +17,8 @@ class EditSink {
     virtual void PerformEdit(int index, double unit) = 0;
     virtual void EndEdit(int index) = 0;
     virtual void DisplayChanged() = 0;
+    // The editor's new scale: asks the host through the open view; whether taken.
+    virtual bool ChangeEditorScale(int percent) = 0;
 };
 
 class Vst3Core : public IEffectCore {
@@ -32,6 +34,7 @@ class Vst3Core : public IEffectCore {
     void HostTimeSignature(int& num, int& den) override;
     HostKind HostId() override { return 0; }
     void EditorSizeChanged() override {}
+    bool ChangeEditorScale(int percent) override;
     void HostQuirksInit() override {}
     bool SendMidiOut(const MidiMessage&) override { return false; }
     bool SendSysExOut(const SysExMessage&) override { return false; }

@@ -21,6 +21,12 @@ struct ResourceCounts {
 ResourceCounts CountResources();
 void ExpectNoGrowth(const ResourceCounts& before);
 
+// Points the editor's user settings at folder, for instances made from now on
+// (platform file: XDG_CONFIG_HOME, APPDATA), and the name of this platform's
+// reference pictures ("linux", "windows"): their text comes from different rasterisers.
+void PointSettingsAt(const std::string& folder);
+extern const char* const kPlatformName;
+
 // The bundle loaded once per suite with its face open in one host window.
 class EditorViewTest : public ::testing::Test {
   protected:

@@ -2,10 +2,18 @@
 // editor's own; keys the host passes on reach the value box; resources.
 #include <dirent.h>
 
+#include <cstdlib>
+
 #include "tests/editor_x11/process_counts.h"
 #include "tests/vst3/editor_view_test.h"
 
 namespace tav::vst3test {
+
+const char* const kPlatformName = "linux";
+
+void PointSettingsAt(const std::string& folder) {
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+}
 
 ResourceCounts CountResources() {
     const test::ProcessCounts counts = test::CountProcessResources();

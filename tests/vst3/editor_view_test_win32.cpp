@@ -1,8 +1,16 @@
 // Windows: the face's window objects, for the open/close cycles.
+#include <windows.h>
+
 #include "tests/support/gui_object_counts.h"
 #include "tests/vst3/editor_view_test.h"
 
 namespace tav::vst3test {
+
+const char* const kPlatformName = "windows";
+
+void PointSettingsAt(const std::string& folder) {
+    SetEnvironmentVariableA("APPDATA", folder.c_str());
+}
 
 ResourceCounts CountResources() {
     return {{{"GDI objects", test::CountGdiObjects()}, {"windows", test::CountWindows()}}};
