@@ -1,7 +1,8 @@
 // Editor repaint benchmarks on the real skin: a full 520 x 335 repaint (background
 // and ten turned knobs with their value texts) and the repaint of one knob, each
-// beside the same drawing done with pixman, plus the longest time the window's
-// thread holds the core lock during a full repaint.
+// beside the same drawing done with pixman, at 100 % and at 200 % (the 2x skin on a
+// 1040 x 670 canvas), plus the longest time the window's thread holds the core lock
+// during a full repaint.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -66,8 +67,20 @@ EffectIdentity Identity() {
     return id;
 }
 
-std::unique_ptr<MemoryBitmap> SkinImage(const char* name) {
+std::unique_ptr<MemoryBitmap> SkinImage(std::string name, int percent = 100) {
+    if (percent != 100) name.insert(name.find('.'), "@" + std::to_string(percent));
     return LoadPngFile((std::string(TAV_SOURCE_DIR) + "/img/" + name).c_str());
+}
+
+// Resource numbers of the larger skins: the 1x number plus 50 or 100.
+std::unique_ptr<MemoryBitmap> SkinResource(int number) {
+    const int percent = number >= 200 ? 200 : number >= 150 ? 150 : 100;
+    const int base = number - (percent - 100);
+    return SkinImage(base == kBackgroundImage ? "bg.png" : "knob.png", percent);
+}
+
+int Scaled(int v, int percent) {
+    return (v * percent + 50) / 100;
 }
 
 // The effect's editor in miniature, attached to a recording core.
@@ -76,11 +89,11 @@ struct Editor {
     HeadlessSurface* surface = new HeadlessSurface(&core, kWidth, kHeight);
     std::vector<BenchKnob*> knobs;
 
-    Editor() {
+    explicit Editor(int percent = 100) {
         for (int i = 0; i < kKnobs; ++i) core.Param(i)->DefineContinuous("Knob", 0.5, 0, 1, 0, "");
-        surface->SetBitmapLoader([](int number) -> RasterBitmap* {
-            return SkinImage(number == kBackgroundImage ? "bg.png" : "knob.png").release();
-        });
+        surface->SetBitmapLoader(
+            [](int number) -> RasterBitmap* { return SkinResource(number).release(); });
+        surface->SetScalePercent(percent);
         surface->SetBackdrop(kBackgroundImage, "img/bg.png");
         const BitmapRef knob = surface->FetchBitmap(kKnobImage, "img/knob.png", 1);
         for (int i = 0; i < kKnobs; ++i) {
@@ -103,8 +116,8 @@ float AngleFor(int64_t i, int k) {
     return static_cast<float>(((i + 7 * k) % 100 / 100.0 - 0.5) * 4.71238898);
 }
 
-void FullRepaint_tavrellion(benchmark::State& state) {
-    Editor editor;
+void FullRepaint(benchmark::State& state, int percent) {
+    Editor editor(percent);
     if (!editor.Ready()) return state.SkipWithError("skin images missing");
     int64_t i = 0;
     for (auto _ : state) {
@@ -117,8 +130,8 @@ void FullRepaint_tavrellion(benchmark::State& state) {
     }
 }
 
-void KnobRepaint_tavrellion(benchmark::State& state) {
-    Editor editor;
+void KnobRepaint(benchmark::State& state, int percent) {
+    Editor editor(percent);
     if (!editor.Ready()) return state.SkipWithError("skin images missing");
     int64_t i = 0;
     for (auto _ : state) {
@@ -166,65 +179,101 @@ void LockHold_FullRepaint(benchmark::State& state) {
 }
 
 struct PixmanEditor {
-    std::unique_ptr<MemoryBitmap> backgroundBitmap = SkinImage("bg.png");
-    std::unique_ptr<MemoryBitmap> knobBitmap = SkinImage("knob.png");
+    int percent;
+    std::unique_ptr<MemoryBitmap> backgroundBitmap = SkinImage("bg.png", percent);
+    std::unique_ptr<MemoryBitmap> knobBitmap = SkinImage("knob.png", percent);
     std::unique_ptr<PixmanImage> background, knob, canvas;
 
-    PixmanEditor() {
+    explicit PixmanEditor(int percent = 100) : percent(percent) {
         if (!backgroundBitmap || !knobBitmap) return;
         background = std::make_unique<PixmanImage>(*backgroundBitmap, false);
         knob = std::make_unique<PixmanImage>(*knobBitmap, true);
         canvas = std::make_unique<PixmanImage>(*backgroundBitmap, false);
         pixman_image_set_filter(knob->image, PIXMAN_FILTER_BILINEAR, nullptr, 0);
     }
-    // The knob turned about its centre, composited with its top-left at (x, y).
-    void Knob(float angle, int x, int y) {
+    // The knob turned about its centre, composited centred on (cx, cy) in editor units.
+    void Knob(float angle, int cx, int cy) {
+        const int x = Scaled(cx, percent) - knobBitmap->Width() / 2;
+        const int y = Scaled(cy, percent) - knobBitmap->Height() / 2;
         knob->TurnAboutCentre(angle);
         pixman_image_composite32(PIXMAN_OP_OVER, knob->image, nullptr, canvas->image, 0, 0, 0, 0, x,
                                  y, knobBitmap->Width(), knobBitmap->Height());
     }
 };
 
-void FullRepaint_pixman(benchmark::State& state) {
-    PixmanEditor editor;
+void FullRepaintPixman(benchmark::State& state, int percent) {
+    PixmanEditor editor(percent);
     if (!editor.canvas) return state.SkipWithError("skin images missing");
     int64_t i = 0;
     for (auto _ : state) {
         pixman_image_composite32(PIXMAN_OP_SRC, editor.background->image, nullptr,
-                                 editor.canvas->image, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+                                 editor.canvas->image, 0, 0, 0, 0, 0, 0, Scaled(kWidth, percent),
+                                 Scaled(kHeight, percent));
         for (int k = 0; k < kKnobs; ++k)
-            editor.Knob(AngleFor(i, k), kCentres[k][0] - 25, kCentres[k][1] - 25);
+            editor.Knob(AngleFor(i, k), kCentres[k][0], kCentres[k][1]);
         ++i;
         benchmark::ClobberMemory();
     }
 }
 
-void KnobRepaint_pixman(benchmark::State& state) {
-    PixmanEditor editor;
+void KnobRepaintPixman(benchmark::State& state, int percent) {
+    PixmanEditor editor(percent);
     if (!editor.canvas) return state.SkipWithError("skin images missing");
     const int cx = kCentres[3][0], cy = kCentres[3][1];
+    const int left = Scaled(cx - 32, percent), top = Scaled(cy - 25, percent);
     int64_t i = 0;
     for (auto _ : state) {
         pixman_image_composite32(PIXMAN_OP_SRC, editor.background->image, nullptr,
-                                 editor.canvas->image, cx - 32, cy - 25, 0, 0, cx - 32, cy - 25, 64,
-                                 73);
-        editor.Knob(AngleFor(i++, 0), cx - 25, cy - 25);
+                                 editor.canvas->image, left, top, 0, 0, left, top,
+                                 Scaled(64, percent), Scaled(73, percent));
+        editor.Knob(AngleFor(i++, 0), cx, cy);
         benchmark::ClobberMemory();
     }
 }
 
+// Named <operation>_<library> for the ratio table; the 200 % runs are operations of
+// their own.
+void FullRepaint_tavrellion(benchmark::State& state) {
+    FullRepaint(state, 100);
+}
+void FullRepaint_pixman(benchmark::State& state) {
+    FullRepaintPixman(state, 100);
+}
+void FullRepaint200_tavrellion(benchmark::State& state) {
+    FullRepaint(state, 200);
+}
+void FullRepaint200_pixman(benchmark::State& state) {
+    FullRepaintPixman(state, 200);
+}
+void KnobRepaint_tavrellion(benchmark::State& state) {
+    KnobRepaint(state, 100);
+}
+void KnobRepaint_pixman(benchmark::State& state) {
+    KnobRepaintPixman(state, 100);
+}
+void KnobRepaint200_tavrellion(benchmark::State& state) {
+    KnobRepaint(state, 200);
+}
+void KnobRepaint200_pixman(benchmark::State& state) {
+    KnobRepaintPixman(state, 200);
+}
+
 BENCHMARK(FullRepaint_tavrellion);
 BENCHMARK(FullRepaint_pixman);
+BENCHMARK(FullRepaint200_tavrellion);
+BENCHMARK(FullRepaint200_pixman);
 BENCHMARK(KnobRepaint_tavrellion);
 BENCHMARK(KnobRepaint_pixman);
+BENCHMARK(KnobRepaint200_tavrellion);
+BENCHMARK(KnobRepaint200_pixman);
 BENCHMARK(LockHold_FullRepaint);
 
 }  // namespace
 }  // namespace tav::bench
 
 int main(int argc, char** argv) {
-    const int status =
-        tav::bench::RunWithRatios(argc, argv, {"FullRepaint", "KnobRepaint"}, {"pixman"});
+    const int status = tav::bench::RunWithRatios(
+        argc, argv, {"FullRepaint", "FullRepaint200", "KnobRepaint", "KnobRepaint200"}, {"pixman"});
     tav::FreeEditorCaches();
     return status;
 }

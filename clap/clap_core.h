@@ -40,6 +40,15 @@ class ClapCore : public TransportCore {
         notice_ = notice;
         noticeContext_ = context;
     }
+    // The scale the user picks in the editor goes through the host's window first.
+    void SetScaleRequest(bool (*request)(void*, int), void* context) {
+        scaleRequest_ = request;
+        scaleContext_ = context;
+    }
+    bool ChangeEditorScale(int percent) override {
+        return scaleRequest_ != nullptr ? scaleRequest_(scaleContext_, percent)
+                                        : IEffectCore::ChangeEditorScale(percent);
+    }
 
   private:
     void Queue(uint16_t type, int index, double unit);
@@ -48,6 +57,8 @@ class ClapCore : public TransportCore {
     int pendingCount_ = 0;
     void (*notice_)(void*) = nullptr;
     void* noticeContext_ = nullptr;
+    bool (*scaleRequest_)(void*, int) = nullptr;
+    void* scaleContext_ = nullptr;
 };
 
 }  // namespace tav::clap

@@ -138,6 +138,11 @@ bool ClapPlugin::Init() {
     }
     if (host_->get_extension != nullptr)
         effect_->SetEditNotice(EditWaiting, const_cast<clap_host*>(host_));
+    effect_->SetScaleRequest(
+        [](void* self, int percent) {
+            return ApplyEditorScale(*static_cast<ClapPlugin*>(self), percent);
+        },
+        this);
     return true;
 }
 

@@ -44,18 +44,18 @@ void Destroy(const clap_plugin* plugin) {
     if (ClapPlugin* self = Created(plugin)) DestroyGui(*self);
 }
 
-// Only the scale the face has. The scaled editor will take the others here.
+// The host's scale, rounded to the nearest face the editor has.
 bool SetScale(const clap_plugin* plugin, double scale) {
     ClapPlugin* self = Created(plugin);
-    if (self == nullptr || scale != 1.0) return false;
-    self->Gui().scale = scale;
-    return true;
+    const int percent = NearestEditorScale(scale);
+    return self != nullptr && percent != 0 && ApplyEditorScale(*self, percent);
 }
 
 bool Size(const clap_plugin* plugin, uint32_t* width, uint32_t* height) {
     ClapPlugin* self = Created(plugin);
     if (self == nullptr || width == nullptr || height == nullptr) return false;
-    const IEditorLink* editor = self->Effect().Editor();
+    IEditorLink* editor = self->Effect().Editor();
+    editor->SettleScale();
     *width = static_cast<uint32_t>(editor->Width());
     *height = static_cast<uint32_t>(editor->Height());
     return true;
@@ -88,6 +88,7 @@ bool SetParent(const clap_plugin* plugin, const clap_window* window) {
         self->Gui().open) {
         return false;
     }
+    self->Effect().Editor()->SettleScale();
     if (!OpenPlatformWindow(*self, *window)) return false;
     self->Gui().open = true;
     CoreLockGuard guard(&self->Effect().Lock());
@@ -119,6 +120,25 @@ void OnFd(const clap_plugin* plugin, int fd, uint32_t) {
 }
 
 }  // namespace
+
+bool ApplyEditorScale(ClapPlugin& plugin, int percent) {
+    IEditorLink* editor = plugin.Ready() ? plugin.Effect().Editor() : nullptr;
+    if (editor == nullptr) return false;
+    if (plugin.Gui().open && percent != editor->ScalePercent()) {
+        const clap_host* host = plugin.Host();
+        const auto* gui =
+            host->get_extension != nullptr
+                ? static_cast<const clap_host_gui*>(host->get_extension(host, CLAP_EXT_GUI))
+                : nullptr;
+        if (gui == nullptr || gui->request_resize == nullptr ||
+            !gui->request_resize(host, static_cast<uint32_t>(editor->WidthAt(percent)),
+                                 static_cast<uint32_t>(editor->HeightAt(percent)))) {
+            return false;
+        }
+    }
+    editor->SetScalePercent(percent);
+    return editor->ScalePercent() == percent;
+}
 
 void DestroyGui(ClapPlugin& plugin) {
     GuiState& gui = plugin.Gui();

@@ -11,8 +11,7 @@ class ClapPlugin;
 
 struct GuiState {
     bool created = false;
-    bool open = false;   // in its parent
-    double scale = 1.0;  // accepted scale; the face has one size until it scales
+    bool open = false;  // in its parent
     clap_id timerId = CLAP_INVALID_ID;
     int fd = -1;  // registered with the host
 };
@@ -24,6 +23,10 @@ extern const clap_plugin_posix_fd_support kPosixFdExtension;
 // Closes the window and gives back what the host lent (also when the host
 // destroys the instance with its editor still there).
 void DestroyGui(ClapPlugin& plugin);
+
+// Takes a scale in percent; an open face changes size only when the host resizes
+// its window for it. Whether the face has that scale now.
+bool ApplyEditorScale(ClapPlugin& plugin, int percent);
 
 // Platform parts (gui_<platform>.cpp).
 const char* PlatformGuiApi();

@@ -15,5 +15,7 @@ function(tav_add_display_test name)
     add_test(NAME ${name}
         COMMAND ${TAV_XVFB_RUN} -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset"
                 $<TARGET_FILE:${name}>)
-    set_tests_properties(${name} PROPERTIES TIMEOUT 900 ENVIRONMENT "${T_ENVIRONMENT}")
+    # The user's own editor settings stay out of the test.
+    set(_env ${T_ENVIRONMENT} "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
+    set_tests_properties(${name} PROPERTIES TIMEOUT 900 ENVIRONMENT "${_env}")
 endfunction()

@@ -29,7 +29,10 @@ function(tav_add_test name)
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES TIMEOUT 900 ENVIRONMENT "${T_DATA_ENV}")
     else()
+        # The user's own editor settings stay out of every test (Wine's prefix is the
+        # build tree's own already).
+        set(_env ${T_DATA_ENV} "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-            PROPERTIES TIMEOUT 900 ENVIRONMENT "${T_DATA_ENV}")
+            PROPERTIES TIMEOUT 900 ENVIRONMENT "${_env}")
     endif()
 endfunction()

@@ -1,8 +1,20 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace tav {
+
+// The editor's scales, in percent.
+constexpr int kEditorScales[] = {100, 150, 200};
+
+// The supported scale nearest to a host's factor; 0 when the factor makes no sense
+// (not positive, not a number, or beyond any screen).
+inline int NearestEditorScale(double factor) {
+    if (!(factor > 0.0) || factor > 8.0) return 0;
+    if (factor < 1.25) return 100;
+    return factor < 1.75 ? 150 : 200;
+}
 
 // What the plug-in core needs of an attached editor. The editor surface implements
 // it; the core owns the attached editor and deletes it with itself.
@@ -16,8 +28,19 @@ class IEditorLink {
     virtual void CreateCanvas() = 0;
     virtual void SetGestureTimeout(int ticks) = 0;
     virtual void CancelGestureTimeout() = 0;
+    // The window's size in pixels at the current scale.
     virtual int Width() const = 0;
     virtual int Height() const = 0;
+    virtual int ScalePercent() const { return 100; }
+    // The window's size at another scale.
+    virtual int WidthAt(int percent) const { return Width() * percent / ScalePercent(); }
+    virtual int HeightAt(int percent) const { return Height() * percent / ScalePercent(); }
+    // Takes a new scale at once (an open window resizes itself); whether it changed.
+    // The host's or the user's choice: it stands over the saved default.
+    virtual bool SetScalePercent(int percent) { return (void)percent, false; }
+    // Decides a new editor's scale from the user's settings (or the screen) unless a
+    // scale was set; called before the host first needs the size.
+    virtual void SettleScale() {}
     virtual int FrameRate() const = 0;
     // Opens the native window inside the host's parent window; none on failure.
     virtual void* OpenInParent(void* parent) = 0;

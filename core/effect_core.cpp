@@ -300,4 +300,10 @@ void IEffectCore::VersionText(char* out, int outSize) const {
                   (version_ >> 8) & 0xFF);
 }
 
+bool IEffectCore::ChangeEditorScale(int percent) {
+    if (editor_ == nullptr) return false;
+    editor_->SetScalePercent(percent);
+    return editor_->ScalePercent() == percent;
+}
+
 }  // namespace tav

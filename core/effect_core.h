@@ -96,6 +96,9 @@ class IEffectCore {
     virtual void HostTimeSignature(int& num, int& den) = 0;
     virtual HostKind HostId() { return hostId_; }
     virtual void EditorSizeChanged() = 0;
+    // The user picked another scale in the editor: the host is asked for the window's
+    // new size; whether the editor took the scale. Called without the core lock.
+    virtual bool ChangeEditorScale(int percent);
     virtual void HostQuirksInit() = 0;
     virtual void AttachEditor(IEditorLink* editor);
     virtual bool SetBlockFrames(int frames);

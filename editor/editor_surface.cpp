@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <iterator>
 #include <utility>
 
 #include "core/effect_core.h"
 #include "editor/editor_caches.h"
+#include "editor/editor_settings.h"
 #include "editor/text_controls.h"
 #include "raster/blit.h"
 #include "raster/memory_bitmap.h"
@@ -31,11 +34,25 @@ float WeightFor(const BlendSpec* blend) {
     return blend == nullptr ? 1.0f : blend->weight;
 }
 
+namespace {
+int64_t FloorDiv(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+int32_t Saturated(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+}  // namespace
+
 EditorSurface::EditorSurface(IEffectCore* owner, int width, int height, int frameRate)
     : owner(owner),
       width(width > 0 ? width : 0),
       height(height > 0 ? height : 0),
-      frameRate(frameRate > 0 ? frameRate : 24) {}
+      frameRate(frameRate > 0 ? frameRate : 24),
+      settingsPath_(EditorSettingsPath()) {
+    menuStyle_.size = 13;
+    menuStyle_.color = ArgbColor{255, 230, 230, 230};
+    menuStyle_.align = 1;
+}
 
 EditorSurface::~EditorSurface() {
     ClearControls();
@@ -49,6 +66,8 @@ void EditorSurface::ClearControls() {
     CoreLockGuard guard(OwnerLock());
     paintList_.clear();
     controls.DeleteAll();
+    backdrop_ = nullptr;
+    menuOpen_ = menuPainted_ = false;
     captureIndex = lastX = lastY = -1;
 }
 
@@ -58,7 +77,7 @@ void EditorSurface::ResizeEditor(int w, int h) {
         width = w > 0 ? w : 0;
         height = h > 0 ? h : 0;
         ClearControls();
-        if (canvas) canvas->Resize(width, height);
+        if (canvas && canvas->IsDrawable()) canvas->Resize(ToDevice(width), ToDevice(height));
     }
     if (owner != nullptr) owner->EditorSizeChanged();
 }
@@ -101,6 +120,7 @@ void EditorSurface::SetBackdrop(int resourceNumber, const char* fileName) {
         return;
     }
     backdrop->surface = this;
+    backdrop_ = backdrop;
     if (captureIndex >= 0) ++captureIndex;
 }
 
@@ -115,6 +135,7 @@ BitmapRef EditorSurface::FetchBitmap(int resourceNumber, const char* fileName, i
     ref.frames = frames;
     if (bitmap == nullptr) return ref;
     ref.bitmap = bitmap;
+    ref.resource = resourceNumber;
     ref.width = bitmap->Width();
     ref.height = bitmap->Height();
     return ref;
@@ -140,11 +161,76 @@ BitmapRef EditorSurface::ExtractBitmapArea(const BitmapRef& source, const PixelR
 
 void EditorSurface::CreateCanvas() {
     CoreLockGuard guard(OwnerLock());
-    if (canvas) {
-        canvas->Resize(width, height);
-        return;
+    if (!canvas) canvas = std::make_unique<SystemBitmap>(0, 0);
+}
+
+bool EditorSurface::ShowCanvas() {
+    CoreLockGuard guard(OwnerLock());
+    if (!canvas) return false;
+    canvas->Resize(ToDevice(width), ToDevice(height));
+    return canvas->IsDrawable();
+}
+
+void EditorSurface::ReleaseCanvas() {
+    CoreLockGuard guard(OwnerLock());
+    if (canvas) canvas->Resize(0, 0);
+}
+
+bool EditorSurface::SetScalePercent(int percent) {
+    if (percent != 100 && percent != 150 && percent != 200) return false;
+    scaleSettled_ = true;
+    return TakeScale(percent);
+}
+
+void EditorSurface::SettleScale() {
+    if (scaleSettled_) return;
+    scaleSettled_ = true;
+    int percent = ReadScaleSetting(settingsPath_);
+    if (percent == 0) percent = ScreenScalePercent();
+    TakeScale(percent);
+}
+
+bool EditorSurface::TakeScale(int percent) {
+    if (percent != 100 && percent != 150 && percent != 200) return false;
+    {
+        CoreLockGuard guard(OwnerLock());
+        if (percent == scalePercent_) return false;
+        scalePercent_ = percent;
+        menuOpen_ = false;
+        if (canvas && canvas->IsDrawable()) canvas->Resize(ToDevice(width), ToDevice(height));
+        for (int i = 0; i < controls.Count(); ++i) controls.Get(i)->MarkChanged(false);
     }
-    canvas = std::make_unique<SystemBitmap>(width, height);
+    ApplyWindowSize();
+    if (owner != nullptr) owner->EditorSizeChanged();
+    return true;
+}
+
+int EditorSurface::WidthAt(int percent) const {
+    return Saturated(FloorDiv(int64_t{width} * percent + 50, 100));
+}
+
+int EditorSurface::HeightAt(int percent) const {
+    return Saturated(FloorDiv(int64_t{height} * percent + 50, 100));
+}
+
+int EditorSurface::ToDevice(int v) const {
+    if (scalePercent_ == 100) return v;
+    return Saturated(FloorDiv(int64_t{v} * scalePercent_ + 50, 100));
+}
+
+PixelRect EditorSurface::ToDevice(const PixelRect& r) const {
+    return {ToDevice(r.left), ToDevice(r.top), ToDevice(r.right), ToDevice(r.bottom)};
+}
+
+int EditorSurface::ToUnits(int device) const {
+    if (scalePercent_ == 100) return device;
+    return Saturated(FloorDiv(int64_t{device} * 100, scalePercent_));
+}
+
+PixelRect EditorSurface::ToUnits(const PixelRect& d) const {
+    if (scalePercent_ == 100) return d;
+    auto up = [&](int v) { return Saturated(-FloorDiv(-int64_t{v} * 100, scalePercent_)); };
+    return {ToUnits(d.left), ToUnits(d.top), up(d.right), up(d.bottom)};
 }
 
 void EditorSurface::PushParamToControls(int paramIndex, double v, bool isNormalised) {
@@ -204,6 +290,7 @@ bool EditorSurface::PreparePaint(const PixelRect& area) {
         }
         control->MarkPainted();
     }
+    menuPainted_ = menuOpen_ && Overlap(menuRect_, area);
     return true;
 }
 
@@ -211,12 +298,17 @@ bool EditorSurface::RenderPrepared() {
     // Render reads only what PreparePaint captured, so no lock is held here.
     for (IControl* control : paintList_) control->Render(this);
     paintList_.clear();
-    return PresentRegion(preparedArea_);
+    if (menuPainted_) RenderScaleMenu();
+    return PresentRegion(ToDevice(preparedArea_));
 }
 
 bool EditorSurface::PaintRegion(const PixelRect& area) {
     if (!PreparePaint(area)) return true;
     return RenderPrepared();
+}
+
+bool EditorSurface::PaintDeviceRegion(const PixelRect& area) {
+    return PaintRegion(ToUnits(area));
 }
 
 bool EditorSurface::RepaintChanged() {
@@ -246,22 +338,107 @@ void EditorSurface::RouteLocked(Step step) {
     }
     OpenPendingValueEntry();
     OpenPendingWebPage();
+    ApplyPendingScale();
 }
 
 void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
+    x = ToUnits(x);
+    y = ToUnits(y);
     RouteLocked([&] { PressLocked(x, y, mods); });
 }
 
 void EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
     captureIndex = lastX = lastY = -1;
+    // Only this press's release can be the menu's.
+    menuPress_ = false;
+    if (menuOpen_) {
+        // A press anywhere closes the menu; on a row it also picks that scale. Like
+        // any new press, it ends a gesture whose release never came.
+        EndMouseEdit();
+        PressOnMenu(x, y);
+        menuPress_ = true;
+        return;
+    }
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
+    if (mods.right && !mods.left && (control == nullptr || control == backdrop_)) {
+        EndMouseEdit();
+        ShowScaleMenu(true, x, y);
+        menuPress_ = true;
+        return;
+    }
     if (control == nullptr) return;
     captureIndex = index;
     lastX = x;
     lastY = y;
     BeginMouseEdit(control->paramIndex);
     control->MousePressed(x, y, mods);
+}
+
+namespace {
+constexpr int kMenuRowHeight = 20;
+constexpr int kMenuWidth = 70;
+constexpr int kMenuRows = static_cast<int>(std::size(kEditorScales));
+}  // namespace
+
+PixelRect EditorSurface::ScaleMenuRow(int i) const {
+    const int top = menuRect_.top + 1 + i * kMenuRowHeight;
+    return {menuRect_.left + 1, top, menuRect_.right - 1, top + kMenuRowHeight};
+}
+
+void EditorSurface::ShowScaleMenu(bool open, int x, int y) {
+    if (open) {
+        const int h = kMenuRows * kMenuRowHeight + 2;
+        // Opens below and right of the pointer, moved inside the face when it would
+        // leave it.
+        x = std::clamp(x, 0, std::max(0, width - kMenuWidth));
+        y = std::clamp(y, 0, std::max(0, height - h));
+        menuRect_ = {x, y, x + kMenuWidth, y + h};
+    }
+    menuOpen_ = open;
+    for (int i = 0; i < controls.Count(); ++i) {
+        IControl* control = controls.Get(i);
+        if (Overlap(control->rect, menuRect_)) control->MarkChanged(false);
+    }
+}
+
+bool EditorSurface::PressOnMenu(int x, int y) {
+    for (int i = 0; i < kMenuRows; ++i) {
+        const PixelRect row = ScaleMenuRow(i);
+        if (x >= row.left && x < row.right && y >= row.top && y < row.bottom) {
+            pendingScale_ = kEditorScales[i];
+            break;
+        }
+    }
+    ShowScaleMenu(false, 0, 0);
+    return pendingScale_ != 0;
+}
+
+void EditorSurface::RenderScaleMenu() {
+    const BlendSpec solid{BlendOpaque, 1.0f};
+    PaintFill(ArgbColor{255, 120, 120, 128}, menuRect_, &solid);
+    const PixelRect inner{menuRect_.left + 1, menuRect_.top + 1, menuRect_.right - 1,
+                          menuRect_.bottom - 1};
+    PaintFill(ArgbColor{255, 34, 36, 42}, inner, &solid);
+    for (int i = 0; i < kMenuRows; ++i) {
+        const PixelRect row = ScaleMenuRow(i);
+        if (kEditorScales[i] == scalePercent_) PaintFill(ArgbColor{255, 60, 92, 140}, row, &solid);
+        char label[16];
+        std::snprintf(label, sizeof label, "%d %%", kEditorScales[i]);
+        PaintText(menuStyle_, label, PixelRect{row.left, row.top + 3, row.right, row.bottom});
+    }
+}
+
+// The host is asked first; a scale it refuses is neither taken nor kept.
+void EditorSurface::ApplyPendingScale() {
+    const int percent = std::exchange(pendingScale_, 0);
+    if (percent == 0) return;
+    if (percent != scalePercent_) {
+        const bool taken =
+            owner != nullptr ? owner->ChangeEditorScale(percent) : SetScalePercent(percent);
+        if (!taken) return;
+    }
+    WriteScaleSetting(settingsPath_, percent);
 }
 
 void EditorSurface::OpenWebPageLater(const char* url, const char* caption, const char* confirmText,
@@ -328,6 +505,8 @@ int Movement(int to, int from) {
 }  // namespace
 
 void EditorSurface::DragTo(int x, int y, const MouseMods& mods) {
+    x = ToUnits(x);
+    y = ToUnits(y);
     RouteLocked([&] {
         IControl* control = controls.Get(captureIndex);
         if (captureIndex < 0 || control == nullptr || (x == lastX && y == lastY)) return;
@@ -340,7 +519,11 @@ void EditorSurface::DragTo(int x, int y, const MouseMods& mods) {
 }
 
 void EditorSurface::ReleaseAt(int x, int y, const MouseMods& mods) {
+    x = ToUnits(x);
+    y = ToUnits(y);
     RouteLocked([&] {
+        // The release of a press the menu took reaches no control.
+        if (std::exchange(menuPress_, false)) return;
         IControl* control = controls.Get(ControlAt(x, y));
         captureIndex = lastX = lastY = -1;
         if (control != nullptr) control->MouseReleased(x, y, mods);
@@ -350,12 +533,21 @@ void EditorSurface::ReleaseAt(int x, int y, const MouseMods& mods) {
 
 bool EditorSurface::DoubleClickAt(int x, int y, const MouseMods& mods) {
     bool captured = false;
+    x = ToUnits(x);
+    y = ToUnits(y);
     RouteLocked([&] { captured = DoubleClickLocked(x, y, mods); });
     return captured;
 }
 
 bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {
     captureIndex = lastX = lastY = -1;
+    menuPress_ = false;
+    if (menuOpen_) {
+        EndMouseEdit();
+        PressOnMenu(x, y);
+        menuPress_ = true;
+        return false;
+    }
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
     if (control == nullptr) return false;
@@ -372,6 +564,8 @@ bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {
 }
 
 void EditorSurface::WheelAt(int x, int y, const MouseMods& mods, int notches) {
+    x = ToUnits(x);
+    y = ToUnits(y);
     RouteLocked([&] {
         IControl* control = controls.Get(ControlAt(x, y));
         if (control == nullptr) return;
@@ -383,6 +577,8 @@ void EditorSurface::WheelAt(int x, int y, const MouseMods& mods, int notches) {
 }
 
 void EditorSurface::KeyAt(int x, int y, int key) {
+    x = ToUnits(x);
+    y = ToUnits(y);
     RouteLocked([&] {
         IControl* control = controls.Get(ControlAt(x, y));
         if (control != nullptr) control->KeyPressed(x, y, key);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ class PluginParam;
 // The platform-neutral editor: owns the controls and the off-screen canvas, runs the
 // draw pass, routes input and carries values both ways. The platform windows derive
 // from it and implement the abstract operations.
+//
+// Controls, layout and events work in editor units; the surface maps them to the
+// canvas's device pixels at the current scale (100, 150 or 200 %): an editor
+// coordinate v lands on pixel floor(v * scale + 0.5). At 100 % the two are the same.
 //
 // Threads: the host's thread pushes values under the core lock; the window's thread
 // takes the core lock for each short step (an event, change collection, capturing
@@ -71,7 +76,24 @@ class EditorSurface : public IEditorLink {
     // every painting operation skips.
     BitmapRef FetchBitmap(int resourceNumber, const char* fileName, int frames);
     BitmapRef ExtractBitmapArea(const BitmapRef& source, const PixelRect& area);
+    // Makes the canvas object; it holds pixels only while the face is shown.
     void CreateCanvas() override;
+    // Gives the canvas its pixels at the current scale / takes them back.
+    bool ShowCanvas();
+    void ReleaseCanvas();
+
+    // Scale, in percent: 100, 150 or 200; anything else is refused. Takes effect at
+    // once, also in an open window (repainted in full); whether it changed.
+    bool SetScalePercent(int percent) override;
+    void SettleScale() override;
+    int ScalePercent() const override { return scalePercent_; }
+    int WidthAt(int percent) const override;
+    int HeightAt(int percent) const override;
+    // Editor units to device pixels and back (positions round down; areas grow outwards).
+    int ToDevice(int v) const;
+    PixelRect ToDevice(const PixelRect& r) const;
+    int ToUnits(int device) const;
+    PixelRect ToUnits(const PixelRect& device) const;
 
     // Values.
     void PushParamToControls(int paramIndex, double v, bool isNormalised) override;
@@ -79,6 +101,8 @@ class EditorSurface : public IEditorLink {
     bool CollectChangedArea(PixelRect* outArea);
     // The draw pass: PreparePaint under the core lock, then RenderPrepared without it.
     bool PaintRegion(const PixelRect& area);
+    // The same for an area in device pixels (what a window system asks to repaint).
+    bool PaintDeviceRegion(const PixelRect& area);
     // Picks the controls to paint over area, captures their paint state and marks
     // them painted; false when there are no controls (nothing to render or present).
     bool PreparePaint(const PixelRect& area);
@@ -86,7 +110,8 @@ class EditorSurface : public IEditorLink {
     bool RenderPrepared();
     int ControlAt(int x, int y);
 
-    // Events from the window (each takes the core lock for its short step).
+    // Events from the window, at device pixels (each takes the core lock for its
+    // short step).
     void PressAt(int x, int y, const MouseMods& mods);
     void DragTo(int x, int y, const MouseMods& mods);
     void ReleaseAt(int x, int y, const MouseMods& mods);
@@ -116,8 +141,11 @@ class EditorSurface : public IEditorLink {
     // platform cannot make it.
     RasterFont* FontFor(TextStyle& style);
 
-    int Width() const override { return width; }
-    int Height() const override { return height; }
+    // The window's size in device pixels; the layout's size in editor units.
+    int Width() const override { return ToDevice(width); }
+    int Height() const override { return ToDevice(height); }
+    int UnitWidth() const { return width; }
+    int UnitHeight() const { return height; }
     int FrameRate() const override { return frameRate; }
     int ControlCount() const { return controls.Count(); }
     IControl* Control(int index) const { return controls.Get(index); }
@@ -137,8 +165,22 @@ class EditorSurface : public IEditorLink {
     // box takes its time to create); otherwise at once.
     bool OpenValueEntryLater(IControl* control);
 
+    // The scale menu (a right click on an empty part of the face): whether it is
+    // open, and where, in editor units.
+    bool ScaleMenuOpen() const { return menuOpen_; }
+    PixelRect ScaleMenuRect() const { return menuRect_; }
+    // Row i of the open menu, in editor units.
+    PixelRect ScaleMenuRow(int i) const;
+    // Where the user's choice of scale is kept; tests point it elsewhere.
+    void SetSettingsPath(std::filesystem::path path) { settingsPath_ = std::move(path); }
+    const std::filesystem::path& SettingsPath() const { return settingsPath_; }
+
   protected:
     CoreLock* OwnerLock() const;
+    // The open window takes the size the scale gives it.
+    virtual void ApplyWindowSize() {}
+    // The scale for a screen that no setting speaks for; the window system may know.
+    virtual int ScreenScalePercent() { return 100; }
     // Deletes every control, last first, and forgets the capture.
     void ClearControls();
 
@@ -158,6 +200,15 @@ class EditorSurface : public IEditorLink {
     ModuleHandle moduleInstance = nullptr;
 
   private:
+    // The skin image for the current scale, or none when the module has no such size.
+    RasterBitmap* ScaledBitmap(const BitmapRef& ref);
+    PixelRect DeviceDrawableArea() const;
+    bool BlitScaled(const BitmapRef& bitmap, const PixelRect& destRect, int srcX, int srcY,
+                    const BlendSpec* blend);
+    bool BlitSpunScaled(const BitmapRef& bitmap, int centreX, int centreY, float angle,
+                        const BlendSpec* blend, float srcX, float srcY);
+    bool PaintDeviceText(TextStyle& style, const char* text, const PixelRect& rect);
+
     struct PendingWebPage {
         bool pending = false;
         std::string url, caption, confirmText, errorText;
@@ -170,6 +221,12 @@ class EditorSurface : public IEditorLink {
     void RouteLocked(Step step);
     void OpenPendingWebPage();
     void OpenPendingValueEntry();
+    void ApplyPendingScale();
+    bool TakeScale(int percent);
+    // Under the core lock: opens or closes the menu and has the area under it repainted.
+    void ShowScaleMenu(bool open, int x, int y);
+    bool PressOnMenu(int x, int y);
+    void RenderScaleMenu();
     void PressLocked(int x, int y, const MouseMods& mods);
     bool DoubleClickLocked(int x, int y, const MouseMods& mods);
     void EndMouseEdit();
@@ -182,6 +239,17 @@ class EditorSurface : public IEditorLink {
     // Controls picked by PreparePaint, rendered by RenderPrepared (window thread only).
     std::vector<IControl*> paintList_;
     PixelRect preparedArea_;
+    int32_t scalePercent_ = 100;
+    bool scaleSettled_ = false;  // a host, the user or the settings have spoken
+    std::filesystem::path settingsPath_;
+    // The menu; what RenderPrepared draws of it is captured by PreparePaint.
+    bool menuOpen_ = false;
+    PixelRect menuRect_;
+    bool menuPainted_ = false;
+    int32_t pendingScale_ = 0;      // chosen in the menu, applied outside the core lock
+    bool menuPress_ = false;        // the press in progress was the menu's
+    IControl* backdrop_ = nullptr;  // a right click on it opens the menu
+    TextStyle menuStyle_;
 };
 
 // Blend spec to the raster library's combine word and weight; none means alpha copy.

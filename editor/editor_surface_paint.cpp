@@ -46,11 +46,54 @@ PixelRect DrawableArea(const SystemBitmap* canvas, const PixelRect& paintArea) {
     return Clip(paintArea, PixelRect{0, 0, canvas->Width(), canvas->Height()});
 }
 
+// The larger skins carry the number of their 1x image plus these.
+int ResourceOffsetFor(int percent) {
+    return percent == 150 ? 50 : percent == 200 ? 100 : 0;
+}
+
 }  // namespace
+
+PixelRect EditorSurface::DeviceDrawableArea() const {
+    return DrawableArea(canvas.get(), ToDevice(paintArea));
+}
+
+RasterBitmap* EditorSurface::ScaledBitmap(const BitmapRef& ref) {
+    const int offset = ResourceOffsetFor(scalePercent_);
+    if (ref.resource <= 0 || offset == 0) return nullptr;
+    const int number = ref.resource + offset;
+    if (RasterBitmap* found = FindCachedBitmap(number)) return found;
+    std::unique_ptr<RasterBitmap> loaded(LoadBitmapResource(number, nullptr));
+    if (!loaded || !loaded->IsDrawable()) return nullptr;
+    return AddCachedBitmap(number, std::move(loaded));
+}
+
+// A skin image at the current scale: its larger version pixel for pixel when the
+// module has one, else the 1x image stretched.
+bool EditorSurface::BlitScaled(const BitmapRef& bitmap, const PixelRect& destRect, int srcX,
+                               int srcY, const BlendSpec* blend) {
+    const PixelRect dest = ToDevice(destRect);
+    const PixelRect area = DeviceDrawableArea();
+    const PixelRect clip = Clip(dest, area);
+    if (!HasArea(clip)) return true;
+    if (RasterBitmap* large = ScaledBitmap(bitmap)) {
+        const int64_t fromX = int64_t{ToDevice(srcX)} + clip.left - dest.left;
+        const int64_t fromY = int64_t{ToDevice(srcY)} + clip.top - dest.top;
+        BlitBitmapRect(canvas.get(), large, clip.left, clip.top, Limited(fromX), Limited(fromY),
+                       clip.Width(), clip.Height(), WeightFor(blend), CombineFor(blend));
+        return true;
+    }
+    BitmapView view(*canvas, area);
+    BlitRotated(&view, bitmap.bitmap, dest.left - area.left, dest.top - area.top, dest.Width(),
+                dest.Height(), static_cast<float>(srcX), static_cast<float>(srcY),
+                static_cast<float>(destRect.Width()), static_cast<float>(destRect.Height()), 0.0f,
+                true, WeightFor(blend), CombineFor(blend) | FilterBilinear, 0.0f, 0.0f);
+    return true;
+}
 
 bool EditorSurface::BlitOffset(const BitmapRef& bitmap, const PixelRect& destRect, int srcX,
                                int srcY, const BlendSpec* blend) {
     if (!Drawable(bitmap)) return true;
+    if (scalePercent_ != 100) return BlitScaled(bitmap, destRect, srcX, srcY, blend);
     const PixelRect clip = Clip(destRect, DrawableArea(canvas.get(), paintArea));
     if (!HasArea(clip)) return true;
     const int64_t fromX = int64_t{srcX} + clip.left - destRect.left;
@@ -77,6 +120,8 @@ bool EditorSurface::BlitFrame(const BitmapRef& bitmap, const PixelRect& destRect
 bool EditorSurface::BlitSpun(const BitmapRef& bitmap, int centreX, int centreY, float angle,
                              const BlendSpec* blend, float srcX, float srcY) {
     if (!Drawable(bitmap)) return true;
+    if (scalePercent_ != 100)
+        return BlitSpunScaled(bitmap, centreX, centreY, angle, blend, srcX, srcY);
     const PixelRect area = DrawableArea(canvas.get(), paintArea);
     if (!HasArea(area)) return true;
     const int w = bitmap.width, h = bitmap.height;
@@ -93,9 +138,38 @@ bool EditorSurface::BlitSpun(const BitmapRef& bitmap, int centreX, int centreY, 
     return true;
 }
 
+// The image turns about the scaled centre, which may fall between two pixels at
+// 150 %: the square then starts on a whole pixel and the source moves by the rest.
+bool EditorSurface::BlitSpunScaled(const BitmapRef& bitmap, int centreX, int centreY, float angle,
+                                   const BlendSpec* blend, float srcX, float srcY) {
+    const PixelRect area = DeviceDrawableArea();
+    if (!HasArea(area)) return true;
+    const double scale = scalePercent_ / 100.0;
+    RasterBitmap* large = ScaledBitmap(bitmap);
+    const RasterBitmap* source = large != nullptr ? large : bitmap.bitmap;
+    const int w = ToDevice(bitmap.width), h = ToDevice(bitmap.height);
+    const double left = centreX * scale - w * 0.5;
+    const double top = centreY * scale - h * 0.5;
+    if (left >= area.right || top >= area.bottom || left + w <= area.left || top + h <= area.top)
+        return true;
+    const double x0 = std::floor(left), y0 = std::floor(top);
+    // Source pixels per device pixel.
+    const double ratioX = static_cast<double>(source->Width()) / w;
+    const double ratioY = static_cast<double>(source->Height()) / h;
+    const double toSource = large != nullptr ? scale : 1.0;
+    const float fromX = static_cast<float>(srcX * toSource - (left - x0) * ratioX);
+    const float fromY = static_cast<float>(srcY * toSource - (top - y0) * ratioY);
+    BitmapView view(*canvas, area);
+    BlitRotated(&view, source, static_cast<int32_t>(x0) - area.left,
+                static_cast<int32_t>(y0) - area.top, w, h, fromX, fromY,
+                static_cast<float>(source->Width()), static_cast<float>(source->Height()), angle,
+                false, WeightFor(blend), CombineFor(blend) | FilterBilinear, 0.0f, 0.0f);
+    return true;
+}
+
 bool EditorSurface::PaintFill(const ArgbColor& color, const PixelRect& rect,
                               const BlendSpec* blend) {
-    const PixelRect clip = Clip(rect, DrawableArea(canvas.get(), paintArea));
+    const PixelRect clip = Clip(ToDevice(rect), DeviceDrawableArea());
     if (!HasArea(clip)) return true;
     FillArea(canvas.get(), clip.left, clip.top, clip.Width(), clip.Height(), color.Packed(),
              WeightFor(blend), CombineFor(blend));
@@ -104,9 +178,20 @@ bool EditorSurface::PaintFill(const ArgbColor& color, const PixelRect& rect,
 
 bool EditorSurface::PaintText(TextStyle& style, const char* text, const PixelRect& rect) {
     if (text == nullptr || text[0] == '\0') return true;
+    if (scalePercent_ != 100) {
+        // The same style at the scaled size, a font of its own in the cache.
+        TextStyle scaled = style;
+        scaled.size = ToDevice(style.size);
+        scaled.cachedFont = nullptr;
+        return PaintDeviceText(scaled, text, ToDevice(rect));
+    }
+    return PaintDeviceText(style, text, rect);
+}
+
+bool EditorSurface::PaintDeviceText(TextStyle& style, const char* text, const PixelRect& rect) {
     RasterFont* font = style.cachedFont != nullptr ? style.cachedFont : FontFor(style);
     if (font == nullptr) return false;
-    const PixelRect area = DrawableArea(canvas.get(), paintArea);
+    const PixelRect area = DeviceDrawableArea();
     // An inverted rectangle has no place to put text.
     if (!HasArea(area) || rect.right < rect.left || rect.bottom < rect.top) return true;
     uint32_t flags = TextNoClip;

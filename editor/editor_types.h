@@ -40,6 +40,8 @@ struct BitmapRef {
     int32_t width = 0;
     int32_t height = 0;
     int32_t frames = 1;
+    // The resource it came from (0 for none): the surface finds the larger skins by it.
+    int32_t resource = 0;
 
     bool IsEmpty() const { return bitmap == nullptr || width <= 0 || height <= 0; }
 };

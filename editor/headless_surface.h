@@ -32,6 +32,11 @@ class HeadlessSurface : public EditorSurface {
                      const char* errorText) override;
     void* OpenInParent(void* parent) override;
     void CloseNative() override;
+    // Nothing to show it in: the canvas gets its pixels at once.
+    void CreateCanvas() override {
+        EditorSurface::CreateCanvas();
+        ShowCanvas();
+    }
     void* NativeHandle() const override;
     // The injected loader, or else the module's "PNG" resource.
     RasterBitmap* LoadBitmapResource(int resourceNumber, const char* fileName) override;

@@ -199,8 +199,8 @@ void* Win32EditorWindow::OpenInParent(void* parent) {
     if (parent == nullptr || !IsWindow(AsWindow(parent))) return nullptr;
     int x = 0;
     int y = 0;
-    int w = width;
-    int h = height;
+    int w = Width();
+    int h = Height();
     if (window != nullptr) {
         // Opened again without a close: re-create in place, same size.
         HWND old = AsWindow(window);
@@ -230,6 +230,7 @@ void* Win32EditorWindow::OpenInParent(void* parent) {
         return nullptr;
     }
     window = hwnd;
+    ShowCanvas();
     MarkAllChanged();
     return window;
 }
@@ -263,6 +264,15 @@ void Win32EditorWindow::WindowGone(void* hwnd) {
         UncountWindow();
         windowCounted = false;
     }
+    ReleaseCanvas();
+}
+
+void Win32EditorWindow::ApplyWindowSize() {
+    if (window == nullptr) return;
+    CloseEntryBox(false);
+    SetWindowPos(AsWindow(window), nullptr, 0, 0, Width(), Height(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(AsWindow(window), nullptr, FALSE);
 }
 
 void Win32EditorWindow::EndGestureIfPending() {
@@ -294,8 +304,8 @@ bool Win32EditorWindow::PresentRegion(const PixelRect& area) {
     if (window == nullptr || !canvas || canvas->DeviceContext() == nullptr) return false;
     const int left = std::max(0, area.left);
     const int top = std::max(0, area.top);
-    const int right = std::min({area.right, width, canvas->Width()});
-    const int bottom = std::min({area.bottom, height, canvas->Height()});
+    const int right = std::min({area.right, Width(), canvas->Width()});
+    const int bottom = std::min({area.bottom, Height(), canvas->Height()});
     HWND hwnd = AsWindow(window);
     PAINTSTRUCT ps;
     // Inside WM_PAINT the update region clips the copy; elsewhere (a direct paint)
@@ -381,7 +391,7 @@ LRESULT Win32EditorProcs::Message(Win32EditorWindow* self, HWND hwnd, UINT msg, 
             RECT r;
             if (GetUpdateRect(hwnd, &r, FALSE) && !IsRectEmpty(&r)) {
                 self->inPaintMessage = true;
-                self->PaintRegion(PixelRect{r.left, r.top, r.right, r.bottom});
+                self->PaintDeviceRegion(PixelRect{r.left, r.top, r.right, r.bottom});
             }
             if (self->inPaintMessage || GetUpdateRect(hwnd, nullptr, FALSE)) {
                 // Nothing was presented: validate, or WM_PAINT would come back at once.
@@ -549,8 +559,10 @@ bool Win32EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
             const char* label = param->ValueLabelFor(i);
             if (label != nullptr) labels.emplace_back(label);
         }
-        cx = static_cast<int>(static_cast<float>(control->rect.left + control->rect.right) * 0.5f);
-        cy = static_cast<int>(static_cast<float>(control->rect.top + control->rect.bottom) * 0.5f);
+        cx = ToDevice(
+            static_cast<int>(static_cast<float>(control->rect.left + control->rect.right) * 0.5f));
+        cy = ToDevice(
+            static_cast<int>(static_cast<float>(control->rect.top + control->rect.bottom) * 0.5f));
     }
 
     void* box;
@@ -591,7 +603,7 @@ void Win32EditorWindow::OpenTextEntry(IEditableTextControl* control) {
         CoreLockGuard guard(OwnerLock());
         text = control->Text();
         style = control->textStyle;
-        r = control->rect;
+        r = ToDevice(control->rect);
         boxStyle = style.align == 0 ? ES_LEFT : style.align == 2 ? ES_RIGHT : ES_CENTER;
         if (!control->editable) boxStyle |= ES_READONLY;
         boxStyle |= control->password ? ES_PASSWORD : ES_MULTILINE;

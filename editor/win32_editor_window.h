@@ -51,6 +51,9 @@ class Win32EditorWindow : public EditorSurface {
     IControl* EntryControl() const { return entryControl; }
     int32_t CurrentEntryState() const { return entryState; }
 
+  protected:
+    void ApplyWindowSize() override;
+
   private:
     friend struct Win32EditorProcs;
 

@@ -17,6 +17,7 @@
 #include "core/plugin_param.h"
 #include "editor/click_tracker.h"
 #include "editor/detached_launch.h"
+#include "editor/editor_settings.h"
 #include "editor/text_controls.h"
 #include "editor/x11_error_trap.h"
 #include "editor/x11_image_presenter.h"
@@ -89,6 +90,8 @@ struct X11EditorWindow::XState {
     Window parent = 0;
     bool alive = false;  // false once the host destroyed our window with its own
     X11ImagePresenter presenter;
+    Visual* visual = nullptr;
+    int depth = 0;
     ClickTracker clicks;
     bool captured = false;
 };
@@ -137,7 +140,7 @@ bool X11EditorWindow::UsesSharedMemory() const {
 
 void* X11EditorWindow::OpenInParent(void* parentHandle) {
     // Opening again re-creates the window where it was, at the size it had.
-    PixelRect place{0, 0, width, height};
+    PixelRect place{0, 0, Width(), Height()};
     bool reopen = false;
     {
         std::lock_guard<std::recursive_mutex> guard(windowMutex_);
@@ -186,8 +189,10 @@ void* X11EditorWindow::OpenInParent(void* parentHandle) {
     x_->alive = true;
     x_->captured = false;
     x_->clicks.Reset();
-    x_->presenter.Create(display, window, parentAttributes.visual, parentAttributes.depth, width,
-                         height);
+    x_->visual = parentAttributes.visual;
+    x_->depth = parentAttributes.depth;
+    ShowCanvas();
+    x_->presenter.Create(display, window, x_->visual, x_->depth, Width(), Height());
     XMapWindow(display, window);
     XFlush(display);
     int hostId = 0;
@@ -241,6 +246,7 @@ void X11EditorWindow::CloseNative() {
     entryState_ = EntryIdle;
     entryStaleArea_ = {};
     x_->presenter.Destroy();
+    ReleaseCanvas();
     if (x_->alive) XDestroyWindow(x_->display, x_->window);
     X11ErrorTrap::TakeErrors(x_->display);
     X11ErrorTrap::Unregister(x_->display);
@@ -250,6 +256,40 @@ void X11EditorWindow::CloseNative() {
     x_->parent = 0;
     x_->alive = false;
     x_->captured = false;
+}
+
+bool X11EditorWindow::SetScalePercent(int percent) {
+    std::lock_guard<std::recursive_mutex> guard(windowMutex_);
+    return EditorSurface::SetScalePercent(percent);
+}
+
+void X11EditorWindow::SettleScale() {
+    std::lock_guard<std::recursive_mutex> guard(windowMutex_);
+    EditorSurface::SettleScale();
+}
+
+int X11EditorWindow::ScreenScalePercent() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return 100;
+    const char* resources = XResourceManagerString(display);
+    const int percent = ScaleForXResources(resources != nullptr ? resources : "");
+    XCloseDisplay(display);
+    return percent;
+}
+
+void X11EditorWindow::ApplyWindowSize() {
+    std::lock_guard<std::recursive_mutex> guard(windowMutex_);
+    if (x_->display == nullptr || !x_->alive) return;
+    entryBox_.Close();
+    entryControl_ = nullptr;
+    entryParam_ = nullptr;
+    entryState_ = EntryIdle;
+    entryStaleArea_ = {};
+    XResizeWindow(x_->display, x_->window, static_cast<unsigned>(Width()),
+                  static_cast<unsigned>(Height()));
+    x_->presenter.Destroy();
+    x_->presenter.Create(x_->display, x_->window, x_->visual, x_->depth, Width(), Height());
+    XFlush(x_->display);
 }
 
 void X11EditorWindow::Idle() {
@@ -520,10 +560,10 @@ bool X11EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
     // Called outside the core lock: the value and the control's place are read under it.
     CoreLockGuard guard(OwnerLock());
     entryStyle_ = ValueEntryStyle();
-    const int cx =
-        static_cast<int>(static_cast<float>(control->rect.left + control->rect.right) / 2.0f);
-    const int cy =
-        static_cast<int>(static_cast<float>(control->rect.top + control->rect.bottom) / 2.0f);
+    const int cx = ToDevice(
+        static_cast<int>(static_cast<float>(control->rect.left + control->rect.right) / 2.0f));
+    const int cy = ToDevice(
+        static_cast<int>(static_cast<float>(control->rect.top + control->rect.bottom) / 2.0f));
     char current[PluginParam::kTextSize * 2] = {};
     param->FormatValue(param->value, false, current, sizeof current);
     const int labels = param->ValueLabelCount();
@@ -540,13 +580,13 @@ bool X11EditorWindow::OpenValueEntry(IControl* control, PluginParam* param) {
         RasterFont* font = EntryFont();
         const int row = (font != nullptr ? font->LineHeight() : kEntryFontSize) + 4;
         const PixelRect box{cx - w / 2, cy, cx - w / 2 + w, cy + row * labels + 2};
-        entryBox_.OpenList(KeepInside(box, width, height), items, selected, row);
+        entryBox_.OpenList(KeepInside(box, Width(), Height()), items, selected, row);
     } else {
         char longest[PluginParam::kTextSize * 2] = {};
         param->FormatValue(1.0, true, longest, sizeof longest);
         const int w = std::max(32, 7 * static_cast<int>(std::strlen(longest)) + 6);
         const PixelRect box{cx - w / 2, cy - 8, cx - w / 2 + w, cy + 8};
-        entryBox_.OpenEdit(KeepInside(box, width, height), current, 1, false, false);
+        entryBox_.OpenEdit(KeepInside(box, Width(), Height()), current, 1, false, false);
     }
     entryControl_ = control;
     entryParam_ = param;
@@ -561,8 +601,8 @@ void X11EditorWindow::OpenTextEntry(IEditableTextControl* control) {
     entryStyle_ = control->textStyle;
     entryStyle_.cachedFont = nullptr;
     const int align = control->textStyle.align == 0 ? 0 : control->textStyle.align == 2 ? 2 : 1;
-    entryBox_.OpenEdit(KeepInside(control->rect, width, height), control->Text(), align,
-                       control->password, !control->editable);
+    entryBox_.OpenEdit(KeepInside(ToDevice(control->rect), Width(), Height()), control->Text(),
+                       align, control->password, !control->editable);
     entryControl_ = control;
     entryParam_ = nullptr;
     entryState_ = EntryEditing;

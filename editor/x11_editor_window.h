@@ -44,6 +44,10 @@ class X11EditorWindow : public EditorSurface {
     void* NativeHandle() const override;
     RasterBitmap* LoadBitmapResource(int resourceNumber, const char* fileName) override;
     void Idle() override;
+    // The canvas and the window change size under the window's lock, which the
+    // window's own thread holds while it paints.
+    bool SetScalePercent(int percent) override;
+    void SettleScale() override;
 
     // A host that drives the window from its own run loop (a timer and the X
     // connection's descriptor calling Idle) wants no thread of the window's own.
@@ -62,6 +66,11 @@ class X11EditorWindow : public EditorSurface {
     bool UsesSharedMemory() const;
     // Idle calls more than this far apart let the window's own thread take over.
     static constexpr int64_t kHostIdleGraceMicros = 300000;
+
+  protected:
+    void ApplyWindowSize() override;
+    // Xft.dpi of the X server's resources.
+    int ScreenScalePercent() override;
 
   private:
     struct XState;

@@ -100,7 +100,7 @@ for p in "${programs[@]}"; do
     [ "$linuxc" = "0" ] && [ "$windowsc" = "0" ] || status=1
 done
 
-echo "drawing the editor at the defaults and at \"Psy Asymetric\" (Windows DLL, VST 3 bundle and CLAP module under Wine)"
+echo "drawing the editor at the defaults and at \"Psy Asymetric\", and at 200 % (Windows DLL, VST 3 bundle and CLAP module under Wine)"
 shots=()
 # One picture: the host, the plug-in, the file name, then tavhost's options.
 shoot() {
@@ -125,6 +125,8 @@ for format in vst2 vst3 clap; do
             shot="$prefix-$(slug "$(name_of "$p")").png"; args=(--program "$p"); fi
         shoot "$shot" "${WINE_DISPLAY[@]}" "$WIN_HOST" "$module" "${args[@]}"
     done
+    # The face for screens at 200 %, drawn from the larger skin.
+    shoot "$prefix-default-200.png" "${WINE_DISPLAY[@]}" "$WIN_HOST" "$module" --editor-scale 2
 done
 
 echo "drawing the editor of the Linux module, bundle and CLAP module at the defaults (on a private Xvfb display)"
@@ -132,6 +134,7 @@ XVFB=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset")
 shoot editor-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_MODULE"
 shoot editor-vst3-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_VST3"
 shoot editor-clap-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_CLAP"
+shoot editor-linux-default-200.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_MODULE" --editor-scale 2
 
 printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2"
 printf '%-24s %10s %10s %14s %12s %12s %12s %12s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows"

@@ -11,6 +11,20 @@ bool EditorHostWindow::ReadEditorSize(PluginInstance& plugin, std::string* error
     return true;
 }
 
+void EditorHostWindow::ListenForResize(PluginInstance& plugin) {
+    resizeRequests_ = 0;
+    plugin.onEditorResize = [this](int width, int height) {
+        ++resizeRequests_;
+        if (!acceptResize || width <= 0 || height <= 0) return false;
+        ResizeTo(width, height);
+        return true;
+    };
+}
+
+void EditorHostWindow::StopListening() {
+    if (plugin_ != nullptr) plugin_->onEditorResize = nullptr;
+}
+
 bool SaveEditorScreenshot(PluginInstance& plugin, const std::string& pngPath, std::string* error) {
     auto window = EditorHostWindow::Create(error);
     if (!window || !window->OpenEditor(plugin, error)) return false;

@@ -32,6 +32,10 @@ class EditorHostWindow {
     bool IsEditorOpen() const { return plugin_ != nullptr; }
     int EditorWidth() const { return width_; }
     int EditorHeight() const { return height_; }
+    // Whether the window takes the sizes the open editor asks for (a DAW may not).
+    bool acceptResize = true;
+    // Editor resize requests answered since the editor opened.
+    int ResizeRequests() const { return resizeRequests_; }
     // The plug-in's window inside ours, or none.
     void* EditorHandle() const;
 
@@ -62,6 +66,11 @@ class EditorHostWindow {
     void SetModifierKeys(MouseKeys keys);
     // The editor's size, into width_ and height_.
     bool ReadEditorSize(PluginInstance& plugin, std::string* error);
+    // Lends the open editor our answer to its resize requests, and takes it back.
+    void ListenForResize(PluginInstance& plugin);
+    void StopListening();
+    // Fits the window to a new editor size.
+    void ResizeTo(int width, int height);
 
     void* window_ = nullptr;
     void* display_ = nullptr;  // X11: the host's own display connection
@@ -70,6 +79,7 @@ class EditorHostWindow {
     int width_ = 0;
     int height_ = 0;
     int ticks_ = 0;
+    int resizeRequests_ = 0;
 };
 
 // Opens the plug-in's editor, lets it paint, saves what is on screen as a PNG and

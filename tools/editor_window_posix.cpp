@@ -102,10 +102,12 @@ EditorHostWindow::~EditorHostWindow() {
 bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
     CloseEditor();
     if (!ReadEditorSize(plugin, error)) return false;
-    XResizeWindow(Dpy(display_), Win(window_), static_cast<unsigned>(width_),
-                  static_cast<unsigned>(height_));
-    XSync(Dpy(display_), False);
-    if (!plugin.OpenEditorIn(window_, error)) return false;
+    ResizeTo(width_, height_);
+    ListenForResize(plugin);
+    if (!plugin.OpenEditorIn(window_, error)) {
+        plugin.onEditorResize = nullptr;
+        return false;
+    }
     plugin_ = &plugin;
     ticks_ = 0;
     return true;
@@ -114,8 +116,22 @@ bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
 void EditorHostWindow::CloseEditor() {
     if (plugin_ == nullptr) return;
     plugin_->CloseEditorWindow();
+    StopListening();
     plugin_ = nullptr;
     XSync(Dpy(display_), False);
+}
+
+// Low on the screen, so that a drag upwards from a knob has room for the pointer, but
+// all of it on the screen: X reads back only what is.
+void EditorHostWindow::ResizeTo(int width, int height) {
+    width_ = width;
+    height_ = height;
+    Display* display = Dpy(display_);
+    const int top =
+        std::max(0, std::min(600, DisplayHeight(display, DefaultScreen(display)) - height - 25));
+    XMoveResizeWindow(display, Win(window_), 64, top, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+    XSync(display, False);
 }
 
 void* EditorHostWindow::EditorHandle() const {

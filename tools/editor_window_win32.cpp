@@ -62,8 +62,13 @@ bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
     CloseEditor();
     if (!ReadEditorSize(plugin, error)) return false;
     SetWindowPos(Hwnd(window_), HWND_TOP, 0, 0, width_, height_, SWP_SHOWWINDOW);
-    if (!plugin.OpenEditorIn(window_, error)) return false;
+    ListenForResize(plugin);
+    if (!plugin.OpenEditorIn(window_, error)) {
+        plugin.onEditorResize = nullptr;
+        return false;
+    }
     if (GetWindow(Hwnd(window_), GW_CHILD) == nullptr) {
+        plugin.onEditorResize = nullptr;
         plugin.CloseEditorWindow();
         *error = "the plug-in opened no window";
         return false;
@@ -76,9 +81,17 @@ bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
 void EditorHostWindow::CloseEditor() {
     if (plugin_ == nullptr) return;
     plugin_->CloseEditorWindow();
+    StopListening();
     plugin_ = nullptr;
     // Deliver what the closing left behind, so the next cycle starts clean.
     PumpUntil([] { return false; }, 0);
+}
+
+void EditorHostWindow::ResizeTo(int width, int height) {
+    width_ = width;
+    height_ = height;
+    SetWindowPos(Hwnd(window_), nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void* EditorHostWindow::EditorHandle() const {

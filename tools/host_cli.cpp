@@ -68,7 +68,10 @@ const char* const kCliUsage =
     "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
     "window back with XGetImage, the Windows build under Wine with BitBlt):\n"
     "  --editor-shot FILE.png open the editor in a window, let it paint, save what is on\n"
-    "                         screen and close it (after the state changes above)\n";
+    "                         screen and close it (after the state changes above)\n"
+    "  --editor-scale F       the screen's scale factor for the editor (1, 1.5 or 2): VST 3\n"
+    "                         through setContentScaleFactor, VST 2 through effVendorSpecific\n"
+    "                         'PreS' 'AeCs' (the call hosts that scale plug-in windows make)\n";
 
 namespace {
 
@@ -397,6 +400,9 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->writeInput = v;
         } else if (a == "--editor-shot") {
             o->editorShot = v;
+        } else if (a == "--editor-scale") {
+            if (!ParseNumber(v, &o->editorScale) || !(o->editorScale > 0))
+                return fail("bad --editor-scale " + v);
         } else if (a == "--process") {
             if (v == "replacing") {
                 o->process = ProcessKind::Replacing;
@@ -611,7 +617,10 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     if (!o.editorShot.empty()) {
-        if (SaveEditorScreenshot(plugin, o.editorShot, &error)) {
+        if (o.editorScale > 0 && !plugin.SetEditorScale(o.editorScale, &error)) {
+            err << "tavhost: " << error << "\n";
+            status = 1;
+        } else if (SaveEditorScreenshot(plugin, o.editorShot, &error)) {
             out << "saved the editor's picture to " << o.editorShot << "\n";
         } else {
             err << "tavhost: " << error << "\n";

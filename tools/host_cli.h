@@ -26,6 +26,7 @@ struct CliOptions {
     std::vector<std::pair<std::string, std::string>> setText;  // parameter, typed text
     std::string inFile, generate, outFile, writeInput;
     std::string editorShot;  // PNG of the editor, after the state changes
+    double editorScale = 0;  // the screen's scale factor for the editor; 0: none given
     ProcessKind process = ProcessKind::Replacing;
     bool progress = false;
     bool quiet = false;

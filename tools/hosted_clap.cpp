@@ -346,7 +346,6 @@ bool HostedClap::EditorSize(int* width, int* height, std::string* error) {
             return false;
         }
         guiCreated_ = true;
-        gui_->set_scale(plugin_, 1.0);  // the host's scale; refusing it is fine
     }
     uint32_t w = 0, h = 0;
     if (!gui_->get_size(plugin_, &w, &h)) {
@@ -356,6 +355,14 @@ bool HostedClap::EditorSize(int* width, int* height, std::string* error) {
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
     return true;
+}
+
+bool HostedClap::SetEditorScale(double factor, std::string* error) {
+    int width = 0, height = 0;
+    if (!EditorSize(&width, &height, error)) return false;
+    const bool ok = gui_->set_scale(plugin_, factor);
+    if (!ok) *error = "the editor refused the scale factor";
+    return ok;
 }
 
 bool HostedClap::OpenEditorIn(void* parent, std::string* error) {

@@ -66,6 +66,7 @@ class HostedClap final : public PluginInstance {
     std::string ProgramName(int index) override;
 
     bool EditorSize(int* width, int* height, std::string* error) override;
+    bool SetEditorScale(double factor, std::string* error) override;
     bool OpenEditorIn(void* parent, std::string* error) override;
     void CloseEditorWindow() override;
     void EditorIdle() override { host_.Pump(); }

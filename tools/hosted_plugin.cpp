@@ -335,6 +335,8 @@ VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
             }
             return 0;
         }
+        case audioMasterSizeWindow:
+            return onEditorResize && onEditorResize(index, static_cast<int>(value)) ? 1 : 0;
         case audioMasterIOChanged:
         case audioMasterUpdateDisplay:
         case audioMasterBeginEdit:
@@ -357,6 +359,17 @@ bool HostedPlugin::EditorSize(int* width, int* height, std::string* error) {
     }
     *width = rect->right - rect->left;
     *height = rect->bottom - rect->top;
+    return true;
+}
+
+// The call hosts that scale plug-in windows make: effVendorSpecific 'PreS' 'AeCs'
+// with the factor.
+bool HostedPlugin::SetEditorScale(double factor, std::string* error) {
+    if (Dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, static_cast<float>(factor)) ==
+        0) {
+        *error = "the plug-in took no scale factor";
+        return false;
+    }
     return true;
 }
 

@@ -127,6 +127,7 @@ class HostedPlugin final : public PluginInstance {
 
     // The editor through effEditGetRect, effEditOpen, effEditClose and effEditIdle.
     bool EditorSize(int* width, int* height, std::string* error) override;
+    bool SetEditorScale(double factor, std::string* error) override;
     bool OpenEditorIn(void* parent, std::string* error) override;
     void CloseEditorWindow() override { Dispatch(effEditClose); }
     void EditorIdle() override { Dispatch(effEditIdle); }

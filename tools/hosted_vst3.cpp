@@ -403,6 +403,19 @@ bool HostedVst3::EditorSize(int* width, int* height, std::string* error) {
     return true;
 }
 
+bool HostedVst3::SetEditorScale(double factor, std::string* error) {
+    int width = 0, height = 0;
+    if (!EditorSize(&width, &height, error)) return false;
+    auto scale = Query<IPlugViewContentScaleSupport>(view_.get());
+    if (!scale) {
+        *error = "the view takes no scale factor";
+        return false;
+    }
+    const bool ok = scale->setContentScaleFactor(static_cast<float>(factor)) == kResultOk;
+    if (!ok) *error = "the view refused the scale factor";
+    return ok;
+}
+
 bool HostedVst3::OpenEditorIn(void* parent, std::string* error) {
     int width = 0, height = 0;
     if (!EditorSize(&width, &height, error)) return false;
@@ -418,7 +431,9 @@ bool HostedVst3::OpenEditorIn(void* parent, std::string* error) {
         return false;
     }
     const bool lendRunLoop = settings_.vst3RunLoop && std::strcmp(type, "HWND") != 0;
-    frame_ = std::make_unique<vst3host::PlugFrame>(lendRunLoop ? &runLoop_ : nullptr);
+    frame_ = std::make_unique<vst3host::PlugFrame>(
+        lendRunLoop ? &runLoop_ : nullptr,
+        [this](int w, int h) { return !onEditorResize || onEditorResize(w, h); });
     view_->setFrame(frame_.get());
     if (view_->attached(parent, type) != kResultOk) {
         view_->setFrame(nullptr);

@@ -85,6 +85,7 @@ class HostedVst3 final : public PluginInstance {
     // The controller's view "editor", in the first window type it supports (HWND,
     // then X11); on X11 its frame lends our run loop unless the settings say not.
     bool EditorSize(int* width, int* height, std::string* error) override;
+    bool SetEditorScale(double factor, std::string* error) override;
     bool OpenEditorIn(void* parent, std::string* error) override;
     void CloseEditorWindow() override;
     void EditorIdle() override { runLoop_.Pump(0); }

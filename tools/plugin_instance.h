@@ -3,6 +3,7 @@
 // HostedVst3 implement it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace tav {
@@ -49,9 +50,15 @@ class PluginInstance {
     // as a child of parent (an HWND or an X11 window id), closed again, and the
     // host's idle work while it is open.
     virtual bool EditorSize(int* width, int* height, std::string* error) = 0;
+    // Tells the editor the screen's scale factor before it opens (1, 1.5, 2).
+    virtual bool SetEditorScale(double factor, std::string* error) = 0;
     virtual bool OpenEditorIn(void* parent, std::string* error) = 0;
     virtual void CloseEditorWindow() = 0;
     virtual void EditorIdle() = 0;
+
+    // The editor asks for a new window size (audioMasterSizeWindow, IPlugFrame's
+    // resizeView): the host window that holds it answers whether it took the size.
+    std::function<bool(int width, int height)> onEditorResize;
 };
 
 }  // namespace tav

@@ -58,6 +58,8 @@ tresult PlugFrame::queryInterface(const TUID iid, void** obj) {
 tresult PlugFrame::resizeView(IPlugView* view, ViewRect* newSize) {
     if (view == nullptr || newSize == nullptr) return kInvalidArgument;
     ++resizeRequests_;
+    if (resize_ && !resize_(newSize->right - newSize->left, newSize->bottom - newSize->top))
+        return kResultFalse;
     return view->onSize(newSize);
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "tools/vst3_host_objects.h"
@@ -40,13 +42,16 @@ class RunLoop final : public HostObject<IRunLoop> {
 // The frame a view is put in; it lends the run loop when it has one.
 class PlugFrame final : public HostObject<IPlugFrame> {
   public:
-    explicit PlugFrame(RunLoop* runLoop = nullptr) : runLoop_(runLoop) {}
+    using ResizeAnswer = std::function<bool(int width, int height)>;
+    explicit PlugFrame(RunLoop* runLoop = nullptr, ResizeAnswer resize = {})
+        : runLoop_(runLoop), resize_(std::move(resize)) {}
     tresult queryInterface(const TUID iid, void** obj) override;
     tresult resizeView(IPlugView* view, ViewRect* newSize) override;
     int ResizeRequests() const { return resizeRequests_; }
 
   private:
     RunLoop* runLoop_;
+    ResizeAnswer resize_;  // the host window's answer; none takes every size
     int resizeRequests_ = 0;
 };
 

@@ -89,6 +89,30 @@ void IVstEffect::EditorSizeChanged() {
     editorRect_.right = static_cast<int16_t>(Editor()->Width());
 }
 
+// The host is asked first, with effEditGetRect already reporting the new size (hosts
+// read it while they resize); a refusal puts the old rectangle back and the editor
+// keeps its scale, so nothing is left half changed.
+bool IVstEffect::ChangeEditorScale(int percent) {
+    IEditorLink* editor = Editor();
+    if (editor == nullptr) return false;
+    if (percent == editor->ScalePercent()) return true;
+    const int width = editor->WidthAt(percent);
+    const int height = editor->HeightAt(percent);
+    ERect old;
+    {
+        CoreLockGuard guard(&Lock());
+        old = editorRect_;
+        editorRect_.right = static_cast<int16_t>(width);
+        editorRect_.bottom = static_cast<int16_t>(height);
+    }
+    if (CallHost(audioMasterSizeWindow, width, height) == 0) {
+        CoreLockGuard guard(&Lock());
+        editorRect_ = old;
+        return false;
+    }
+    return IEffectCore::ChangeEditorScale(percent);
+}
+
 void IVstEffect::SetLatencyFrames(int frames) {
     CoreLockGuard guard(&Lock());
     effect_.initialDelay = frames;

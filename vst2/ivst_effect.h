@@ -36,6 +36,7 @@ class IVstEffect : public IEffectCore {
     void HostTimeSignature(int& num, int& den) override;
     HostKind HostId() override;
     void EditorSizeChanged() override;
+    bool ChangeEditorScale(int percent) override;
     void HostQuirksInit() override;
     void AttachEditor(IEditorLink* editor) override;
     void SetLatencyFrames(int frames) override;

@@ -15,6 +15,8 @@ constexpr VstIntPtr kVendorAnswer = 0xBEEF;
 constexpr VstIntPtr kExtensionAnswer = 0xBEEF0000;
 constexpr VstInt32 kVendorWheel = 0x73744341;        // 'stCA'
 constexpr VstIntPtr kVendorWheelValue = 0x57686565;  // 'Whee'
+constexpr VstInt32 kVendorScaleHost = 0x50726553;    // 'PreS'
+constexpr VstIntPtr kVendorScaleValue = 0x41654373;  // 'AeCs'
 
 // A SysEx record is read only when the size its host declares reaches past the dump
 // pointer. Hosts count that size either over the whole 48-byte record or, as older
@@ -39,8 +41,22 @@ VstIntPtr IVstEffect::DispatcherProc(AEffect* effect, VstInt32 opcode, VstInt32 
         if (IEditorLink* editor = self->Editor()) editor->Idle();
         return 0;
     }
+    // The scale is settled before the host first needs the size (it may look at the
+    // screen, which is no work for the core lock).
+    if (opcode == effEditGetRect || opcode == effEditOpen) {
+        if (IEditorLink* editor = self->Editor()) editor->SettleScale();
+    }
     if (opcode == effEditOpen || opcode == effEditClose) {
         return self->DispatchEditorWindow(opcode, ptr);
+    }
+    // A screen's scale factor resizes the open window, which takes the window's own
+    // lock before the core lock; so it is taken outside the core lock too.
+    if (opcode == effVendorSpecific && index == kVendorScaleHost) {
+        IEditorLink* editor = self->Editor();
+        const int percent = NearestEditorScale(opt);
+        if (value != kVendorScaleValue || editor == nullptr || percent == 0) return 0;
+        editor->SetScalePercent(percent);
+        return 1;
     }
     if (opcode == effClose) {
         {

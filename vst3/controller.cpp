@@ -5,7 +5,9 @@
 #include <new>
 #include <vector>
 
+#include "core/editor_link.h"
 #include "core/plugin_state.h"
+#include "vst3/plug_view.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
 
@@ -157,6 +159,14 @@ bool Controller::ClaimView(PlugView* view) {
 
 void Controller::ReleaseView(PlugView* view) {
     if (openView_ == view) openView_ = nullptr;
+}
+
+bool Controller::ChangeEditorScale(int percent) {
+    if (openView_ != nullptr) return openView_->ApplyScale(percent);
+    IEditorLink* editor = effect_ != nullptr ? effect_->Editor() : nullptr;
+    if (editor == nullptr) return false;
+    editor->SetScalePercent(percent);
+    return true;
 }
 
 int32 Controller::getUnitCount() {

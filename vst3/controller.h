@@ -86,6 +86,7 @@ class Controller final : public RefCounted,
     void PerformEdit(int index, double unit) override;
     void EndEdit(int index) override;
     void DisplayChanged() override;
+    bool ChangeEditorScale(int percent) override;
     void Restart(int flags);
 
     std::unique_ptr<Vst3Phaser> effect_;

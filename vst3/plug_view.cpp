@@ -38,6 +38,7 @@ tresult PlugView::attached(void* parent, FIDString type) {
     if (attached_ || Editor() == nullptr) return kResultFalse;
     // One face per controller: a second view waits until the first is removed.
     if (!controller_->ClaimView(this)) return kResultFalse;
+    Editor()->SettleScale();
     if (!OpenWindow(parent)) {
         controller_->ReleaseView(this);
         return kResultFalse;
@@ -83,7 +84,9 @@ tresult PlugView::getSize(ViewRect* size) {
     if (size == nullptr) return kInvalidArgument;
     IEditorLink* editor = Editor();
     if (editor == nullptr) return kResultFalse;
-    *size = ViewRect{0, 0, editor->Width(), editor->Height()};
+    editor->SettleScale();
+    // A host that reads the size while it resizes for us gets the size it was asked for.
+    *size = resizing_ ? pendingSize_ : ViewRect{0, 0, editor->Width(), editor->Height()};
     return kResultOk;
 }
 
@@ -91,10 +94,13 @@ tresult PlugView::onSize(ViewRect* newSize) {
     if (newSize == nullptr) return kInvalidArgument;
     IEditorLink* editor = Editor();
     if (editor == nullptr) return kResultFalse;
-    // The face has one size; anything else is refused and the window stays as it is.
-    const bool same = newSize->right - newSize->left == editor->Width() &&
-                      newSize->bottom - newSize->top == editor->Height();
-    return same ? kResultOk : kResultFalse;
+    // The face has one size per scale: the current one, or the one we asked the host
+    // for while it resizes. Anything else is refused and the window stays as it is.
+    const int w = newSize->right - newSize->left, h = newSize->bottom - newSize->top;
+    const bool same = w == editor->Width() && h == editor->Height();
+    const bool asked = resizing_ && w == pendingSize_.right - pendingSize_.left &&
+                       h == pendingSize_.bottom - pendingSize_.top;
+    return same || asked ? kResultOk : kResultFalse;
 }
 
 tresult PlugView::onFocus(TBool) {
@@ -114,17 +120,37 @@ tresult PlugView::checkSizeConstraint(ViewRect* rect) {
     if (rect == nullptr) return kInvalidArgument;
     IEditorLink* editor = Editor();
     if (editor == nullptr) return kResultFalse;
-    rect->right = rect->left + editor->Width();
-    rect->bottom = rect->top + editor->Height();
+    // While the host resizes for us, the size it was asked for is the one that fits.
+    const ViewRect size =
+        resizing_ ? pendingSize_ : ViewRect{0, 0, editor->Width(), editor->Height()};
+    rect->right = rect->left + size.right;
+    rect->bottom = rect->top + size.bottom;
     return kResultTrue;
 }
 
 tresult PlugView::setContentScaleFactor(float factor) {
-    // Kept for the scaled face; the face does not scale yet, so the host is told
-    // it was not applied.
-    if (!(factor > 0.0f) || factor > 8.0f) return kInvalidArgument;
-    contentScale_ = factor;
-    return kResultFalse;
+    const int percent = NearestEditorScale(factor);
+    if (percent == 0) return kInvalidArgument;
+    if (Editor() == nullptr) return kResultFalse;
+    return ApplyScale(percent) ? kResultOk : kResultFalse;
+}
+
+bool PlugView::ApplyScale(int percent) {
+    IEditorLink* editor = Editor();
+    if (editor == nullptr) return false;
+    if (percent == editor->ScalePercent()) return true;
+    if (attached_) {
+        // An open face changes size only through the host.
+        if (frame_.Get() == nullptr) return false;
+        ViewRect size{0, 0, editor->WidthAt(percent), editor->HeightAt(percent)};
+        pendingSize_ = size;
+        resizing_ = true;
+        const tresult answer = frame_.Get()->resizeView(this, &size);
+        resizing_ = false;
+        if (answer != kResultOk) return false;
+    }
+    editor->SetScalePercent(percent);
+    return true;
 }
 
 void PlugView::onFDIsSet(int) {

@@ -45,7 +45,9 @@ class PlugView final : public RefCounted,
     // The controller is going away with the view still attached: close the window.
     void Detach();
     bool IsAttached() const { return attached_; }
-    float ContentScale() const { return contentScale_; }
+    // Asks the host for the window's size at another scale and takes the scale when
+    // it agrees (or is not asked: no window, or no frame); whether it did.
+    bool ApplyScale(int percent);
 
   private:
     IEditorLink* Editor() const;
@@ -60,7 +62,9 @@ class PlugView final : public RefCounted,
     HostRef<IRunLoop> runLoop_;  // the loop our handlers are registered with
     bool attached_ = false;
     bool runLoopDriven_ = false;
-    float contentScale_ = 1.0f;
+    // The size a resize we asked for will bring, until the host has answered.
+    bool resizing_ = false;
+    ViewRect pendingSize_{};
 };
 
 }  // namespace tav::vst3

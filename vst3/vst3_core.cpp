@@ -19,6 +19,11 @@ void Vst3Core::HostDisplayChanged() {
     if (sink_ != nullptr) sink_->DisplayChanged();
 }
 
+bool Vst3Core::ChangeEditorScale(int percent) {
+    if (sink_ != nullptr) return sink_->ChangeEditorScale(percent);
+    return IEffectCore::ChangeEditorScale(percent);
+}
+
 void Vst3Core::SetTransport(const ProcessContext* context) {
     ClearTransport();
     if (context == nullptr) return;

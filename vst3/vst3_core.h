@@ -17,6 +17,8 @@ class EditSink {
     virtual void PerformEdit(int index, double unit) = 0;
     virtual void EndEdit(int index) = 0;
     virtual void DisplayChanged() = 0;
+    // The editor's new scale: asks the host through the open view; whether taken.
+    virtual bool ChangeEditorScale(int percent) = 0;
 };
 
 class Vst3Core : public TransportCore {
@@ -27,6 +29,7 @@ class Vst3Core : public TransportCore {
     void HostAutomate(int index, double unit) override;
     void HostEndEdit(int index) override;
     void HostDisplayChanged() override;
+    bool ChangeEditorScale(int percent) override;
 
     // The transport of the block about to run; none (or invalid fields) means no
     // tempo, as a VST 2 host without time info.

@@ -1,5 +1,7 @@
 #include "tests/clap/clap_editor_test.h"
 
+#include <cmath>
+
 #include "tests/support/editor_cycles.h"
 #include "tools/hosted_plugin.h"
 
@@ -90,9 +92,19 @@ TEST_F(ClapEditorTest, NonsenseIsRefusedAndTheSizeIsFixed) {
     EXPECT_FALSE(gui->create(p, api, true));
     ASSERT_TRUE(gui->create(p, api, false));
     EXPECT_FALSE(gui->create(p, api, false));
-    EXPECT_TRUE(gui->set_scale(p, 1.0));
-    for (const double scale : {2.0, 1.5, 0.0, -1.0}) EXPECT_FALSE(gui->set_scale(p, scale));
-    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    // Host scales round to the nearest face; nonsense leaves the face as it is.
+    const struct {
+        double scale;
+        bool taken;
+        uint32_t width;
+    } scales[] = {{2.0, true, 1040},  {1.4, true, 780},         {0.0, false, 780},
+                  {-1.0, false, 780}, {NAN, false, 780},        {1e9, false, 780},
+                  {2.2, true, 1040},  {1.0, true, kEditorWidth}};
+    for (const auto& c : scales) {
+        EXPECT_EQ(gui->set_scale(p, c.scale), c.taken) << c.scale;
+        ASSERT_TRUE(gui->get_size(p, &w, &h));
+        EXPECT_EQ(w, c.width) << c.scale;
+    }
     EXPECT_EQ(w, static_cast<uint32_t>(kEditorWidth));
     EXPECT_EQ(h, static_cast<uint32_t>(kEditorHeight));
     EXPECT_FALSE(gui->can_resize(p));

@@ -12,6 +12,7 @@ namespace tav::test {
 namespace {
 
 const MouseMods kLeft{true, false, false, false, false};
+const MouseMods kRight{false, true, false, false, false};
 
 class SurfaceEventTest : public EditorFixture {
   protected:
@@ -98,6 +99,20 @@ TEST_F(SurfaceEventTest, HostHearsTheEndOfTheGestureThatBegan) {
          {[s] { s->PressAt(20, 20, kLeft); }, [s] { s->PressAt(90, 90, kLeft); },
           [s] { s->ReleaseAt(90, 90, kLeft); }},
          {"begin 2", "end 2", "begin 1", "end 1"}},
+        // Right of the face lies nothing: a right press there opens the scale menu.
+        {"a lost release, then the scale menu",
+         {[s] { s->PressAt(20, 20, kLeft); }, [s] { s->PressAt(600, 300, kRight); },
+          [s] { s->ReleaseAt(600, 300, kRight); }, [s] { s->PressAt(600, 300, kLeft); },
+          [s] { s->ReleaseAt(600, 300, kLeft); }},
+         {"begin 2", "end 2"}},
+        {"a double-click while the menu is open only closes it",
+         {[s] { s->PressAt(600, 300, kRight); }, [s] { s->ReleaseAt(600, 300, kRight); },
+          [s] { s->DoubleClickAt(20, 20, kLeft); }, [s] { s->ReleaseAt(20, 20, kLeft); }},
+         {}},
+        {"presses the menu took without their releases, then a gesture",
+         {[s] { s->PressAt(600, 300, kRight); }, [s] { s->PressAt(600, 300, kLeft); },
+          [s] { s->PressAt(20, 20, kLeft); }, [s] { s->ReleaseAt(20, 20, kLeft); }},
+         {"begin 2", "end 2"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

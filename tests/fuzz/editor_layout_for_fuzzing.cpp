@@ -8,6 +8,8 @@ namespace tav::fuzz {
 HeadlessSurface* AttachHeadlessEditor(IVstEffect& core) {
     auto* surface = new HeadlessSurface(&core, kEditorWidth, kEditorHeight, 24);
     surface->SetModuleInstance(EffectModuleInstance());
+    // Scales picked from the menu stay in memory, out of the user's settings.
+    surface->SetSettingsPath({});
     BuildEditorLayout(*surface, core);
     core.AttachEditor(surface);
     return surface;

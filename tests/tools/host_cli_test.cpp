@@ -54,6 +54,8 @@ TEST(HostCli, ParsesOptionsAndRejectsNonsense) {
                                          {"m.so", "--set", "Gain"},
                                          {"m.so", "--process", "fast"},
                                          {"m.so", "--frobnicate"},
+                                         {"m.so", "--editor-scale", "0"},
+                                         {"m.so", "--editor-scale", "-2"},
                                          {"m.so", "--in", "a.wav", "--generate", "sine"},
                                          {"m.so", "--rate"}}) {
         CliOptions ignored;

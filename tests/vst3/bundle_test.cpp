@@ -190,7 +190,21 @@ TEST(Vst3Bundle, TheViewRefusesNonsenseAndOutlivesNothing) {
     EXPECT_EQ(view->onKeyDown(0, 999, 0), kResultFalse);
     auto scale = Query<IPlugViewContentScaleSupport>(view.get());
     ASSERT_TRUE(scale);
-    EXPECT_EQ(scale->setContentScaleFactor(std::nanf("")), kInvalidArgument);
+    // Factors round to the nearest face; nonsense leaves the size as it was.
+    struct Factor {
+        float factor;
+        tresult answer;
+        int width;
+    };
+    for (const Factor f :
+         {Factor{1.4f, kResultOk, 780}, Factor{0.0f, kInvalidArgument, 780},
+          Factor{-2.0f, kInvalidArgument, 780}, Factor{std::nanf(""), kInvalidArgument, 780},
+          Factor{INFINITY, kInvalidArgument, 780}, Factor{1e9f, kInvalidArgument, 780},
+          Factor{2.2f, kResultOk, 1040}, Factor{0.8f, kResultOk, 520}}) {
+        EXPECT_EQ(scale->setContentScaleFactor(f.factor), f.answer) << f.factor;
+        ASSERT_EQ(view->getSize(&size), kResultOk);
+        EXPECT_EQ(size.right - size.left, f.width) << f.factor;
+    }
     // The controller goes first: the view holds it, and refuses what it no longer can.
     controller->terminate();
     EXPECT_EQ(view->getSize(&size), kResultFalse);

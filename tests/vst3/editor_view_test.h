@@ -14,6 +14,12 @@
 
 namespace tav::vst3test {
 
+// Points the editor's user settings at folder, for instances made from now on
+// (platform file: XDG_CONFIG_HOME, APPDATA), and the name of this platform's
+// reference pictures ("linux", "windows"): their text comes from different rasterisers.
+void PointSettingsAt(const std::string& folder);
+extern const char* const kPlatformName;
+
 // The bundle loaded once per suite with its face open in one host window.
 class EditorViewTest : public ::testing::Test {
   protected:

@@ -1,9 +1,17 @@
 // Linux: the run loop our host lends drives the face with no thread of the
 // editor's own; keys the host passes on reach the value box; resources.
+#include <cstdlib>
+
 #include "tests/support/editor_cycles.h"
 #include "tests/vst3/editor_view_test.h"
 
 namespace tav::vst3test {
+
+const char* const kPlatformName = "linux";
+
+void PointSettingsAt(const std::string& folder) {
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+}
 
 namespace {
 
