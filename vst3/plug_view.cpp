@@ -138,8 +138,8 @@ tresult PlugView::setContentScaleFactor(float factor) {
 bool PlugView::ApplyScale(int percent) {
     IEditorLink* editor = Editor();
     if (editor == nullptr) return false;
-    if (percent == editor->ScalePercent()) return true;
     if (attached_) {
+        if (percent == editor->ScalePercent()) return true;
         // An open face changes size only through the host.
         if (frame_.Get() == nullptr) return false;
         ViewRect size{0, 0, editor->WidthAt(percent), editor->HeightAt(percent)};
@@ -149,6 +149,8 @@ bool PlugView::ApplyScale(int percent) {
         resizing_ = false;
         if (answer != kResultOk) return false;
     }
+    // Taken even when it is the face's scale already: the host's factor stands over
+    // the user's saved choice.
     editor->SetScalePercent(percent);
     return true;
 }

@@ -211,6 +211,11 @@ TEST_F(ScaledEditorTest, MenuAsksTheHostAndTheChoiceIsRemembered) {
         ASSERT_NO_FATAL_FAILURE(Load(format));
         ASSERT_TRUE(plugin->EditorSize(&width, &height, &error)) << error;
         EXPECT_EQ(width, Scaled(kEditorWidth, 150));
+        // A host's factor stands over it.
+        ASSERT_NO_FATAL_FAILURE(Load(format));
+        ASSERT_TRUE(plugin->SetEditorScale(1.0, &error)) << error;
+        ASSERT_TRUE(plugin->EditorSize(&width, &height, &error)) << error;
+        EXPECT_EQ(width, kEditorWidth);
         std::filesystem::remove(SettingsFile());
     }
 }
