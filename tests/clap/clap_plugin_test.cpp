@@ -1,13 +1,16 @@
 // The CLAP module as a host loads it, through clap_entry: the sound against the
-// VST 2 module, state, parameter texts, sample-accurate events, and refusals.
+// VST 2 module, state, parameter texts, sample-accurate events, refusals, and
+// the main thread's calls while the audio runs.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/host_cli.h"
@@ -374,6 +377,61 @@ TEST(ClapPlugin, NonsenseFromTheHostIsRefused) {
     p->stop_processing(p);
     p->deactivate(p);
     p->deactivate(p);
+}
+
+// The main thread's calls go straight to the extensions: the hosted plug-in's
+// own event lists belong to the audio thread here.
+TEST(ClapPlugin, StateLoadsParamsAndProgramsWhileAudioRuns) {
+    auto plugin = Load();
+    const clap_plugin* p = plugin->Plugin();
+    const auto* state = static_cast<const clap_plugin_state*>(p->get_extension(p, CLAP_EXT_STATE));
+    const auto* params =
+        static_cast<const clap_plugin_params*>(p->get_extension(p, CLAP_EXT_PARAMS));
+    const auto* presets =
+        static_cast<const clap_plugin_preset_load*>(p->get_extension(p, CLAP_EXT_PRESET_LOAD));
+    ASSERT_TRUE(state && params && presets);
+    const std::vector<uint8_t> saved = plugin->GetState();
+    const std::vector<clap_param_info> infos = [&] {
+        std::vector<clap_param_info> all;
+        for (int i = 0; i < plugin->NumParams(); ++i) all.push_back(plugin->ParamInfo(i));
+        return all;
+    }();
+    ASSERT_TRUE(plugin->StartAudio(ProcessKind::Replacing, nullptr));
+
+    std::atomic<bool> done{false}, finite{true};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        const Channels input = Signal(512);
+        while (!done) {
+            for (const auto& channel : Blocks(*plugin, input)) {
+                for (float s : channel) finite = finite && std::isfinite(s);
+            }
+            ++blocks;
+        }
+    });
+    while (blocks == 0) std::this_thread::yield();
+    constexpr int kRounds = 200;
+    for (int i = 0; i < kRounds; ++i) {
+        claphost::Streams in(saved);
+        EXPECT_TRUE(state->load(p, in.In()));
+        claphost::EventList changes, sent;
+        for (int k = 0; k < 3; ++k) {
+            const clap_param_info& info = infos[static_cast<size_t>(i * 3 + k) % infos.size()];
+            const double at = ((i * 37 + k * 11) % 101) / 100.0;
+            changes.AddParam(0, info.id, info.min_value + at * (info.max_value - info.min_value));
+        }
+        params->flush(p, changes.Input(), sent.Output());
+        const std::string key = std::to_string(i % 7);
+        EXPECT_TRUE(
+            presets->from_location(p, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, key.c_str()));
+        claphost::Streams out;
+        EXPECT_TRUE(state->save(p, out.Out()));
+    }
+    done = true;
+    audio.join();
+    EXPECT_TRUE(finite);
+    EXPECT_GT(blocks.load(), 1);
+    EXPECT_EQ(plugin->HostRecord().presetsLoaded, kRounds);
 }
 
 }  // namespace
