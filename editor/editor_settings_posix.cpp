@@ -4,8 +4,8 @@
 
 namespace tav {
 
-// $XDG_CONFIG_HOME, or ~/.config when it is unset or relative (the base directory
-// specification ignores relative paths).
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or relative (XDG's rule: a
+// relative configuration folder is to be ignored).
 std::filesystem::path EditorSettingsFolder() {
     std::filesystem::path base;
     const char* config = std::getenv("XDG_CONFIG_HOME");

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "editor/headless_surface.h"
-#include "vst2/ivst_effect.h"
 #include "tests/fuzz/editor_layout_for_fuzzing.h"
 #include "tests/fuzz/fuzz_plugin.h"
+#include "vst2/ivst_effect.h"
 
 namespace tav::fuzz {
 namespace {

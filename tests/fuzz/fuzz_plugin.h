@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "vst2/vst2_abi.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "vst2/vst2_abi.h"
 
 namespace tav::fuzz {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <optional>
 
-#include "vst2/ivst_effect.h"
 #include "tests/fuzz/fuzz_plugin.h"
+#include "vst2/ivst_effect.h"
 
 namespace tav::fuzz {
 namespace {

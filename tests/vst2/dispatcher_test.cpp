@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "vst2/host_identify.h"
 #include "tests/vst2/adapter_fixture.h"
+#include "vst2/host_identify.h"
 
 namespace tav {
 namespace {
