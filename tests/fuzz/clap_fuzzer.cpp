@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "clap/clap_abi_presets.h"
+#include "tests/fuzz/fuzz_audio.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tools/clap_host_objects.h"
 
@@ -87,21 +88,13 @@ template <class Sample>
 void Process(const clap_plugin* plugin, FuzzedDataProvider& in) {
     const int frames = in.ConsumeIntegralInRange(0, 3000);
     const int channels = in.ConsumeIntegralInRange(0, 3);
-    std::vector<std::vector<Sample>> buffers(static_cast<size_t>(2 * channels),
-                                             std::vector<Sample>(static_cast<size_t>(frames)));
-    for (auto& b : buffers) {
-        for (auto& s : b) s = static_cast<Sample>(in.ConsumeIntegralInRange(-1000, 1000) / 1000.0);
-    }
-    std::vector<Sample*> pointers;
-    for (auto& b : buffers)
-        pointers.push_back(in.ConsumeIntegralInRange(0, 15) == 0 ? nullptr : b.data());
+    auto audio = MakeFuzzedAudio<Sample>(in, frames, channels);
     const bool inPlace = in.ConsumeBool();
     clap_audio_buffer buses[2] = {};
     for (int side = 0; side < 2; ++side) {
         buses[side].channel_count = static_cast<uint32_t>(channels);
         buses[side].constant_mask = in.ConsumeIntegral<uint64_t>();
-        Sample** channelPointers =
-            channels > 0 ? pointers.data() + (inPlace ? 0 : side * channels) : nullptr;
+        Sample** channelPointers = audio.Side(side, channels, inPlace);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             buses[side].data32 = channelPointers;
         } else {
@@ -125,7 +118,7 @@ void Process(const clap_plugin* plugin, FuzzedDataProvider& in) {
     process.out_events = in.ConsumeBool() ? out.Output() : nullptr;
     const int32_t status = plugin->process(plugin, &process);
     FUZZ_CHECK(status >= CLAP_PROCESS_ERROR && status <= CLAP_PROCESS_SLEEP, "an unknown status");
-    for (const auto& b : buffers) {
+    for (const auto& b : audio.buffers) {
         for (Sample s : b) FUZZ_CHECK(std::isfinite(s), "a finite input gave a non-finite output");
     }
 }

@@ -11,6 +11,7 @@
 #include <limits>
 #include <vector>
 
+#include "tests/fuzz/fuzz_audio.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tools/vst3_host_objects.h"
 #include "vst3/class_ids.h"
@@ -79,20 +80,12 @@ template <class Sample>
 void Process(Plugin& plugin, FuzzedDataProvider& in, int32 sampleSize) {
     const int frames = in.ConsumeIntegralInRange(0, 3000);
     const int channels = in.ConsumeIntegralInRange(0, 3);
-    std::vector<std::vector<Sample>> buffers(static_cast<size_t>(2 * channels),
-                                             std::vector<Sample>(static_cast<size_t>(frames)));
-    for (auto& b : buffers) {
-        for (auto& s : b) s = static_cast<Sample>(in.ConsumeIntegralInRange(-1000, 1000) / 1000.0);
-    }
-    std::vector<Sample*> pointers;
-    for (auto& b : buffers)
-        pointers.push_back(in.ConsumeIntegralInRange(0, 15) == 0 ? nullptr : b.data());
+    auto audio = MakeFuzzedAudio<Sample>(in, frames, channels);
     const bool inPlace = in.ConsumeBool();
     AudioBusBuffers buses[2] = {};
     for (int side = 0; side < 2; ++side) {
         buses[side].numChannels = channels;
-        Sample** channelPointers =
-            channels > 0 ? pointers.data() + (inPlace ? 0 : side * channels) : nullptr;
+        Sample** channelPointers = audio.Side(side, channels, inPlace);
         if constexpr (sizeof(Sample) == sizeof(float)) {
             buses[side].channelBuffers32 = channelPointers;
         } else {
@@ -120,7 +113,7 @@ void Process(Plugin& plugin, FuzzedDataProvider& in, int32 sampleSize) {
     data.inputParameterChanges = in.ConsumeBool() ? &changes : nullptr;
     data.processContext = in.ConsumeBool() ? &context : nullptr;
     plugin.processor->process(&data);
-    for (const auto& b : buffers) {
+    for (const auto& b : audio.buffers) {
         for (Sample s : b) FUZZ_CHECK(std::isfinite(s), "a finite input gave a non-finite output");
     }
 }
