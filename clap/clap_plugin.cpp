@@ -237,6 +237,11 @@ void ClapPlugin::ApplyChange(const TimedChange& change) {
     }
 }
 
+// Without audio to split, every change lands at once (nothing is lost).
+void ClapPlugin::ApplyAllChanges() {
+    for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+}
+
 void ClapPlugin::SendPendingEdits(const clap_output_events* out) {
     if (out != nullptr && out->try_push != nullptr) {
         for (int i = 0; i < effect_->PendingEditCount(); ++i) {
@@ -263,7 +268,7 @@ void ClapPlugin::FlushEvents(const clap_input_events* in, const clap_output_even
     if (!effect_) return;
     CoreLockGuard guard(&effect_->Lock());
     GatherEvents(in, 0);
-    for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+    ApplyAllChanges();
     SendPendingEdits(out);
 }
 
@@ -276,12 +281,12 @@ int32_t ClapPlugin::Process(const clap_process* process) {
     GatherEvents(process->in_events, frames);
     SendPendingEdits(process->out_events);
     if (frames == 0) {
-        for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+        ApplyAllChanges();
         return CLAP_PROCESS_CONTINUE;
     }
     if (process->audio_outputs == nullptr || process->audio_outputs_count < 1 ||
         process->audio_outputs[0].channel_count < 2) {
-        for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+        ApplyAllChanges();
         return CLAP_PROCESS_ERROR;
     }
     const clap_audio_buffer& out = process->audio_outputs[0];
@@ -289,7 +294,7 @@ int32_t ClapPlugin::Process(const clap_process* process) {
         return Render<float>(*process, frames);
     if (out.data64 != nullptr && out.data64[0] != nullptr && out.data64[1] != nullptr)
         return Render<double>(*process, frames);
-    for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
+    ApplyAllChanges();
     return CLAP_PROCESS_ERROR;
 }
 

@@ -63,6 +63,7 @@ class ClapPlugin {
 
     void GatherEvents(const clap_input_events* in, int32_t frames);
     void ApplyChange(const TimedChange& change);
+    void ApplyAllChanges();
     void SendPendingEdits(const clap_output_events* out);
     template <class Sample>
     int32_t Render(const clap_process& process, int32_t frames);
