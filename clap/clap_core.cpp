@@ -34,6 +34,10 @@ void ClapCore::SetTransport(const clap_event_transport* transport) {
     if ((transport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0) SetTempo(transport->tempo);
     if ((transport->flags & CLAP_TRANSPORT_HAS_TIME_SIGNATURE) != 0)
         SetTimeSignature(transport->tsig_num, transport->tsig_denom);
+    constexpr uint32_t kPlayingWithBeats =
+        CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+    if ((transport->flags & kPlayingWithBeats) == kPlayingWithBeats)
+        SetSongBeats(static_cast<double>(transport->song_pos_beats) / CLAP_BEATTIME_FACTOR);
     if ((transport->flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE) != 0) {
         const double frames = std::floor(static_cast<double>(transport->song_pos_seconds) /
                                              CLAP_SECTIME_FACTOR * SampleRate() +

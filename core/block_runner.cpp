@@ -56,6 +56,7 @@ void BlockRunner::RunSlice(Sample* const* in, Sample* const* out, int32_t offset
         *core_.Output(c)->slot = wet[c];
     }
     core_.ProcessBlock(core_.InputPointers(), core_.OutputPointers(), frames);
+    core_.SliceProcessed(frames);
     MixBypass(dry, wet, frames);
     if constexpr (std::is_same_v<Sample, float>) {
         for (int c = 0; c < 2; ++c) {

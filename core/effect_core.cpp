@@ -186,6 +186,10 @@ void IEffectCore::PushParamsToEditor() {
 
 void IEffectCore::NotifyAllParamsChanged() {
     CoreLockGuard guard(&lock_);
+    AllParamsChanged();
+}
+
+void IEffectCore::AllParamsChanged() {
     for (int i = 0; i < ParamCount(); ++i) ParamChanged(i);
 }
 

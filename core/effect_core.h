@@ -71,6 +71,9 @@ class IEffectCore {
     virtual void ApplyHostParamChange(int index, double unit);
     virtual void OnParamBurst(int highestIndex);
     virtual void ParamChanged(int index);
+    // Every parameter at once: a program, a state or opening. The default tells
+    // ParamChanged about each in index order.
+    virtual void AllParamsChanged();
     virtual void ProcessBlock(double** inputs, double** outputs, int frames);
     virtual void EditorOpened() {}
     virtual void EditorClosed() {}
@@ -94,6 +97,15 @@ class IEffectCore {
     virtual int HostSamplePosition() = 0;
     virtual double HostTempo() = 0;
     virtual void HostTimeSignature(int& num, int& den) = 0;
+    // The song position in quarter notes at the block's first frame, while the
+    // host's transport plays; false when it is stopped or gives none.
+    virtual bool HostSongBeats(double& beats) {
+        (void)beats;
+        return false;
+    }
+    // A host layer that splits the host's block moves its position on by each
+    // slice it runs.
+    virtual void SliceProcessed(int frames) { (void)frames; }
     virtual HostKind HostId() { return hostId_; }
     virtual void EditorSizeChanged() = 0;
     // The user picked another scale in the editor: the host is asked for the window's

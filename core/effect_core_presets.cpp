@@ -28,7 +28,7 @@ int32_t IEffectCore::ReadParams(const StateChunk& chunk, int32_t pos) {
         if (pos < 0) v = 0.0;
         Param(i)->SetClamped(v);
     }
-    for (int i = 0; i < ParamCount(); ++i) ParamChanged(i);
+    AllParamsChanged();
     return pos;
 }
 

@@ -20,6 +20,26 @@ void TransportCore::ClearTransport() {
     samplePosition_ = 0;
     timeSigNumerator_ = 0;
     timeSigDenominator_ = 0;
+    hasSongBeats_ = false;
+    songBeats_ = 0.0;
+}
+
+bool TransportCore::HostSongBeats(double& beats) {
+    if (!hasSongBeats_) return false;
+    beats = songBeats_;
+    return true;
+}
+
+void TransportCore::SliceProcessed(int frames) {
+    // Tempo changes inside the host's block land between slices, so each slice
+    // moves on at its own tempo.
+    if (hasSongBeats_ && tempo_ > 0.0 && frames > 0)
+        songBeats_ += frames * tempo_ / (60.0 * SampleRate());
+}
+
+void TransportCore::SetSongBeats(double beats) {
+    hasSongBeats_ = std::isfinite(beats);
+    songBeats_ = hasSongBeats_ ? beats : 0.0;
 }
 
 void TransportCore::SetTempo(double tempo) {

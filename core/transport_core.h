@@ -16,6 +16,8 @@ class TransportCore : public IEffectCore {
     int HostSamplePosition() override { return samplePosition_; }
     double HostTempo() override { return tempo_; }
     void HostTimeSignature(int& num, int& den) override;
+    bool HostSongBeats(double& beats) override;
+    void SliceProcessed(int frames) override;
     HostKind HostId() override { return 0; }
     void EditorSizeChanged() override {}
     void HostQuirksInit() override {}
@@ -30,12 +32,17 @@ class TransportCore : public IEffectCore {
     void SetTimeSignature(int numerator, int denominator);
     // Past two billion frames the position saturates, as in the VST 2 adapter.
     void SetSamplePosition(int64_t frames);
+    // The song position in quarter notes at the block's start, given only while
+    // the transport plays; non-finite positions mean none.
+    void SetSongBeats(double beats);
 
   private:
     double tempo_ = 0.0;
     int samplePosition_ = 0;
     int timeSigNumerator_ = 0;
     int timeSigDenominator_ = 0;
+    bool hasSongBeats_ = false;
+    double songBeats_ = 0.0;  // at the next slice's first frame
 };
 
 }  // namespace tav

@@ -37,12 +37,35 @@ class PhaserEffect : public HostLayer {
             engine_.ApplySetting(index, param->value);
     }
 
+    // A program, a state or opening: every setting applied, then both sweeps
+    // restart, even where a value stayed as it was.
+    void AllParamsChanged() override {
+        CoreLockGuard guard(&this->Lock());
+        HostLayer::AllParamsChanged();
+        engine_.Restart();
+    }
+
     // Runs with the instance lock already held by the audio callback.
     void ProcessBlock(double** inputs, double** outputs, int frames) override {
         if (inputs == nullptr || outputs == nullptr || frames <= 0) return;
         if (this->InputCount() < 2 || this->OutputCount() < 2) return;
         if (!inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
-        engine_.ProcessBlock(inputs, outputs, frames, this->SampleRate(), this->SamplesPerBeat());
+        // Only a song-locked sweep asks where the song is: one host call less.
+        double songBeats = kNoSongPosition;
+        if (engine_.Sync() == SweepSync::Song && !this->HostSongBeats(songBeats))
+            songBeats = kNoSongPosition;
+        engine_.ProcessBlock(inputs, outputs, frames, this->SampleRate(), this->SamplesPerBeat(),
+                             songBeats);
+    }
+
+    // "Sweep Sync": not one of the thirteen parameters, so not automated.
+    void SetSweepSync(SweepSync sync) {
+        CoreLockGuard guard(&this->Lock());
+        engine_.SetSweepSync(sync);
+    }
+    SweepSync GetSweepSync() {
+        CoreLockGuard guard(&this->Lock());
+        return engine_.Sync();
     }
 
     void ResetProcessing() override {

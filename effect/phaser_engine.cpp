@@ -10,8 +10,22 @@
 namespace tav {
 namespace {
 
-// Tempo the sweep follows when the host reports none.
+// Tempo the sweep follows when the host has never reported one.
 constexpr double kFallbackTempo = 120.0;
+
+// A tempo change this small (a ramp, a host's rounding) re-times the sweeps; a
+// larger one is a new tempo and restarts them.
+constexpr double kRetimeLimit = 0.02;
+
+// Louder than this (240 dB above full scale) no real signal comes; such a
+// sample, like a non-finite one, counts as silence where it arrives.
+constexpr double kInputLimit = 1e12;
+
+// Song positions beyond this (15 years at 120 beats per minute) are nonsense.
+constexpr double kLatestBeat = 1e9;
+
+// Exact cycles longer than the rounded period can get are not run.
+constexpr double kLongestCycle = 2147483647.0;
 
 // Sweep edges stay inside this band whatever the centre and width.
 constexpr int32_t kLowestEdge = 40;
@@ -28,10 +42,10 @@ struct SideRun {
     double wet;  // carries the accent's sign: in - w*e equals in + (-w)*e bit for bit
     double base;
     double span;
-    uint32_t period;
+    double period;
     float periodAsFloat;
-    int32_t half;
-    int32_t counter;
+    double half;
+    double counter;
 
     SideRun(const PhaserSide& s, bool subtract)
         : x1(s.stageInputs[0]),
@@ -46,9 +60,9 @@ struct SideRun {
           wet(subtract ? -static_cast<double>(s.wetGain) : static_cast<double>(s.wetGain)),
           base(s.coefficientBase),
           span(s.coefficientSpan),
-          period(s.sweepPeriod),
-          periodAsFloat(static_cast<float>(s.sweepPeriod)),
-          half(s.halfPeriod),
+          period(s.cycleLength),
+          periodAsFloat(static_cast<float>(s.cycleLength)),
+          half(s.cycleHalf),
           counter(s.sweepCounter) {}
 
     void StoreTo(PhaserSide& s) const {
@@ -63,13 +77,14 @@ struct SideRun {
         s.sweepCounter = counter;
     }
 
-    // Triangle position to coefficient; counter 0 sits at the upper edge.
+    // Triangle position to coefficient; counter 0 sits at the upper edge. On
+    // whole samples this is exact integer arithmetic in doubles.
     double NextCoefficient() {
-        if (period == 0) return base;  // no usable tempo: hold the lower edge
-        const int32_t d = counter >= half ? counter - half : half - counter;
+        if (period == 0.0) return base;  // no usable tempo: hold the lower edge
+        const double d = counter >= half ? counter - half : half - counter;
         const double c = base + span * static_cast<double>(static_cast<float>(d) / periodAsFloat);
-        ++counter;
-        if (static_cast<uint32_t>(counter) >= period) counter = 0;
+        counter += 1.0;
+        if (counter >= period) counter -= period;
         return c;
     }
 
@@ -112,6 +127,8 @@ void PhaserEngine::ApplySetting(int index, double value) {
                 ApplySweepRange(side);
                 break;
             case ParamLeftSweepRate:
+                // A host re-sending the value it has (a flat automation lane) is no change.
+                if (p == side.divisionIndex) break;
                 side.divisionIndex = p;
                 ApplySweepPeriod(side);
                 ResetState();
@@ -127,6 +144,7 @@ void PhaserEngine::ApplySetting(int index, double value) {
             accent_ = static_cast<int16_t>(p);
             break;
         case ParamFilterMirror:
+            if (mirror_ == (p > 0)) break;
             mirror_ = p > 0;
             ResetState();
             break;
@@ -137,8 +155,18 @@ void PhaserEngine::ApplySetting(int index, double value) {
     }
 }
 
+void PhaserEngine::Restart() {
+    ResetState();
+}
+
+void PhaserEngine::SetSweepSync(SweepSync sync) {
+    if (sync == sync_) return;
+    sync_ = sync;
+    RetimeSweeps();
+}
+
 void PhaserEngine::ProcessBlock(const double* const* in, double* const* out, int frames,
-                                double sampleRate, double samplesPerBeat) {
+                                double sampleRate, double samplesPerBeat, double songBeats) {
     if (in == nullptr || out == nullptr || in[0] == nullptr || in[1] == nullptr ||
         out[0] == nullptr || out[1] == nullptr) {
         return;
@@ -149,22 +177,28 @@ void PhaserEngine::ProcessBlock(const double* const* in, double* const* out, int
             for (int k = 0; k < frames; ++k) {
                 const double l = in[0][k];
                 const double r = in[1][k];
-                out[0][k] = l;
-                out[1][k] = r;
+                out[0][k] = std::fabs(l) <= kInputLimit ? l : 0.0;
+                out[1][k] = std::fabs(r) <= kInputLimit ? r : 0.0;
             }
         }
         return;
     }
-    if (!(samplesPerBeat > 0.0) || !std::isfinite(samplesPerBeat)) {
+    if (samplesPerBeat > 0.0 && std::isfinite(samplesPerBeat)) {
+        lastBeatSamples_ = samplesPerBeat;
+        lastBeatRate_ = sampleRate;
+    } else if (lastBeatSamples_ > 0.0) {
+        samplesPerBeat = sampleRate == lastBeatRate_
+                             ? lastBeatSamples_
+                             : lastBeatSamples_ / lastBeatRate_ * sampleRate;
+    } else {
         samplesPerBeat = sampleRate * 60.0 / kFallbackTempo;
     }
     const double whole = samplesPerBeat * 4.0;
 
     if (!initialised_) {
         wholeNoteLength_ = whole;
-        sampleRate_ = sampleRate;
         initialised_ = true;
-        holdLength_ = RoundHalfAway(sampleRate_ * 0.2);
+        CaptureRate(sampleRate);
         quietCounter_ = holdLength_;  // the gate starts open
         ApplySweepRange(left_);
         ApplySweepRange(right_);
@@ -172,28 +206,81 @@ void PhaserEngine::ProcessBlock(const double* const* in, double* const* out, int
         ApplySweepPeriod(right_);
         ResetState();
     } else if (whole != wholeNoteLength_) {
-        // A tempo change restarts both sweeps.
-        wholeNoteLength_ = whole;
-        ApplySweepPeriod(left_);
-        ApplySweepPeriod(right_);
-        ResetState();
+        FollowTempo(whole);
     }
+    if (sync_ == SweepSync::Song) LockToSong(songBeats, samplesPerBeat);
     if (!ready_) return;
 
     RunFrames(in[0], in[1], out[0], out[1], frames);
 
-    // One non-finite or absurdly loud input would otherwise circulate in the
-    // feedback, and every float output after it would overflow.
+    // Absurd inputs count as silence, but feedback at the edge of stability can
+    // still run away: clear the filters rather than let every output overflow.
     if (!StateIsSound()) ResetState();
+}
+
+void PhaserEngine::FollowTempo(double whole) {
+    const double change = std::fabs(whole / wholeNoteLength_ - 1.0);
+    wholeNoteLength_ = whole;
+    if (sync_ == SweepSync::Song || change <= kRetimeLimit) {
+        RetimeSweeps();
+        return;
+    }
+    // A new tempo restarts both sweeps.
+    ApplySweepPeriod(left_);
+    ApplySweepPeriod(right_);
+    ResetState();
+}
+
+void PhaserEngine::RetimeSweeps() {
+    for (PhaserSide* side : {&left_, &right_}) {
+        const double oldLength = side->cycleLength;
+        const double fraction = oldLength > 0.0 ? side->sweepCounter / oldLength : 0.0;
+        ApplySweepPeriod(*side);
+        // An unchanged cycle keeps its position bit for bit.
+        if (side->cycleLength == oldLength) continue;
+        double counter = fraction * side->cycleLength;
+        if (!(counter < side->cycleLength)) counter = 0.0;
+        side->sweepCounter = counter;
+    }
+}
+
+void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat) {
+    if (!(songBeats >= 0.0 && songBeats <= kLatestBeat)) return;  // runs free until it returns
+    // The song position in samples at this tempo: at a steady tempo it is the
+    // whole sample the host counts from, whatever the block it arrives with.
+    double songSamples = songBeats * samplesPerBeat;
+    const double whole = std::nearbyint(songSamples);
+    if (std::fabs(songSamples - whole) < 1e-6) songSamples = whole;
+    for (PhaserSide* side : {&left_, &right_}) {
+        if (!(side->cycleLength > 0.0)) continue;
+        double counter = std::fmod(songSamples, side->cycleLength);
+        if (side == &right_ && mirror_) {
+            counter += side->cycleHalf;
+            if (counter >= side->cycleLength) counter -= side->cycleLength;
+        }
+        side->sweepCounter = counter;
+    }
+}
+
+void PhaserEngine::CaptureRate(double sampleRate) {
+    const int32_t oldHold = holdLength_;
+    sampleRate_ = sampleRate;
+    holdLength_ = RoundHalfAway(sampleRate_ * 0.2);
+    // An open gate stays open for as long as the new rate's hold.
+    if (quietCounter_ >= oldHold && oldHold > 0) quietCounter_ = holdLength_;
 }
 
 void PhaserEngine::ResetProcessing(double sampleRate) {
     if (sampleRate > 0.0 && std::isfinite(sampleRate) && sampleRate != sampleRate_) {
-        sampleRate_ = sampleRate;
+        CaptureRate(sampleRate);
         ApplySweepRange(left_);
         ApplySweepRange(right_);
     }
     ResetState();
+}
+
+double PhaserEngine::SweepPosition(const PhaserSide& side) {
+    return side.cycleLength > 0.0 ? side.sweepCounter / side.cycleLength : 0.0;
 }
 
 void PhaserEngine::ApplySweepRange(PhaserSide& side) const {
@@ -228,8 +315,18 @@ uint32_t PhaserEngine::TailFrames() const {
 }
 
 void PhaserEngine::ApplySweepPeriod(PhaserSide& side) const {
-    side.sweepPeriod = SweepPeriodSamples(DivisionFactor(side.divisionIndex), wholeNoteLength_);
+    const float factor = DivisionFactor(side.divisionIndex);
+    side.sweepPeriod = SweepPeriodSamples(factor, wholeNoteLength_);
     side.halfPeriod = static_cast<int32_t>(side.sweepPeriod / 2);
+    if (sync_ == SweepSync::Free) {
+        side.cycleLength = side.sweepPeriod;
+        side.cycleHalf = side.halfPeriod;
+        return;
+    }
+    const double exact = static_cast<double>(factor) * wholeNoteLength_;
+    // Under two samples a triangle has no shape: hold the edge as a zero period does.
+    side.cycleLength = exact >= 2.0 && exact <= kLongestCycle ? exact : 0.0;
+    side.cycleHalf = side.cycleLength * 0.5;
 }
 
 void PhaserEngine::ResetState() {
@@ -237,9 +334,9 @@ void PhaserEngine::ResetState() {
         std::fill(std::begin(side->stageInputs), std::end(side->stageInputs), 0.0);
         std::fill(std::begin(side->stageOutputs), std::end(side->stageOutputs), 0.0);
     }
-    left_.sweepCounter = 0;
+    left_.sweepCounter = 0.0;
     // Mirrored, the right sweep runs half a cycle behind the left.
-    right_.sweepCounter = mirror_ ? right_.halfPeriod : 0;
+    right_.sweepCounter = mirror_ ? right_.cycleHalf : 0.0;
 }
 
 bool PhaserEngine::StateIsSound() const {
@@ -267,8 +364,9 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
     double coefficient = currentCoefficient_;
 
     for (int k = 0; k < frames; ++k) {
-        const double a = inL[k];
-        const double b = inR[k];
+        // A non-finite or absurd sample is silence: branch-free, as a mask.
+        const double a = std::fabs(inL[k]) <= kInputLimit ? inL[k] : 0.0;
+        const double b = std::fabs(inR[k]) <= kInputLimit ? inR[k] : 0.0;
         // Non-short-circuit: one predictable branch instead of four.
         const bool loud = (std::fabs(a) > threshold) | (std::fabs(b) > threshold) |
                           (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);

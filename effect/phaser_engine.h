@@ -12,13 +12,26 @@ struct PhaserSide {
     float wetGain = 0.0f;
     double coefficientBase = 0.0;  // coefficient at the lower edge of the sweep
     double coefficientSpan = 0.0;  // twice (upper-edge coefficient - base)
-    uint32_t sweepPeriod = 0;      // samples per triangle cycle
+    uint32_t sweepPeriod = 0;      // samples per triangle cycle, rounded
     int32_t halfPeriod = 0;
-    int32_t sweepCounter = 0;     // 0 .. sweepPeriod - 1
+    // The triangle runs on these. Free, they are the rounded period and its half;
+    // locked to the song, the exact length of the division at the tempo, so that
+    // the sweep does not drift off the bar lines. The position is whole samples
+    // until a tempo change re-times it to the same fraction of the new cycle.
+    double cycleLength = 0.0;
+    double cycleHalf = 0.0;
+    double sweepCounter = 0.0;    // 0 .. cycleLength
     int32_t centreFrequency = 0;  // Hz, last applied
     int32_t sweepWidth = 0;       // Hz, last applied depth converted
     int32_t divisionIndex = 0;    // last applied sweep rate, re-applied on tempo changes
 };
+
+// Where the sweeps take their position from: counted on from the last restart,
+// or computed from the host's song position while its transport plays.
+enum class SweepSync { Free, Song };
+
+// No song position for this block: the sweep runs on from where it is.
+inline constexpr double kNoSongPosition = -1.0;
 
 // The stereo phaser: two independent sides, an accent that picks each side's
 // polarity, and a silence gate that passes audio through untouched. Knows
@@ -35,12 +48,22 @@ class PhaserEngine {
     // parameter's range; non-finite values and unknown indices are ignored.
     void ApplySetting(int index, double value);
 
+    // Loading a program or a state: both sweeps restart and the filters clear,
+    // whichever values changed.
+    void Restart();
+
+    // Free or locked to the song; switching keeps each sweep where it is.
+    void SetSweepSync(SweepSync sync);
+    SweepSync Sync() const { return sync_; }
+
     // Processes one block of two channels in place or out of place.
     // samplesPerBeat is 0 when the host gives no tempo; the sweep then runs at
-    // 120 beats per minute. Until "Bypass Ceil" has been applied the outputs
-    // are left unwritten.
+    // the last tempo it had, 120 beats per minute if none. songBeats is the
+    // host's position in quarter notes at the block's first frame while its
+    // transport plays, kNoSongPosition otherwise; only a song-locked sweep reads
+    // it. Until "Bypass Ceil" has been applied the outputs are left unwritten.
     void ProcessBlock(const double* const* in, double* const* out, int frames, double sampleRate,
-                      double samplesPerBeat);
+                      double samplesPerBeat, double songBeats = kNoSongPosition);
 
     // Sample-rate change or (re)activation: recomputes the sweep ranges for a
     // new rate, then clears both filters and restarts both sweeps.
@@ -50,6 +73,10 @@ class PhaserEngine {
     // silent, for the current settings: the filters ringing down below the gate's
     // threshold (an estimate that errs long), then the gate's hold.
     uint32_t TailFrames() const;
+
+    // Where a side's triangle is, as a fraction of its cycle: 0 at the upper
+    // edge, 0.5 at the lower one.
+    static double SweepPosition(const PhaserSide& side);
 
     const PhaserSide& Left() const { return left_; }
     const PhaserSide& Right() const { return right_; }
@@ -67,6 +94,10 @@ class PhaserEngine {
   private:
     void ApplySweepRange(PhaserSide& side) const;
     void ApplySweepPeriod(PhaserSide& side) const;
+    void RetimeSweeps();
+    void FollowTempo(double whole);
+    void LockToSong(double songBeats, double samplesPerBeat);
+    void CaptureRate(double sampleRate);
     void ResetState();
     bool StateIsSound() const;
     void RunFrames(const double* inL, const double* inR, double* outL, double* outR, int frames);
@@ -83,6 +114,11 @@ class PhaserEngine {
     double wholeNoteLength_ = 0.0;
     int32_t quietCounter_ = 0;
     int32_t holdLength_ = 0;
+    SweepSync sync_ = SweepSync::Free;
+    // The last tempo the host gave, as samples per beat at the rate it came with:
+    // a block without one keeps the sweep at that tempo.
+    double lastBeatSamples_ = 0.0;
+    double lastBeatRate_ = 0.0;
 };
 
 }  // namespace tav

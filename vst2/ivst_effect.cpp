@@ -155,6 +155,16 @@ double IVstEffect::HostTempo() {
     return info->tempo;
 }
 
+bool IVstEffect::HostSongBeats(double& beats) {
+    const VstTimeInfo* info = HostTimeInfo(kVstPpqPosValid);
+    constexpr VstInt32 kPlayingWithPosition = kVstTransportPlaying | kVstPpqPosValid;
+    if (info == nullptr || (info->flags & kPlayingWithPosition) != kPlayingWithPosition)
+        return false;
+    if (!std::isfinite(info->ppqPos)) return false;
+    beats = info->ppqPos;
+    return true;
+}
+
 void IVstEffect::HostTimeSignature(int& num, int& den) {
     num = 0;
     den = 0;

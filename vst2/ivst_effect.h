@@ -33,6 +33,7 @@ class IVstEffect : public IEffectCore {
     void HostDisplayChanged() override;
     int HostSamplePosition() override;
     double HostTempo() override;
+    bool HostSongBeats(double& beats) override;
     void HostTimeSignature(int& num, int& den) override;
     HostKind HostId() override;
     void EditorSizeChanged() override;

@@ -31,6 +31,10 @@ void Vst3Core::SetTransport(const ProcessContext* context) {
     if ((context->state & ProcessContext::kTimeSigValid) != 0)
         SetTimeSignature(context->timeSigNumerator, context->timeSigDenominator);
     SetSamplePosition(context->projectTimeSamples);
+    constexpr uint32_t kPlayingWithMusic =
+        ProcessContext::kPlaying | ProcessContext::kProjectTimeMusicValid;
+    if ((context->state & kPlayingWithMusic) == kPlayingWithMusic)
+        SetSongBeats(context->projectTimeMusic);
 }
 
 }  // namespace tav::vst3
