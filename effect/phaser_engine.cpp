@@ -83,9 +83,13 @@ struct SideRun {
         if (period == 0.0) return base;  // no usable tempo: hold the lower edge
         const double d = counter >= half ? counter - half : half - counter;
         const double c = base + span * static_cast<double>(static_cast<float>(d) / periodAsFloat);
+        Advance();
+        return c;
+    }
+
+    void Advance() {
         counter += 1.0;
         if (counter >= period) counter -= period;
-        return c;
     }
 
     // One all-pass stage: y = (u + y[n-1]) c - x[n-1].
@@ -360,6 +364,8 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
     SideRun r(right_, accent_ == AccentLeft);
     const double threshold = threshold_;
     const int32_t hold = holdLength_;
+    // Locked to the song, the sweep moves on through silence as the song does.
+    const bool followSong = sync_ == SweepSync::Song;
     int32_t quiet = quietCounter_;
     double coefficient = currentCoefficient_;
 
@@ -372,9 +378,14 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
                           (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);
         if (loud) quiet = 0;
         if (quiet >= hold) {
-            // Gate open: a bit-exact copy, sweeps and filters frozen.
+            // Gate open: a bit-exact copy, filters frozen, and the sweeps too
+            // unless the song carries them.
             outL[k] = a;
             outR[k] = b;
+            if (followSong) {
+                if (l.period != 0.0) l.Advance();
+                if (r.period != 0.0) r.Advance();
+            }
             continue;
         }
         const double cL = l.NextCoefficient();
