@@ -84,12 +84,14 @@ void Measure(benchmark::State& state, double unitsPerIteration, Body body) {
     state.counters["core_GHz"] = ghz;
 }
 
-void BM_PhaserBlock(benchmark::State& state) {
+// Song: the sweep locked to a playing song's position, which moves on each block.
+void PhaserBlock(benchmark::State& state, tav::SweepSync sync) {
     const int frames = static_cast<int>(state.range(0));
     tav::PhaserEngine engine;
     for (int i = 0; i < tav::ParamCount; ++i) {
         engine.ApplySetting(i, tav::kPhaserParamRanges[i].defaultValue);
     }
+    engine.SetSweepSync(sync);
     // Loud noise keeps the gate shut, so every frame is filtered.
     std::vector<double> inL(frames), inR(frames), outL(frames), outR(frames);
     uint32_t seed = 1;
@@ -103,15 +105,27 @@ void BM_PhaserBlock(benchmark::State& state) {
     double* outs[2] = {outL.data(), outR.data()};
     const double rate = 44100.0;
     const double beat = rate * 60.0 / 120.0;
-    engine.ProcessBlock(ins, outs, frames, rate, beat);  // first-block set-up
+    double songBeats = 0.0;
+    const double beatsPerBlock = frames / beat;
+    engine.ProcessBlock(ins, outs, frames, rate, beat, songBeats);  // first-block set-up
 
     Measure(state, frames, [&] {
-        engine.ProcessBlock(ins, outs, frames, rate, beat);
+        songBeats += beatsPerBlock;
+        engine.ProcessBlock(ins, outs, frames, rate, beat, songBeats);
         benchmark::DoNotOptimize(outs[0][0]);
         benchmark::ClobberMemory();
     });
 }
+
+void BM_PhaserBlock(benchmark::State& state) {
+    PhaserBlock(state, tav::SweepSync::Free);
+}
 BENCHMARK(BM_PhaserBlock)->Arg(32)->Arg(256)->Arg(4096);
+
+void BM_PhaserBlockSong(benchmark::State& state) {
+    PhaserBlock(state, tav::SweepSync::Song);
+}
+BENCHMARK(BM_PhaserBlockSong)->Arg(32)->Arg(256)->Arg(4096);
 
 void BM_AddLatency(benchmark::State& state) {
     double x = 1.0;

@@ -212,7 +212,7 @@ void PhaserEngine::ProcessBlock(const double* const* in, double* const* out, int
     } else if (whole != wholeNoteLength_) {
         FollowTempo(whole);
     }
-    if (sync_ == SweepSync::Song) LockToSong(songBeats, samplesPerBeat);
+    if (sync_ == SweepSync::Song) LockToSong(songBeats, samplesPerBeat, frames);
     if (!ready_) return;
 
     RunFrames(in[0], in[1], out[0], out[1], frames);
@@ -236,6 +236,7 @@ void PhaserEngine::FollowTempo(double whole) {
 }
 
 void PhaserEngine::RetimeSweeps() {
+    songSamplesNext_ = kNoSongPosition;
     for (PhaserSide* side : {&left_, &right_}) {
         const double oldLength = side->cycleLength;
         const double fraction = oldLength > 0.0 ? side->sweepCounter / oldLength : 0.0;
@@ -248,13 +249,20 @@ void PhaserEngine::RetimeSweeps() {
     }
 }
 
-void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat) {
-    if (!(songBeats >= 0.0 && songBeats <= kLatestBeat)) return;  // runs free until it returns
+void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat, int frames) {
+    if (!(songBeats >= 0.0 && songBeats <= kLatestBeat)) {
+        songSamplesNext_ = kNoSongPosition;  // runs free until the position returns
+        return;
+    }
     // The song position in samples at this tempo: at a steady tempo it is the
     // whole sample the host counts from, whatever the block it arrives with.
     double songSamples = songBeats * samplesPerBeat;
     const double whole = std::nearbyint(songSamples);
     if (std::fabs(songSamples - whole) < 1e-6) songSamples = whole;
+    // Played on without a jump, the sweeps are already there.
+    const bool onTrack = songSamples == songSamplesNext_;
+    songSamplesNext_ = songSamples + frames;
+    if (onTrack) return;
     for (PhaserSide* side : {&left_, &right_}) {
         if (!(side->cycleLength > 0.0)) continue;
         double counter = std::fmod(songSamples, side->cycleLength);
@@ -334,6 +342,7 @@ void PhaserEngine::ApplySweepPeriod(PhaserSide& side) const {
 }
 
 void PhaserEngine::ResetState() {
+    songSamplesNext_ = kNoSongPosition;
     for (PhaserSide* side : {&left_, &right_}) {
         std::fill(std::begin(side->stageInputs), std::end(side->stageInputs), 0.0);
         std::fill(std::begin(side->stageOutputs), std::end(side->stageOutputs), 0.0);

@@ -96,7 +96,7 @@ class PhaserEngine {
     void ApplySweepPeriod(PhaserSide& side) const;
     void RetimeSweeps();
     void FollowTempo(double whole);
-    void LockToSong(double songBeats, double samplesPerBeat);
+    void LockToSong(double songBeats, double samplesPerBeat, int frames);
     void CaptureRate(double sampleRate);
     void ResetState();
     bool StateIsSound() const;
@@ -119,6 +119,9 @@ class PhaserEngine {
     // a block without one keeps the sweep at that tempo.
     double lastBeatSamples_ = 0.0;
     double lastBeatRate_ = 0.0;
+    // Where the song will be at the next block if it plays on: the sweeps are
+    // there already. kNoSongPosition after anything that moved them.
+    double songSamplesNext_ = kNoSongPosition;
 };
 
 }  // namespace tav
