@@ -28,6 +28,15 @@ struct AudioLevels {
 };
 AudioLevels MeasureLevels(const AudioBuffer& audio, int channel = -1);
 
+// Clicks: the largest fourth difference of the samples (about a step's height,
+// tiny for smooth audio such as a chord) in the first frames of the blocks a
+// host of that block size renders, and everywhere else.
+struct StepLevels {
+    double atBlockStarts = 0.0;
+    double elsewhere = 0.0;
+};
+StepLevels MeasureSteps(const AudioBuffer& audio, int blockFrames);
+
 // WAV files: the native build reads and writes through libsndfile (any format it
 // knows on input, 32-bit float on output); the Windows build uses FloatWav.
 bool ReadAudioFile(const std::string& path, AudioBuffer* out, std::string* error);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "tools/audio_buffer.h"
@@ -18,6 +19,23 @@ AudioLevels MeasureLevels(const AudioBuffer& audio, int channel) {
     }
     levels.rms = count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
     return levels;
+}
+
+StepLevels MeasureSteps(const AudioBuffer& audio, int blockFrames) {
+    StepLevels steps;
+    if (blockFrames <= 0) return steps;
+    for (const std::vector<float>& y : audio.channels) {
+        for (size_t k = 4; k < y.size(); ++k) {
+            const double d4 = static_cast<double>(y[k]) - 4.0 * y[k - 1] + 6.0 * y[k - 2] -
+                              4.0 * y[k - 3] + static_cast<double>(y[k - 4]);
+            // The first four frames of a block are the ones a step there reaches.
+            const bool atStart =
+                k >= static_cast<size_t>(blockFrames) && k % static_cast<size_t>(blockFrames) < 4;
+            double& largest = atStart ? steps.atBlockStarts : steps.elsewhere;
+            largest = std::max(largest, std::fabs(d4));
+        }
+    }
+    return steps;
 }
 
 }  // namespace tav

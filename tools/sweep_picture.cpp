@@ -310,7 +310,9 @@ bool DrawTransferPicture(const AudioBuffer& dry, const AudioBuffer& wet, const S
     for (int c = 0; c < channels; ++c) {
         const int top = kPlotTop + c * (kBandHeight + kBandGap);
         drawn.bands.push_back({kPlotLeft, top, kPlotLeft + columns, top + kBandHeight});
-        const std::string name = channels == 2   ? (c == 0 ? "Left" : "Right")
+        const std::string name = c < static_cast<int>(labels.bandNames.size())
+                                     ? labels.bandNames[static_cast<size_t>(c)]
+                                 : channels == 2 ? (c == 0 ? "Left" : "Right")
                                  : channels == 1 ? "Mono"
                                                  : "Ch " + std::to_string(c + 1);
         drawn.bandNames.push_back(canvas.Text(Canvas::kName, name,

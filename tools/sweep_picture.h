@@ -13,8 +13,9 @@
 namespace tav {
 
 struct SweepLabels {
-    std::string title;   // e.g. the program's name; the tempo is added when known
-    double tempo = 0.0;  // beats per minute; 0 leaves the beat axis out
+    std::string title;                   // e.g. the program's name; the tempo is added when known
+    double tempo = 0.0;                  // beats per minute; 0 leaves the beat axis out
+    std::vector<std::string> bandNames;  // instead of "Left" and "Right"
 };
 
 // Where the picture put its parts, so a reader of the pixels can find them.

@@ -1,11 +1,18 @@
 // tavwav: level and difference figures of rendered WAV files, for the demo table.
-//   tavwav A.wav            peak and RMS of A (all channels)
-//   tavwav A.wav B.wav      the same, plus the largest sample difference between A and B
+//   tavwav A.wav [B.wav] [--from SECONDS]
+//                           peak and RMS of A (all channels), plus the largest sample
+//                           difference between A and B, from that time on
+//   tavwav --clicks A.wav --block N
+//                           the largest step in A at the starts of N-frame blocks and
+//                           elsewhere, in dBFS
 //   tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] [--tempo BPM]
+//                          [--versus WET2.wav --names A,B]
 //                           a picture of the processed/dry gain over time and frequency,
-//                           titled, with a beat axis when the tempo is given
+//                           titled, with a beat axis when the tempo is given; with
+//                           --versus, the left channels of two renders one above the other
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,11 +22,12 @@
 
 namespace {
 
-double LargestDifference(const tav::AudioBuffer& a, const tav::AudioBuffer& b) {
+double LargestDifference(const tav::AudioBuffer& a, const tav::AudioBuffer& b, int64_t from) {
     if (a.NumChannels() != b.NumChannels() || a.NumFrames() != b.NumFrames()) return INFINITY;
     double largest = 0.0;
     for (int c = 0; c < a.NumChannels(); ++c) {
-        for (size_t i = 0; i < a.channels[c].size(); ++i) {
+        for (size_t i = static_cast<size_t>(std::max<int64_t>(from, 0)); i < a.channels[c].size();
+             ++i) {
             const double d = std::fabs(static_cast<double>(a.channels[c][i]) - b.channels[c][i]);
             if (d > largest || d != d) largest = d != d ? INFINITY : d;
         }
@@ -27,39 +35,112 @@ double LargestDifference(const tav::AudioBuffer& a, const tav::AudioBuffer& b) {
     return largest;
 }
 
+double Decibels(double level) {
+    return level > 0.0 ? 20.0 * std::log10(level) : -INFINITY;
+}
+
+bool ParseNumber(const char* text, double* out) {
+    char* end = nullptr;
+    *out = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(*out);
+}
+
+// The left channel of each render, side by side as the channels of one buffer.
+tav::AudioBuffer LeftChannels(const tav::AudioBuffer& a, const tav::AudioBuffer& b) {
+    tav::AudioBuffer both;
+    both.sampleRate = a.sampleRate;
+    both.channels = {a.channels.at(0), b.channels.at(0)};
+    return both;
+}
+
+int Sweep(int argc, char** argv, const char* usage) {
+    tav::SweepLabels labels;
+    std::string versus;
+    for (int i = 5; i < argc; i += 2) {
+        const std::string option = argv[i];
+        if (i + 1 < argc && option == "--title") {
+            labels.title = argv[i + 1];
+        } else if (i + 1 < argc && option == "--tempo") {
+            labels.tempo = std::atof(argv[i + 1]);
+        } else if (i + 1 < argc && option == "--versus") {
+            versus = argv[i + 1];
+        } else if (i + 1 < argc && option == "--names") {
+            const std::string names = argv[i + 1];
+            const size_t comma = names.find(',');
+            if (comma == std::string::npos) break;
+            labels.bandNames = {names.substr(0, comma), names.substr(comma + 1)};
+        } else {
+            std::fprintf(stderr, "%s", usage);
+            return 2;
+        }
+    }
+    tav::AudioBuffer dry;
+    tav::AudioBuffer wet;
+    tav::AudioBuffer other;
+    std::string error;
+    if (!tav::ReadAudioFile(argv[2], &dry, &error) || !tav::ReadAudioFile(argv[3], &wet, &error) ||
+        (!versus.empty() && !tav::ReadAudioFile(versus, &other, &error))) {
+        std::fprintf(stderr, "tavwav: %s\n", error.c_str());
+        return 1;
+    }
+    if (!versus.empty()) {
+        if (dry.NumChannels() == 0 || wet.NumChannels() == 0 || other.NumChannels() == 0) {
+            std::fprintf(stderr, "tavwav: a file without channels\n");
+            return 1;
+        }
+        dry = LeftChannels(dry, dry);
+        wet = LeftChannels(wet, other);
+    }
+    if (!tav::WriteTransferSpectrogram(dry, wet, labels, argv[4], &error)) {
+        std::fprintf(stderr, "tavwav: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int Clicks(int argc, char** argv, const char* usage) {
+    double block = 0.0;
+    if (argc != 5 || std::string(argv[3]) != "--block" || !ParseNumber(argv[4], &block) ||
+        block < 1.0 || block > 1 << 20) {
+        std::fprintf(stderr, "%s", usage);
+        return 2;
+    }
+    tav::AudioBuffer a;
+    std::string error;
+    if (!tav::ReadAudioFile(argv[2], &a, &error)) {
+        std::fprintf(stderr, "tavwav: %s: %s\n", argv[2], error.c_str());
+        return 1;
+    }
+    const tav::StepLevels steps = tav::MeasureSteps(a, static_cast<int>(block));
+    std::printf("block-starts %.1f dBFS elsewhere %.1f dBFS\n", Decibels(steps.atBlockStarts),
+                Decibels(steps.elsewhere));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    tav::AudioBuffer a;
-    tav::AudioBuffer b;
-    std::string error;
     const char* usage =
-        "usage: tavwav A.wav [B.wav] | tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] "
-        "[--tempo BPM]\n";
-    if (argc >= 5 && std::string(argv[1]) == "--sweep") {
-        tav::SweepLabels labels;
-        for (int i = 5; i < argc; i += 2) {
-            const std::string option = argv[i];
-            if (i + 1 < argc && option == "--title") {
-                labels.title = argv[i + 1];
-            } else if (i + 1 < argc && option == "--tempo") {
-                labels.tempo = std::atof(argv[i + 1]);
-            } else {
-                std::fprintf(stderr, "%s", usage);
-                return 2;
-            }
+        "usage: tavwav A.wav [B.wav] [--from SECONDS] | tavwav --clicks A.wav --block N |\n"
+        "       tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] [--tempo BPM]\n"
+        "              [--versus WET2.wav --names A,B]\n";
+    if (argc >= 5 && std::string(argv[1]) == "--sweep") return Sweep(argc, argv, usage);
+    if (argc >= 2 && std::string(argv[1]) == "--clicks") return Clicks(argc, argv, usage);
+    double from = 0.0;
+    if (argc >= 4 && std::string(argv[argc - 2]) == "--from") {
+        if (!ParseNumber(argv[argc - 1], &from) || from < 0.0) {
+            std::fprintf(stderr, "%s", usage);
+            return 2;
         }
-        if (!tav::ReadAudioFile(argv[2], &a, &error) || !tav::ReadAudioFile(argv[3], &b, &error) ||
-            !tav::WriteTransferSpectrogram(a, b, labels, argv[4], &error)) {
-            std::fprintf(stderr, "tavwav: %s\n", error.c_str());
-            return 1;
-        }
-        return 0;
+        argc -= 2;
     }
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "%s", usage);
         return 2;
     }
+    tav::AudioBuffer a;
+    tav::AudioBuffer b;
+    std::string error;
     if (!tav::ReadAudioFile(argv[1], &a, &error)) {
         std::fprintf(stderr, "tavwav: %s: %s\n", argv[1], error.c_str());
         return 1;
@@ -71,7 +152,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "\ntavwav: %s: %s\n", argv[2], error.c_str());
             return 1;
         }
-        std::printf(" maxdiff %.9g", LargestDifference(a, b));
+        const auto fromFrame = static_cast<int64_t>(std::llround(from * a.sampleRate));
+        std::printf(" maxdiff %.9g", LargestDifference(a, b, fromFrame));
     }
     std::printf("\n");
     return 0;

@@ -1,10 +1,13 @@
 // WAV files: our own float reader and writer, and (natively) libsndfile agreeing with it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "tools/audio_buffer.h"
 #include "tools/demo_signal.h"
 #include "tools/float_wav.h"
 
@@ -56,6 +59,31 @@ TEST(FloatWav, ReadsSixteenBitPcmAndRefusesGarbage) {
     EXPECT_FALSE(ReadFloatWav(path, &audio, &error));
     EXPECT_FALSE(ReadFloatWav(TempPath("missing.wav"), &audio, &error));
     std::remove(path.c_str());
+}
+
+// A chord is smooth everywhere; a step shows where it is, at a block start or not.
+TEST(AudioSteps, FindStepsAtBlockStartsAndElsewhere) {
+    struct Case {
+        size_t stepAt;  // 0: no step
+        bool atStart;
+    };
+    for (const Case c : {Case{0, false}, Case{1024, true}, Case{3584, true}, Case{1500, false}}) {
+        AudioBuffer audio;
+        audio.Resize(2, 4096);
+        for (size_t k = 0; k < 4096; ++k) {
+            const float v = 0.5f * static_cast<float>(std::sin(0.03 * static_cast<double>(k)));
+            audio.channels[0][k] = v;
+            audio.channels[1][k] = v + (c.stepAt != 0 && k >= c.stepAt ? 0.01f : 0.0f);
+        }
+        const StepLevels steps = MeasureSteps(audio, 512);
+        const double quiet = 1e-5;  // the sine's own fourth difference is 4e-7
+        EXPECT_EQ(steps.atBlockStarts > quiet, c.stepAt != 0 && c.atStart) << c.stepAt;
+        EXPECT_EQ(steps.elsewhere > quiet, c.stepAt != 0 && !c.atStart) << c.stepAt;
+        if (c.stepAt != 0) {
+            EXPECT_NEAR(std::max(steps.atBlockStarts, steps.elsewhere), 0.03, 0.001)
+                << c.stepAt;  // three times the step
+        }
+    }
 }
 
 }  // namespace
