@@ -33,6 +33,17 @@ constexpr int32_t kHighestEdge = 20000;
 
 constexpr int kSettingsPerSide = 5;
 
+// The triangle runs in fixed point, samples with this many fraction bits: in
+// integer registers, it leaves the vector registers to the filters. Whole
+// samples scale by a power of two, so the coefficients come out bit for bit
+// as from plain sample counts.
+constexpr int kFractionBits = 30;
+constexpr double kFixedOne = static_cast<double>(int64_t{1} << kFractionBits);
+
+int64_t ToFixed(double samples) {
+    return static_cast<int64_t>(std::nearbyint(samples * kFixedOne));
+}
+
 // A side's state copied into locals for one block. Output stores may alias
 // any double, so state left in the object would be reloaded every sample.
 struct SideRun {
@@ -42,10 +53,10 @@ struct SideRun {
     double wet;  // carries the accent's sign: in - w*e equals in + (-w)*e bit for bit
     double base;
     double span;
-    double period;
+    int64_t period;
     float periodAsFloat;
-    double half;
-    double counter;
+    int64_t half;
+    int64_t counter;
 
     SideRun(const PhaserSide& s, bool subtract)
         : x1(s.stageInputs[0]),
@@ -60,10 +71,10 @@ struct SideRun {
           wet(subtract ? -static_cast<double>(s.wetGain) : static_cast<double>(s.wetGain)),
           base(s.coefficientBase),
           span(s.coefficientSpan),
-          period(s.cycleLength),
-          periodAsFloat(static_cast<float>(s.cycleLength)),
-          half(s.cycleHalf),
-          counter(s.sweepCounter) {}
+          period(ToFixed(s.cycleLength)),
+          periodAsFloat(static_cast<float>(period)),
+          half(ToFixed(s.cycleHalf)),
+          counter(ToFixed(s.sweepCounter)) {}
 
     void StoreTo(PhaserSide& s) const {
         s.stageInputs[0] = x1;
@@ -74,21 +85,20 @@ struct SideRun {
         s.stageOutputs[1] = y2;
         s.stageOutputs[2] = y3;
         s.stageOutputs[3] = y4;
-        s.sweepCounter = counter;
+        s.sweepCounter = static_cast<double>(counter) / kFixedOne;
     }
 
-    // Triangle position to coefficient; counter 0 sits at the upper edge. On
-    // whole samples this is exact integer arithmetic in doubles.
+    // Triangle position to coefficient; counter 0 sits at the upper edge.
     double NextCoefficient() {
-        if (period == 0.0) return base;  // no usable tempo: hold the lower edge
-        const double d = counter >= half ? counter - half : half - counter;
+        if (period == 0) return base;  // no usable tempo: hold the lower edge
+        const int64_t d = counter >= half ? counter - half : half - counter;
         const double c = base + span * static_cast<double>(static_cast<float>(d) / periodAsFloat);
         Advance();
         return c;
     }
 
     void Advance() {
-        counter += 1.0;
+        counter += int64_t{1} << kFractionBits;
         if (counter >= period) counter -= period;
     }
 
@@ -392,8 +402,8 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
             outL[k] = a;
             outR[k] = b;
             if (followSong) {
-                if (l.period != 0.0) l.Advance();
-                if (r.period != 0.0) r.Advance();
+                if (l.period != 0) l.Advance();
+                if (r.period != 0) r.Advance();
             }
             continue;
         }
