@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "tools/transport_report.h"
+
 namespace tav {
 
 using namespace clap;
@@ -37,6 +39,7 @@ std::unique_ptr<HostedClap> HostedClap::Load(const std::string& path, const Host
                                              std::string* error) {
     std::unique_ptr<HostedClap> plugin(new HostedClap());
     plugin->settings_ = settings;
+    plugin->transport_ = MakeTransport(settings);
     std::string why;
     if (!plugin->Create(path, &why)) {
         if (error != nullptr) *error = path + ": " + why;
@@ -189,26 +192,7 @@ void HostedClap::StopAudio() {
 
 void HostedClap::RunProcess(float** in32, float** out32, double** in64, double** out64,
                             int frames) {
-    // Transport as the VST 2 host reports it: playing, tempo, 4/4, bar starts.
-    clap_event_transport transport = {};
-    transport.header = {sizeof transport, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_TRANSPORT, 0};
-    transport.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_SECONDS_TIMELINE |
-                      CLAP_TRANSPORT_HAS_TIME_SIGNATURE;
-    const double seconds = static_cast<double>(position_) / settings_.sampleRate;
-    transport.song_pos_seconds = std::llround(seconds * CLAP_SECTIME_FACTOR);
-    transport.tsig_num = static_cast<uint16_t>(settings_.timeSigNumerator);
-    transport.tsig_denom = static_cast<uint16_t>(settings_.timeSigDenominator);
-    if (settings_.tempo > 0.0) {
-        const double beats = seconds * settings_.tempo / 60.0;
-        const double beatsPerBar = settings_.timeSigNumerator * 4.0 / settings_.timeSigDenominator;
-        const double barStart =
-            beatsPerBar > 0.0 ? beatsPerBar * std::floor(beats / beatsPerBar) : 0.0;
-        transport.flags |= CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
-        transport.tempo = settings_.tempo;
-        transport.song_pos_beats = std::llround(beats * CLAP_BEATTIME_FACTOR);
-        transport.bar_start = std::llround(barStart * CLAP_BEATTIME_FACTOR);
-        transport.bar_number = beatsPerBar > 0.0 ? static_cast<int32_t>(barStart / beatsPerBar) : 0;
-    }
+    const clap_event_transport transport = ClapTransport(transport_.Now());
     clap_audio_buffer in = {}, out = {};
     // As hosts do: channels that hold one value throughout are marked so.
     const bool hasIn = in32 != nullptr || in64 != nullptr;
@@ -284,6 +268,14 @@ void HostedClap::SetPlainValue(int index, double plain) {
     in_.AddParam(0, params_[Index(index)].id, plain);
     // Without audio running the plug-in takes it through flush, at once.
     if (!active_) FlushChanges();
+}
+
+void HostedClap::ResendParam(int index) {
+    // What is still queued must reach the plug-in first, or get_value lags behind it.
+    FlushChanges();
+    double plain = 0.0;
+    const clap_id id = params_[Index(index)].id;
+    if (paramsExt_->get_value(plugin_, id, &plain)) in_.AddParam(0, id, plain);
 }
 
 void HostedClap::SetParamValue(int index, double unit) {

@@ -11,6 +11,7 @@
 #include "clap/clap_abi.h"
 #include "clap/clap_abi_presets.h"
 #include "tools/clap_host_objects.h"
+#include "tools/host_transport.h"
 #include "tools/hosted_plugin.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
@@ -46,7 +47,8 @@ class HostedClap final : public PluginInstance {
     void StopAudio() override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
-    void AdvanceTransport(int frames) override { position_ += frames; }
+    int BlockFrames(int wanted) override { return transport_.MaxFrames(wanted); }
+    void AdvanceTransport(int frames) override { transport_.Advance(frames); }
 
     // Units are positions on each parameter's plain range; stepped ones round.
     int NumParams() const override { return static_cast<int>(params_.size()); }
@@ -58,6 +60,8 @@ class HostedClap final : public PluginInstance {
     double ParamValue(int index) override;
     void SetParamValue(int index, double unit) override;
     void SetPlainValue(int index, double plain);
+    // A value event at time 0 of the next block with the plug-in's plain value.
+    void ResendParam(int index) override;
     bool SetParameterText(int index, const std::string& text) override;
 
     int NumPrograms() const override { return static_cast<int>(programNames_.size()); }
@@ -106,7 +110,7 @@ class HostedClap final : public PluginInstance {
     bool supports64_ = false;
     bool active_ = false;
     bool doubles_ = false;
-    std::int64_t position_ = 0;
+    HostTransport transport_ = MakeTransport(HostSettings());
     int64_t steadyTime_ = 0;
     claphost::EventList in_, out_;
     int32_t lastStatus_ = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/transport_report.h"
+
 namespace tav {
 namespace {
 
@@ -98,7 +100,7 @@ std::unique_ptr<HostedPlugin> HostedPlugin::Load(const std::string& path,
                                                  const HostSettings& settings, std::string* error) {
     std::unique_ptr<HostedPlugin> plugin(new HostedPlugin());
     plugin->settings = settings;
-    plugin->tempo = settings.tempo;
+    plugin->transport = MakeTransport(settings);
     if (!plugin->library.Load(path, error)) return nullptr;
     VstEntryProc entry = plugin->library.FindEntry();
     if (entry == nullptr) {
@@ -149,6 +151,7 @@ void HostedPlugin::SetSampleRate(double rate) {
     {
         std::lock_guard<std::mutex> hold(transportMutex);
         settings.sampleRate = rate;
+        transport.SetSampleRate(rate);
     }
     Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
 }
@@ -250,14 +253,17 @@ void HostedPlugin::ProcessDouble(double** inputs, double** outputs, int frames) 
 
 void HostedPlugin::SetTempo(double bpm) {
     std::lock_guard<std::mutex> hold(transportMutex);
-    tempo = bpm;
-    transportChanged = true;
+    transport.SetTempo(bpm);
+}
+
+int HostedPlugin::BlockFrames(int wanted) {
+    std::lock_guard<std::mutex> hold(transportMutex);
+    return transport.MaxFrames(wanted);
 }
 
 void HostedPlugin::AdvanceTransport(int frames) {
     std::lock_guard<std::mutex> hold(transportMutex);
-    samplePosition += frames;
-    transportChanged = false;
+    transport.Advance(frames);
 }
 
 const VstTimeInfo* HostedPlugin::TimeInfo(VstIntPtr /*wanted*/) {
@@ -265,22 +271,7 @@ const VstTimeInfo* HostedPlugin::TimeInfo(VstIntPtr /*wanted*/) {
     // thread's query rewrites it under its feet.
     thread_local VstTimeInfo info;
     std::lock_guard<std::mutex> hold(transportMutex);
-    info = VstTimeInfo{};
-    info.samplePos = samplePosition;
-    info.sampleRate = settings.sampleRate;
-    info.timeSigNumerator = settings.timeSigNumerator;
-    info.timeSigDenominator = settings.timeSigDenominator;
-    info.flags = kVstTransportPlaying | kVstTimeSigValid;
-    if (transportChanged) info.flags |= kVstTransportChanged;
-    if (tempo > 0.0) {
-        info.tempo = tempo;
-        double beats = samplePosition / settings.sampleRate * tempo / 60.0;
-        double beatsPerBar = settings.timeSigNumerator * 4.0 / settings.timeSigDenominator;
-        info.ppqPos = beats;
-        info.barStartPos =
-            beatsPerBar > 0.0 ? beatsPerBar * static_cast<long long>(beats / beatsPerBar) : 0.0;
-        info.flags |= kVstTempoValid | kVstPpqPosValid | kVstBarsValid;
-    }
+    info = Vst2TimeInfo(transport.Now());
     return &info;
 }
 

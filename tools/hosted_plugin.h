@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/host_transport.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
 #include "vst2/vst2_abi.h"
@@ -25,9 +26,16 @@ struct HostSettings {
     double tempo = 120.0;  // 0 or less: the host reports no tempo
     int timeSigNumerator = 4;
     int timeSigDenominator = 4;
+    TransportPlan transport;  // ramp, start beat, loop and pauses
     // VST 3 editors on Linux: the view's frame lends the host's run loop.
     bool vst3RunLoop = true;
 };
+
+// The transport a plug-in hosted with these settings hears.
+inline HostTransport MakeTransport(const HostSettings& s) {
+    return HostTransport(s.sampleRate, s.tempo, s.timeSigNumerator, s.timeSigDenominator,
+                         s.transport);
+}
 
 // One call the plug-in made into the host callback.
 struct HostRequest {
@@ -120,7 +128,11 @@ class HostedPlugin final : public PluginInstance {
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
 
+    // setParameter with the value getParameter gives.
+    void ResendParam(int index) override { SetParameter(index, GetParameter(index)); }
+
     void SetTempo(double bpm);
+    int BlockFrames(int wanted) override;
     void AdvanceTransport(int frames) override;
     const HostSettings& Settings() const { return settings; }
     HostRequestLog& Requests() { return requests; }
@@ -144,10 +156,9 @@ class HostedPlugin final : public PluginInstance {
     AEffect* effect = nullptr;
     HostSettings settings;
     HostRequestLog requests;
+    // Time queries may come from any of the plug-in's threads.
     std::mutex transportMutex;
-    double tempo = 120.0;
-    double samplePosition = 0.0;
-    bool transportChanged = true;
+    HostTransport transport = MakeTransport(HostSettings());
 };
 
 }  // namespace tav

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/transport_report.h"
+
 namespace tav {
 
 using namespace vst3;
@@ -65,6 +67,7 @@ std::unique_ptr<HostedVst3> HostedVst3::Load(const std::string& path, const Host
                                              std::string* error) {
     std::unique_ptr<HostedVst3> plugin(new HostedVst3());
     plugin->settings_ = settings;
+    plugin->transport_ = MakeTransport(settings);
     std::string why;
     if (!plugin->Create(path, &why)) {
         if (error != nullptr) *error = path + ": " + why;
@@ -247,24 +250,7 @@ void HostedVst3::StopAudio() {
 }
 
 void HostedVst3::RunProcess(int32 sampleSize, void** inputs, void** outputs, int frames) {
-    // Transport as the VST 2 host reports it: playing, tempo, 4/4, bar starts.
-    ProcessContext context = {};
-    context.state = ProcessContext::kPlaying | ProcessContext::kTimeSigValid;
-    context.sampleRate = settings_.sampleRate;
-    context.projectTimeSamples = position_;
-    context.timeSigNumerator = settings_.timeSigNumerator;
-    context.timeSigDenominator = settings_.timeSigDenominator;
-    if (settings_.tempo > 0.0) {
-        const double beats =
-            static_cast<double>(position_) / settings_.sampleRate * settings_.tempo / 60.0;
-        const double beatsPerBar = settings_.timeSigNumerator * 4.0 / settings_.timeSigDenominator;
-        context.tempo = settings_.tempo;
-        context.projectTimeMusic = beats;
-        context.barPositionMusic =
-            beatsPerBar > 0.0 ? beatsPerBar * std::floor(beats / beatsPerBar) : 0.0;
-        context.state |= ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid |
-                         ProcessContext::kBarPositionValid;
-    }
+    ProcessContext context = Vst3Context(transport_.Now());
     AudioBusBuffers in = {}, out = {};
     in.numChannels = inputs_;
     out.numChannels = outputs_;
@@ -328,6 +314,11 @@ void HostedVst3::SetParamValue(int index, double unit) {
     const ParamID id = params_[Index(index)].id;
     controller_->setParamNormalized(id, unit);
     changes_.Add(id, 0, unit);
+}
+
+void HostedVst3::ResendParam(int index) {
+    const ParamID id = params_[Index(index)].id;
+    changes_.Add(id, 0, controller_->getParamNormalized(id));
 }
 
 bool HostedVst3::SetParameterText(int index, const std::string& text) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/host_transport.h"
 #include "tools/hosted_plugin.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
@@ -61,7 +62,8 @@ class HostedVst3 final : public PluginInstance {
     void StopAudio() override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
-    void AdvanceTransport(int frames) override { position_ += frames; }
+    int BlockFrames(int wanted) override { return transport_.MaxFrames(wanted); }
+    void AdvanceTransport(int frames) override { transport_.Advance(frames); }
 
     int NumParams() const override { return static_cast<int>(params_.size()); }
     int ParamNumber(int index) override { return static_cast<int>(params_[Index(index)].id); }
@@ -73,6 +75,8 @@ class HostedVst3 final : public PluginInstance {
     // The controller takes the value at once, the processor at the start of the
     // next block (or of a parameter-only call, when state is read or written).
     void SetParamValue(int index, double unit) override;
+    // A change at offset 0 of the next block with the controller's value.
+    void ResendParam(int index) override;
     // Through the controller's getParamValueByString, then as SetParamValue.
     bool SetParameterText(int index, const std::string& text) override;
 
@@ -132,7 +136,7 @@ class HostedVst3 final : public PluginInstance {
     vst3host::RunLoop runLoop_;
     std::unique_ptr<vst3host::PlugFrame> frame_;
     Vst3Ref<vst3::IPlugView> view_;
-    std::int64_t position_ = 0;
+    HostTransport transport_ = MakeTransport(HostSettings());
 };
 
 }  // namespace tav

@@ -25,7 +25,10 @@ class PluginInstance {
     // Calls nothing the plug-in does not offer.
     virtual void Process(ProcessKind kind, float** inputs, float** outputs, int frames) = 0;
     virtual void ProcessDouble(double** inputs, double** outputs, int frames) = 0;
-    // Transport: the position moves on as audio is rendered.
+    // Transport: the most frames of wanted the next block may have (hosts split
+    // their blocks where the transport jumps back or stops), and the position
+    // moving on once a block is rendered.
+    virtual int BlockFrames(int wanted) = 0;
     virtual void AdvanceTransport(int frames) = 0;
 
     // Parameters by position. The number users give: a VST 2 index, a VST 3 id.
@@ -36,6 +39,9 @@ class PluginInstance {
     virtual std::string ParamDisplay(int index) = 0;
     virtual double ParamValue(int index) = 0;  // in [0, 1]
     virtual void SetParamValue(int index, double unit) = 0;
+    // The value the parameter has, sent again for the next block: a flat
+    // automation lane, as hosts play it.
+    virtual void ResendParam(int index) = 0;
     // Typed text; false when the plug-in refused it.
     virtual bool SetParameterText(int index, const std::string& text) = 0;
     // Position of the parameter named name (case-insensitive), or -1.

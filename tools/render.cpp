@@ -27,8 +27,10 @@ AudioBuffer Render(PluginInstance& plugin, const AudioBuffer& input, const Rende
     for (auto& c : in64) inPtr64.push_back(c.data());
     for (auto& c : out64) outPtr64.push_back(c.data());
 
-    for (std::int64_t start = 0; start < total; start += block) {
-        const int n = static_cast<int>(std::min<std::int64_t>(block, total - start));
+    for (std::int64_t start = 0; start < total;) {
+        const int wanted = static_cast<int>(std::min<std::int64_t>(block, total - start));
+        const int n = std::clamp(plugin.BlockFrames(wanted), 1, wanted);
+        for (int index : options.resend) plugin.ResendParam(index);
         for (int c = 0; c < numIn; ++c) {
             const float* src =
                 input.NumChannels() > 0
@@ -57,7 +59,8 @@ AudioBuffer Render(PluginInstance& plugin, const AudioBuffer& input, const Rende
             }
         }
         plugin.AdvanceTransport(n);
-        if (options.progress) options.progress(start + n, total);
+        start += n;
+        if (options.progress) options.progress(start, total);
     }
     return output;
 }

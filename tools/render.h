@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "tools/audio_buffer.h"
 #include "tools/plugin_instance.h"
@@ -11,7 +12,9 @@ namespace tav {
 
 struct RenderOptions {
     ProcessKind kind = ProcessKind::Replacing;
-    int blockSize = 512;
+    int blockSize = 512;  // blocks are shorter where the plug-in's transport jumps or stops
+    // Parameters (by position) sent again at their own value before every block.
+    std::vector<int> resend;
     // Called after each block with frames done and frames in total.
     std::function<void(std::int64_t, std::int64_t)> progress;
 };
