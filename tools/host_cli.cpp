@@ -33,9 +33,18 @@ const char* const kCliUsage =
     "  --requests             what the plug-in asked of the host, at the end\n"
     "Host:\n"
     "  --rate HZ              sample rate (default 44100)\n"
-    "  --block N              block size in frames (default 512)\n"
+    "  --block N              block size in frames (default 512); shorter where a loop\n"
+    "                         jumps back or a pause starts or ends, as hosts split them\n"
     "  --tempo BPM            tempo in the transport the plug-in reads (default 120;\n"
-    "                         0 reports no tempo)\n"
+    "                         0 reports no tempo, and allows no beat option below)\n"
+    "  --tempo-ramp A:B       instead: the tempo moves linearly from A to B BPM over the\n"
+    "                         whole input, a new tempo at each block's start\n"
+    "  --start-beat N         play starts at beat N (quarter notes, may be fractional)\n"
+    "  --loop A:B             on reaching beat B the position jumps back to beat A,\n"
+    "  --loop-passes N        N times (default 4), then plays on past B\n"
+    "  --pause AT:LEN         at beat AT the transport stops for as long as LEN beats last\n"
+    "                         at the tempo there, audio flowing on, then plays on from\n"
+    "                         where it stopped; repeatable, each happens once\n"
     "  --product TEXT         host product string (default \"tavhost\"; VST 2)\n"
     "  --vendor-version N     host vendor version (default 10000; VST 2)\n"
     "State (applied in this order once the plug-in is set up):\n"
@@ -63,6 +72,9 @@ const char* const kCliUsage =
     "  --write-input FILE.wav write the unprocessed input too\n"
     "  --process KIND         replacing (default; 32-bit), double (64-bit) or\n"
     "                         accumulating (VST 2 only)\n"
+    "  --resend PARAM         before every block send PARAM again at the value it has, a\n"
+    "                         flat automation lane (VST 2: setParameter; VST 3: a change\n"
+    "                         at offset 0; CLAP: a value event at time 0); repeatable\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
     "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
@@ -93,6 +105,13 @@ bool ParseInt(const std::string& text, int* out) {
     }
     *out = static_cast<int>(value);
     return true;
+}
+
+// "A:B" with both numbers.
+bool ParsePair(const std::string& text, double* a, double* b) {
+    const size_t colon = text.find(':');
+    return colon != std::string::npos && ParseNumber(text.substr(0, colon), a) &&
+           ParseNumber(text.substr(colon + 1), b);
 }
 
 bool SplitAssignment(const std::string& text, std::string* name, std::string* value) {
@@ -323,6 +342,8 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
         *error = why;
         return false;
     };
+    bool ramp = false, tempoGiven = false, passesGiven = false;
+    std::string beatsWanted;  // an option that counts in beats, so needs a tempo
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto next = [&](std::string* value) {
@@ -331,7 +352,7 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             return true;
         };
         std::string v, name, text;
-        double number;
+        double number, first, second;
         if (a == "--help" || a == "-h") {
             return fail(std::string());
         } else if (a.rfind("--", 0) != 0) {
@@ -364,6 +385,39 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             if (!ParseNumber(v, &o->host.tempo) || o->host.tempo < 0.0) {
                 return fail("bad --tempo " + v);
             }
+            tempoGiven = true;
+        } else if (a == "--tempo-ramp") {
+            if (!ParsePair(v, &first, &second) || !(first > 0.0) || !(second > 0.0)) {
+                return fail("--tempo-ramp wants A:B, two tempi above 0, got " + v);
+            }
+            ramp = true;
+            o->host.tempo = first;
+            o->host.transport.ramp = true;
+            o->host.transport.rampTo = second;
+        } else if (a == "--start-beat") {
+            if (!ParseNumber(v, &number) || number < 0.0) return fail("bad --start-beat " + v);
+            o->host.transport.startBeat = number;
+            beatsWanted = a;
+        } else if (a == "--loop") {
+            if (!ParsePair(v, &first, &second) || first < 0.0 || !(first < second)) {
+                return fail("--loop wants A:B, beats with 0 <= A < B, got " + v);
+            }
+            o->host.transport.loopStart = first;
+            o->host.transport.loopEnd = second;
+            beatsWanted = a;
+        } else if (a == "--loop-passes") {
+            if (!ParseInt(v, &o->host.transport.loopPasses) || o->host.transport.loopPasses < 1) {
+                return fail("bad --loop-passes " + v);
+            }
+            passesGiven = true;
+        } else if (a == "--pause") {
+            if (!ParsePair(v, &first, &second) || first < 0.0 || !(second > 0.0)) {
+                return fail("--pause wants AT:LEN, beats with AT >= 0 and LEN > 0, got " + v);
+            }
+            o->host.transport.pauses.push_back({first, second});
+            beatsWanted = a;
+        } else if (a == "--resend") {
+            o->resend.push_back(v);
         } else if (a == "--product") {
             o->host.productString = v;
         } else if (a == "--vendor-version") {
@@ -418,6 +472,13 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
         }
     }
     if (o->module.empty()) return fail("no module given");
+    if (ramp && tempoGiven) return fail("--tempo and --tempo-ramp exclude each other");
+    TransportPlan& plan = o->host.transport;
+    const bool loop = plan.loopStart < plan.loopEnd;
+    if (passesGiven && !loop) return fail("--loop-passes needs --loop");
+    if (loop && !passesGiven) plan.loopPasses = 4;
+    if (!beatsWanted.empty() && !(o->host.tempo > 0.0))
+        return fail(beatsWanted + " counts in beats: it needs a tempo above 0");
     if (!o->inFile.empty() && !o->generate.empty())
         return fail("--in and --generate exclude each other");
     if (!o->info && !o->params && !o->programs && !o->requests && o->inFile.empty() &&
@@ -492,6 +553,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     HostSettings settings = o.host;
     // A file brings its own rate; the plug-in should run at it.
     if (!o.inFile.empty()) settings.sampleRate = input.sampleRate;
+    settings.transport.rampFrames = input.NumFrames();
     std::unique_ptr<HostedPlugin> vst2;
     std::unique_ptr<HostedVst3> vst3;
     std::unique_ptr<HostedClap> clap;
@@ -571,6 +633,15 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         }
     }
 
+    std::vector<int> resend;
+    for (const std::string& name : o.resend) {
+        resend.push_back(ResolveParam(plugin, name));
+        if (resend.back() < 0) {
+            err << "tavhost: no parameter " << name << "\n";
+            return 1;
+        }
+    }
+
     if (o.info) {
         if (vst2) PrintInfo(*vst2, o.module, out);
         if (vst3) PrintVst3Info(*vst3, o.module, out);
@@ -594,6 +665,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         RenderOptions render;
         render.kind = o.process;
         render.blockSize = settings.blockSize;
+        render.resend = resend;
         const bool showProgress =
             !o.quiet && (o.progress || input.NumFrames() > 30 * input.sampleRate);
         int shown = -1;

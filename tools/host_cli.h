@@ -24,6 +24,7 @@ struct CliOptions {
     int program = -1;
     std::vector<std::pair<std::string, double>> setUnit;       // parameter, unit value
     std::vector<std::pair<std::string, std::string>> setText;  // parameter, typed text
+    std::vector<std::string> resend;  // parameters sent again before every block
     std::string inFile, generate, outFile, writeInput;
     std::string editorShot;  // PNG of the editor, after the state changes
     double editorScale = 0;  // the screen's scale factor for the editor; 0: none given

@@ -67,6 +67,57 @@ TEST(HostCli, ParsesOptionsAndRejectsNonsense) {
     EXPECT_EQ(Host({"m.so", "--bogus"}).status, 2);
 }
 
+TEST(HostCli, ParsesTransportSessionsAndRefusesBadOnes) {
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(
+        ParseCli({"m.so", "--tempo-ramp", "90:150.5", "--start-beat", "2.25", "--loop", "4:8",
+                  "--pause", "9:1.5", "--pause", "1:2", "--resend", "Gain", "--resend", "3"},
+                 &o, &error))
+        << error;
+    const TransportPlan& plan = o.host.transport;
+    EXPECT_EQ(o.host.tempo, 90.0);
+    EXPECT_TRUE(plan.ramp);
+    EXPECT_EQ(plan.rampTo, 150.5);
+    EXPECT_EQ(plan.startBeat, 2.25);
+    EXPECT_EQ(plan.loopStart, 4.0);
+    EXPECT_EQ(plan.loopEnd, 8.0);
+    EXPECT_EQ(plan.loopPasses, 4);  // the default
+    ASSERT_EQ(plan.pauses.size(), 2u);
+    EXPECT_EQ(plan.pauses[0].beats, 1.5);
+    EXPECT_EQ(o.resend, (std::vector<std::string>{"Gain", "3"}));
+
+    const std::vector<std::string> bad[] = {
+        {"--tempo-ramp", "90"},
+        {"--tempo-ramp", "0:100"},
+        {"--tempo-ramp", "a:b"},
+        {"--tempo", "100", "--tempo-ramp", "90:100"},
+        {"--start-beat", "-1"},
+        {"--start-beat", "1x"},
+        {"--loop", "4:4"},
+        {"--loop", "5:4"},
+        {"--loop", "-1:4"},
+        {"--loop", "1:"},
+        {"--loop-passes", "2"},
+        {"--loop", "1:2", "--loop-passes", "0"},
+        {"--loop", "1:2", "--loop-passes", "1.5"},
+        {"--pause", "1:0"},
+        {"--pause", "-1:1"},
+        {"--pause", "1"},
+        {"--tempo", "0", "--loop", "1:2"},
+        {"--start-beat", "1", "--tempo", "0"},
+        {"--resend"},
+    };
+    for (std::vector<std::string> args : bad) {
+        const std::string option = args[0];
+        args.insert(args.begin(), "m.so");
+        CliRun run = Host(args);
+        EXPECT_EQ(run.status, 2) << option;
+        EXPECT_NE(run.err.find("tavhost: "), std::string::npos) << option;
+    }
+    EXPECT_EQ(Host({TestModule(), "--generate", "impulse", "--resend", "Nope"}).status, 1);
+}
+
 TEST(HostCli, ReportsIdentityParametersAndPrograms) {
     CliRun run =
         Host({TestModule(), "--info", "--params", "--programs", "--set", "Gain=0.25", "--set-text",
