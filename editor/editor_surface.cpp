@@ -52,6 +52,8 @@ EditorSurface::EditorSurface(IEffectCore* owner, int width, int height, int fram
     menuStyle_.size = 13;
     menuStyle_.color = ArgbColor{255, 230, 230, 230};
     menuStyle_.align = 1;
+    menuHeadingStyle_ = menuStyle_;
+    menuHeadingStyle_.color = ArgbColor{255, 150, 152, 164};
 }
 
 EditorSurface::~EditorSurface() {
@@ -291,6 +293,10 @@ bool EditorSurface::PreparePaint(const PixelRect& area) {
         control->MarkPainted();
     }
     menuPainted_ = menuOpen_ && Overlap(menuRect_, area);
+    if (menuPainted_) {
+        for (size_t i = 0; i < choices_.size(); ++i)
+            paintedChoices_[i] = choices_[i].current ? choices_[i].current() : -1;
+    }
     return true;
 }
 
@@ -378,7 +384,11 @@ void EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
 namespace {
 constexpr int kMenuRowHeight = 20;
 constexpr int kMenuWidth = 70;
+constexpr int kMenuWidthWithChoices = 100;  // room for a heading such as "Sweep Sync"
 constexpr int kMenuRows = static_cast<int>(std::size(kEditorScales));
+constexpr int kMenuGap = 5;  // above each choice, with a rule across it
+const ArgbColor kMenuRule{255, 120, 120, 128};
+const ArgbColor kMenuCurrent{255, 60, 92, 140};
 }  // namespace
 
 PixelRect EditorSurface::ScaleMenuRow(int i) const {
@@ -386,14 +396,47 @@ PixelRect EditorSurface::ScaleMenuRow(int i) const {
     return {menuRect_.left + 1, top, menuRect_.right - 1, top + kMenuRowHeight};
 }
 
+void EditorSurface::AddMenuChoice(MenuChoice choice) {
+    CoreLockGuard guard(OwnerLock());
+    choices_.push_back(std::move(choice));
+    paintedChoices_.push_back(-1);
+}
+
+int EditorSurface::MenuWidth() const {
+    return choices_.empty() ? kMenuWidth : kMenuWidthWithChoices;
+}
+
+int EditorSurface::MenuChoiceTop(int choice) const {
+    int top = 1 + kMenuRows * kMenuRowHeight;
+    for (int i = 0; i < choice; ++i) {
+        top += kMenuGap + kMenuRowHeight * (1 + static_cast<int>(choices_[i].options.size()));
+    }
+    return top;
+}
+
+int EditorSurface::MenuHeight() const {
+    return MenuChoiceTop(MenuChoiceCount()) + 1;
+}
+
+PixelRect EditorSurface::MenuChoiceRow(int choice, int option) const {
+    if (choice < 0 || choice >= MenuChoiceCount() || option < 0 ||
+        option >= static_cast<int>(choices_[choice].options.size()))
+        return {};
+    // Below the gap and the heading.
+    const int top =
+        menuRect_.top + MenuChoiceTop(choice) + kMenuGap + (1 + option) * kMenuRowHeight;
+    return {menuRect_.left + 1, top, menuRect_.right - 1, top + kMenuRowHeight};
+}
+
 void EditorSurface::ShowScaleMenu(bool open, int x, int y) {
     if (open) {
-        const int h = kMenuRows * kMenuRowHeight + 2;
+        const int w = MenuWidth();
+        const int h = MenuHeight();
         // Opens below and right of the pointer, moved inside the face when it would
         // leave it.
-        x = std::clamp(x, 0, std::max(0, width - kMenuWidth));
+        x = std::clamp(x, 0, std::max(0, width - w));
         y = std::clamp(y, 0, std::max(0, height - h));
-        menuRect_ = {x, y, x + kMenuWidth, y + h};
+        menuRect_ = {x, y, x + w, y + h};
     }
     menuOpen_ = open;
     for (int i = 0; i < controls.Count(); ++i) {
@@ -402,30 +445,89 @@ void EditorSurface::ShowScaleMenu(bool open, int x, int y) {
     }
 }
 
+namespace {
+bool Inside(const PixelRect& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+}  // namespace
+
 bool EditorSurface::PressOnMenu(int x, int y) {
     for (int i = 0; i < kMenuRows; ++i) {
-        const PixelRect row = ScaleMenuRow(i);
-        if (x >= row.left && x < row.right && y >= row.top && y < row.bottom) {
+        if (Inside(ScaleMenuRow(i), x, y)) {
             pendingScale_ = kEditorScales[i];
             break;
         }
     }
+    const bool chose = pendingScale_ == 0 && PressOnMenuChoice(x, y);
     ShowScaleMenu(false, 0, 0);
-    return pendingScale_ != 0;
+    return pendingScale_ != 0 || chose;
+}
+
+bool EditorSurface::PressOnMenuChoice(int x, int y) {
+    for (int c = 0; c < MenuChoiceCount(); ++c) {
+        const MenuChoice& choice = choices_[static_cast<size_t>(c)];
+        for (int o = 0; o < static_cast<int>(choice.options.size()); ++o) {
+            if (!Inside(MenuChoiceRow(c, o), x, y)) continue;
+            // The current option again is no change to tell anyone of.
+            if (choice.choose && (!choice.current || choice.current() != o)) choice.choose(o);
+            return true;
+        }
+    }
+    return false;
 }
 
 void EditorSurface::RenderScaleMenu() {
     const BlendSpec solid{BlendOpaque, 1.0f};
-    PaintFill(ArgbColor{255, 120, 120, 128}, menuRect_, &solid);
+    PaintFill(kMenuRule, menuRect_, &solid);
     const PixelRect inner{menuRect_.left + 1, menuRect_.top + 1, menuRect_.right - 1,
                           menuRect_.bottom - 1};
     PaintFill(ArgbColor{255, 34, 36, 42}, inner, &solid);
     for (int i = 0; i < kMenuRows; ++i) {
         const PixelRect row = ScaleMenuRow(i);
-        if (kEditorScales[i] == scalePercent_) PaintFill(ArgbColor{255, 60, 92, 140}, row, &solid);
+        if (kEditorScales[i] == scalePercent_) {
+            PaintFill(kMenuCurrent, row, &solid);
+            PaintCheckMark(row);
+        }
         char label[16];
         std::snprintf(label, sizeof label, "%d %%", kEditorScales[i]);
         PaintText(menuStyle_, label, PixelRect{row.left, row.top + 3, row.right, row.bottom});
+    }
+    for (int c = 0; c < MenuChoiceCount(); ++c) RenderMenuChoice(c);
+}
+
+// A rule across the gap, the heading, then the options as the scales are shown.
+void EditorSurface::RenderMenuChoice(int c) {
+    const BlendSpec solid{BlendOpaque, 1.0f};
+    const MenuChoice& choice = choices_[static_cast<size_t>(c)];
+    const int top = menuRect_.top + MenuChoiceTop(c);
+    const int rule = top + kMenuGap / 2;
+    PaintFill(kMenuRule, PixelRect{menuRect_.left + 5, rule, menuRect_.right - 5, rule + 1},
+              &solid);
+    const PixelRect heading{menuRect_.left + 1, top + kMenuGap, menuRect_.right - 1,
+                            top + kMenuGap + kMenuRowHeight};
+    PaintText(menuHeadingStyle_, choice.heading.c_str(),
+              PixelRect{heading.left, heading.top + 3, heading.right, heading.bottom});
+    for (int o = 0; o < static_cast<int>(choice.options.size()); ++o) {
+        const PixelRect row = MenuChoiceRow(c, o);
+        if (paintedChoices_[static_cast<size_t>(c)] == o) {
+            PaintFill(kMenuCurrent, row, &solid);
+            PaintCheckMark(row);
+        }
+        PaintText(menuStyle_, choice.options[static_cast<size_t>(o)].c_str(),
+                  PixelRect{row.left, row.top + 3, row.right, row.bottom});
+    }
+}
+
+// A tick at the row's left, of 2-unit squares: a short stroke down, a long one up.
+void EditorSurface::PaintCheckMark(const PixelRect& row) {
+    const BlendSpec solid{BlendOpaque, 1.0f};
+    constexpr int kPoints[][2] = {{0, 5}, {1, 6}, {2, 7}, {3, 8}, {4, 7}, {5, 6},
+                                  {6, 5}, {7, 4}, {8, 3}, {9, 2}, {10, 1}};
+    const int left = row.left + 5;
+    const int top = row.top + 5;
+    for (const auto& p : kPoints) {
+        PaintFill(menuStyle_.color,
+                  PixelRect{left + p[0], top + p[1], left + p[0] + 2, top + p[1] + 2}, &solid);
     }
 }
 

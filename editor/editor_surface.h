@@ -11,6 +11,7 @@
 #include "core/ptr_list.h"
 #include "editor/editor_types.h"
 #include "editor/icontrol.h"
+#include "editor/menu_choice.h"
 #include "raster/png_resource.h"
 #include "raster/raster_font.h"
 #include "raster/system_bitmap.h"
@@ -171,6 +172,13 @@ class EditorSurface : public IEditorLink {
     PixelRect ScaleMenuRect() const { return menuRect_; }
     // Row i of the open menu, in editor units.
     PixelRect ScaleMenuRow(int i) const;
+    // Offers a choice of the effect's own in the menu, below the scales and any
+    // choice before it; the effect adds its choices while it builds the face.
+    void AddMenuChoice(MenuChoice choice);
+    int MenuChoiceCount() const { return static_cast<int>(choices_.size()); }
+    // The row of an option of a choice in the open menu, in editor units; empty for
+    // an option that does not exist.
+    PixelRect MenuChoiceRow(int choice, int option) const;
     // Where the user's choice of scale is kept; tests point it elsewhere.
     void SetSettingsPath(std::filesystem::path path) { settingsPath_ = std::move(path); }
     const std::filesystem::path& SettingsPath() const { return settingsPath_; }
@@ -226,7 +234,15 @@ class EditorSurface : public IEditorLink {
     // Under the core lock: opens or closes the menu and has the area under it repainted.
     void ShowScaleMenu(bool open, int x, int y);
     bool PressOnMenu(int x, int y);
+    // Under the core lock: the option of a choice under (x, y) is chosen; whether one was.
+    bool PressOnMenuChoice(int x, int y);
+    int MenuWidth() const;
+    int MenuHeight() const;
+    // Where a choice's part of the menu starts, below the menu's top.
+    int MenuChoiceTop(int choice) const;
     void RenderScaleMenu();
+    void RenderMenuChoice(int choice);
+    void PaintCheckMark(const PixelRect& row);
     void PressLocked(int x, int y, const MouseMods& mods);
     bool DoubleClickLocked(int x, int y, const MouseMods& mods);
     void EndMouseEdit();
@@ -250,6 +266,10 @@ class EditorSurface : public IEditorLink {
     bool menuPress_ = false;        // the press in progress was the menu's
     IControl* backdrop_ = nullptr;  // a right click on it opens the menu
     TextStyle menuStyle_;
+    TextStyle menuHeadingStyle_;
+    std::vector<MenuChoice> choices_;  // fixed once the face is built
+    // Each choice's current option, as PreparePaint captured it for RenderPrepared.
+    std::vector<int> paintedChoices_;
 };
 
 // Blend spec to the raster library's combine word and weight; none means alpha copy.

@@ -7,6 +7,7 @@
 
 #include "core/effect_core.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/core_lock_probe.h"
 
 namespace tav::test {
 namespace {
@@ -120,6 +121,68 @@ TEST_F(SurfaceEventTest, HostHearsTheEndOfTheGestureThatBegan) {
         core.events.clear();
         for (const auto& step : c.steps) step();
         EXPECT_EQ(core.events, c.events);
+    }
+}
+
+// A choice of the effect's own in the menu: its rows below the scales; a press on
+// another option chooses it under the core lock, any other press only closes the menu.
+TEST_F(SurfaceEventTest, MenuChoicesPickAnotherOptionUnderTheCoreLock) {
+    int current = 1;
+    std::vector<std::string> picks;
+    surface->AddMenuChoice({"Mode",
+                            {"One", "Two", "Three"},
+                            [&] { return current; },
+                            [&](int option) {
+                                picks.push_back(std::to_string(option) +
+                                                (LockFree(core) ? " unlocked" : " locked"));
+                                current = option;
+                            }});
+    const auto open = [&] {
+        surface->PressAt(600, 300, kRight);
+        surface->ReleaseAt(600, 300, kRight);
+    };
+    open();
+    ASSERT_TRUE(surface->ScaleMenuOpen());
+    const PixelRect menu = surface->ScaleMenuRect();
+    EXPECT_GE(surface->MenuChoiceRow(0, 0).top, surface->ScaleMenuRow(2).bottom);
+    EXPECT_LE(surface->MenuChoiceRow(0, 2).bottom, menu.bottom);
+    EXPECT_TRUE(surface->MenuChoiceRow(0, 3).IsEmpty());
+    EXPECT_TRUE(surface->MenuChoiceRow(1, 0).IsEmpty());
+    EXPECT_TRUE(surface->MenuChoiceRow(-1, 0).IsEmpty());
+    surface->PressAt(300, 20, kLeft);
+    surface->ReleaseAt(300, 20, kLeft);
+
+    const struct {
+        const char* what;
+        int option;  // -1: the heading, -2: beside the menu
+        std::vector<std::string> picks;
+        int current;
+    } cases[] = {
+        {"another option", 2, {"2 locked"}, 2},
+        {"the current option", 2, {}, 2},
+        {"the heading", -1, {}, 2},
+        {"beside the menu", -2, {}, 2},
+        {"the first option", 0, {"0 locked"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        picks.clear();
+        open();
+        ASSERT_TRUE(surface->ScaleMenuOpen());
+        Settle();
+        const PixelRect first = surface->MenuChoiceRow(0, 0);
+        const PixelRect row = c.option >= 0 ? surface->MenuChoiceRow(0, c.option)
+                              : c.option == -1
+                                  ? PixelRect{first.left, first.top - 20, first.right, first.top}
+                                  : PixelRect{300, 20, 301, 21};
+        surface->PressAt((row.left + row.right) / 2, (row.top + row.bottom) / 2, kLeft);
+        surface->ReleaseAt((row.left + row.right) / 2, (row.top + row.bottom) / 2, kLeft);
+        EXPECT_FALSE(surface->ScaleMenuOpen());
+        EXPECT_EQ(picks, c.picks);
+        EXPECT_EQ(current, c.current);
+        EXPECT_EQ(surface->ScalePercent(), 100);
+        EXPECT_EQ(log, std::vector<std::string>{}) << "no control saw the presses";
+        EXPECT_EQ(core.events, std::vector<std::string>{});
     }
 }
 
