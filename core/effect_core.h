@@ -86,6 +86,17 @@ class IEffectCore {
     virtual int32_t LoadState(const StateChunk& chunk, int32_t pos);
     // Whether LoadState would read the chunk completely and with sound values.
     virtual bool CanLoadState(const StateChunk& chunk, int32_t pos) const;
+    // The effect's own settings that are not parameters, kept in the program and
+    // bank chunks after the data the chunk format defines (a reader of the format
+    // alone ignores them). Write appends them (nothing by default). End tells where
+    // they end when they would start at pos: pos when none start there, -1 when
+    // they are damaged (the chunk is then refused). Apply takes them from pos (a
+    // position End has accepted), or the defaults when none start there.
+    virtual bool WriteExtraState(StateChunk& chunk) { return (void)chunk, true; }
+    virtual int32_t ExtraStateEnd(const StateChunk& chunk, int32_t pos) const {
+        return (void)chunk, pos;
+    }
+    virtual void ApplyExtraState(const StateChunk& chunk, int32_t pos) { (void)chunk, (void)pos; }
 
     // What the host layer provides. HostBeginEdit ends a pending wheel gesture
     // (EndPendingEdit) before it tells the host about the new one.
@@ -108,6 +119,10 @@ class IEffectCore {
     virtual void SliceProcessed(int frames) { (void)frames; }
     virtual HostKind HostId() { return hostId_; }
     virtual void EditorSizeChanged() = 0;
+    // The user changed one of the effect's settings that are not parameters (the
+    // effect numbers them) in the editor, under the core lock: a host layer that
+    // shows it to the host as a parameter of its own tells the host.
+    virtual void HostSettingEdited(int setting, double value) { (void)setting, (void)value; }
     // The user picked another scale in the editor: the host is asked for the window's
     // new size; whether the editor took the scale. Called without the core lock.
     virtual bool ChangeEditorScale(int percent);
@@ -193,6 +208,9 @@ class IEffectCore {
     bool CanReadParams(const StateChunk& chunk, int32_t pos) const;
     bool CanReadBank(const StateChunk& chunk, int32_t pos) const;
     int32_t BankEnd(const StateChunk& chunk, int32_t pos) const;
+    // Where the data the chunk format defines starts (after any header) and ends, as
+    // SetChunk(index) reads it; -1 when it would refuse it. bank: read as a bank.
+    int32_t DataEnd(int index, const StateChunk& chunk, int32_t& start, bool& bank) const;
 
     int32_t hostId_ = -1;
     int32_t hostVersion_ = 0;

@@ -79,17 +79,24 @@ int32_t IEffectCore::BankEnd(const StateChunk& chunk, int32_t pos) const {
     return pos;
 }
 
-int32_t IEffectCore::ChunkEnd(int index, const StateChunk& chunk) const {
-    int32_t pos = 0;
+int32_t IEffectCore::DataEnd(int index, const StateChunk& chunk, int32_t& start, bool& bank) const {
+    start = 0;
     int32_t magic = 0;
     int32_t version = 0;
     if (chunk.GetInt32(0, magic) == 4 && static_cast<uint32_t>(magic) == StateChunk::kMagic) {
-        pos = chunk.GetInt32(4, version);
-        if (pos < 0) return -1;
+        start = chunk.GetInt32(4, version);
+        if (start < 0) return -1;  // the magic without a version: nothing to read
     }
-    // The same choice of reader as SetChunk.
-    if (index == 0 && version >= StateChunk::kVersion) return BankEnd(chunk, pos);
-    return CanLoadState(chunk, pos) ? pos + ParamCount() * kParamBytes : -1;
+    bank = index == 0 && version >= StateChunk::kVersion;
+    if (bank) return BankEnd(chunk, start);
+    return CanLoadState(chunk, start) ? start + ParamCount() * kParamBytes : -1;
+}
+
+int32_t IEffectCore::ChunkEnd(int index, const StateChunk& chunk) const {
+    int32_t start = 0;
+    bool bank = false;
+    const int32_t end = DataEnd(index, chunk, start, bank);
+    return end >= 0 ? ExtraStateEnd(chunk, end) : -1;
 }
 
 int32_t IEffectCore::ReadBank(const StateChunk& chunk, int32_t pos) {
@@ -230,6 +237,7 @@ int32_t IEffectCore::GetChunk(int index, StateChunk& chunk, void** out) {
     } else {
         ok = ok && SaveState(chunk);
     }
+    ok = ok && WriteExtraState(chunk);
     if (!ok || chunk.Size() == 0) return 0;
     *out = const_cast<uint8_t*>(chunk.Data());
     return chunk.Size();
@@ -240,24 +248,21 @@ int IEffectCore::SetChunk(int index, StateChunk& chunk, const void* bytes, int64
     if (bytes == nullptr || size < 0 || size > kMaxChunkBytes) return 0;
     if (!chunk.Assign(bytes, static_cast<int32_t>(size))) return 0;
 
-    int32_t version = 0;
-    int32_t pos = 0;
-    int32_t magic = 0;
-    if (chunk.GetInt32(0, magic) == 4 && static_cast<uint32_t>(magic) == StateChunk::kMagic) {
-        pos = chunk.GetInt32(4, version);
-        if (pos < 0) return 0;  // the magic without a version: nothing to read
-    }
-    // Reading is all-or-nothing: a chunk is checked completely before anything of
-    // the current state is touched.
-    if (index == 0 && version >= StateChunk::kVersion) {
-        if (!CanReadBank(chunk, pos)) return 0;
-        pos = ReadBank(chunk, pos);
+    // Reading is all-or-nothing: a chunk is checked completely, the effect's own
+    // settings after its data too, before anything of the current state is touched.
+    int32_t start = 0;
+    bool bank = false;
+    const int32_t end = DataEnd(index, chunk, start, bank);
+    if (end < 0 || ExtraStateEnd(chunk, end) < 0) return 0;
+    int32_t pos;
+    if (bank) {
+        pos = ReadBank(chunk, start);
     } else {
-        if (!CanLoadState(chunk, pos)) return 0;
-        pos = LoadState(chunk, pos);
+        pos = LoadState(chunk, start);
         StoreCurrentPreset(nullptr);
     }
     if (pos < 0) return 0;
+    ApplyExtraState(chunk, end);
     PushParamsToEditor();
     return 1;
 }

@@ -55,19 +55,21 @@ void PutLittle32(std::vector<uint8_t>& out, int32_t v) {
 }
 
 // A VST 2 chunk without any container: one program when it has exactly the size
-// of one (with or without the chunk header), else a bank. A damaged bank must
-// not pass for a program: nearly any eight bytes read as a finite number.
+// of one (with or without the chunk header), else a bank, or a program with the
+// effect's own settings after it when only that reads as all of the bytes. A
+// damaged bank must not pass for a program: nearly any eight bytes read as a
+// finite number.
 bool LoadBareChunk(IEffectCore& core, StateChunk& scratch, Bytes bytes) {
     if (bytes.Size() == 0) return false;
     const auto size = static_cast<int64_t>(bytes.Size());
     const int64_t values = int64_t{8} * core.ParamCount();
-    const int index = size == values || size == values + kChunkHeaderSize ? 1 : 0;
+    int index = size == values || size == values + kChunkHeaderSize ? 1 : 0;
+    if (!scratch.Assign(bytes.At(0), static_cast<int32_t>(size))) return false;
+    if (index == 0 && core.ChunkEnd(0, scratch) != size && core.ChunkEnd(1, scratch) == size)
+        index = 1;
     // Nothing says how long the chunk is: it must be all of the bytes, or a damaged
     // state of ours (its trailer cut) would pass for a bare chunk.
-    if (!scratch.Assign(bytes.At(0), static_cast<int32_t>(size)) ||
-        core.ChunkEnd(index, scratch) != size) {
-        return false;
-    }
+    if (core.ChunkEnd(index, scratch) != size) return false;
     return core.SetChunk(index, scratch, bytes.At(0), size) != 0;
 }
 

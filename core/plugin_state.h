@@ -2,8 +2,10 @@
 // bytes), and the VST 2 forms a host may hand it instead when it opens a project
 // saved with the VST 2 plug-in.
 //
-// Ours: the VST 2 module's bank chunk, byte for byte, then a 16-byte trailer:
-// "TvS3", then little-endian int32 version (1), bypass flag, current program.
+// Ours: the VST 2 module's bank chunk, byte for byte (with the effect's own
+// settings after its data, as the VST 2 module saves them), then a 16-byte
+// trailer: "TvS3", then little-endian int32 version (1), bypass flag, current
+// program.
 //
 // Also accepted: the bare VST 2 chunk (bank or program); a .fxp/.fxb container
 // ("CcnK", big-endian; program or bank, as chunk or as float parameters); and

@@ -1,6 +1,7 @@
 #include "effect/editor_layout.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "core/effect_core.h"
 #include "editor/editor_surface.h"
@@ -62,11 +63,13 @@ void BuildEditorLayout(EditorSurface& surface, IEffectCore& core) {
     surface.AddControl(new IButton(&core, ParamFilterMirror, kMirrorLeft, kMirrorTop, mirror));
 }
 
-void AttachEffectEditor(IEffectCore& core, EditorSurfaceMaker makeSurface) {
+void AttachEffectEditor(IEffectCore& core, EditorSurfaceMaker makeSurface,
+                        std::vector<MenuChoice> choices) {
     if (makeSurface == nullptr) return;
     EditorSurface* surface = makeSurface(core);
     if (surface == nullptr) return;
     BuildEditorLayout(*surface, core);
+    for (MenuChoice& choice : choices) surface->AddMenuChoice(std::move(choice));
     core.AttachEditor(surface);
 }
 

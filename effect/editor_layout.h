@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include "editor/menu_choice.h"
 #include "raster/pixel_rect.h"
 
 namespace tav {
@@ -44,10 +47,11 @@ inline constexpr int kMirrorTop = 227;
 // owner is core. Attaching the surface to the core is the caller's step.
 void BuildEditorLayout(EditorSurface& surface, IEffectCore& core);
 
-// The editor of core made by makeSurface (none: the effect has no editor), laid out
-// and attached to core.
+// The editor of core made by makeSurface (none: the effect has no editor), laid out,
+// its menu given the effect's own choices, and attached to core.
 using EditorSurfaceMaker = EditorSurface* (*)(IEffectCore& core);
-void AttachEffectEditor(IEffectCore& core, EditorSurfaceMaker makeSurface);
+void AttachEffectEditor(IEffectCore& core, EditorSurfaceMaker makeSurface,
+                        std::vector<MenuChoice> choices = {});
 
 // Chooses the effect constructor that builds an editor.
 struct WithEditor {

@@ -6,6 +6,7 @@
 #include "effect/editor_layout.h"
 #include "effect/phaser_engine.h"
 #include "effect/phaser_setup.h"
+#include "effect/sweep_sync_setting.h"
 
 namespace tav {
 
@@ -27,7 +28,7 @@ class PhaserEffect : public HostLayer {
     explicit PhaserEffect(WithEditor editor, HostArgs&&... hostArgs)
         : HostLayer(std::forward<HostArgs>(hostArgs)..., PhaserIdentity()) {
         DefinePhaserParameters(*this);
-        AttachEffectEditor(*this, editor.makeSurface);
+        AttachEffectEditor(*this, editor.makeSurface, {SweepSyncMenuChoice()});
         AddFactoryPresets(*this);
     }
 
@@ -67,6 +68,29 @@ class PhaserEffect : public HostLayer {
         CoreLockGuard guard(&this->Lock());
         return engine_.Sync();
     }
+    // The user's choice in the editor: the host hears of it as of an edit.
+    void EditSweepSync(SweepSync sync) {
+        CoreLockGuard guard(&this->Lock());
+        if (engine_.Sync() == sync) return;
+        engine_.SetSweepSync(sync);
+        this->HostSettingEdited(kSweepSyncSetting, SweepSyncValue(sync));
+    }
+
+    // Sweep Sync in the chunks: a trailer when it is "Song", so that with "Free"
+    // they stay as they always were.
+    bool WriteExtraState(StateChunk& chunk) override {
+        CoreLockGuard guard(&this->Lock());
+        return engine_.Sync() == SweepSync::Free || PutSweepSyncTrailer(chunk, engine_.Sync());
+    }
+    int32_t ExtraStateEnd(const StateChunk& chunk, int32_t pos) const override {
+        SweepSync ignored = SweepSync::Free;
+        return SweepSyncTrailerEnd(chunk, pos, ignored);
+    }
+    void ApplyExtraState(const StateChunk& chunk, int32_t pos) override {
+        SweepSync sync = SweepSync::Free;  // a chunk without the trailer
+        SweepSyncTrailerEnd(chunk, pos, sync);
+        SetSweepSync(sync);
+    }
 
     void ResetProcessing() override {
         CoreLockGuard guard(&this->Lock());
@@ -81,6 +105,13 @@ class PhaserEffect : public HostLayer {
     const PhaserEngine& Engine() const { return engine_; }
 
   private:
+    MenuChoice SweepSyncMenuChoice() {
+        return MenuChoice{kSweepSyncName,
+                          {kSweepSyncTexts[0], kSweepSyncTexts[1]},
+                          [this] { return GetSweepSync() == SweepSync::Song ? 1 : 0; },
+                          [this](int option) { EditSweepSync(SweepSyncOf(option)); }};
+    }
+
     PhaserEngine engine_;
 };
 

@@ -1,6 +1,6 @@
 // The face at 100, 150 and 200 %: input at a control's scaled place reaches it, a
 // drag keeps its length in editor units, the larger skin is drawn pixel for pixel,
-// and the scale menu on the bare face.
+// and the menu on the bare face: its scales and the effect's Sweep Sync.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -140,6 +140,50 @@ TEST_P(ScaledFaceTest, MenuOnTheBareFacePicksAScaleAndRemembersIt) {
     EXPECT_FALSE(Surface().ScaleMenuOpen());
     EXPECT_EQ(Surface().ScalePercent(), chosen);
     EXPECT_TRUE(test::CallsOf(Surface(), "web ").empty()) << "the press only closed the menu";
+}
+
+// Sweep Sync under the scales: a click on the other option switches it, the host
+// hears of it, and the check mark (with the row's highlight) moves along.
+TEST_P(ScaledFaceTest, SweepSyncInTheMenuTogglesAndItsCheckMarkMoves) {
+    ASSERT_EQ(Surface().MenuChoiceCount(), 1);
+    // A pixel of the tick's short stroke, and one at the row's right end.
+    const auto checked = [&](const PixelRect& row) {
+        return test::PixelAt(*Surface().Canvas(), At(row.left + 8), At(row.top + 13)) ==
+               0xFFE6E6E6u;
+    };
+    const auto highlighted = [&](const PixelRect& row) {
+        return test::PixelAt(*Surface().Canvas(), At(row.right - 3), At(row.top + 2)) ==
+               0xFF3C5C8Cu;
+    };
+    const struct {
+        int option;
+        SweepSync after;
+        std::vector<std::string> events;
+    } steps[] = {
+        {1, SweepSync::Song, {"setting 0 1.000000"}},
+        {1, SweepSync::Song, {}},
+        {0, SweepSync::Free, {"setting 0 0.000000"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.option);
+        const int before = effect.GetSweepSync() == SweepSync::Song ? 1 : 0;
+        Click(10, 320, kRight);
+        ASSERT_TRUE(Surface().ScaleMenuOpen());
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(checked(Surface().ScaleMenuRow(i)), kEditorScales[i] == GetParam()) << i;
+        for (int o = 0; o < 2; ++o) {
+            EXPECT_EQ(checked(Surface().MenuChoiceRow(0, o)), o == before) << o;
+            EXPECT_EQ(highlighted(Surface().MenuChoiceRow(0, o)), o == before) << o;
+        }
+        effect.events.clear();
+        const PixelRect row = Surface().MenuChoiceRow(0, step.option);
+        Click((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+        EXPECT_FALSE(Surface().ScaleMenuOpen());
+        EXPECT_EQ(effect.GetSweepSync(), step.after);
+        EXPECT_EQ(effect.events, step.events);
+        EXPECT_EQ(Surface().ScalePercent(), GetParam());
+        EXPECT_TRUE(Surface().calls.empty()) << "the clicks reached no control";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, ScaledFaceTest, ::testing::Values(100, 150, 200));

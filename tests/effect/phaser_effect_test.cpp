@@ -315,6 +315,125 @@ TEST(PhaserEffect, DamagedChunksChangeNothing) {
     EXPECT_EQ(out, nullptr);
 }
 
+// Sweep Sync after the chunks' data: "TvSy", version, sync (little-endian).
+Bytes SyncTrailer(int32_t version, int32_t sync) {
+    Bytes b = {'T', 'v', 'S', 'y'};
+    PutLe(b, static_cast<uint32_t>(version), 4);
+    PutLe(b, static_cast<uint32_t>(sync), 4);
+    return b;
+}
+Bytes Joined(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// With "Free" nothing is added: the chunks are those the tests above pin byte for
+// byte, also after the setting went to "Song" and back.
+TEST(PhaserEffect, SweepSyncFreeLeavesTheChunksAsTheyWere) {
+    Session fresh;
+    const Bytes program = fresh.Program();
+    const Bytes bank = fresh.Bank();
+    ASSERT_EQ(program.size(), 112u);
+    Session s;
+    s.fx.SetSweepSync(SweepSync::Song);
+    s.fx.SetSweepSync(SweepSync::Free);
+    EXPECT_EQ(s.Program(), program);
+    EXPECT_EQ(s.Bank(), bank);
+}
+
+TEST(PhaserEffect, SweepSyncSongTravelsInATrailerOfBothChunks) {
+    Session s;
+    const Bytes freeProgram = s.Program();
+    const Bytes freeBank = s.Bank();
+    s.fx.SetSweepSync(SweepSync::Song);
+    const Bytes program = s.Program();
+    const Bytes bank = s.Bank();
+    EXPECT_EQ(program, Joined(freeProgram, SyncTrailer(1, 1)));
+    EXPECT_EQ(bank, Joined(freeBank, SyncTrailer(1, 1)));
+
+    const struct {
+        const char* what;
+        bool bank;
+        Bytes bytes;
+        SweepSync before, after;
+    } cases[] = {
+        {"program with the trailer", false, program, SweepSync::Free, SweepSync::Song},
+        {"bank with the trailer", true, bank, SweepSync::Free, SweepSync::Song},
+        {"program without one", false, freeProgram, SweepSync::Song, SweepSync::Free},
+        {"bank without one", true, freeBank, SweepSync::Song, SweepSync::Free},
+        {"headerless program with the trailer", false, Bytes(program.begin() + 8, program.end()),
+         SweepSync::Free, SweepSync::Song},
+        {"a trailer that says Free", false, Joined(freeProgram, SyncTrailer(1, 0)), SweepSync::Song,
+         SweepSync::Free},
+        {"zeros after the data", true, Joined(freeBank, Bytes(12, 0)), SweepSync::Song,
+         SweepSync::Free},
+        {"bytes after the trailer", true, Joined(bank, Bytes(5, 0xAB)), SweepSync::Free,
+         SweepSync::Song},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Session t;
+        t.fx.SetSweepSync(c.before);
+        EXPECT_EQ(c.bank ? t.SetBank(c.bytes) : t.SetProgram(c.bytes), 1);
+        EXPECT_EQ(t.fx.GetSweepSync(), c.after);
+    }
+    Session copy;
+    ASSERT_EQ(copy.SetBank(bank), 1);
+    EXPECT_EQ(copy.Bank(), bank);
+    EXPECT_EQ(copy.Program(), program);
+}
+
+// A trailer cut short, of an unknown version or with a sync other than 0 or 1 is
+// refused with the rest of the chunk, whichever the setting was.
+TEST(PhaserEffect, DamagedSweepSyncTrailersAreRefusedWhole) {
+    const Bytes good = SyncTrailer(1, 1);
+    const std::pair<const char*, Bytes> trailers[] = {
+        {"first byte of the tag", {'T'}},
+        {"tag cut", {'T', 'v', 'S'}},
+        {"tag only", Bytes(good.begin(), good.begin() + 4)},
+        {"cut in the version", Bytes(good.begin(), good.begin() + 6)},
+        {"cut in the sync", Bytes(good.begin(), good.begin() + 11)},
+        {"version 0", SyncTrailer(0, 1)},
+        {"version 2", SyncTrailer(2, 1)},
+        {"sync 2", SyncTrailer(1, 2)},
+        {"sync -1", SyncTrailer(1, -1)},
+    };
+    for (const SweepSync held : {SweepSync::Song, SweepSync::Free}) {
+        Session s;
+        ASSERT_TRUE(s.fx.SelectPreset(2));
+        s.fx.Param(4)->value = 33;
+        s.fx.SetSweepSync(SweepSync::Free);
+        const Bytes programData = s.Program();
+        const Bytes bankData = s.Bank();
+        s.fx.SetSweepSync(held);
+        const Bytes goodProgram = s.Program();
+        const Bytes goodBank = s.Bank();
+        for (const auto& [what, trailer] : trailers) {
+            SCOPED_TRACE(what);
+            for (const bool bank : {false, true}) {
+                s.fx.paramChanges = 0;
+                const Bytes bytes = Joined(bank ? bankData : programData, trailer);
+                EXPECT_EQ(bank ? s.SetBank(bytes) : s.SetProgram(bytes), 0);
+                EXPECT_EQ(s.fx.paramChanges, 0);
+                EXPECT_EQ(s.fx.GetSweepSync(), held);
+                EXPECT_EQ(s.fx.CurrentPreset(), 2);
+                EXPECT_EQ(s.Bank(), goodBank);
+                EXPECT_EQ(s.Program(), goodProgram);
+            }
+        }
+    }
+}
+
+// Sweep Sync is none of a program's thirteen values: choosing programs keeps it.
+TEST(PhaserEffect, ProgramsLeaveSweepSyncAlone) {
+    TestPhaser fx;
+    fx.SetSweepSync(SweepSync::Song);
+    for (const int program : {1, 0, 8, 3}) {
+        ASSERT_TRUE(fx.SelectPreset(program));
+        EXPECT_EQ(fx.GetSweepSync(), SweepSync::Song) << program;
+    }
+}
+
 // Random and mutated chunks: the state is either fully replaced or untouched.
 TEST(PhaserEffect, MutatedChunksAreAllOrNothing) {
     Session s;

@@ -28,6 +28,9 @@ class RecordingHost : public IEffectCore {
         ++endEdits;
     }
     void HostDisplayChanged() override { ++displayChanges; }
+    void HostSettingEdited(int setting, double value) override {
+        events.push_back("setting " + std::to_string(setting) + " " + std::to_string(value));
+    }
     int HostSamplePosition() override { return samplePosition; }
     double HostTempo() override { return tempo; }
     void HostTimeSignature(int& num, int& den) override {
