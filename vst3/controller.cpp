@@ -7,6 +7,7 @@
 
 #include "core/editor_link.h"
 #include "core/plugin_state.h"
+#include "effect/sweep_sync_setting.h"
 #include "vst3/plug_view.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
@@ -118,6 +119,7 @@ ParamValue Controller::getParamNormalized(ParamID id) {
     if (const PluginParam* param = params_->EffectParam(id)) return param->CurrentUnit();
     if (id == kBypassParamId) return bypass_ ? 1.0 : 0.0;
     if (id == kProgramParamId) return params_->NormalizedOfProgram(effect_->CurrentPreset());
+    if (id == kSweepSyncParamId) return SweepSyncValue(effect_->GetSweepSync());
     return 0.0;
 }
 
@@ -130,6 +132,8 @@ tresult Controller::setParamNormalized(ParamID id, ParamValue value) {
         effect_->ApplyHostParamChange(static_cast<int>(id), value);
     } else if (id == kBypassParamId) {
         bypass_ = value >= 0.5;
+    } else if (id == kSweepSyncParamId) {
+        effect_->SetSweepSync(SweepSyncOf(value));
     } else {
         // The processor does the same when the change reaches it; the host learns
         // of the new values once its call has returned.
@@ -282,6 +286,16 @@ void Controller::EndEdit(int index) {
     std::lock_guard<std::mutex> lock(handlerLock_);
     gestures_.erase(index);
     if (handler_) handler_.Get()->endEdit(static_cast<ParamID>(index));
+}
+
+void Controller::SettingEdited(ParamID id, double normalized) {
+    std::lock_guard<std::mutex> lock(handlerLock_);
+    if (!handler_) return;
+    // One choice in the editor, one whole gesture: the host takes values only inside one.
+    IComponentHandler* handler = handler_.Get();
+    handler->beginEdit(id);
+    handler->performEdit(id, normalized);
+    handler->endEdit(id);
 }
 
 void Controller::DisplayChanged() {

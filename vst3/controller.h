@@ -85,6 +85,7 @@ class Controller final : public RefCounted,
     void BeginEdit(int index) override;
     void PerformEdit(int index, double unit) override;
     void EndEdit(int index) override;
+    void SettingEdited(ParamID id, double normalized) override;
     void DisplayChanged() override;
     bool ChangeEditorScale(int percent) override;
     void Restart(int flags);

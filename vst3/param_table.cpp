@@ -5,6 +5,7 @@
 
 #include "core/format_params.h"
 #include "core/number_text.h"
+#include "effect/sweep_sync_setting.h"
 #include "vst3/utf16_text.h"
 
 namespace tav::vst3 {
@@ -24,7 +25,7 @@ int32 ParamTable::StepCount(const PluginParam& param) const {
 
 bool ParamTable::Known(ParamID id) const {
     return id < static_cast<ParamID>(core_.ParamCount()) || id == kBypassParamId ||
-           id == kProgramParamId;
+           id == kProgramParamId || id == kSweepSyncParamId;
 }
 
 PluginParam* ParamTable::EffectParam(ParamID id) const {
@@ -57,12 +58,22 @@ bool ParamTable::Describe(int32 position, ParameterInfo& info) const {
         info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass;
         return true;
     }
-    info.id = kProgramParamId;
-    ToUtf16("Program", info.title, 128);
-    ToUtf16("Program", info.shortTitle, 128);
-    info.stepCount = programCount_ > 1 ? programCount_ - 1 : 0;
+    if (position == core_.ParamCount() + 1) {
+        info.id = kProgramParamId;
+        ToUtf16("Program", info.title, 128);
+        ToUtf16("Program", info.shortTitle, 128);
+        info.stepCount = programCount_ > 1 ? programCount_ - 1 : 0;
+        info.defaultNormalizedValue = 0.0;
+        info.flags = ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
+        return true;
+    }
+    // Saved with the state, changed by the user, never automated.
+    info.id = kSweepSyncParamId;
+    ToUtf16(kSweepSyncName, info.title, 128);
+    ToUtf16(kSweepSyncName, info.shortTitle, 128);
+    info.stepCount = 1;
     info.defaultNormalizedValue = 0.0;
-    info.flags = ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
+    info.flags = ParameterInfo::kIsList;
     return true;
 }
 
@@ -88,6 +99,8 @@ tresult ParamTable::Text(ParamID id, ParamValue normalized, String128 out) const
     } else if (id == kProgramParamId) {
         ToUtf16(core_.PresetName(ProgramOf(normalized)), out, 128);
         return kResultOk;
+    } else if (id == kSweepSyncParamId) {
+        CopyText(text, sizeof text, SweepSyncText(normalized));
     } else {
         return kInvalidArgument;
     }
@@ -111,6 +124,12 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
         normalized = on ? 1.0 : 0.0;
         return kResultOk;
     }
+    if (id == kSweepSyncParamId) {
+        SweepSync sync = SweepSync::Free;
+        if (!ParseSweepSyncText(typed, sync)) return kResultFalse;
+        normalized = SweepSyncValue(sync);
+        return kResultOk;
+    }
     for (int p = 0; p < programCount_; ++p) {
         if (std::strcmp(typed, core_.PresetName(p)) == 0) {
             normalized = NormalizedOfProgram(p);
@@ -126,7 +145,7 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
 ParamValue ParamTable::ToPlain(ParamID id, ParamValue normalized) const {
     if (const PluginParam* param = EffectParam(id)) return param->PlainForUnit(normalized);
     if (!std::isfinite(normalized)) return 0.0;
-    if (id == kBypassParamId) return normalized >= 0.5 ? 1.0 : 0.0;
+    if (id == kBypassParamId || id == kSweepSyncParamId) return normalized >= 0.5 ? 1.0 : 0.0;
     if (id == kProgramParamId) return ProgramOf(normalized);
     return 0.0;
 }
@@ -134,7 +153,7 @@ ParamValue ParamTable::ToPlain(ParamID id, ParamValue normalized) const {
 ParamValue ParamTable::ToNormalized(ParamID id, ParamValue plain) const {
     if (const PluginParam* param = EffectParam(id)) return param->UnitOf(plain);
     if (!std::isfinite(plain)) return 0.0;
-    if (id == kBypassParamId) return plain >= 0.5 ? 1.0 : 0.0;
+    if (id == kBypassParamId || id == kSweepSyncParamId) return plain >= 0.5 ? 1.0 : 0.0;
     if (id == kProgramParamId)
         return NormalizedOfProgram(static_cast<int>(std::floor(plain + 0.5)));
     return 0.0;

@@ -1,6 +1,7 @@
 // How the effect's parameters look to a VST 3 host: the thirteen parameters keep
-// their VST 2 indices as ids, then come the bypass switch and the program
-// selector. The ids are stored in hosts' projects and must never change.
+// their VST 2 indices as ids, then come the bypass switch, the program selector
+// and the sweep sync (a setting, not automated). The ids are stored in hosts'
+// projects and must never change.
 #pragma once
 
 #include "core/effect_core.h"
@@ -10,6 +11,7 @@ namespace tav::vst3 {
 
 inline constexpr ParamID kBypassParamId = 1000;
 inline constexpr ParamID kProgramParamId = 1001;
+inline constexpr ParamID kSweepSyncParamId = 1002;
 inline constexpr ProgramListID kFactoryProgramListId = 1;
 
 class ParamTable {
@@ -17,11 +19,11 @@ class ParamTable {
     // programCount: the factory programs listed in the program list.
     ParamTable(IEffectCore& core, int programCount) : core_(core), programCount_(programCount) {}
 
-    int32 Count() const { return core_.ParamCount() + 2; }
+    int32 Count() const { return core_.ParamCount() + 3; }
     int ProgramCount() const { return programCount_; }
     bool Describe(int32 position, ParameterInfo& info) const;
     bool Known(ParamID id) const;
-    // The effect's parameter behind an id; none for bypass, the selector and unknown ids.
+    // The effect's parameter behind an id; none for the ids beyond them and unknown ones.
     PluginParam* EffectParam(ParamID id) const;
 
     tresult Text(ParamID id, ParamValue normalized, String128 out) const;

@@ -8,6 +8,7 @@
 
 #include "core/denormal_guard.h"
 #include "core/plugin_state.h"
+#include "effect/sweep_sync_setting.h"
 #include "vst3/class_ids.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
@@ -255,6 +256,8 @@ void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
 void Processor::ApplyChange(const TimedChange& change) {
     if (change.id == kBypassParamId) {
         runner_->SetBypass(change.value >= 0.5);
+    } else if (change.id == kSweepSyncParamId) {
+        effect_->SetSweepSync(SweepSyncOf(change.value));
     } else if (change.id == kProgramParamId) {
         // As a VST 2 host's program change: edits stay with the program left.
         effect_->StoreCurrentPreset(nullptr);

@@ -1,5 +1,8 @@
 #include "vst3/vst3_core.h"
 
+#include "effect/sweep_sync_setting.h"
+#include "vst3/param_table.h"
+
 namespace tav::vst3 {
 
 void Vst3Core::HostBeginEdit(int index) {
@@ -17,6 +20,11 @@ void Vst3Core::HostEndEdit(int index) {
 
 void Vst3Core::HostDisplayChanged() {
     if (sink_ != nullptr) sink_->DisplayChanged();
+}
+
+void Vst3Core::HostSettingEdited(int setting, double value) {
+    if (sink_ != nullptr && setting == kSweepSyncSetting)
+        sink_->SettingEdited(kSweepSyncParamId, value);
 }
 
 bool Vst3Core::ChangeEditorScale(int percent) {

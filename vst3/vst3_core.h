@@ -16,6 +16,8 @@ class EditSink {
     virtual void BeginEdit(int index) = 0;
     virtual void PerformEdit(int index, double unit) = 0;
     virtual void EndEdit(int index) = 0;
+    // A setting beyond the effect's parameters that the user changed in the editor.
+    virtual void SettingEdited(ParamID id, double normalized) = 0;
     virtual void DisplayChanged() = 0;
     // The editor's new scale: asks the host through the open view; whether taken.
     virtual bool ChangeEditorScale(int percent) = 0;
@@ -29,6 +31,7 @@ class Vst3Core : public TransportCore {
     void HostAutomate(int index, double unit) override;
     void HostEndEdit(int index) override;
     void HostDisplayChanged() override;
+    void HostSettingEdited(int setting, double value) override;
     bool ChangeEditorScale(int percent) override;
 
     // The transport of the block about to run; none (or invalid fields) means no

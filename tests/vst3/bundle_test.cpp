@@ -20,6 +20,7 @@ namespace {
 
 constexpr ParamID kBypass = 1000;
 constexpr ParamID kProgram = 1001;
+constexpr ParamID kSweepSync = 1002;
 constexpr ParamID kWetLeft = 4;
 
 // The text form of an id as hosts print it: l1..l4, each %08X.
@@ -336,7 +337,7 @@ TEST(Vst3Bundle, EveryParameterTextRoundTrips) {
     Instance plugin;
     IEditController* controller = plugin.Controller();
     ASSERT_NE(controller, nullptr);
-    ASSERT_EQ(controller->getParameterCount(), 15);
+    ASSERT_EQ(controller->getParameterCount(), 16);
     int bypassCount = 0;
     for (int32 i = 0; i < controller->getParameterCount(); ++i) {
         ParameterInfo info{};
@@ -359,6 +360,75 @@ TEST(Vst3Bundle, EveryParameterTextRoundTrips) {
         }
     }
     EXPECT_EQ(bypassCount, 1);
+}
+
+// Sweep Sync: a two-entry list the host may set but not automate; the processor
+// takes it from the host's changes, the state carries it (in the bank chunk, as the
+// VST 2 module saves it) and the controller follows the state.
+TEST(Vst3Bundle, SweepSyncIsAListSettingSavedWithTheState) {
+    Instance plugin;
+    IEditController* controller = plugin.Controller();
+    ASSERT_NE(controller, nullptr);
+    ParameterInfo info{};
+    for (int32 i = 0; i < controller->getParameterCount() && info.id != kSweepSync; ++i)
+        ASSERT_EQ(controller->getParameterInfo(i, &info), kResultOk);
+    ASSERT_EQ(info.id, kSweepSync);
+    EXPECT_EQ(Narrow(info.title), "Sweep Sync");
+    EXPECT_EQ(info.stepCount, 1);
+    EXPECT_EQ(info.defaultNormalizedValue, 0.0);
+    EXPECT_EQ(info.flags, ParameterInfo::kIsList) << "listed, not automatable";
+
+    const struct {
+        ParamValue value;
+        const char* text;
+    } texts[] = {{0.0, "Free"}, {0.4, "Free"}, {0.5, "Song"}, {1.0, "Song"}};
+    for (const auto& t : texts) {
+        String128 text{};
+        ASSERT_EQ(controller->getParamStringByValue(kSweepSync, t.value, text), kResultOk);
+        EXPECT_EQ(Narrow(text), t.text) << t.value;
+        EXPECT_EQ(controller->normalizedParamToPlain(kSweepSync, t.value), t.value >= 0.5 ? 1 : 0);
+    }
+    const struct {
+        const char* text;
+        tresult result;
+        ParamValue value;
+    } typed[] = {{"Song", kResultOk, 1.0},
+                 {"Free", kResultOk, 0.0},
+                 {"1", kResultOk, 1.0},
+                 {"Sometimes", kResultFalse, -1.0}};
+    for (const auto& t : typed) {
+        TChar text[128] = {};
+        for (int i = 0; t.text[i] != '\0'; ++i) text[i] = static_cast<TChar>(t.text[i]);
+        ParamValue value = -1.0;
+        EXPECT_EQ(controller->getParamValueByString(kSweepSync, text, &value), t.result) << t.text;
+        EXPECT_EQ(value, t.value) << t.text;
+    }
+
+    EXPECT_EQ(controller->getParamNormalized(kSweepSync), 0.0);
+    const std::vector<uint8_t> freeState = plugin.State();
+    EXPECT_EQ(controller->setParamNormalized(kSweepSync, std::nan("")), kInvalidArgument);
+    ASSERT_EQ(controller->setParamNormalized(kSweepSync, 1.0), kResultOk);
+    EXPECT_EQ(controller->getParamNormalized(kSweepSync), 1.0);
+    EXPECT_EQ(plugin.State(), freeState) << "the controller's setting is not the processor's";
+    ParamChanges changes;
+    changes.Add(kSweepSync, 0, 1.0);
+    ASSERT_EQ(plugin.Flush(changes), kResultOk);
+    const std::vector<uint8_t> songState = plugin.State();
+    ASSERT_EQ(songState.size(), freeState.size() + 12);
+    EXPECT_EQ(std::string(songState.end() - 28, songState.end() - 24), "TvSy");
+
+    Instance copy;
+    ASSERT_EQ(copy.SetState(songState), kResultOk);
+    EXPECT_EQ(copy.State(), songState);
+    MemoryStream stream(songState);
+    ASSERT_EQ(copy.Controller()->setComponentState(&stream), kResultOk);
+    EXPECT_EQ(copy.Controller()->getParamNormalized(kSweepSync), 1.0);
+    // A state without the trailer, as every one saved before Sweep Sync, is "Free".
+    ASSERT_EQ(copy.SetState(freeState), kResultOk);
+    EXPECT_EQ(copy.State(), freeState);
+    MemoryStream old(freeState);
+    ASSERT_EQ(copy.Controller()->setComponentState(&old), kResultOk);
+    EXPECT_EQ(copy.Controller()->getParamNormalized(kSweepSync), 0.0);
 }
 
 TEST(Vst3Bundle, ChangesTakeEffectAtTheirSampleOffsets) {

@@ -146,6 +146,29 @@ TEST_F(EditorViewTest, ValuesTheHostSetsShowOnTheFace) {
     EXPECT_GT(CountDiffering(Shot(), after, {0, 0, kEditorWidth, kEditorHeight}), 100);
 }
 
+// Sweep Sync from the face's menu: the host hears it as one gesture of its id
+// (and hands it to the processor as any edit), the controller's value follows.
+TEST_F(EditorViewTest, SweepSyncFromTheMenuIsAGestureAtTheHandler) {
+    constexpr int kSweepSync = 1002;
+    // The menu opens on the bare lower left corner, kept inside the face: 127 units
+    // high from 208; Sweep Sync's options are its last two rows.
+    const auto pick = [](int option) {
+        window->MouseDown(10, 320, {}, true);
+        window->MouseUp(10, 320, {}, true);
+        window->WaitTicks(2);
+        window->Click(50, 208 + 86 + 20 * option + 10);
+    };
+    for (const int option : {1, 0}) {
+        SCOPED_TRACE(option);
+        window->WaitTicks(12);  // past the double-click time
+        plugin->Handler().Clear();
+        pick(option);
+        ExpectOneGesture(CallsUntilEnd(), kSweepSync);
+        EXPECT_EQ(plugin->Handler().Calls().size(), 3u);
+        EXPECT_EQ(plugin->Controller()->getParamNormalized(kSweepSync), option);
+    }
+}
+
 TEST_F(EditorViewTest, FiveHundredOpenCloseCyclesLeakNothing) {
     ExpectEditorCyclesLeakNothing(*window, *plugin, 500);
 }
