@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "effect/sweep_sync_setting.h"
+
 namespace tav::clap {
 
 void ClapCore::Queue(uint16_t type, int index, double unit) {
@@ -26,6 +28,15 @@ void ClapCore::HostAutomate(int index, double unit) {
 
 void ClapCore::HostEndEdit(int index) {
     Queue(CLAP_EVENT_PARAM_GESTURE_END, index, 0.0);
+}
+
+// The host learns of it as of any edit of the editor's: one gesture with its value.
+void ClapCore::HostSettingEdited(int setting, double value) {
+    if (setting != kSweepSyncSetting) return;
+    const int id = static_cast<int>(kSweepSyncParamId);
+    Queue(CLAP_EVENT_PARAM_GESTURE_BEGIN, id, 0.0);
+    Queue(CLAP_EVENT_PARAM_VALUE, id, value);
+    Queue(CLAP_EVENT_PARAM_GESTURE_END, id, 0.0);
 }
 
 void ClapCore::SetTransport(const clap_event_transport* transport) {

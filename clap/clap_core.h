@@ -10,11 +10,16 @@
 
 namespace tav::clap {
 
+// The ids beyond the thirteen parameters' (which are their VST indices), as the
+// VST 3 plug-in numbers them; hosts store them in projects.
+inline constexpr clap_id kBypassParamId = 1000;
+inline constexpr clap_id kSweepSyncParamId = 1002;
+
 // One editor gesture event waiting for the host.
 struct PendingEdit {
     uint16_t type;  // CLAP_EVENT_PARAM_GESTURE_BEGIN, _VALUE or _GESTURE_END
     clap_id id;
-    double unit;
+    double unit;  // for the ids beyond the parameters, the plain value
 };
 
 class ClapCore : public TransportCore {
@@ -27,6 +32,7 @@ class ClapCore : public TransportCore {
     void HostAutomate(int index, double unit) override;
     void HostEndEdit(int index) override;
     void HostDisplayChanged() override {}
+    void HostSettingEdited(int setting, double value) override;
 
     // The block's transport (none: no tempo, as a VST 2 host without time info).
     void SetTransport(const clap_event_transport* transport);

@@ -211,6 +211,7 @@ void ClapPlugin::GatherEvents(const clap_input_events* in, int32_t frames) {
             event->size >= sizeof(clap_event_param_value)) {
             const auto* value = reinterpret_cast<const clap_event_param_value*>(event);
             const bool known = value->param_id == kBypassParamId ||
+                               value->param_id == kSweepSyncParamId ||
                                value->param_id < static_cast<clap_id>(effect_->ParamCount());
             if (known && std::isfinite(value->value))
                 changes_.Add(time, frames, value->param_id, value->value);
@@ -232,6 +233,8 @@ void ClapPlugin::ApplyChange(const TimedChange& change) {
         effect_->SetTempo(change.value);
     } else if (change.id == kBypassParamId) {
         runner_->SetBypass(change.value >= 0.5);
+    } else if (change.id == kSweepSyncParamId) {
+        effect_->SetSweepSync(SweepSyncOf(change.value));
     } else if (const PluginParam* param = effect_->Param(static_cast<int>(change.id))) {
         effect_->ApplyHostParamChange(static_cast<int>(change.id), param->UnitOf(change.value));
     }
@@ -249,9 +252,9 @@ void ClapPlugin::SendPendingEdits(const clap_output_events* out) {
             const clap_event_header header{0, 0, CLAP_CORE_EVENT_SPACE_ID, edit.type, 0};
             if (edit.type == CLAP_EVENT_PARAM_VALUE) {
                 const PluginParam* param = effect_->Param(static_cast<int>(edit.id));
-                if (param == nullptr) continue;
-                clap_event_param_value event{
-                    header, edit.id, nullptr, -1, -1, -1, -1, param->PlainForUnit(edit.unit)};
+                if (param == nullptr && edit.id != kSweepSyncParamId) continue;
+                const double plain = param != nullptr ? param->PlainForUnit(edit.unit) : edit.unit;
+                clap_event_param_value event{header, edit.id, nullptr, -1, -1, -1, -1, plain};
                 event.header.size = sizeof event;
                 out->try_push(out, &event.header);
             } else {

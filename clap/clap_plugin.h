@@ -20,7 +20,6 @@ namespace tav::clap {
 using ClapPhaser = PhaserEffect<ClapCore>;
 
 inline constexpr const char* kPluginId = "com.qorva.tavrellion";
-inline constexpr clap_id kBypassParamId = 1000;
 
 const clap_plugin_descriptor* PluginDescriptor();
 

@@ -1,6 +1,6 @@
-// The thirteen parameters with their VST ids and plain ranges, then bypass.
-// Values are plain values; texts and typed values are the effect's own, as the
-// VST 3 plug-in shows them.
+// The thirteen parameters with their VST ids and plain ranges, then bypass and
+// the sweep sync (a setting, not automated). Values are plain values; texts and
+// typed values are the effect's own, as the VST 3 plug-in shows them.
 #include <cmath>
 #include <cstring>
 
@@ -8,6 +8,7 @@
 #include "clap/extensions.h"
 #include "core/format_params.h"
 #include "core/number_text.h"
+#include "effect/sweep_sync_setting.h"
 
 namespace tav::clap {
 namespace {
@@ -20,7 +21,7 @@ ClapPlugin* Ready(const clap_plugin* plugin) {
 
 uint32_t Count(const clap_plugin* plugin) {
     ClapPlugin* self = Ready(plugin);
-    return self != nullptr ? static_cast<uint32_t>(self->Effect().ParamCount()) + 1 : 0;
+    return self != nullptr ? static_cast<uint32_t>(self->Effect().ParamCount()) + 2 : 0;
 }
 
 bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
@@ -38,12 +39,19 @@ bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
         info->default_value = DefaultPlainValue(effect, static_cast<int>(index));
         return true;
     }
-    info->id = kBypassParamId;
-    info->flags = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_BYPASS | CLAP_PARAM_IS_STEPPED;
-    CopyText(info->name, sizeof info->name, "Bypass");
     info->min_value = 0.0;
     info->max_value = 1.0;
     info->default_value = 0.0;
+    if (index == static_cast<uint32_t>(effect.ParamCount())) {
+        info->id = kBypassParamId;
+        info->flags = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_BYPASS | CLAP_PARAM_IS_STEPPED;
+        CopyText(info->name, sizeof info->name, "Bypass");
+        return true;
+    }
+    // Saved with the state, changed by the user, never automated.
+    info->id = kSweepSyncParamId;
+    info->flags = CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
+    CopyText(info->name, sizeof info->name, kSweepSyncName);
     return true;
 }
 
@@ -53,6 +61,10 @@ bool Value(const clap_plugin* plugin, clap_id id, double* out) {
     CoreLockGuard guard(&self->Effect().Lock());
     if (id == kBypassParamId) {
         *out = self->Runner().Bypassed() ? 1.0 : 0.0;
+        return true;
+    }
+    if (id == kSweepSyncParamId) {
+        *out = SweepSyncValue(self->Effect().GetSweepSync());
         return true;
     }
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
@@ -68,6 +80,8 @@ bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
     char text[PluginParam::kTextSize] = {};
     if (id == kBypassParamId) {
         CopyText(text, sizeof text, kBypassTexts[value >= 0.5 ? 1 : 0]);
+    } else if (id == kSweepSyncParamId) {
+        CopyText(text, sizeof text, SweepSyncText(value));
     } else if (id < static_cast<clap_id>(self->Effect().ParamCount())) {
         // Shown as it would be applied: bounded and snapped to the step.
         const PluginParam* param = self->Effect().Param(static_cast<int>(id));
@@ -87,6 +101,12 @@ bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double
         bool on = false;
         if (!ParseBypassText(text, on)) return false;
         *out = on ? 1.0 : 0.0;
+        return true;
+    }
+    if (id == kSweepSyncParamId) {
+        SweepSync sync = SweepSync::Free;
+        if (!ParseSweepSyncText(text, sync)) return false;
+        *out = SweepSyncValue(sync);
         return true;
     }
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;

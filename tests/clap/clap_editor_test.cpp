@@ -75,6 +75,44 @@ TEST_F(ClapEditorTest, ValuesTheHostSetsShowOnTheFace) {
     EXPECT_GT(CountDiffering(Shot(), before, KnobRegion(knob)), 40);
 }
 
+// Sweep Sync from the face's menu: the plug-in asks for a flush and hands the host
+// the change as one gesture with its value; the parameter reads the new value.
+TEST_F(ClapEditorTest, SweepSyncFromTheMenuReachesTheHostAsAGesture) {
+    constexpr clap_id kSweepSync = 1002;
+    const clap_plugin* p = plugin->Plugin();
+    const auto* params =
+        static_cast<const clap_plugin_params*>(p->get_extension(p, CLAP_EXT_PARAMS));
+    claphost::EventList none, out;
+    for (const double plain : {1.0, 0.0}) {
+        SCOPED_TRACE(plain);
+        window->WaitTicks(12);  // past the double-click time
+        params->flush(p, none.Input(), out.Output());
+        out.Clear();
+        const int asked = plugin->HostRecord().flushRequests;
+        // The menu opens on the bare lower left corner, kept inside the face: 127
+        // units high from 208; Sweep Sync's options are its last two rows.
+        window->MouseDown(10, 320, {}, true);
+        window->MouseUp(10, 320, {}, true);
+        window->WaitTicks(2);
+        window->Click(50, 208 + 86 + 20 * static_cast<int>(plain) + 10);
+        ASSERT_TRUE(window->PumpUntil([&] { return plugin->HostRecord().flushRequests > asked; },
+                                      kTimeoutMs));
+        params->flush(p, none.Input(), out.Output());
+        ASSERT_EQ(out.Count(), 3u);
+        const uint16_t types[] = {CLAP_EVENT_PARAM_GESTURE_BEGIN, CLAP_EVENT_PARAM_VALUE,
+                                  CLAP_EVENT_PARAM_GESTURE_END};
+        for (uint32_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(out.At(i)->type, types[i]) << i;
+            EXPECT_EQ(reinterpret_cast<const clap_event_param_gesture*>(out.At(i))->param_id,
+                      kSweepSync);
+        }
+        EXPECT_EQ(reinterpret_cast<const clap_event_param_value*>(out.At(1))->value, plain);
+        double value = -1.0;
+        ASSERT_TRUE(params->get_value(p, kSweepSync, &value));
+        EXPECT_EQ(value, plain);
+    }
+}
+
 TEST_F(ClapEditorTest, NonsenseIsRefusedAndTheSizeIsFixed) {
     window->CloseEditor();
     const clap_plugin* p = plugin->Plugin();

@@ -28,6 +28,7 @@ const std::string kClap = TAV_CLAP_MODULE;
 const std::string kVst2 = TAV_VST2_MODULE;
 const std::string kVst3 = TAV_VST3_BUNDLE;
 constexpr clap_id kBypass = 1000;
+constexpr clap_id kSweepSync = 1002;
 
 std::string TempPath(const std::string& name) {
     return std::string(TAV_BINARY_DIR) + "/tests/clap/clap_" + name;
@@ -68,6 +69,14 @@ int Host(const std::string& module, Args args, std::string* err) {
     const int status = HostMain(args, printed, errors);
     *err = errors.str();
     return status;
+}
+
+// Where a host finds a parameter of an id in the list.
+int IndexOf(PluginInstance& plugin, clap_id id) {
+    for (int i = 0; i < plugin.NumParams(); ++i) {
+        if (static_cast<clap_id>(plugin.ParamNumber(i)) == id) return i;
+    }
+    return -1;
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
@@ -113,7 +122,8 @@ TEST(ClapPlugin, StateIsTheVst3StateAndRoundTrips) {
     auto plugin = Load();
     plugin->SetProgram(4);
     plugin->SetParameterText(2, "71");
-    plugin->SetPlainValue(plugin->NumParams() - 1, 1.0);  // bypass
+    plugin->SetPlainValue(IndexOf(*plugin, kBypass), 1.0);
+    plugin->SetPlainValue(IndexOf(*plugin, kSweepSync), 1.0);
     const std::vector<uint8_t> saved = plugin->GetState();
     ASSERT_FALSE(saved.empty());
 
@@ -127,7 +137,9 @@ TEST(ClapPlugin, StateIsTheVst3StateAndRoundTrips) {
     ASSERT_TRUE(again->SetState(saved));
     EXPECT_EQ(again->GetState(), saved);
     EXPECT_EQ(again->ParamDisplay(2), "71");
-    EXPECT_EQ(again->ParamDisplay(again->NumParams() - 1), "On");
+    EXPECT_EQ(again->ParamDisplay(IndexOf(*again, kBypass)), "On");
+    EXPECT_EQ(again->ParamDisplay(IndexOf(*again, kSweepSync)), "Song");
+    EXPECT_EQ(vst3->ParamDisplay(IndexOf(*vst3, kSweepSync)), "Song");
 }
 
 TEST(ClapPlugin, BadStatesAndStreamsChangeNothing) {
@@ -174,11 +186,12 @@ TEST(ClapPlugin, ParameterTextsRoundTripAndMatchTheVst3Plugin) {
     ASSERT_TRUE(vst3) << error;
     const auto* params = static_cast<const clap_plugin_params*>(
         plugin->Plugin()->get_extension(plugin->Plugin(), CLAP_EXT_PARAMS));
-    ASSERT_EQ(plugin->NumParams(), 14);
+    ASSERT_EQ(plugin->NumParams(), 15);
     for (int i = 0; i < plugin->NumParams(); ++i) {
         const clap_param_info& info = plugin->ParamInfo(i);
-        EXPECT_EQ(static_cast<int>(info.id), vst3->ParamNumber(i));
-        EXPECT_EQ(std::string(info.name), vst3->ParamName(i));
+        const int inVst3 = IndexOf(*vst3, info.id);  // which has a program selector too
+        ASSERT_GE(inVst3, 0) << info.name;
+        EXPECT_EQ(std::string(info.name), vst3->ParamName(inVst3));
         const bool stepped = (info.flags & CLAP_PARAM_IS_STEPPED) != 0;
         const int steps = stepped ? static_cast<int>(info.max_value - info.min_value) : 20;
         for (int s = 0; s <= steps; ++s) {
@@ -200,8 +213,10 @@ TEST(ClapPlugin, ParameterTextsRoundTripAndMatchTheVst3Plugin) {
         clap_id id;
         const char* text;
         double plain;
-    } typed[] = {{0, "1000", 1000}, {3, "1/4", 9},      {10, "Left", 0},   {11, "No", 0},
-                 {12, "-75", -75},  {kBypass, "On", 1}, {kBypass, "0", 0}, {99, "1", NAN}};
+    } typed[] = {
+        {0, "1000", 1000},       {3, "1/4", 9},           {10, "Left", 0},           {11, "No", 0},
+        {12, "-75", -75},        {kBypass, "On", 1},      {kBypass, "0", 0},         {99, "1", NAN},
+        {kSweepSync, "Song", 1}, {kSweepSync, "Free", 0}, {kSweepSync, "Later", NAN}};
     for (const auto& t : typed) {
         double plain = NAN;
         const bool ok = params->text_to_value(plugin->Plugin(), t.id, t.text, &plain);
@@ -210,6 +225,51 @@ TEST(ClapPlugin, ParameterTextsRoundTripAndMatchTheVst3Plugin) {
             EXPECT_EQ(plain, t.plain) << t.text;
         }
     }
+}
+
+// Sweep Sync: a two-step list the host may set but not automate, kept in the state
+// (as the VST 2 module's bank chunk keeps it), taken from flush and process alike.
+TEST(ClapPlugin, SweepSyncIsASteppedSettingSavedWithTheState) {
+    auto plugin = Load();
+    const clap_plugin* p = plugin->Plugin();
+    const auto* params =
+        static_cast<const clap_plugin_params*>(p->get_extension(p, CLAP_EXT_PARAMS));
+    const int index = IndexOf(*plugin, kSweepSync);
+    ASSERT_GE(index, 0);
+    const clap_param_info& info = plugin->ParamInfo(index);
+    EXPECT_STREQ(info.name, "Sweep Sync");
+    EXPECT_EQ(info.flags, CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM) << "not automatable";
+    EXPECT_EQ(info.min_value, 0.0);
+    EXPECT_EQ(info.max_value, 1.0);
+    EXPECT_EQ(info.default_value, 0.0);
+    char text[16] = {};
+    for (const auto& [value, shown] : {std::pair{0.0, "Free"}, {1.0, "Song"}, {0.7, "Song"}}) {
+        ASSERT_TRUE(params->value_to_text(p, kSweepSync, value, text, sizeof text));
+        EXPECT_STREQ(text, shown) << value;
+    }
+    EXPECT_FALSE(params->value_to_text(p, kSweepSync, NAN, text, sizeof text));
+
+    const std::vector<uint8_t> freeState = plugin->GetState();
+    EXPECT_EQ(plugin->ParamDisplay(index), "Free");
+    plugin->SetPlainValue(index, 1.0);  // through flush
+    EXPECT_EQ(plugin->ParamDisplay(index), "Song");
+    const std::vector<uint8_t> songState = plugin->GetState();
+    // The bank chunk's trailer, before ours.
+    ASSERT_EQ(songState.size(), freeState.size() + 12);
+    EXPECT_EQ(std::string(songState.end() - 28, songState.end() - 24), "TvSy");
+
+    auto again = Load();
+    ASSERT_TRUE(again->SetState(songState));
+    EXPECT_EQ(again->ParamDisplay(index), "Song");
+    EXPECT_EQ(again->GetState(), songState);
+    ASSERT_TRUE(again->StartAudio(ProcessKind::Replacing, nullptr));
+    again->PendingEvents().AddParam(100, kSweepSync, 0.0);  // through process
+    Blocks(*again, Signal(256));
+    EXPECT_EQ(again->ParamDisplay(index), "Free");
+    // A state without the trailer (as every state before Sweep Sync) is "Free".
+    ASSERT_TRUE(again->SetState(songState));
+    ASSERT_TRUE(again->SetState(freeState));
+    EXPECT_EQ(again->ParamDisplay(index), "Free");
 }
 
 TEST(ClapPlugin, EventsTakeEffectAtTheirSampleOffsets) {
@@ -321,7 +381,7 @@ TEST(ClapPlugin, NonsenseFromTheHostIsRefused) {
     clap_param_info info;
     double value = 0.0;
     char text[8];
-    EXPECT_FALSE(params->get_info(p, 14, &info));
+    EXPECT_FALSE(params->get_info(p, 15, &info));
     EXPECT_FALSE(params->get_info(p, 0, nullptr));
     EXPECT_FALSE(params->get_value(p, 13, &value));
     EXPECT_FALSE(params->get_value(p, 0, nullptr));
