@@ -176,7 +176,7 @@ void DemoLoop(double rate, AudioBuffer* out) {
 }  // namespace
 
 std::vector<std::string> SignalNames() {
-    return {"demo-loop", "impulse", "sine", "noise", "silence"};
+    return {"demo-loop", "impulse", "sine", "noise", "silence", "chord", "long-noise"};
 }
 
 bool GenerateSignal(const std::string& name, double sampleRate, AudioBuffer* out) {
@@ -197,6 +197,28 @@ bool GenerateSignal(const std::string& name, double sampleRate, AudioBuffer* out
         }
     } else if (name == "noise") {
         out->Resize(2, seconds(2.0));
+        Noise noise;
+        for (size_t f = 0; f < out->channels[0].size(); ++f) {
+            out->channels[0][f] = static_cast<float>(0.25 * noise.Next());
+            out->channels[1][f] = static_cast<float>(0.25 * noise.Next());
+        }
+    } else if (name == "chord") {
+        // 32 s of an A minor triad: smooth, so a click anywhere shows.
+        out->Resize(2, seconds(32.0));
+        std::uint32_t phases[3] = {};
+        const std::uint32_t steps[3] = {PhaseStep(220.0, sampleRate), PhaseStep(261.63, sampleRate),
+                                        PhaseStep(329.63, sampleRate)};
+        for (size_t f = 0; f < out->channels[0].size(); ++f) {
+            double v = 0.0;
+            for (int i = 0; i < 3; ++i) {
+                v += 0.2 * Sine(phases[i]);
+                phases[i] += steps[i];
+            }
+            out->channels[0][f] = out->channels[1][f] = static_cast<float>(v);
+        }
+    } else if (name == "long-noise") {
+        // 32 s: sixteen bars at 120 bpm, or a tempo ramp's worth.
+        out->Resize(2, seconds(32.0));
         Noise noise;
         for (size_t f = 0; f < out->channels[0].size(); ++f) {
             out->channels[0][f] = static_cast<float>(0.25 * noise.Next());

@@ -77,10 +77,17 @@ TEST(DemoSignal, OtherSignalsAndBadRequests) {
                 1e-6);
     ASSERT_TRUE(GenerateSignal("noise", 44100.0, &audio));
     EXPECT_NE(audio.channels[0], audio.channels[1]);
+    ASSERT_TRUE(GenerateSignal("chord", 44100.0, &audio));
+    EXPECT_EQ(audio.NumFrames(), 32 * 44100);
+    EXPECT_NEAR(audio.channels[0][25],
+                0.2 * (std::sin(2 * 3.14159265358979 * 220 * 25 / 44100) +
+                       std::sin(2 * 3.14159265358979 * 261.63 * 25 / 44100) +
+                       std::sin(2 * 3.14159265358979 * 329.63 * 25 / 44100)),
+                1e-5);
     EXPECT_FALSE(GenerateSignal("nope", 44100.0, &audio));
     EXPECT_FALSE(GenerateSignal("sine", 0.0, &audio));
     EXPECT_FALSE(GenerateSignal("sine", std::nan(""), &audio));
-    EXPECT_EQ(SignalNames().size(), 5u);
+    EXPECT_EQ(SignalNames().size(), 7u);
 }
 
 }  // namespace
