@@ -24,6 +24,9 @@ constexpr double kInputLimit = 1e12;
 // Song positions beyond this (15 years at 120 beats per minute) are nonsense.
 constexpr double kLatestBeat = 1e9;
 
+// A song position this close to where the sweeps have counted is where they are.
+constexpr double kOnTrackSamples = 1e-3;
+
 // Exact cycles longer than the rounded period can get are not run.
 constexpr double kLongestCycle = 2147483647.0;
 
@@ -176,6 +179,7 @@ void PhaserEngine::Restart() {
 void PhaserEngine::SetSweepSync(SweepSync sync) {
     if (sync == sync_) return;
     sync_ = sync;
+    songBeatsNext_ = kNoSongPosition;
     RetimeSweeps();
 }
 
@@ -246,7 +250,6 @@ void PhaserEngine::FollowTempo(double whole) {
 }
 
 void PhaserEngine::RetimeSweeps() {
-    songSamplesNext_ = kNoSongPosition;
     for (PhaserSide* side : {&left_, &right_}) {
         const double oldLength = side->cycleLength;
         const double fraction = oldLength > 0.0 ? side->sweepCounter / oldLength : 0.0;
@@ -261,18 +264,20 @@ void PhaserEngine::RetimeSweeps() {
 
 void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat, int frames) {
     if (!(songBeats >= 0.0 && songBeats <= kLatestBeat)) {
-        songSamplesNext_ = kNoSongPosition;  // runs free until the position returns
+        songBeatsNext_ = kNoSongPosition;  // runs free until the position returns
         return;
     }
+    // Played on without a jump, the sweeps are already there: counted on, and
+    // re-timed to the same fraction of their cycles if the tempo moved. Beats
+    // a host adds up block by block differ in their last bits only.
+    const bool onTrack = std::fabs(songBeats - songBeatsNext_) * samplesPerBeat < kOnTrackSamples;
+    songBeatsNext_ = songBeats + frames / samplesPerBeat;
+    if (onTrack) return;
     // The song position in samples at this tempo: at a steady tempo it is the
     // whole sample the host counts from, whatever the block it arrives with.
     double songSamples = songBeats * samplesPerBeat;
     const double whole = std::nearbyint(songSamples);
     if (std::fabs(songSamples - whole) < 1e-6) songSamples = whole;
-    // Played on without a jump, the sweeps are already there.
-    const bool onTrack = songSamples == songSamplesNext_;
-    songSamplesNext_ = songSamples + frames;
-    if (onTrack) return;
     for (PhaserSide* side : {&left_, &right_}) {
         if (!(side->cycleLength > 0.0)) continue;
         double counter = std::fmod(songSamples, side->cycleLength);
@@ -352,7 +357,7 @@ void PhaserEngine::ApplySweepPeriod(PhaserSide& side) const {
 }
 
 void PhaserEngine::ResetState() {
-    songSamplesNext_ = kNoSongPosition;
+    songBeatsNext_ = kNoSongPosition;
     for (PhaserSide* side : {&left_, &right_}) {
         std::fill(std::begin(side->stageInputs), std::end(side->stageInputs), 0.0);
         std::fill(std::begin(side->stageOutputs), std::end(side->stageOutputs), 0.0);

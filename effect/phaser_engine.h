@@ -119,9 +119,9 @@ class PhaserEngine {
     // a block without one keeps the sweep at that tempo.
     double lastBeatSamples_ = 0.0;
     double lastBeatRate_ = 0.0;
-    // Where the song will be at the next block if it plays on: the sweeps are
-    // there already. kNoSongPosition after anything that moved them.
-    double songSamplesNext_ = kNoSongPosition;
+    // Where the song will be at the next block if it plays on, in beats: the
+    // sweeps are there already. kNoSongPosition after anything that moved them.
+    double songBeatsNext_ = kNoSongPosition;
 };
 
 }  // namespace tav

@@ -39,6 +39,7 @@ struct Host {
     double tempoFrom = 120.0;
     double tempoTo = 120.0;  // reached at the last frame
     bool playing = true;
+    size_t tempoEvery = 1;  // frames between tempo changes: at block starts on this grid
 };
 
 struct Take {
@@ -56,8 +57,9 @@ Take Play(PhaserEngine& engine, const Stereo& in, int block, const Host& host, i
     for (size_t pos = 0; pos < in.size(); pos += static_cast<size_t>(block)) {
         const int n =
             static_cast<int>(std::min<size_t>(static_cast<size_t>(block), in.size() - pos));
-        const double tempo =
-            host.tempoFrom + (host.tempoTo - host.tempoFrom) * static_cast<double>(pos) / last;
+        const size_t changedAt = pos - pos % host.tempoEvery;
+        const double tempo = host.tempoFrom + (host.tempoTo - host.tempoFrom) *
+                                                  static_cast<double>(changedAt) / last;
         const double* ins[2] = {in.l.data() + pos, in.r.data() + pos};
         double* outs[2] = {take.out.l.data() + pos, take.out.r.data() + pos};
         engine.ProcessBlock(ins, outs, n, kRate, kRate * 60.0 / tempo,
@@ -122,6 +124,11 @@ TEST(SweepTiming, RampKeepsTheSweepMovingWhateverTheBlockSize) {
         }
         EXPECT_LT(low, 0.01);
         EXPECT_GT(high, 0.99);
+        // Where the tempo changes at the same frames, the block size changes nothing.
+        PhaserEngine quarters = Defaults(sync);
+        const Take sameChanges = Play(quarters, in, 256, Host{0.0, 100.0, 140.0, true, 1024});
+        EXPECT_EQ(sameChanges.out.l, takes[2].out.l);
+        EXPECT_EQ(sameChanges.out.r, takes[2].out.r);
         for (size_t t = 1; t < takes.size(); ++t) {
             ASSERT_EQ(takes[t].leftAt.size(), takes[0].leftAt.size());
             for (size_t i = 0; i < takes[0].leftAt.size(); ++i) {
