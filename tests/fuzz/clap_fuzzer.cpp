@@ -26,7 +26,7 @@ using tav::claphost::EventList;
 using tav::claphost::Streams;
 
 clap_id Id(FuzzedDataProvider& in) {
-    static const clap_id kInteresting[] = {0, 3, 4, 10, 11, 12, 13, 1000, 1001, 0xFFFFFFFEu};
+    static const clap_id kInteresting[] = {0, 3, 4, 10, 11, 12, 13, 1000, 1001, 1002, 0xFFFFFFFEu};
     return in.ConsumeBool() ? in.PickValueInArray(kInteresting) : in.ConsumeIntegral<clap_id>();
 }
 

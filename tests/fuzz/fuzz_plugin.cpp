@@ -174,15 +174,28 @@ std::string Values(const std::vector<double>& values) {
 
 }  // namespace
 
+namespace {
+// 1 when the chunk's data ends in the Song trailer, 0 when it just ends.
+int SyncAfter(const std::vector<uint8_t>& chunk, size_t pos, const std::string& which) {
+    if (pos == chunk.size()) return 0;
+    static const uint8_t kSong[12] = {'T', 'v', 'S', 'y', 1, 0, 0, 0, 1, 0, 0, 0};
+    FUZZ_CHECK(chunk.size() - pos == sizeof kSong &&
+                   std::memcmp(chunk.data() + pos, kSong, sizeof kSong) == 0,
+               which + " chunk longer than its data and the Song trailer");
+    return 1;
+}
+}  // namespace
+
 StateImage Capture(FuzzedPlugin& plugin) {
     AEffect* effect = plugin.Effect();
     StateImage image;
     image.program = static_cast<int>(plugin.Dispatch(effGetProgram));
     const std::vector<uint8_t> program = plugin.Chunk(false);
-    FUZZ_CHECK(program.size() == kHeader + 8u * static_cast<size_t>(effect->numParams),
+    FUZZ_CHECK(program.size() >= kHeader + 8u * static_cast<size_t>(effect->numParams),
                "program chunk of " + std::to_string(program.size()) + " bytes");
     size_t pos = kHeader;
     image.live = Doubles(program, pos, effect->numParams);
+    image.sweepSync = SyncAfter(program, pos, "program");
 
     const std::vector<uint8_t> bank = plugin.Chunk(true);
     FUZZ_CHECK(bank.size() >= kHeader, "bank chunk without header");
@@ -201,7 +214,8 @@ StateImage Capture(FuzzedPlugin& plugin) {
         if (preset.initialised) preset.values = Doubles(bank, pos, effect->numParams);
         image.presets.push_back(preset);
     }
-    FUZZ_CHECK(pos == bank.size(), "bank chunk longer than its presets");
+    FUZZ_CHECK(SyncAfter(bank, pos, "bank") == image.sweepSync,
+               "the bank and program chunks disagree on the sweep sync");
     return image;
 }
 
@@ -213,6 +227,7 @@ std::string Difference(const StateImage& expected, const StateImage& actual) {
     if (!SameBits(expected.live, actual.live)) {
         return "live values expected " + Values(expected.live) + "\nfound " + Values(actual.live);
     }
+    if (expected.sweepSync != actual.sweepSync) return "sweep sync differs";
     if (expected.presets.size() != actual.presets.size()) return "preset count differs";
     for (size_t i = 0; i < expected.presets.size(); ++i) {
         const PresetImage& e = expected.presets[i];

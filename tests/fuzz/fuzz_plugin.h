@@ -89,7 +89,8 @@ bool AllFinite(const Sample* samples, int frames) {
 }
 
 // The state as a host can observe it: current program, live values (program
-// chunk) and every preset (bank chunk), decoded independently of the plug-in.
+// chunk), every preset (bank chunk) and the sweep sync (the trailer both carry
+// when it is Song: "TvSy", int32 1, int32 1), decoded independently of the plug-in.
 struct PresetImage {
     std::string name;
     bool initialised = false;
@@ -99,6 +100,7 @@ struct StateImage {
     int program = 0;
     std::vector<double> live;
     std::vector<PresetImage> presets;
+    int sweepSync = 0;  // 1: Song, from the trailer after both chunks' data
 };
 StateImage Capture(FuzzedPlugin& plugin);
 // Whatever happened, the plug-in's own bank and program come back as they went out.

@@ -24,7 +24,8 @@ using namespace tav::vst3;
 using namespace tav::vst3host;
 
 ParamID Id(FuzzedDataProvider& in) {
-    static const ParamID kInteresting[] = {0, 3, 4, 10, 11, 12, 13, 1000, 1001, 999, 0xFFFFFFFFu};
+    static const ParamID kInteresting[] = {0,  3,    4,    10,   11,  12,
+                                           13, 1000, 1001, 1002, 999, 0xFFFFFFFFu};
     return in.ConsumeBool() ? in.PickValueInArray(kInteresting) : in.ConsumeIntegral<ParamID>();
 }
 
