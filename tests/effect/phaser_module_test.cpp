@@ -321,36 +321,5 @@ TEST(PhaserModule, SilenceAfterFullFeedbackStaysClean) {
     }
 }
 
-// Sweep Sync through effGetChunk and effSetChunk: the chunks carry its trailer only
-// when it is Song, a program change keeps it, a damaged trailer changes nothing.
-TEST(PhaserModule, SweepSyncTravelsInTheChunksOfTheModule) {
-    Module m;
-    REQUIRE_MODULE(m);
-    const std::vector<uint8_t> freeProgram = m->GetChunk(false);
-    const std::vector<uint8_t> freeBank = m->GetChunk(true);
-    ASSERT_EQ(freeProgram.size(), 112u) << "no trailer with Free";
-    const std::vector<uint8_t> trailer = {'T', 'v', 'S', 'y', 1, 0, 0, 0, 1, 0, 0, 0};
-    auto with = [](std::vector<uint8_t> bytes, const std::vector<uint8_t>& tail) {
-        bytes.insert(bytes.end(), tail.begin(), tail.end());
-        return bytes;
-    };
-    ASSERT_TRUE(m->SetChunk(false, with(freeProgram, trailer)));
-    EXPECT_EQ(m->GetChunk(false), with(freeProgram, trailer));
-    m->SetProgram(2);
-    const std::vector<uint8_t> bank = m->GetChunk(true);
-    ASSERT_GT(bank.size(), trailer.size());
-    EXPECT_EQ(std::vector<uint8_t>(bank.end() - 12, bank.end()), trailer) << "kept by programs";
-
-    std::vector<uint8_t> damaged = with(freeBank, trailer);
-    damaged[damaged.size() - 4] = 3;  // a sync that does not exist
-    EXPECT_FALSE(m->SetChunk(true, damaged));
-    EXPECT_EQ(m->GetChunk(true), bank);
-    ASSERT_TRUE(m->SetChunk(true, freeBank));
-    // A chunk without the trailer is Free. (The factory program recalled keeps its
-    // values bounded, so the bank is not the one saved byte for byte.)
-    EXPECT_EQ(m->GetChunk(true).size(), freeBank.size());
-    EXPECT_EQ(m->GetChunk(false).size(), 112u);
-}
-
 }  // namespace
 }  // namespace tav
