@@ -73,26 +73,24 @@ TEST(PhaserState, SweepSyncTravelsInEveryFormTheStateReads) {
     EXPECT_EQ(Bytes(state.end() - 16, state.end()), Bytes(old.end() - 16, old.end()));
     EXPECT_EQ(Bytes(state.end() - 28, state.end() - 24), (Bytes{'T', 'v', 'S', 'y'}));
 
+    // Ours, one saved before Sweep Sync, and the VST 2 program chunk with the trailer
+    // (which only its length tells from a bank).
     const struct {
         const char* what;
         Bytes bytes;
         SweepSync before, after;
-        bool current;  // whether it brings the current values (a bare bank: program 0's)
     } cases[] = {
-        {"our state", state, SweepSync::Free, SweepSync::Song, true},
-        {"a state saved before Sweep Sync", old, SweepSync::Song, SweepSync::Free, true},
-        {"the VST 2 bank chunk", Chunk(source, 0), SweepSync::Free, SweepSync::Song, false},
-        {"the VST 2 program chunk", Chunk(source, 1), SweepSync::Free, SweepSync::Song, true},
+        {"our state", state, SweepSync::Free, SweepSync::Song},
+        {"a state saved before Sweep Sync", old, SweepSync::Song, SweepSync::Free},
+        {"the VST 2 program chunk", Chunk(source, 1), SweepSync::Free, SweepSync::Song},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         StatePhaser fx;
         fx.SetSweepSync(c.before);
-        LoadedState loaded;
-        ASSERT_TRUE(Load(fx, c.bytes, &loaded));
+        ASSERT_TRUE(Load(fx, c.bytes));
         EXPECT_EQ(fx.GetSweepSync(), c.after);
-        EXPECT_EQ(fx.CurrentPreset(), loaded.hasBypass ? 2 : 0);
-        for (int i = 0; i < fx.ParamCount() && c.current; ++i)
+        for (int i = 0; i < fx.ParamCount(); ++i)
             EXPECT_EQ(fx.Param(i)->value, source.Param(i)->value) << i;
     }
     StatePhaser copy;
@@ -113,12 +111,6 @@ TEST(PhaserState, DamagedSweepSyncInAStateChangesNothing) {
         {"version 2", badVersion},
         {"sync 5", badSync},
         {"program chunk cut in its trailer", Bytes(program.begin(), program.end() - 3)},
-        {"program chunk with a trailer of another version",
-         [&] {
-             Bytes b = program;
-             b[program.size() - 8] = 9;
-             return b;
-         }()},
     };
     StatePhaser fx;
     ASSERT_TRUE(fx.SelectPreset(4));
