@@ -100,6 +100,16 @@ for p in "${programs[@]}"; do
     [ "$linuxc" = "0" ] && [ "$windowsc" = "0" ] || status=1
 done
 
+echo "rendering 16 bars under a tempo ramp (100 to 140 bpm), the sweep free and locked to the song (CLAP module)"
+ramp=(--generate long-noise --tempo-ramp 100:140 --start-beat 2 --quiet
+    --set-text "Left Sweep Rate=1/1" --set-text "Right Sweep Rate=1/1")
+"$NATIVE_HOST" "$NATIVE_CLAP" "${ramp[@]}" --write-input "$out/ramp-dry.wav" --out "$out/ramp-free.wav" >/dev/null
+"$NATIVE_HOST" "$NATIVE_CLAP" "${ramp[@]}" --set-text "Sweep Sync=Song" --out "$out/ramp-song.wav" >/dev/null
+"$TAVWAV" --sweep "$out/ramp-dry.wav" "$out/ramp-free.wav" "$out/sweep-ramp-free-song.png" \
+    --versus "$out/ramp-song.wav" --names "Free,Song" \
+    --title "16 bars from beat 2, tempo ramp 100 to 140 bpm, 1/1, left channel"
+ramp_clicks=$("$TAVWAV" --clicks "$out/ramp-free.wav" --block 512)
+
 echo "drawing the editor at the defaults and at \"Psy Asymetric\", and at 200 % (Windows DLL, VST 3 bundle and CLAP module under Wine)"
 shots=()
 # One picture: the host, the plug-in, the file name, then tavhost's options.
@@ -142,9 +152,12 @@ read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
 printf '%-24s %10s %10s %14s %12s %12s %12s %12s\n' "(dry input)" "$peak" "$rms" "-" "-" "-" "-" "-"
 printf '%s\n' "${rows[@]}"
 echo
+echo "under the tempo ramp, steps at block starts: ${ramp_clicks%% elsewhere*} (the free sweep)"
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/,"
 echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
+echo "$out/sweep-ramp-free-song.png shows 16 bars of a tempo ramp: on top the sweep free (it starts"
+echo "where play starts), below it locked to the song (where the bar lines put it)."
 [ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2, VST 3 and CLAP plug-ins draw it on both platforms: ${shots[*]}"
 [ $status -eq 0 ] || { echo "demo: the two platforms' or the two formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }

@@ -3,13 +3,16 @@
 // its input, and the three formats, told the same, sound the same.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tools/audio_buffer.h"
+#include "tools/demo_signal.h"
 #include "tools/host_cli.h"
 
 namespace tav {
@@ -75,10 +78,131 @@ TEST(TavhostTransport, EveryFormatPlaysLoopsPausesAndRampsAlike) {
 
 TEST(TavhostTransport, AFlatAutomationLaneChangesNothing) {
     Args lanes = kSynced;
-    lanes.insert(lanes.end(), {"--resend", "Left Depth", "--resend", "3", "--resend", "Accent"});
+    lanes.insert(lanes.end(), {"--resend", "Left Depth", "--resend", "3", "--resend", "Accent",
+                               "--resend", "Filter Mirror", "--resend", "Right Sweep Rate"});
     for (const Format& format : kFormats) {
         EXPECT_TRUE(SameBits(Rendered(format, kSynced), Rendered(format, lanes))) << format.name;
     }
+}
+
+std::string TempFile(const std::string& name) {
+    return std::string(TAV_BINARY_DIR) + "/tests/tools/transport_" + name;
+}
+
+// Renders the file with tavhost; the output, or nothing when tavhost failed.
+AudioBuffer RenderFile(const Format& format, Args args, const std::string& in) {
+    const std::string wav = in + ".out.wav";
+    args.insert(args.begin(), format.module);
+    args.insert(args.end(), {"--in", in, "--quiet", "--out", wav});
+    std::ostringstream out, err;
+    AudioBuffer audio;
+    std::string error;
+    EXPECT_EQ(HostMain(args, out, err), 0) << format.name << ": " << err.str();
+    EXPECT_TRUE(ReadAudioFile(wav, &audio, &error)) << error;
+    std::remove(wav.c_str());
+    return audio;
+}
+
+// How each format is told "Song": VST 3 and CLAP by their parameter, VST 2 by a
+// program chunk that carries the setting.
+Args SongLocked(const Format& format) {
+    if (&format != &kFormats[0]) return {"--set-text", "Sweep Sync=Song"};
+    const std::string chunk = TempFile("song.chunk");
+    std::ostringstream out, err;
+    EXPECT_EQ(HostMain({format.module, "--save-chunk", chunk}, out, err), 0) << err.str();
+    std::ofstream file(chunk, std::ios::binary | std::ios::app);
+    const char trailer[12] = {'T', 'v', 'S', 'y', 1, 0, 0, 0, 1, 0, 0, 0};
+    file.write(trailer, sizeof trailer);
+    return {"--load-chunk", chunk};
+}
+
+// Locked to the song, bars 6 and 7 sound the same from starts at bars 1, 3 and 5,
+// in every format: bit for bit once only the sweep could differ (silence before
+// bar 6), and after a bar of settling when the filters remember different pasts.
+TEST(TavhostTransport, SongLockedBarsSoundTheSameFromAnyStart) {
+    const double tempo = 128.0;
+    const double beatFrames = 44100.0 * 60.0 / tempo;
+    const auto frameAt = [&](double beat) {
+        return static_cast<size_t>(std::llround(beat * beatFrames));
+    };
+    AudioBuffer song;
+    ASSERT_TRUE(GenerateSignal("long-noise", 44100.0, &song));
+    song.channels[0].resize(frameAt(28));
+    song.channels[1].resize(frameAt(28));
+    const Args rates = {"--tempo",    "128",
+                        "--set-text", "Left Sweep Rate=1/1D",
+                        "--set-text", "Right Sweep Rate=4/1"};
+    for (const bool silentBefore : {true, false}) {
+        std::vector<AudioBuffer> bars;
+        for (const Format& format : kFormats) {
+            for (const double startBeat : {0.0, 8.0, 16.0}) {
+                const size_t from = frameAt(startBeat);
+                AudioBuffer in;
+                in.Resize(2, static_cast<int64_t>(song.channels[0].size() - from));
+                for (int c = 0; c < 2; ++c) {
+                    for (size_t k = 0; k < in.channels[c].size(); ++k) {
+                        const bool quiet = silentBefore && from + k < frameAt(20);
+                        in.channels[c][k] = quiet ? 0.0f : song.channels[c][from + k];
+                    }
+                }
+                const std::string file = TempFile("start.wav");
+                std::string error;
+                ASSERT_TRUE(WriteAudioFile(file, in, &error)) << error;
+                Args args = rates;
+                const Args lock = SongLocked(format);
+                args.insert(args.end(), lock.begin(), lock.end());
+                args.insert(args.end(),
+                            {"--start-beat", std::to_string(static_cast<int>(startBeat))});
+                const AudioBuffer out = RenderFile(format, args, file);
+                std::remove(file.c_str());
+                ASSERT_EQ(out.NumFrames(), in.NumFrames()) << format.name;
+                const size_t compareFrom = frameAt(silentBefore ? 20 : 24);
+                AudioBuffer bar;
+                for (int c = 0; c < 2; ++c)
+                    bar.channels.emplace_back(
+                        out.channels[c].begin() + static_cast<long>(compareFrom - from),
+                        out.channels[c].end());
+                bars.push_back(bar);
+            }
+        }
+        for (size_t i = 1; i < bars.size(); ++i)
+            EXPECT_TRUE(SameBits(bars[i], bars[0]))
+                << "silent before: " << silentBefore << ", take " << i;
+    }
+}
+
+// A tempo ramp with a new tempo every block neither freezes the sweep nor clicks
+// where the blocks meet, free or locked to the song, in any format.
+TEST(TavhostTransport, ATempoRampNeitherClicksNorFreezes) {
+    const std::string chord = TempFile("chord.wav");
+    AudioBuffer in;
+    std::string error;
+    ASSERT_TRUE(GenerateSignal("chord", 44100.0, &in));
+    ASSERT_TRUE(WriteAudioFile(chord, in, &error)) << error;
+    for (const Format& format : kFormats) {
+        for (const bool song : {false, true}) {
+            Args args = {"--tempo-ramp", "100:140", "--block", "256"};
+            if (song) {
+                const Args lock = SongLocked(format);
+                args.insert(args.end(), lock.begin(), lock.end());
+            }
+            const AudioBuffer out = RenderFile(format, args, chord);
+            const StepLevels steps = MeasureSteps(out, 256);
+            EXPECT_LT(steps.atBlockStarts, 1e-4) << format.name << " song " << song;  // -80 dBFS
+            // A frozen sweep leaves the chord's partials at one gain: the output's
+            // level would hardly move from one second to the next.
+            double low = 1e9, high = 0.0;
+            for (size_t s = 1; s < 30; ++s) {
+                double sum = 0.0;
+                for (size_t k = s * 44100; k < s * 44100 + 4410; ++k)
+                    sum += double(out.channels[0][k]) * out.channels[0][k];
+                low = std::min(low, sum);
+                high = std::max(high, sum);
+            }
+            EXPECT_GT(high, 2.0 * low) << format.name << " song " << song;
+        }
+    }
+    std::remove(chord.c_str());
 }
 
 }  // namespace
