@@ -10,6 +10,7 @@
 
 #include "bench/bench_support.h"
 #include "clap/clap_abi.h"
+#include "effect/vst_class.h"
 #include "tools/clap_host_objects.h"
 #include "tools/vst3_host_objects.h"
 #include "vst2/ivst_effect.h"
@@ -25,9 +26,9 @@ tav::VstTimeInfo timeInfo{};
 
 tav::VstIntPtr HostCallback(tav::AEffect*, tav::VstInt32 opcode, tav::VstInt32, tav::VstIntPtr,
                             void*, float) {
-    if (opcode == 7) {  // audioMasterGetTime: 120 bpm
+    if (opcode == 7) {  // audioMasterGetTime: 120 bpm, and the song position when playing
         timeInfo.tempo = 120.0;
-        timeInfo.flags = 0x400;
+        timeInfo.flags |= 0x400;
         return reinterpret_cast<tav::VstIntPtr>(&timeInfo);
     }
     return 0;
@@ -130,11 +131,19 @@ void BM_ProcessReplacing(benchmark::State& state) {
 }
 
 // VST 2 and VST 3 side by side at 256 frames; range(0) 1 moves one parameter per
-// block (wet left), as automation does, before the block is processed.
+// block (wet left), as automation does, before the block is processed; 2 locks
+// the sweep to a playing song's position instead.
 void BM_Vst2Process(benchmark::State& state) {
     constexpr int kBlock = 256;
-    const bool change = state.range(0) != 0;
+    const bool change = state.range(0) == 1;
+    const bool song = state.range(0) == 2;
     Instance instance(kBlock);
+    timeInfo = tav::VstTimeInfo{};
+    if (song) {
+        static_cast<tav::VSTCLASS*>(static_cast<tav::IVstEffect*>(instance.effect->object))
+            ->SetSweepSync(tav::SweepSync::Song);
+        timeInfo.flags = 0x2 | 0x200;  // playing, position valid
+    }
     auto inL = Noise<float>(kBlock, 1), inR = Noise<float>(kBlock, 2);
     std::vector<float> outL(kBlock), outR(kBlock);
     float* ins[2] = {inL.data(), inR.data()};
@@ -143,6 +152,7 @@ void BM_Vst2Process(benchmark::State& state) {
     for (auto _ : state) {
         if (change) instance.effect->setParameter(instance.effect, 4, (++n % 2) != 0 ? 0.7f : 0.8f);
         instance.effect->processReplacing(instance.effect, ins, outs, kBlock);
+        if (song) timeInfo.ppqPos += kBlock / 22050.0;
         benchmark::DoNotOptimize(outL.data());
     }
     state.counters["ns"] = tav::bench::NsPerItem(state, kBlock);
@@ -191,7 +201,8 @@ void BM_Vst3Process(benchmark::State& state) {
 void BM_ClapProcess(benchmark::State& state) {
     using namespace tav::clap;
     constexpr int kBlock = 256;
-    const bool change = state.range(0) != 0;
+    const bool change = state.range(0) == 1;
+    const bool song = state.range(0) == 2;
     ClapInstance instance(kBlock);
     auto inL = Noise<float>(kBlock, 1), inR = Noise<float>(kBlock, 2);
     std::vector<float> outL(kBlock), outR(kBlock);
@@ -203,6 +214,14 @@ void BM_ClapProcess(benchmark::State& state) {
     transport.header = {sizeof transport, 0, 0, CLAP_EVENT_TRANSPORT, 0};
     transport.flags = CLAP_TRANSPORT_HAS_TEMPO;
     transport.tempo = 120.0;
+    if (song) {
+        tav::claphost::EventList lock, ignored;
+        lock.AddParam(0, 1002, 1.0);  // Sweep Sync: Song
+        const auto* params = static_cast<const clap_plugin_params*>(
+            instance.plugin->get_extension(instance.plugin, CLAP_EXT_PARAMS));
+        params->flush(instance.plugin, lock.Input(), ignored.Output());
+        transport.flags |= CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+    }
     tav::claphost::EventList events, sent;
     events.AddParam(0, 4, 70.0);  // the list's memory is the host's, made once
     auto* value = const_cast<clap_event_param_value*>(
@@ -221,6 +240,9 @@ void BM_ClapProcess(benchmark::State& state) {
         if (change) value->value = (++n % 2) != 0 ? 70.0 : 80.0;
         process.in_events = change ? events.Input() : none.Input();
         instance.plugin->process(instance.plugin, &process);
+        if (song)
+            transport.song_pos_beats +=
+                static_cast<int64_t>(kBlock / 22050.0 * CLAP_BEATTIME_FACTOR);
         benchmark::DoNotOptimize(outL.data());
     }
     state.counters["ns"] = tav::bench::NsPerItem(state, kBlock);
@@ -260,9 +282,9 @@ void BM_ProcessEvents(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ProcessEvents)->Arg(64);
-BENCHMARK(BM_Vst2Process)->Arg(0)->Arg(1);
+BENCHMARK(BM_Vst2Process)->Arg(0)->Arg(1)->Arg(2);
 BENCHMARK(BM_Vst3Process)->Arg(0)->Arg(1);
-BENCHMARK(BM_ClapProcess)->Arg(0)->Arg(1);
+BENCHMARK(BM_ClapProcess)->Arg(0)->Arg(1)->Arg(2);
 BENCHMARK(BM_ProcessReplacing)->Arg(32)->Arg(256)->Arg(4096);
 BENCHMARK(BM_ProcessDoubleReplacing)->Arg(32)->Arg(256)->Arg(4096);
 BENCHMARK_MAIN();
