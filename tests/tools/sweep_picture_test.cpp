@@ -28,7 +28,8 @@ TEST(SweepPicture, LabelsAreInkedApartAndTheBandsShowTheGain) {
     RgbImage picture;
     SweepPictureParts parts;
     std::string error;
-    ASSERT_TRUE(DrawTransferPicture(dry, wet, {"Noise", 120.0, {}}, &picture, &parts, &error)) << error;
+    ASSERT_TRUE(DrawTransferPicture(dry, wet, {"Noise", 120.0, {}}, &picture, &parts, &error))
+        << error;
     ASSERT_EQ(parts.bands.size(), 2u);
     ASSERT_EQ(parts.bandNames.size(), 2u);
     EXPECT_EQ(parts.bands[0].Width(), (dry.NumFrames() + 511) / 512);  // a column per hop
