@@ -194,47 +194,6 @@ TEST(SweepTiming, ResentUnchangedValuesLeaveTheOutputBitForBit) {
     EXPECT_EQ(got.r, want.r);
 }
 
-// At a tempo whose divisions are no whole number of samples, from bars 1, 3 and
-// 5: bar 6 sounds the same, bit for bit, once the sweep is all that could differ.
-TEST(SongSync, BarSixIsTheSameFromAnyStart) {
-    const double tempo = 128.0;
-    const double beatSamples = kRate * 60.0 / tempo;
-    const size_t bar6 = static_cast<size_t>(std::llround(20 * beatSamples));
-    const size_t bar8 = static_cast<size_t>(std::llround(28 * beatSamples));
-    const Stereo song = test::NoiseSignal(bar8, 43);
-    for (const bool silentBefore : {true, false}) {
-        std::vector<Stereo> bars;
-        for (const double startBeat : {0.0, 8.0, 16.0}) {
-            PhaserEngine engine = Defaults(SweepSync::Song);
-            engine.ApplySetting(ParamLeftSweepRate, 17);   // 1/1D
-            engine.ApplySetting(ParamRightSweepRate, 21);  // 4/1
-            const size_t from = static_cast<size_t>(std::llround(startBeat * beatSamples));
-            Stereo in(bar8 - from);
-            for (size_t k = 0; k < in.size(); ++k) {
-                const bool quiet = silentBefore && from + k < bar6;
-                in.l[k] = quiet ? 0.0 : song.l[from + k];
-                in.r[k] = quiet ? 0.0 : song.r[from + k];
-            }
-            const Take take = Play(engine, in, 512, Host{startBeat, tempo, tempo, true});
-            // Without history the filters agree at once; with it, after a bar.
-            const size_t compareFrom =
-                silentBefore ? bar6 : bar6 + static_cast<size_t>(4 * beatSamples);
-            Stereo bar(bar8 - compareFrom);
-            for (size_t k = 0; k < bar.size(); ++k) {
-                bar.l[k] = take.out.l[compareFrom - from + k];
-                bar.r[k] = take.out.r[compareFrom - from + k];
-            }
-            bars.push_back(bar);
-        }
-        for (size_t i = 1; i < bars.size(); ++i) {
-            for (size_t k = 0; k < bars[0].size(); ++k) {
-                ASSERT_EQ(bars[i].l[k], bars[0].l[k]) << silentBefore << " frame " << k;
-                ASSERT_EQ(bars[i].r[k], bars[0].r[k]) << silentBefore << " frame " << k;
-            }
-        }
-    }
-}
-
 // After every block the sweep sits where the song says, through loops, a stop
 // and start without suspending, a silent bar and a ramp; free while stopped.
 TEST(SongSync, TheSweepFollowsTheSongThroughEverySessionEvent) {
