@@ -195,8 +195,9 @@ bool GenerateSignal(const std::string& name, double sampleRate, AudioBuffer* out
         for (size_t f = 0; f < out->channels[0].size(); ++f, phase += step) {
             out->channels[0][f] = out->channels[1][f] = static_cast<float>(0.5 * Sine(phase));
         }
-    } else if (name == "noise") {
-        out->Resize(2, seconds(2.0));
+    } else if (name == "noise" || name == "long-noise") {
+        // The long one lasts sixteen bars at 120 bpm, or a tempo ramp's worth.
+        out->Resize(2, seconds(name == "noise" ? 2.0 : 32.0));
         Noise noise;
         for (size_t f = 0; f < out->channels[0].size(); ++f) {
             out->channels[0][f] = static_cast<float>(0.25 * noise.Next());
@@ -215,14 +216,6 @@ bool GenerateSignal(const std::string& name, double sampleRate, AudioBuffer* out
                 phases[i] += steps[i];
             }
             out->channels[0][f] = out->channels[1][f] = static_cast<float>(v);
-        }
-    } else if (name == "long-noise") {
-        // 32 s: sixteen bars at 120 bpm, or a tempo ramp's worth.
-        out->Resize(2, seconds(32.0));
-        Noise noise;
-        for (size_t f = 0; f < out->channels[0].size(); ++f) {
-            out->channels[0][f] = static_cast<float>(0.25 * noise.Next());
-            out->channels[1][f] = static_cast<float>(0.25 * noise.Next());
         }
     } else if (name == "silence") {
         out->Resize(2, seconds(1.0));
