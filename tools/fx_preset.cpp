@@ -40,7 +40,7 @@ bool Has(const Bytes& in, size_t pos, size_t count) {
 }
 
 // The header up to the count; the size after "CcnK" is patched in by Finish.
-void PutHeader(Bytes& out, HostedPlugin& plugin, std::uint32_t kind, int count) {
+void PutHeader(Bytes& out, HostedVst2& plugin, std::uint32_t kind, int count) {
     Put32(out, kContainer);
     Put32(out, 0);
     Put32(out, kind);
@@ -68,7 +68,7 @@ void PutChunk(Bytes& out, const Bytes& chunk) {
 }
 
 // The current program's values: a whole "FxCk" container.
-void PutFloatProgram(Bytes& out, HostedPlugin& plugin) {
+void PutFloatProgram(Bytes& out, HostedVst2& plugin) {
     const size_t start = out.size();
     PutHeader(out, plugin, kFloatProgram, plugin.NumParams());
     PutName(out, plugin.ProgramName(plugin.Program()));
@@ -81,7 +81,7 @@ void PutFloatProgram(Bytes& out, HostedPlugin& plugin) {
     Finish(out, start);
 }
 
-bool HasChunks(HostedPlugin& plugin) {
+bool HasChunks(HostedVst2& plugin) {
     return (plugin.Effect()->flags & effFlagsProgramChunks) != 0;
 }
 
@@ -110,8 +110,7 @@ bool ReadHeader(const Bytes& in, size_t pos, Header* h, std::string* error) {
     return true;
 }
 
-bool ReadOwnHeader(HostedPlugin& plugin, const Bytes& in, size_t pos, Header* h,
-                   std::string* error) {
+bool ReadOwnHeader(HostedVst2& plugin, const Bytes& in, size_t pos, Header* h, std::string* error) {
     if (!ReadHeader(in, pos, h, error)) return false;
     const auto own = static_cast<std::uint32_t>(plugin.Effect()->uniqueID);
     if (h->id != own) {
@@ -122,7 +121,7 @@ bool ReadOwnHeader(HostedPlugin& plugin, const Bytes& in, size_t pos, Header* h,
 }
 
 // A "FxCk" program at pos: checked, then applied when apply says so.
-bool FloatProgram(HostedPlugin& plugin, const Bytes& in, size_t pos, bool apply, size_t* length,
+bool FloatProgram(HostedVst2& plugin, const Bytes& in, size_t pos, bool apply, size_t* length,
                   std::string* error) {
     Header h;
     if (!ReadOwnHeader(plugin, in, pos, &h, error)) return false;
@@ -148,7 +147,7 @@ bool FloatProgram(HostedPlugin& plugin, const Bytes& in, size_t pos, bool apply,
     return true;
 }
 
-bool LoadChunk(HostedPlugin& plugin, FxFile file, const Bytes& in, std::string* error) {
+bool LoadChunk(HostedVst2& plugin, FxFile file, const Bytes& in, std::string* error) {
     if (!HasChunks(plugin)) {
         *error = "the file holds a chunk, and the plug-in keeps its programs in none";
         return false;
@@ -167,7 +166,7 @@ bool LoadChunk(HostedPlugin& plugin, FxFile file, const Bytes& in, std::string* 
     return true;
 }
 
-bool LoadFloatBank(HostedPlugin& plugin, const Bytes& in, const Header& bank, std::string* error) {
+bool LoadFloatBank(HostedVst2& plugin, const Bytes& in, const Header& bank, std::string* error) {
     // Every program is checked before the first one is applied.
     for (int apply = 0; apply < 2; ++apply) {
         size_t pos = kBankHeader;
@@ -187,7 +186,7 @@ bool LoadFloatBank(HostedPlugin& plugin, const Bytes& in, const Header& bank, st
 
 }  // namespace
 
-std::vector<std::uint8_t> SaveFx(HostedPlugin& plugin, FxFile file) {
+std::vector<std::uint8_t> SaveFx(HostedVst2& plugin, FxFile file) {
     Bytes out;
     if (file == FxFile::Program) {
         if (!HasChunks(plugin)) {
@@ -227,7 +226,7 @@ bool CheckFxFile(FxFile file, const std::vector<std::uint8_t>& bytes, std::strin
     return true;
 }
 
-bool LoadFx(HostedPlugin& plugin, FxFile file, const std::vector<std::uint8_t>& bytes,
+bool LoadFx(HostedVst2& plugin, FxFile file, const std::vector<std::uint8_t>& bytes,
             std::string* error) {
     Header h;
     if (!CheckFxFile(file, bytes, error) || !ReadOwnHeader(plugin, bytes, 0, &h, error)) {

@@ -8,20 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav {
 
 enum class FxFile { Program, Bank };
 
 // The current program, or every program (the current one stays selected).
-std::vector<std::uint8_t> SaveFx(HostedPlugin& plugin, FxFile file);
+std::vector<std::uint8_t> SaveFx(HostedVst2& plugin, FxFile file);
 
 // The reverse on a VST 2 module: effSetChunk for chunk files; else the values
 // through setParameter and the names through effSetProgramName, each program of
 // a bank selected in turn. Refuses another plug-in's file, and a damaged one,
 // before anything is applied.
-bool LoadFx(HostedPlugin& plugin, FxFile file, const std::vector<std::uint8_t>& bytes,
+bool LoadFx(HostedVst2& plugin, FxFile file, const std::vector<std::uint8_t>& bytes,
             std::string* error);
 
 // Whether bytes hold that kind of file, judged by its header alone.

@@ -188,7 +188,7 @@ int ResolveParam(PluginInstance& plugin, const std::string& name) {
     return -1;
 }
 
-void PrintInfo(HostedPlugin& plugin, const std::string& module, std::ostream& out) {
+void PrintInfo(HostedVst2& plugin, const std::string& module, std::ostream& out) {
     const AEffect* e = plugin.Effect();
     const auto category = plugin.Dispatch(effGetPlugCategory);
     char id[16];
@@ -300,7 +300,7 @@ void PrintPrograms(PluginInstance& plugin, std::ostream& out) {
     }
 }
 
-void PrintRequests(HostedPlugin& plugin, std::ostream& out) {
+void PrintRequests(HostedVst2& plugin, std::ostream& out) {
     out << "host requests:\n";
     for (int op = 0; op < HostRequestLog::kOpcodes; ++op) {
         if (int n = plugin.Requests().Count(op)) {
@@ -508,7 +508,7 @@ std::string FormatRefusal(const CliOptions& o, const std::string& format) {
 
 // A VST 2 module applies the file itself; a VST 3 or CLAP plug-in takes it as its state.
 template <class SetState>
-bool LoadPresetFile(HostedPlugin* vst2, SetState&& setState, FxFile file,
+bool LoadPresetFile(HostedVst2* vst2, SetState&& setState, FxFile file,
                     const std::vector<std::uint8_t>& bytes, std::string* error) {
     if (vst2 != nullptr) return LoadFx(*vst2, file, bytes, error);
     if (!CheckFxFile(file, bytes, error)) return false;
@@ -555,7 +555,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     // A file brings its own rate; the plug-in should run at it.
     if (!o.inFile.empty()) settings.sampleRate = input.sampleRate;
     settings.transport.rampFrames = input.NumFrames();
-    std::unique_ptr<HostedPlugin> vst2;
+    std::unique_ptr<HostedVst2> vst2;
     std::unique_ptr<HostedVst3> vst3;
     std::unique_ptr<HostedClap> clap;
     const bool isClap = IsClapModule(o.module);
@@ -571,7 +571,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     } else if (isVst3) {
         vst3 = HostedVst3::Load(o.module, settings, &error);
     } else {
-        vst2 = HostedPlugin::Load(o.module, settings, &error);
+        vst2 = HostedVst2::Load(o.module, settings, &error);
     }
     if (!vst2 && !vst3 && !clap) {
         err << "tavhost: " << error << "\n";

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav {
 

@@ -12,7 +12,7 @@
 #include "clap/clap_abi_presets.h"
 #include "tools/clap_host_objects.h"
 #include "tools/host_transport.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tools/host_transport.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
 #include "tools/vst3_host_objects.h"

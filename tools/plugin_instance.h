@@ -1,5 +1,5 @@
 // A loaded plug-in as tavhost drives it, whatever its format: parameters and
-// programs by position, and audio for Render. HostedPlugin (VST 2) and
+// programs by position, and audio for Render. HostedVst2 (VST 2) and
 // HostedVst3 implement it.
 #pragma once
 

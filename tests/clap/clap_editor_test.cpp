@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "tests/support/editor_cycles.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav::claptest {
 
@@ -48,7 +48,7 @@ namespace {
 // that moves every control.
 TEST_F(ClapEditorTest, FaceEqualsTheVst2Face) {
     std::string error;
-    auto vst2 = HostedPlugin::Load(TAV_VST2_MODULE, HostSettings(), &error);
+    auto vst2 = HostedVst2::Load(TAV_VST2_MODULE, HostSettings(), &error);
     ASSERT_TRUE(vst2) << error;
     vst2->Start();
     for (const int program : {0, 1}) {

@@ -19,7 +19,7 @@
 #include "tests/support/editor_host_fixture.h"
 #include "tests/support/editor_screen.h"
 #include "tools/editor_window.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/png_file.h"
 
 namespace tav {

@@ -17,7 +17,7 @@
 #include "tests/support/editor_screen.h"
 #include "tests/support/gui_object_counts.h"
 #include "tools/editor_window.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/png_file.h"
 
 namespace tav {

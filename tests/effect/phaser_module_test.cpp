@@ -14,7 +14,7 @@
 #include "effect/phaser_engine.h"
 #include "effect/phaser_params.h"
 #include "tests/effect/phaser_test_util.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/render.h"
 
 #ifndef TAV_PRODUCT_MODULE_PATH
@@ -47,11 +47,11 @@ class Module {
         settings.blockSize = kBlock;
         settings.tempo = tempo;
         std::string error;
-        plugin_ = HostedPlugin::Load(TAV_PRODUCT_MODULE_PATH, settings, &error);
+        plugin_ = HostedVst2::Load(TAV_PRODUCT_MODULE_PATH, settings, &error);
         if (plugin_ != nullptr) plugin_->Start();
         loadError_ = error;
     }
-    HostedPlugin* operator->() { return plugin_.get(); }
+    HostedVst2* operator->() { return plugin_.get(); }
     bool Loaded() const { return plugin_ != nullptr; }
     const std::string& Error() const { return loadError_; }
 
@@ -74,7 +74,7 @@ class Module {
     }
 
   private:
-    std::unique_ptr<HostedPlugin> plugin_;
+    std::unique_ptr<HostedVst2> plugin_;
     std::string loadError_;
 };
 

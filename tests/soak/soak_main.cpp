@@ -20,7 +20,7 @@
 
 #include "tests/soak/host_window.h"
 #include "tests/soak/process_memory.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav {
 namespace {
@@ -51,7 +51,7 @@ uint32_t Next(uint32_t& seed) {
     return seed >> 8;
 }
 
-void Audio(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& counters) {
+void Audio(HostedVst2& plugin, const std::atomic<bool>& stop, Counters& counters) {
     constexpr int kFrames = 512;
     const auto blockTime = std::chrono::duration<double>(kFrames / plugin.Settings().sampleRate);
     std::vector<float> left(kFrames), right(kFrames);
@@ -86,7 +86,7 @@ void Audio(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& counte
     }
 }
 
-void Automation(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& counters) {
+void Automation(HostedVst2& plugin, const std::atomic<bool>& stop, Counters& counters) {
     uint32_t seed = 1;
     while (!stop.load()) {
         const int index = static_cast<int>(Next(seed) % static_cast<uint32_t>(plugin.NumParams()));
@@ -98,7 +98,7 @@ void Automation(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& c
     }
 }
 
-void Programs(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& counters) {
+void Programs(HostedVst2& plugin, const std::atomic<bool>& stop, Counters& counters) {
     uint32_t seed = 2;
     for (long n = 0; !stop.load(); ++n) {
         plugin.SetProgram(
@@ -114,7 +114,7 @@ void Programs(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& cou
     }
 }
 
-void Chunks(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& counters) {
+void Chunks(HostedVst2& plugin, const std::atomic<bool>& stop, Counters& counters) {
     for (long n = 0; !stop.load(); ++n) {
         const bool bank = n % 2 == 0;
         std::vector<uint8_t> chunk = plugin.GetChunk(bank);
@@ -127,7 +127,7 @@ void Chunks(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& count
     }
 }
 
-void Texts(HostedPlugin& plugin, const std::atomic<bool>& stop, Counters& counters) {
+void Texts(HostedVst2& plugin, const std::atomic<bool>& stop, Counters& counters) {
     while (!stop.load()) {
         for (int i = 0; i < plugin.NumParams(); ++i) {
             plugin.ParamDisplay(i);
@@ -145,7 +145,7 @@ void Instances(const std::string& module, const std::atomic<bool>& stop, Counter
     std::vector<float> left(256), right(256);
     while (!stop.load()) {
         std::string error;
-        auto plugin = HostedPlugin::Load(module, HostSettings(), &error);
+        auto plugin = HostedVst2::Load(module, HostSettings(), &error);
         if (!plugin) {
             ++counters.refusedChunks;
             return;
@@ -164,7 +164,7 @@ void Instances(const std::string& module, const std::atomic<bool>& stop, Counter
 // few times, close it; spread over the run.
 class EditorCycles {
   public:
-    EditorCycles(HostedPlugin& plugin, int cycles) : plugin_(plugin), wanted_(cycles) {
+    EditorCycles(HostedVst2& plugin, int cycles) : plugin_(plugin), wanted_(cycles) {
         if (wanted_ > 0 && (plugin_.Effect()->flags & effFlagsHasEditor) == 0) {
             std::printf("the module has no editor: no editor cycles\n");
             wanted_ = 0;
@@ -212,7 +212,7 @@ class EditorCycles {
     int Failures() const { return failures_; }
 
   private:
-    HostedPlugin& plugin_;
+    HostedVst2& plugin_;
     int wanted_;
     int done_ = 0;
     int failures_ = 0;
@@ -248,7 +248,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 
 int Soak(const Options& options) {
     std::string error;
-    auto plugin = HostedPlugin::Load(options.module, HostSettings(), &error);
+    auto plugin = HostedVst2::Load(options.module, HostSettings(), &error);
     if (!plugin) {
         std::fprintf(stderr, "tavsoak: %s\n", error.c_str());
         return 2;

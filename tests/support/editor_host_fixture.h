@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tools/editor_window.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/png_file.h"
 
 namespace tav::test {
@@ -17,7 +17,7 @@ class EditorHostFixture : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         std::string error;
-        plugin = HostedPlugin::Load(TAV_PRODUCT_MODULE_PATH, HostSettings(), &error).release();
+        plugin = HostedVst2::Load(TAV_PRODUCT_MODULE_PATH, HostSettings(), &error).release();
         ASSERT_NE(plugin, nullptr) << error;
         plugin->Start();
         window = EditorHostWindow::Create(&error).release();
@@ -55,7 +55,7 @@ class EditorHostFixture : public ::testing::Test {
         ASSERT_TRUE(window->WaitTicks(2));
     }
 
-    static inline HostedPlugin* plugin = nullptr;
+    static inline HostedVst2* plugin = nullptr;
     static inline EditorHostWindow* window = nullptr;
 };
 

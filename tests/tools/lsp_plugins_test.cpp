@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tools/demo_signal.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/render.h"
 
 namespace tav {
@@ -20,7 +20,7 @@ TEST_P(LspPlugin, LoadsRendersAndKeepsItsState) {
     const std::string path = std::string(kDir) + GetParam() + ".so";
     if (!std::ifstream(path)) GTEST_SKIP() << path << " is not installed";
     std::string error;
-    auto plugin = HostedPlugin::Load(path, HostSettings(), &error);
+    auto plugin = HostedVst2::Load(path, HostSettings(), &error);
     ASSERT_TRUE(plugin) << error;
     plugin->Start();
     EXPECT_FALSE(plugin->EffectName().empty());

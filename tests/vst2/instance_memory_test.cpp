@@ -10,7 +10,7 @@
 
 #include "tests/soak/process_memory.h"
 #include "tests/vst2/module_paths.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav {
 namespace {
@@ -34,7 +34,7 @@ TEST(InstanceMemory, HundredInstancesWithoutEditorsStaySmall) {
     if (path.empty()) GTEST_SKIP() << "no product module built";
     // The module stays loaded throughout, as in a host: its first load is not counted.
     std::string error;
-    auto keeper = HostedPlugin::Load(path, HostSettings(), &error);
+    auto keeper = HostedVst2::Load(path, HostSettings(), &error);
     ASSERT_TRUE(keeper) << error;
     constexpr int kFrames = 512;
     std::vector<float> in(kFrames * 2, 0.0f), out(kFrames * 2);
@@ -47,9 +47,9 @@ TEST(InstanceMemory, HundredInstancesWithoutEditorsStaySmall) {
     int64_t resident = 0, heap = 0;
     for (int round = 1; round <= kRounds; ++round) {
         const int64_t heapBefore = HeapBytes();
-        std::vector<std::unique_ptr<HostedPlugin>> plugins;
+        std::vector<std::unique_ptr<HostedVst2>> plugins;
         for (int i = 0; i < kInstances; ++i) {
-            plugins.push_back(HostedPlugin::Load(path, HostSettings(), &error));
+            plugins.push_back(HostedVst2::Load(path, HostSettings(), &error));
             ASSERT_TRUE(plugins.back()) << error;
             plugins.back()->Start();
             plugins.back()->Process(ProcessKind::Replacing, inputs, outputs, kFrames);

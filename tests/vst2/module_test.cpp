@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/vst2/module_paths.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "tools/plugin_library.h"
 #include "tools/render.h"
 
@@ -25,9 +25,9 @@ class ModuleTest : public ::testing::TestWithParam<std::string> {
         if (path.empty()) GTEST_SKIP() << "no " << GetParam() << " module built";
     }
 
-    std::unique_ptr<HostedPlugin> Load(const HostSettings& settings = HostSettings()) {
+    std::unique_ptr<HostedVst2> Load(const HostSettings& settings = HostSettings()) {
         std::string error;
-        auto plugin = HostedPlugin::Load(path, settings, &error);
+        auto plugin = HostedVst2::Load(path, settings, &error);
         EXPECT_TRUE(plugin) << error;
         return plugin;
     }
@@ -170,7 +170,7 @@ TEST_P(ModuleTest, ChunksRoundTripIntoAFreshInstance) {
 }
 
 TEST_P(ModuleTest, SeveralInstancesAtOnce) {
-    std::vector<std::unique_ptr<HostedPlugin>> plugins;
+    std::vector<std::unique_ptr<HostedVst2>> plugins;
     for (int i = 0; i < 4; ++i) {
         plugins.push_back(Load());
         ASSERT_TRUE(plugins.back());
@@ -230,7 +230,7 @@ TEST(TestModule, RendersExactlyWhatTheEffectComputes) {
     const std::string path = ModulePath("test");
     ASSERT_FALSE(path.empty());
     std::string error;
-    auto plugin = HostedPlugin::Load(path, HostSettings(), &error);
+    auto plugin = HostedVst2::Load(path, HostSettings(), &error);
     ASSERT_TRUE(plugin) << error;
     plugin->Start();
     plugin->SetParameter(0, 0.25f);  // gain 0.5
@@ -253,7 +253,7 @@ TEST(ProductModule, RecordReadsAsPublished) {
     const std::string path = ModulePath("product");
     if (path.empty()) GTEST_SKIP() << "no product module built";
     std::string error;
-    auto plugin = HostedPlugin::Load(path, HostSettings(), &error);
+    auto plugin = HostedVst2::Load(path, HostSettings(), &error);
     ASSERT_TRUE(plugin) << error;
     const AEffect* e = plugin->Effect();
     EXPECT_EQ(e->magic, 0x56737450);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/vst2/module_paths.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav {
 namespace {
@@ -25,7 +25,7 @@ void Stress(const char* which) {
     const std::string path = ModulePath(which);
     if (path.empty()) GTEST_SKIP() << "no " << which << " module built";
     std::string error;
-    auto plugin = HostedPlugin::Load(path, HostSettings(), &error);
+    auto plugin = HostedVst2::Load(path, HostSettings(), &error);
     ASSERT_TRUE(plugin) << error;
     plugin->Start();
 

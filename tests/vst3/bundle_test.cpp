@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "tests/vst3/bundle_fixture.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 #include "vst3/class_ids.h"
 
 namespace tav::vst3test {
@@ -288,7 +288,7 @@ TEST(Vst3Bundle, StateRoundTripsAndDamagedStateChangesNothing) {
 // What hosts kept of the VST 2 plug-in: its chunk, bare or behind a wrapper's header.
 TEST(Vst3Bundle, SettingsSavedWithTheVst2PluginOpenInTheVst3One) {
     std::string error;
-    auto vst2 = HostedPlugin::Load(TAV_VST2_MODULE, HostSettings{}, &error);
+    auto vst2 = HostedVst2::Load(TAV_VST2_MODULE, HostSettings{}, &error);
     ASSERT_TRUE(vst2) << error;
     vst2->Start();
     vst2->SetProgram(4);

@@ -3,7 +3,7 @@
 #include "tests/support/editor_cycles.h"
 
 #include "effect/phaser_params.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav::vst3test {
 
@@ -77,7 +77,7 @@ int ProgramNamed(PluginInstance& p, const std::string& name) {
 // read back apart), at the defaults and at a program that moves every control.
 TEST_F(EditorViewTest, FaceEqualsTheVst2Face) {
     std::string error;
-    auto vst2 = HostedPlugin::Load(TAV_VST2_MODULE, HostSettings(), &error);
+    auto vst2 = HostedVst2::Load(TAV_VST2_MODULE, HostSettings(), &error);
     ASSERT_TRUE(vst2) << error;
     vst2->Start();
     for (const char* program : {"", "Psy Asymetric"}) {

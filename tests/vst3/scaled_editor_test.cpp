@@ -12,7 +12,7 @@
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
 #include "tests/vst3/editor_view_test.h"
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 namespace tav::vst3test {
 namespace {
@@ -72,7 +72,7 @@ class ScaledEditorTest : public ::testing::Test {
         if (format.vst3) {
             plugin = HostedVst3::Load(TAV_VST3_BUNDLE, HostSettings(), &error);
         } else {
-            auto vst2 = HostedPlugin::Load(TAV_VST2_MODULE, HostSettings(), &error);
+            auto vst2 = HostedVst2::Load(TAV_VST2_MODULE, HostSettings(), &error);
             if (vst2) vst2->Start();
             plugin = std::move(vst2);
         }

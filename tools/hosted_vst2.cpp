@@ -1,4 +1,4 @@
-#include "tools/hosted_plugin.h"
+#include "tools/hosted_vst2.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,7 +14,7 @@ constexpr size_t kTextBuffer = 512;
 
 // The instance being created: plug-ins may call back from inside their entry
 // point, before we could put ourselves into the record's user field.
-thread_local HostedPlugin* creating = nullptr;
+thread_local HostedVst2* creating = nullptr;
 
 void CopyText(void* ptr, const std::string& text, size_t capacity) {
     if (ptr == nullptr || capacity == 0) return;
@@ -96,9 +96,9 @@ const char* HostOpcodeName(VstInt32 opcode) {
     }
 }
 
-std::unique_ptr<HostedPlugin> HostedPlugin::Load(const std::string& path,
-                                                 const HostSettings& settings, std::string* error) {
-    std::unique_ptr<HostedPlugin> plugin(new HostedPlugin());
+std::unique_ptr<HostedVst2> HostedVst2::Load(const std::string& path, const HostSettings& settings,
+                                             std::string* error) {
+    std::unique_ptr<HostedVst2> plugin(new HostedVst2());
     plugin->settings = settings;
     plugin->transport = MakeTransport(settings);
     if (!plugin->library.Load(path, error)) return nullptr;
@@ -108,7 +108,7 @@ std::unique_ptr<HostedPlugin> HostedPlugin::Load(const std::string& path,
         return nullptr;
     }
     creating = plugin.get();
-    AEffect* effect = entry(&HostedPlugin::Callback);
+    AEffect* effect = entry(&HostedVst2::Callback);
     creating = nullptr;
     if (effect == nullptr) {
         if (error != nullptr) *error = path + ": the entry point returned no effect";
@@ -123,31 +123,31 @@ std::unique_ptr<HostedPlugin> HostedPlugin::Load(const std::string& path,
     return plugin;
 }
 
-HostedPlugin::~HostedPlugin() {
+HostedVst2::~HostedVst2() {
     Close();
 }
 
-void HostedPlugin::Close() {
+void HostedVst2::Close() {
     if (effect == nullptr) return;
     AEffect* closing = effect;
     closing->dispatcher(closing, effClose, 0, 0, nullptr, 0.0f);
     effect = nullptr;
 }
 
-VstIntPtr HostedPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                 float opt) {
+VstIntPtr HostedVst2::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                               float opt) {
     if (effect == nullptr) return 0;
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
-void HostedPlugin::Start() {
+void HostedVst2::Start() {
     Open();
     SetSampleRate(settings.sampleRate);
     SetBlockSize(settings.blockSize);
     Resume();
 }
 
-void HostedPlugin::SetSampleRate(double rate) {
+void HostedVst2::SetSampleRate(double rate) {
     {
         std::lock_guard<std::mutex> hold(transportMutex);
         settings.sampleRate = rate;
@@ -156,7 +156,7 @@ void HostedPlugin::SetSampleRate(double rate) {
     Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
 }
 
-void HostedPlugin::SetBlockSize(int frames) {
+void HostedVst2::SetBlockSize(int frames) {
     {
         std::lock_guard<std::mutex> hold(transportMutex);
         settings.blockSize = frames;
@@ -164,33 +164,33 @@ void HostedPlugin::SetBlockSize(int frames) {
     Dispatch(effSetBlockSize, 0, frames);
 }
 
-std::string HostedPlugin::ReadText(VstInt32 opcode, VstInt32 index) {
+std::string HostedVst2::ReadText(VstInt32 opcode, VstInt32 index) {
     char text[kTextBuffer] = {};
     Dispatch(opcode, index, 0, text);
     text[kTextBuffer - 1] = '\0';
     return text;
 }
 
-std::string HostedPlugin::EffectName() {
+std::string HostedVst2::EffectName() {
     return ReadText(effGetEffectName, 0);
 }
-std::string HostedPlugin::VendorString() {
+std::string HostedVst2::VendorString() {
     return ReadText(effGetVendorString, 0);
 }
-std::string HostedPlugin::ProductString() {
+std::string HostedVst2::ProductString() {
     return ReadText(effGetProductString, 0);
 }
-std::string HostedPlugin::ParamName(int index) {
+std::string HostedVst2::ParamName(int index) {
     return ReadText(effGetParamName, index);
 }
-std::string HostedPlugin::ParamLabel(int index) {
+std::string HostedVst2::ParamLabel(int index) {
     return ReadText(effGetParamLabel, index);
 }
-std::string HostedPlugin::ParamDisplay(int index) {
+std::string HostedVst2::ParamDisplay(int index) {
     return ReadText(effGetParamDisplay, index);
 }
 
-std::string HostedPlugin::ProgramName(int index) {
+std::string HostedVst2::ProgramName(int index) {
     char text[kTextBuffer] = {};
     // Category -1: every program.
     if (Dispatch(effGetProgramNameIndexed, index, -1, text) == 0 && index == Program()) {
@@ -200,13 +200,13 @@ std::string HostedPlugin::ProgramName(int index) {
     return text;
 }
 
-bool HostedPlugin::SetParameterText(int index, const std::string& text) {
+bool HostedVst2::SetParameterText(int index, const std::string& text) {
     std::vector<char> copy(text.begin(), text.end());
     copy.push_back('\0');
     return Dispatch(effString2Parameter, index, 0, copy.data()) != 0;
 }
 
-std::vector<std::uint8_t> HostedPlugin::GetChunk(bool isBank) {
+std::vector<std::uint8_t> HostedVst2::GetChunk(bool isBank) {
     void* data = nullptr;
     VstIntPtr size = Dispatch(effGetChunk, isBank ? 0 : 1, 0, &data);
     if (size <= 0 || data == nullptr) return {};
@@ -214,14 +214,14 @@ std::vector<std::uint8_t> HostedPlugin::GetChunk(bool isBank) {
     return std::vector<std::uint8_t>(bytes, bytes + size);
 }
 
-bool HostedPlugin::SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes) {
+bool HostedVst2::SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes) {
     // Plug-ins take the bytes as non-const; hand them a copy.
     std::vector<std::uint8_t> copy = bytes;
     return Dispatch(effSetChunk, isBank ? 0 : 1, static_cast<VstIntPtr>(copy.size()),
                     copy.empty() ? nullptr : copy.data()) != 0;
 }
 
-bool HostedPlugin::Supports(ProcessKind kind) const {
+bool HostedVst2::Supports(ProcessKind kind) const {
     if (effect == nullptr) return false;
     switch (kind) {
         case ProcessKind::Replacing:
@@ -236,7 +236,7 @@ bool HostedPlugin::Supports(ProcessKind kind) const {
     return false;
 }
 
-void HostedPlugin::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
+void HostedVst2::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
     if (kind == ProcessKind::Double || !Supports(kind)) return;
     if (kind == ProcessKind::Accumulating) {
         effect->process(effect, inputs, outputs, frames);
@@ -245,28 +245,28 @@ void HostedPlugin::Process(ProcessKind kind, float** inputs, float** outputs, in
     }
 }
 
-void HostedPlugin::ProcessDouble(double** inputs, double** outputs, int frames) {
+void HostedVst2::ProcessDouble(double** inputs, double** outputs, int frames) {
     if (Supports(ProcessKind::Double)) {
         effect->processDoubleReplacing(effect, inputs, outputs, frames);
     }
 }
 
-void HostedPlugin::SetTempo(double bpm) {
+void HostedVst2::SetTempo(double bpm) {
     std::lock_guard<std::mutex> hold(transportMutex);
     transport.SetTempo(bpm);
 }
 
-int HostedPlugin::BlockFrames(int wanted) {
+int HostedVst2::BlockFrames(int wanted) {
     std::lock_guard<std::mutex> hold(transportMutex);
     return transport.MaxFrames(wanted);
 }
 
-void HostedPlugin::AdvanceTransport(int frames) {
+void HostedVst2::AdvanceTransport(int frames) {
     std::lock_guard<std::mutex> hold(transportMutex);
     transport.Advance(frames);
 }
 
-const VstTimeInfo* HostedPlugin::TimeInfo(VstIntPtr /*wanted*/) {
+const VstTimeInfo* HostedVst2::TimeInfo(VstIntPtr /*wanted*/) {
     // One record per thread: the pointer a plug-in holds stays stable and no other
     // thread's query rewrites it under its feet.
     thread_local VstTimeInfo info;
@@ -275,9 +275,9 @@ const VstTimeInfo* HostedPlugin::TimeInfo(VstIntPtr /*wanted*/) {
     return &info;
 }
 
-VstIntPtr HostedPlugin::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                 void* ptr, float opt) {
-    HostedPlugin* self = effect != nullptr ? static_cast<HostedPlugin*>(effect->user) : nullptr;
+VstIntPtr HostedVst2::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                               void* ptr, float opt) {
+    HostedVst2* self = effect != nullptr ? static_cast<HostedVst2*>(effect->user) : nullptr;
     if (self == nullptr) self = creating;
     if (self == nullptr) {
         return opcode == audioMasterVersion ? 2400 : 0;
@@ -285,8 +285,8 @@ VstIntPtr HostedPlugin::Callback(AEffect* effect, VstInt32 opcode, VstInt32 inde
     return self->Answer(opcode, index, value, ptr, opt);
 }
 
-VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                               float opt) {
+VstIntPtr HostedVst2::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                             float opt) {
     HostRequest request{opcode, index, value, opt, {}};
     if (opcode == audioMasterCanDo && ptr != nullptr) {
         request.text = static_cast<const char*>(ptr);
@@ -338,7 +338,7 @@ VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     }
 }
 
-bool HostedPlugin::EditorSize(int* width, int* height, std::string* error) {
+bool HostedVst2::EditorSize(int* width, int* height, std::string* error) {
     if ((effect->flags & effFlagsHasEditor) == 0) {
         *error = "the plug-in has no editor";
         return false;
@@ -355,7 +355,7 @@ bool HostedPlugin::EditorSize(int* width, int* height, std::string* error) {
 
 // The call hosts that scale plug-in windows make: effVendorSpecific 'PreS' 'AeCs'
 // with the factor.
-bool HostedPlugin::SetEditorScale(double factor, std::string* error) {
+bool HostedVst2::SetEditorScale(double factor, std::string* error) {
     if (Dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, static_cast<float>(factor)) ==
         0) {
         *error = "the plug-in took no scale factor";
@@ -364,7 +364,7 @@ bool HostedPlugin::SetEditorScale(double factor, std::string* error) {
     return true;
 }
 
-bool HostedPlugin::OpenEditorIn(void* parent, std::string* error) {
+bool HostedVst2::OpenEditorIn(void* parent, std::string* error) {
     if (Dispatch(effEditOpen, 0, 0, parent) != 0) return true;
     *error = "the plug-in did not open its editor";
     return false;

@@ -66,15 +66,15 @@ class HostRequestLog {
 
 const char* HostOpcodeName(VstInt32 opcode);
 
-class HostedPlugin final : public PluginInstance {
+class HostedVst2 final : public PluginInstance {
   public:
     // Loads the module, calls its entry point and checks the record's magic. The
     // plug-in is not opened yet: that is Open(), so tests can vary the order.
-    static std::unique_ptr<HostedPlugin> Load(const std::string& path, const HostSettings& settings,
-                                              std::string* error);
-    ~HostedPlugin() override;
-    HostedPlugin(const HostedPlugin&) = delete;
-    HostedPlugin& operator=(const HostedPlugin&) = delete;
+    static std::unique_ptr<HostedVst2> Load(const std::string& path, const HostSettings& settings,
+                                            std::string* error);
+    ~HostedVst2() override;
+    HostedVst2(const HostedVst2&) = delete;
+    HostedVst2& operator=(const HostedVst2&) = delete;
 
     AEffect* Effect() const { return effect; }
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
@@ -145,7 +145,7 @@ class HostedPlugin final : public PluginInstance {
     void EditorIdle() override { Dispatch(effEditIdle); }
 
   private:
-    HostedPlugin() = default;
+    HostedVst2() = default;
     static VstIntPtr Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               void* ptr, float opt);
     VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
