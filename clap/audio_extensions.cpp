@@ -33,8 +33,8 @@ uint32_t Latency(const clap_plugin*) {
 }
 
 uint32_t Tail(const clap_plugin* plugin) {
-    const ClapPlugin* self = ClapPlugin::From(plugin);
-    return self != nullptr ? self->TailFrames() : 0;
+    ClapPlugin* self = ClapPlugin::From(plugin);
+    return self != nullptr && self->Ready() ? self->Plugin().TailFrames() : 0;
 }
 
 // Offline or not, the effect renders the same: nothing to switch.

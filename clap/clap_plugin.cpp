@@ -7,12 +7,10 @@
 #include "clap/extensions.h"
 #include "core/denormal_guard.h"
 #include "effect/make_phaser.h"
+#include "effect/sweep_sync_setting.h"
 
 namespace tav::clap {
 namespace {
-
-// Scratch beyond this is not worth holding: longer blocks run in slices.
-constexpr uint32_t kMaxScratchFrames = 8192;
 
 ClapPlugin* Self(const clap_plugin* plugin) {
     return ClapPlugin::From(plugin);
@@ -131,7 +129,7 @@ bool ClapPlugin::Init() {
     effect_ = MakePhaser<ClapCore>(true);
     if (!effect_) return false;
     try {
-        runner_ = std::make_unique<BlockRunner>(*effect_);
+        plugin_ = std::make_unique<BlockPlugin>(*effect_);
     } catch (...) {
         effect_.reset();
         return false;
@@ -147,33 +145,21 @@ bool ClapPlugin::Init() {
 }
 
 bool ClapPlugin::Activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames) {
-    if (!effect_ || active_) return false;
-    if (!(sampleRate > 0.0) || !std::isfinite(sampleRate) || maxFrames < 1 ||
-        maxFrames > 0x7FFFFFFFu || minFrames > maxFrames) {
-        return false;
-    }
-    CoreLockGuard guard(&effect_->Lock());
-    if (!effect_->SetBlockFrames(static_cast<int>(std::min(maxFrames, kMaxScratchFrames)))) {
-        return false;
-    }
-    effect_->SetSampleRate(sampleRate);
-    effect_->ActivationChanged(true);
-    runner_->Reset();
-    active_ = true;
+    if (!effect_ || plugin_->Active()) return false;
+    if (maxFrames > 0x7FFFFFFFu || minFrames > maxFrames) return false;
+    if (!plugin_->SetUp(sampleRate, maxFrames)) return false;
+    plugin_->SetActive(true);
     return true;
 }
 
 void ClapPlugin::Deactivate() {
-    if (!effect_ || !active_) return;
-    CoreLockGuard guard(&effect_->Lock());
-    effect_->ActivationChanged(false);
-    effect_->ResetProcessing();
-    active_ = false;
+    if (!effect_ || !plugin_->Active()) return;
+    plugin_->SetActive(false);
     processing_ = false;
 }
 
 bool ClapPlugin::StartProcessing() {
-    if (!effect_ || !active_) return false;
+    if (!effect_ || !plugin_->Active()) return false;
     processing_ = true;
     return true;
 }
@@ -183,66 +169,41 @@ void ClapPlugin::StopProcessing() {
 }
 
 void ClapPlugin::Reset() {
-    if (!effect_ || !active_) return;
-    CoreLockGuard guard(&effect_->Lock());
-    effect_->ResetProcessing();
-    runner_->Reset();
+    if (effect_ && plugin_->Active()) plugin_->Restart();
 }
 
 const void* ClapPlugin::Extension(const char* id) const {
     return effect_ ? FindExtension(id) : nullptr;
 }
 
-uint32_t ClapPlugin::TailFrames() const {
-    if (!effect_) return 0;
-    CoreLockGuard guard(&effect_->Lock());
-    return effect_->Engine().TailFrames();
-}
-
 void ClapPlugin::GatherEvents(const clap_input_events* in, int32_t frames) {
-    changes_.Clear();
+    plugin_->BeginChanges(frames);
     if (in == nullptr || in->size == nullptr || in->get == nullptr) return;
     const uint32_t count = in->size(in);
-    for (uint32_t i = 0; i < count && changes_.Room() > 0; ++i) {
+    for (uint32_t i = 0; i < count && plugin_->Room() > 0; ++i) {
         const clap_event_header* event = in->get(in, i);
         if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID) continue;
         const auto time = static_cast<int32_t>(std::min<uint32_t>(event->time, 0x7FFFFFFFu));
         if (event->type == CLAP_EVENT_PARAM_VALUE &&
             event->size >= sizeof(clap_event_param_value)) {
-            const auto* value = reinterpret_cast<const clap_event_param_value*>(event);
-            const bool known = value->param_id == kBypassParamId ||
-                               value->param_id == kSweepSyncParamId ||
-                               value->param_id < static_cast<clap_id>(effect_->ParamCount());
-            if (known && std::isfinite(value->value))
-                changes_.Add(time, frames, value->param_id, value->value);
+            const auto* change = reinterpret_cast<const clap_event_param_value*>(event);
+            const double value = change->value;
+            if (change->param_id == kBypassParamId) {
+                if (std::isfinite(value)) plugin_->AddBypass(time, value >= 0.5);
+            } else if (change->param_id == kSweepSyncParamId) {
+                plugin_->AddSetting(time, kSweepSyncSetting, value);
+            } else if (change->param_id < static_cast<clap_id>(effect_->ParamCount()) &&
+                       std::isfinite(value)) {
+                const auto index = static_cast<int>(change->param_id);
+                plugin_->AddParam(time, index, effect_->Param(index)->UnitOf(value));
+            }
         } else if (event->type == CLAP_EVENT_TRANSPORT &&
                    event->size >= sizeof(clap_event_transport)) {
             const auto* transport = reinterpret_cast<const clap_event_transport*>(event);
-            if ((transport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0 &&
-                std::isfinite(transport->tempo)) {
-                changes_.Add(time, frames, kTempoChange, transport->tempo);
-            }
+            if ((transport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0)
+                plugin_->AddTempo(time, transport->tempo);
         }
     }
-    // Hosts send them in time order; one that does not gets them sorted, not lost.
-    changes_.Sort();
-}
-
-void ClapPlugin::ApplyChange(const TimedChange& change) {
-    if (change.id == kTempoChange) {
-        effect_->SetTempo(change.value);
-    } else if (change.id == kBypassParamId) {
-        runner_->SetBypass(change.value >= 0.5);
-    } else if (change.id == kSweepSyncParamId) {
-        effect_->SetSweepSync(SweepSyncOf(change.value));
-    } else if (const PluginParam* param = effect_->Param(static_cast<int>(change.id))) {
-        effect_->ApplyHostParamChange(static_cast<int>(change.id), param->UnitOf(change.value));
-    }
-}
-
-// Without audio to split, every change lands at once (nothing is lost).
-void ClapPlugin::ApplyAllChanges() {
-    for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
 }
 
 void ClapPlugin::SendPendingEdits(const clap_output_events* out) {
@@ -271,12 +232,13 @@ void ClapPlugin::FlushEvents(const clap_input_events* in, const clap_output_even
     if (!effect_) return;
     CoreLockGuard guard(&effect_->Lock());
     GatherEvents(in, 0);
-    ApplyAllChanges();
+    plugin_->ApplyChanges();
     SendPendingEdits(out);
 }
 
 int32_t ClapPlugin::Process(const clap_process* process) {
-    if (process == nullptr || !effect_ || !active_ || !processing_) return CLAP_PROCESS_ERROR;
+    if (process == nullptr || !effect_ || !plugin_->Active() || !processing_)
+        return CLAP_PROCESS_ERROR;
     DenormalGuard denormals;
     CoreLockGuard guard(&effect_->Lock());
     const auto frames = static_cast<int32_t>(std::min(process->frames_count, 0x7FFFFFFFu));
@@ -284,12 +246,12 @@ int32_t ClapPlugin::Process(const clap_process* process) {
     GatherEvents(process->in_events, frames);
     SendPendingEdits(process->out_events);
     if (frames == 0) {
-        ApplyAllChanges();
+        plugin_->ApplyChanges();
         return CLAP_PROCESS_CONTINUE;
     }
     if (process->audio_outputs == nullptr || process->audio_outputs_count < 1 ||
         process->audio_outputs[0].channel_count < 2) {
-        ApplyAllChanges();
+        plugin_->ApplyChanges();
         return CLAP_PROCESS_ERROR;
     }
     const clap_audio_buffer& out = process->audio_outputs[0];
@@ -297,7 +259,7 @@ int32_t ClapPlugin::Process(const clap_process* process) {
         return Render<float>(*process, frames);
     if (out.data64 != nullptr && out.data64[0] != nullptr && out.data64[1] != nullptr)
         return Render<double>(*process, frames);
-    ApplyAllChanges();
+    plugin_->ApplyChanges();
     return CLAP_PROCESS_ERROR;
 }
 
@@ -319,13 +281,11 @@ int32_t ClapPlugin::Render(const clap_process& process, int32_t frames) {
     const auto gateOpen = [&engine] {
         return engine.Ready() && engine.QuietCounter() >= engine.HoldLength();
     };
-    const bool openBefore = gateOpen() && !runner_->Fading() && changes_.Count() == 0;
-    changes_.Play(
-        frames, [this](const TimedChange& change) { ApplyChange(change); },
-        [&](int32_t offset, int32_t count) { runner_->Run<Sample>(in, out, offset, count); });
+    const bool openBefore = gateOpen() && !plugin_->Fading() && plugin_->ChangeCount() == 0;
+    plugin_->Render<Sample>(in, out, frames);
 
     // While the gate stays open the output is the input bit for bit: so are its hints.
-    const bool openAfter = gateOpen() && !runner_->Fading();
+    const bool openAfter = gateOpen() && !plugin_->Fading();
     outBuffer.constant_mask = openBefore && openAfter && frames <= engine.HoldLength() ? inMask : 0;
     if (openAfter && Silent(in[0], (inMask & 1) != 0, frames) &&
         Silent(in[1], (inMask & 2) != 0, frames)) {

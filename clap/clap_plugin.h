@@ -10,9 +10,7 @@
 #include "clap/clap_abi.h"
 #include "clap/clap_core.h"
 #include "clap/gui.h"
-#include "core/block_runner.h"
-#include "core/state_chunk.h"
-#include "core/timed_changes.h"
+#include "core/block_plugin.h"
 #include "effect/phaser_effect.h"
 
 namespace tav::clap {
@@ -47,22 +45,15 @@ class ClapPlugin {
     // For the extensions; valid after Init.
     ClapPhaser& Effect() { return *effect_; }
     bool Ready() const { return effect_ != nullptr; }
-    bool Active() const { return active_; }
-    BlockRunner& Runner() { return *runner_; }
-    StateChunk& Chunk() { return chunk_; }
+    bool Active() const { return plugin_->Active(); }
+    BlockPlugin& Plugin() { return *plugin_; }
     const clap_host* Host() const { return host_; }
     GuiState& Gui() { return gui_; }
     // Parameter events from a process or flush call, and the editor's back out.
     void FlushEvents(const clap_input_events* in, const clap_output_events* out);
-    // Frames the output can still differ from the input once it falls silent.
-    uint32_t TailFrames() const;
 
   private:
-    static constexpr clap_id kTempoChange = 0xFFFFFFFEu;  // a transport event inside a block
-
     void GatherEvents(const clap_input_events* in, int32_t frames);
-    void ApplyChange(const TimedChange& change);
-    void ApplyAllChanges();
     void SendPendingEdits(const clap_output_events* out);
     template <class Sample>
     int32_t Render(const clap_process& process, int32_t frames);
@@ -70,10 +61,7 @@ class ClapPlugin {
     const clap_host* host_;
     clap_plugin record_;
     std::unique_ptr<ClapPhaser> effect_;
-    std::unique_ptr<BlockRunner> runner_;
-    StateChunk chunk_;
-    TimedChanges changes_;
-    bool active_ = false;
+    std::unique_ptr<BlockPlugin> plugin_;
     bool processing_ = false;
     GuiState gui_;
 };

@@ -9,20 +9,6 @@
 namespace tav::clap {
 namespace {
 
-// False when the stream fails, claims more than it was asked for, or passes the limit.
-bool ReadAll(const clap_istream* stream, std::vector<uint8_t>& bytes) {
-    constexpr size_t kStep = 64 * 1024;
-    for (;;) {
-        const size_t at = bytes.size();
-        if (at >= static_cast<size_t>(IEffectCore::kMaxChunkBytes)) return false;
-        bytes.resize(at + kStep);
-        const int64_t got = stream->read(stream, bytes.data() + at, kStep);
-        if (got < 0 || got > static_cast<int64_t>(kStep)) return false;
-        bytes.resize(at + static_cast<size_t>(got));
-        if (got == 0) return true;
-    }
-}
-
 bool WriteAll(const clap_ostream* stream, const std::vector<uint8_t>& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -39,14 +25,7 @@ bool Save(const clap_plugin* plugin, const clap_ostream* stream) {
     if (self == nullptr || !self->Ready() || stream == nullptr || stream->write == nullptr)
         return false;
     std::vector<uint8_t> bytes;
-    try {
-        CoreLockGuard guard(&self->Effect().Lock());
-        if (!SavePluginState(self->Effect(), self->Chunk(), self->Runner().Bypassed(), bytes))
-            return false;
-    } catch (...) {
-        return false;
-    }
-    return WriteAll(stream, bytes);
+    return self->Plugin().SaveState(bytes) && WriteAll(stream, bytes);
 }
 
 bool Load(const clap_plugin* plugin, const clap_istream* stream) {
@@ -55,18 +34,15 @@ bool Load(const clap_plugin* plugin, const clap_istream* stream) {
         return false;
     std::vector<uint8_t> bytes;
     try {
-        if (!ReadAll(stream, bytes)) return false;
+        // The stream is read before the lock is taken: the audio waits only for the load.
+        const auto read = [stream](uint8_t* into, size_t most) {
+            return stream->read(stream, into, most);
+        };
+        if (!ReadStateStream(read, bytes)) return false;
     } catch (...) {
         return false;
     }
-    {
-        // The stream is read before the lock is taken: the audio waits only for the load.
-        CoreLockGuard guard(&self->Effect().Lock());
-        LoadedState loaded;
-        if (!LoadPluginState(self->Effect(), self->Chunk(), bytes.data(), bytes.size(), loaded))
-            return false;
-        if (loaded.hasBypass) self->Runner().SetBypass(loaded.bypass);
-    }
+    if (!self->Plugin().LoadState(bytes)) return false;
     const clap_host* host = self->Host();
     const auto* params =
         static_cast<const clap_host_params*>(host->get_extension(host, CLAP_EXT_PARAMS));

@@ -123,6 +123,13 @@ class IEffectCore {
     // effect numbers them) in the editor, under the core lock: a host layer that
     // shows it to the host as a parameter of its own tells the host.
     virtual void HostSettingEdited(int setting, double value) { (void)setting, (void)value; }
+    // The host sets one of those settings (a format shows it as a parameter of its
+    // own), and reads it back; none by default.
+    virtual void ApplySetting(int setting, double value) { (void)setting, (void)value; }
+    virtual double SettingValue(int setting) { return (void)setting, 0.0; }
+    // Frames the output can still differ from the input once the input falls silent,
+    // for the current settings and rate.
+    virtual uint32_t TailFrames() { return 0; }
     // The user picked another scale in the editor: the host is asked for the window's
     // new size; whether the editor took the scale. Called without the core lock.
     virtual bool ChangeEditorScale(int percent);

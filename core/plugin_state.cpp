@@ -212,7 +212,7 @@ bool SavePluginState(IEffectCore& core, StateChunk& scratch, bool bypass,
 bool LoadPluginState(IEffectCore& core, StateChunk& scratch, const uint8_t* data, size_t size,
                      LoadedState& loaded) {
     const Bytes bytes(data, size);
-    if (bytes.Size() == 0 || bytes.Size() > static_cast<size_t>(IEffectCore::kMaxChunkBytes)) {
+    if (bytes.Size() == 0 || bytes.Size() > kMaxStateBytes) {
         return false;
     }
     CoreLockGuard guard(&core.Lock());

@@ -12,6 +12,7 @@
 // either of those behind a "VstW" header, which carries the bypass flag.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,31 @@
 #include "core/effect_core.h"
 
 namespace tav {
+
+// The most bytes any format reads from its host as a state: the largest chunk the
+// core takes, with room for every container and trailer around it.
+inline constexpr size_t kMaxStateBytes = static_cast<size_t>(IEffectCore::kMaxChunkBytes) + 4096;
+
+// Reads a host's state stream to its end, in pieces: read(into, most) gives the
+// bytes it read, 0 at the end, or a negative number when the stream failed.
+// False when it failed, gave more than it was asked for, or ran past the limit;
+// a state of exactly kMaxStateBytes is read.
+template <class Read>
+bool ReadStateStream(Read&& read, std::vector<uint8_t>& bytes) {
+    constexpr size_t kPiece = 64 * 1024;
+    bytes.clear();
+    for (;;) {
+        const size_t at = bytes.size();
+        // One byte past the limit is asked for, to tell a state of exactly the limit.
+        const size_t want = std::min(kPiece, kMaxStateBytes + 1 - at);
+        bytes.resize(at + want);
+        const int64_t got = read(bytes.data() + at, want);
+        if (got < 0 || static_cast<uint64_t>(got) > want) return false;
+        bytes.resize(at + static_cast<size_t>(got));
+        if (bytes.size() > kMaxStateBytes) return false;
+        if (got == 0) return true;
+    }
+}
 
 struct LoadedState {
     bool hasBypass = false;  // whether the state said anything of bypass

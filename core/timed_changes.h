@@ -1,6 +1,5 @@
-// Parameter changes of one audio block at their sample offsets, and the block
-// split at them: each change lands before the first frame it applies to. Shared
-// by the formats with sample-accurate automation (VST 3, CLAP). Fixed capacity:
+// The changes of one audio block at their sample offsets, and the block split at
+// them: each change lands before the first frame it applies to. Fixed capacity:
 // nothing allocates on the audio thread.
 #pragma once
 
@@ -9,10 +8,15 @@
 
 namespace tav {
 
+// What a change sets: a parameter (by index, to a unit value), bypass, one of the
+// effect's settings that are not parameters, the program, or the tempo (BPM).
+enum class ChangeKind : uint8_t { Param, Bypass, Setting, Program, Tempo };
+
 struct TimedChange {
     int32_t offset;
     int32_t order;  // arrival, so that equal offsets keep their order
-    uint32_t id;
+    ChangeKind kind;
+    int32_t index;
     double value;
 };
 
@@ -25,9 +29,9 @@ class TimedChanges {
     int Room() const { return kCapacity - count_; }
     const TimedChange& At(int i) const { return changes_[i]; }
     // Offsets are bounded into [0, frames]; false when full.
-    bool Add(int32_t offset, int32_t frames, uint32_t id, double value) {
+    bool Add(int32_t offset, int32_t frames, ChangeKind kind, int32_t index, double value) {
         if (count_ >= kCapacity) return false;
-        changes_[count_] = TimedChange{std::clamp(offset, 0, frames), count_, id, value};
+        changes_[count_] = TimedChange{std::clamp(offset, 0, frames), count_, kind, index, value};
         ++count_;
         return true;
     }

@@ -24,6 +24,14 @@ void TransportCore::ClearTransport() {
     songBeats_ = 0.0;
 }
 
+void TransportCore::SetTransport(const BlockTransport& transport) {
+    ClearTransport();
+    SetTempo(transport.tempo);
+    SetTimeSignature(transport.timeSigNumerator, transport.timeSigDenominator);
+    SetSamplePosition(transport.samplePosition);
+    if (transport.hasSongBeats) SetSongBeats(transport.songBeats);
+}
+
 bool TransportCore::HostSongBeats(double& beats) {
     if (!hasSongBeats_) return false;
     beats = songBeats_;

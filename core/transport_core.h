@@ -9,6 +9,18 @@
 
 namespace tav {
 
+// A block's transport as a format's host states it; a field left at its default
+// is one the host did not give.
+struct BlockTransport {
+    double tempo = 0.0;  // BPM
+    int timeSigNumerator = 0;
+    int timeSigDenominator = 0;
+    int64_t samplePosition = 0;  // frames since the song's start
+    // Quarter notes at the block's first frame, only while the transport plays.
+    bool hasSongBeats = false;
+    double songBeats = 0.0;
+};
+
 class TransportCore : public IEffectCore {
   public:
     explicit TransportCore(const EffectIdentity& identity);
@@ -24,6 +36,9 @@ class TransportCore : public IEffectCore {
     bool SendMidiOut(const MidiMessage&) override { return false; }
     bool SendSysExOut(const SysExMessage&) override { return false; }
 
+    // The transport of the block about to run; nonsense fields count as not given,
+    // and a host that gives none at all is a VST 2 host without time info.
+    void SetTransport(const BlockTransport& transport);
     // None of a block's transport known yet: no tempo, as a VST 2 host without time info.
     void ClearTransport();
     // A tempo that is not a finite positive number means none.

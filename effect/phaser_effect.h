@@ -68,6 +68,16 @@ class PhaserEffect : public HostLayer {
         CoreLockGuard guard(&this->Lock());
         return engine_.Sync();
     }
+    void ApplySetting(int setting, double value) override {
+        if (setting == kSweepSyncSetting) SetSweepSync(SweepSyncOf(value));
+    }
+    double SettingValue(int setting) override {
+        return setting == kSweepSyncSetting ? SweepSyncValue(GetSweepSync()) : 0.0;
+    }
+    uint32_t TailFrames() override {
+        CoreLockGuard guard(&this->Lock());
+        return engine_.TailFrames();
+    }
     // The user's choice in the editor: the host hears of it as of an edit.
     void EditSweepSync(SweepSync sync) {
         CoreLockGuard guard(&this->Lock());

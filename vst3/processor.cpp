@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/denormal_guard.h"
-#include "core/plugin_state.h"
 #include "effect/sweep_sync_setting.h"
 #include "vst3/class_ids.h"
 #include "vst3/stream_io.h"
@@ -67,17 +66,14 @@ tresult Processor::initialize(FUnknown*) {
     effect_ = MakePhaser();
     if (!effect_) return kOutOfMemory;
     params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
-    runner_ = std::make_unique<BlockRunner>(*effect_);
+    plugin_ = std::make_unique<BlockPlugin>(*effect_);
     return kResultOk;
 }
 
 tresult Processor::terminate() {
-    peer_.Reset();
     params_.reset();
-    runner_.reset();
+    plugin_.reset();
     effect_.reset();
-    active_ = false;
-    processing_ = false;
     return kResultOk;
 }
 
@@ -120,16 +116,7 @@ tresult Processor::activateBus(MediaType type, BusDirection dir, int32 index, TB
 
 tresult Processor::setActive(TBool state) {
     if (!effect_) return kNotInitialized;
-    CoreLockGuard guard(&effect_->Lock());
-    active_ = state != 0;
-    if (active_) {
-        effect_->ActivationChanged(true);
-        runner_->Reset();
-    } else {
-        effect_->ActivationChanged(false);
-        effect_->ResetProcessing();
-        processing_ = false;
-    }
+    plugin_->SetActive(state != 0);
     return kResultOk;
 }
 
@@ -137,25 +124,16 @@ tresult Processor::setState(IBStream* state) {
     if (!effect_) return kNotInitialized;
     if (state == nullptr) return kInvalidArgument;
     std::vector<uint8_t> bytes;
-    if (!ReadToEnd(state, bytes, IEffectCore::kMaxChunkBytes)) return kResultFalse;
     // The stream is read before the lock is taken: the audio waits only for the load.
-    CoreLockGuard guard(&effect_->Lock());
-    LoadedState loaded;
-    if (!LoadPluginState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
-        return kResultFalse;
-    }
-    if (loaded.hasBypass) runner_->SetBypass(loaded.bypass);
-    return kResultOk;
+    if (!ReadToEnd(state, bytes)) return kResultFalse;
+    return plugin_->LoadState(bytes) ? kResultOk : kResultFalse;
 }
 
 tresult Processor::getState(IBStream* state) {
     if (!effect_) return kNotInitialized;
     if (state == nullptr) return kInvalidArgument;
     std::vector<uint8_t> bytes;
-    {
-        CoreLockGuard guard(&effect_->Lock());
-        if (!SavePluginState(*effect_, chunk_, runner_->Bypassed(), bytes)) return kResultFalse;
-    }
+    if (!plugin_->SaveState(bytes)) return kResultFalse;
     return WriteAll(state, bytes) ? kResultOk : kResultFalse;
 }
 
@@ -191,26 +169,16 @@ tresult Processor::setupProcessing(ProcessSetup* setupPointer) {
         !std::isfinite(setup.sampleRate)) {
         return kInvalidArgument;
     }
-    CoreLockGuard guard(&effect_->Lock());
-    if (!effect_->SetBlockFrames(setup.maxSamplesPerBlock)) return kOutOfMemory;
-    effect_->SetSampleRate(setup.sampleRate);
-    effect_->ResetProcessing();
-    sampleSize_ = setup.symbolicSampleSize;
-    maxBlock_ = setup.maxSamplesPerBlock;
-    return kResultOk;
+    return plugin_->SetUp(setup.sampleRate, setup.maxSamplesPerBlock) ? kResultOk : kOutOfMemory;
 }
 
 tresult Processor::setProcessing(TBool state) {
     if (!effect_) return kNotInitialized;
-    CoreLockGuard guard(&effect_->Lock());
-    if (!active_ && state != 0) return kResultFalse;
-    processing_ = state != 0;
-    return kResultOk;
+    return plugin_->Active() || state == 0 ? kResultOk : kResultFalse;
 }
 
 uint32 Processor::getTailSamples() {
-    // The feedback rings on, and the gate passes silence through: a short tail.
-    return effect_ ? static_cast<uint32>(effect_->SampleRate() * 0.5) : kNoTail;
+    return effect_ ? plugin_->TailFrames() : kNoTail;
 }
 
 uint32 Processor::getProcessContextRequirements() {
@@ -219,12 +187,14 @@ uint32 Processor::getProcessContextRequirements() {
            R::kNeedBarPositionMusic | R::kNeedTransportState;
 }
 
+// The processor and the controller meet only through the host: nothing is sent
+// over the connection, so it only refuses nonsense.
 tresult Processor::connect(IConnectionPoint* other) {
-    return peer_.Connect(other);
+    return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Processor::disconnect(IConnectionPoint* other) {
-    return peer_.Disconnect(other);
+    return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Processor::notify(IMessage* message) {
@@ -232,7 +202,7 @@ tresult Processor::notify(IMessage* message) {
 }
 
 void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
-    changes_.Clear();
+    plugin_->BeginChanges(frames);
     if (changes == nullptr) return;
     const int32 queues = changes->getParameterCount();
     for (int32 q = 0; q < queues; ++q) {
@@ -242,28 +212,22 @@ void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
         if (!params_->Known(id)) continue;
         const int32 points = queue->getPointCount();
         // With no room for every point, the queue's last one still lands.
-        const int32 first = points <= changes_.Room() ? 0 : points - 1;
-        for (int32 p = first < 0 ? 0 : first; p < points && changes_.Room() > 0; ++p) {
+        const int32 first = points <= plugin_->Room() ? 0 : points - 1;
+        for (int32 p = first < 0 ? 0 : first; p < points && plugin_->Room() > 0; ++p) {
             int32 offset = 0;
             double value = 0.0;
             if (queue->getPoint(p, &offset, &value) != kResultOk || !std::isfinite(value)) continue;
-            changes_.Add(offset, frames, id, std::clamp(value, 0.0, 1.0));
+            value = std::clamp(value, 0.0, 1.0);
+            if (id == kBypassParamId) {
+                plugin_->AddBypass(offset, value >= 0.5);
+            } else if (id == kSweepSyncParamId) {
+                plugin_->AddSetting(offset, kSweepSyncSetting, value);
+            } else if (id == kProgramParamId) {
+                plugin_->AddProgram(offset, params_->ProgramOf(value));
+            } else {
+                plugin_->AddParam(offset, static_cast<int>(id), value);
+            }
         }
-    }
-    changes_.Sort();
-}
-
-void Processor::ApplyChange(const TimedChange& change) {
-    if (change.id == kBypassParamId) {
-        runner_->SetBypass(change.value >= 0.5);
-    } else if (change.id == kSweepSyncParamId) {
-        effect_->SetSweepSync(SweepSyncOf(change.value));
-    } else if (change.id == kProgramParamId) {
-        // As a VST 2 host's program change: edits stay with the program left.
-        effect_->StoreCurrentPreset(nullptr);
-        effect_->SelectPreset(params_->ProgramOf(change.value));
-    } else {
-        effect_->ApplyHostParamChange(static_cast<int>(change.id), change.value);
     }
 }
 
@@ -275,50 +239,39 @@ tresult Processor::process(ProcessData* dataPointer) {
     CoreLockGuard guard(&effect_->Lock());
     const int32 frames = data.numSamples > 0 ? data.numSamples : 0;
     GatherChanges(data.inputParameterChanges, frames);
-    const auto applyAll = [this] {
-        for (int i = 0; i < changes_.Count(); ++i) ApplyChange(changes_.At(i));
-    };
 
     // A call that only delivers parameters, or one that has nowhere to write.
     if (frames == 0 || data.numOutputs < 1 || data.outputs == nullptr ||
         data.outputs[0].numChannels < 2) {
-        applyAll();
+        plugin_->ApplyChanges();
         return kResultOk;
     }
     if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64) {
         return kInvalidArgument;
     }
-    if (!active_) {
+    if (!plugin_->Active()) {
         // Audio before setActive: refused, and the host hears silence, not garbage.
-        applyAll();
+        plugin_->ApplyChanges();
         SilenceOutputs(data);
         return kNotInitialized;
     }
     effect_->SetTransport(data.processContext);
     AudioBusBuffers* in = data.numInputs > 0 ? data.inputs : nullptr;
-    const bool doubles = data.symbolicSampleSize == kSample64;
-    changes_.Play(
-        frames, [this](const TimedChange& change) { ApplyChange(change); },
-        [&](int32 offset, int32 count) {
-            if (doubles) {
-                RunFrames<double>(in, data.outputs, offset, count);
-            } else {
-                RunFrames<float>(in, data.outputs, offset, count);
-            }
-        });
+    if (data.symbolicSampleSize == kSample64) {
+        Render<double>(in, data.outputs, frames);
+    } else {
+        Render<float>(in, data.outputs, frames);
+    }
     data.outputs[0].silenceFlags = 0;
     return kResultOk;
 }
 
 template <class Sample>
-void Processor::RunFrames(AudioBusBuffers* in, AudioBusBuffers* out, int32 offset, int32 frames) {
+void Processor::Render(AudioBusBuffers* in, AudioBusBuffers* out, int32 frames) {
     Sample* inputs[2] = {ChannelOf<Sample>(in, in != nullptr ? 1 : 0, 0),
                          ChannelOf<Sample>(in, in != nullptr ? 1 : 0, 1)};
     Sample* outputs[2] = {ChannelOf<Sample>(out, 1, 0), ChannelOf<Sample>(out, 1, 1)};
-    runner_->Run<Sample>(inputs, outputs, offset, frames);
+    plugin_->Render<Sample>(inputs, outputs, frames);
 }
-
-template void Processor::RunFrames<float>(AudioBusBuffers*, AudioBusBuffers*, int32, int32);
-template void Processor::RunFrames<double>(AudioBusBuffers*, AudioBusBuffers*, int32, int32);
 
 }  // namespace tav::vst3

@@ -4,9 +4,7 @@
 
 #include <memory>
 
-#include "core/block_runner.h"
-#include "core/state_chunk.h"
-#include "core/timed_changes.h"
+#include "core/block_plugin.h"
 #include "vst3/com_object.h"
 #include "vst3/param_table.h"
 #include "vst3/vst3_effect.h"
@@ -57,20 +55,12 @@ class Processor final : public RefCounted,
 
   private:
     void GatherChanges(IParameterChanges* changes, int32 frames);
-    void ApplyChange(const TimedChange& change);
     template <class Sample>
-    void RunFrames(AudioBusBuffers* in, AudioBusBuffers* out, int32 offset, int32 frames);
+    void Render(AudioBusBuffers* in, AudioBusBuffers* out, int32 frames);
 
     std::unique_ptr<Vst3Phaser> effect_;
     std::unique_ptr<ParamTable> params_;
-    std::unique_ptr<BlockRunner> runner_;
-    StateChunk chunk_;
-    ConnectionPeer peer_;
-    TimedChanges changes_;
-    bool active_ = false;
-    bool processing_ = false;
-    int32 sampleSize_ = kSample32;
-    int32 maxBlock_ = 1024;
+    std::unique_ptr<BlockPlugin> plugin_;
 };
 
 }  // namespace tav::vst3

@@ -1,25 +1,21 @@
 #include "vst3/stream_io.h"
 
+#include "core/plugin_state.h"
+
 namespace tav::vst3 {
 
-bool ReadToEnd(IBStream* stream, std::vector<uint8_t>& out, size_t limit) {
+bool ReadToEnd(IBStream* stream, std::vector<uint8_t>& out) {
     if (stream == nullptr) return false;
-    constexpr int32 kPiece = 64 * 1024;
-    out.clear();
-    for (;;) {
-        const size_t start = out.size();
-        if (start > limit) return false;
-        out.resize(start + kPiece);
-        int32 got = 0;
-        const tresult result = stream->read(out.data() + start, kPiece, &got);
-        if (got < 0 || got > kPiece) return false;
-        // Some hosts answer kResultFalse at the end; a truncated state is then
-        // refused by the reader, which checks every length.
-        if (result != kResultOk && !(result == kResultFalse && got == 0)) return false;
-        out.resize(start + static_cast<size_t>(got));
-        if (got == 0) break;
-    }
-    return out.size() <= limit;
+    return ReadStateStream(
+        [stream](uint8_t* into, size_t most) -> int64_t {
+            int32 got = 0;
+            const tresult result = stream->read(into, static_cast<int32>(most), &got);
+            // Some hosts answer kResultFalse at the end; a truncated state is then
+            // refused by the reader, which checks every length.
+            if (result != kResultOk && !(result == kResultFalse && got == 0)) return -1;
+            return got;
+        },
+        out);
 }
 
 bool WriteAll(IBStream* stream, const std::vector<uint8_t>& bytes) {

@@ -9,9 +9,9 @@
 
 namespace tav::vst3 {
 
-// Reads from the current position to the end (a read of 0 bytes), at most limit
-// bytes; false when the stream fails or holds more than limit.
-bool ReadToEnd(IBStream* stream, std::vector<uint8_t>& out, size_t limit);
+// Reads from the current position to the end (a read of 0 bytes); false when the
+// stream fails or holds more than a state may (kMaxStateBytes).
+bool ReadToEnd(IBStream* stream, std::vector<uint8_t>& out);
 // Writes every byte; false when the stream takes fewer.
 bool WriteAll(IBStream* stream, const std::vector<uint8_t>& bytes);
 

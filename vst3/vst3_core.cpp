@@ -33,16 +33,20 @@ bool Vst3Core::ChangeEditorScale(int percent) {
 }
 
 void Vst3Core::SetTransport(const ProcessContext* context) {
-    ClearTransport();
-    if (context == nullptr) return;
-    if ((context->state & ProcessContext::kTempoValid) != 0) SetTempo(context->tempo);
-    if ((context->state & ProcessContext::kTimeSigValid) != 0)
-        SetTimeSignature(context->timeSigNumerator, context->timeSigDenominator);
-    SetSamplePosition(context->projectTimeSamples);
-    constexpr uint32_t kPlayingWithMusic =
-        ProcessContext::kPlaying | ProcessContext::kProjectTimeMusicValid;
-    if ((context->state & kPlayingWithMusic) == kPlayingWithMusic)
-        SetSongBeats(context->projectTimeMusic);
+    BlockTransport transport;
+    if (context != nullptr) {
+        if ((context->state & ProcessContext::kTempoValid) != 0) transport.tempo = context->tempo;
+        if ((context->state & ProcessContext::kTimeSigValid) != 0) {
+            transport.timeSigNumerator = context->timeSigNumerator;
+            transport.timeSigDenominator = context->timeSigDenominator;
+        }
+        transport.samplePosition = context->projectTimeSamples;
+        constexpr uint32_t kPlayingWithMusic =
+            ProcessContext::kPlaying | ProcessContext::kProjectTimeMusicValid;
+        transport.hasSongBeats = (context->state & kPlayingWithMusic) == kPlayingWithMusic;
+        transport.songBeats = context->projectTimeMusic;
+    }
+    TransportCore::SetTransport(transport);
 }
 
 }  // namespace tav::vst3

@@ -37,6 +37,7 @@ class Vst3Core : public TransportCore {
     // The transport of the block about to run; none (or invalid fields) means no
     // tempo, as a VST 2 host without time info.
     void SetTransport(const ProcessContext* context);
+    using TransportCore::SetTransport;
     void SetEditSink(EditSink* sink) { sink_ = sink; }
 
   private:
