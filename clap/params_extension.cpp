@@ -60,7 +60,7 @@ bool Value(const clap_plugin* plugin, clap_id id, double* out) {
     if (self == nullptr || out == nullptr) return false;
     CoreLockGuard guard(&self->Effect().Lock());
     if (id == kBypassParamId) {
-        *out = self->Runner().Bypassed() ? 1.0 : 0.0;
+        *out = self->Plugin().Bypassed() ? 1.0 : 0.0;
         return true;
     }
     if (id == kSweepSyncParamId) {

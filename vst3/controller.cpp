@@ -58,7 +58,7 @@ tresult Controller::setComponentState(IBStream* state) {
     if (!effect_) return kNotInitialized;
     if (state == nullptr) return kInvalidArgument;
     std::vector<uint8_t> bytes;
-    if (!ReadToEnd(state, bytes, IEffectCore::kMaxChunkBytes)) return kResultFalse;
+    if (!ReadToEnd(state, bytes)) return kResultFalse;
     LoadedState loaded;
     if (!LoadPluginState(*effect_, chunk_, bytes.data(), bytes.size(), loaded)) {
         return kResultFalse;
