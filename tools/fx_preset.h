@@ -12,8 +12,6 @@
 
 namespace tav {
 
-enum class FxFile { Program, Bank };
-
 // The current program, or every program (the current one stays selected).
 std::vector<std::uint8_t> SaveFx(HostedVst2& plugin, FxFile file);
 

@@ -6,19 +6,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "tools/audio_buffer.h"
 #include "tools/demo_signal.h"
 #include "tools/editor_window.h"
-#include "tools/fx_preset.h"
-#include "tools/hosted_clap.h"
-#include "tools/hosted_vst3.h"
 #include "tools/render.h"
 
 namespace tav {
-
-using vst3::PClassInfo2;
-using vst3::PFactoryInfo;
 
 const char* const kCliUsage =
     "usage: tavhost MODULE [options]\n"
@@ -123,45 +118,9 @@ bool SplitAssignment(const std::string& text, std::string* name, std::string* va
     return true;
 }
 
-std::string FourChars(int id) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        char c = static_cast<char>((id >> shift) & 0xFF);
-        text += (c >= 32 && c < 127) ? c : '.';
-    }
-    return text;
-}
-
-std::string FlagNames(int flags) {
-    static const std::pair<int, const char*> kNames[] = {
-        {effFlagsHasEditor, "editor"},
-        {effFlagsHasClip, "clip"},
-        {effFlagsHasVu, "vu"},
-        {effFlagsCanMono, "mono"},
-        {effFlagsCanReplacing, "replacing"},
-        {effFlagsProgramChunks, "chunks"},
-        {effFlagsIsSynth, "synth"},
-        {effFlagsNoSoundInStop, "no-sound-in-stop"},
-        {effFlagsCanDoubleReplacing, "double"},
-    };
-    std::string text;
-    for (const auto& [bit, name] : kNames) {
-        if ((flags & bit) == 0) continue;
-        if (!text.empty()) text += ' ';
-        text += name;
-    }
-    return text;
-}
-
 std::string Fixed6(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.6f", value);
-    return text;
-}
-
-std::string General(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", value);
     return text;
 }
 
@@ -186,145 +145,6 @@ int ResolveParam(PluginInstance& plugin, const std::string& name) {
         if (plugin.ParamNumber(i) == number) return i;
     }
     return -1;
-}
-
-void PrintInfo(HostedVst2& plugin, const std::string& module, std::ostream& out) {
-    const AEffect* e = plugin.Effect();
-    const auto category = plugin.Dispatch(effGetPlugCategory);
-    char id[16];
-    std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(e->uniqueID));
-    char flags[16];
-    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(e->flags));
-    out << "module        " << module << "\n"
-        << "effect        " << plugin.EffectName() << "\n"
-        << "vendor        " << plugin.VendorString() << "\n"
-        << "product       " << plugin.ProductString() << "\n"
-        << "version       " << e->version << " (vendor version "
-        << plugin.Dispatch(effGetVendorVersion) << ")\n"
-        << "unique id     " << id << " '" << FourChars(e->uniqueID) << "'\n"
-        << "vst version   " << plugin.Dispatch(effGetVstVersion) << "\n"
-        << "category      " << category << "\n"
-        << "inputs        " << e->numInputs << "\n"
-        << "outputs       " << e->numOutputs << "\n"
-        << "parameters    " << e->numParams << "\n"
-        << "programs      " << e->numPrograms << "\n"
-        << "flags         " << flags << " (" << FlagNames(e->flags) << ")\n"
-        << "latency       " << e->initialDelay << "\n";
-}
-
-void PrintVst3Info(HostedVst3& plugin, const std::string& module, std::ostream& out) {
-    const PFactoryInfo& factory = plugin.FactoryInfo();
-    const PClassInfo2& info = plugin.ClassInfo();
-    std::string sizes;
-    for (ProcessKind kind : {ProcessKind::Replacing, ProcessKind::Double}) {
-        if (!plugin.Supports(kind)) continue;
-        sizes += sizes.empty() ? "" : " ";
-        sizes += kind == ProcessKind::Double ? "64" : "32";
-    }
-    char flags[16];
-    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(factory.flags));
-    out << "module        " << module << "\n"
-        << "binary        " << plugin.BinaryPath() << "\n"
-        << "format        VST 3\n"
-        << "effect        " << info.name << "\n"
-        << "vendor        " << info.vendor << "\n"
-        << "version       " << info.version << " (" << info.sdkVersion << ")\n"
-        << "category      " << info.category << " (" << info.subCategories << ")\n"
-        << "class id      " << Vst3CidText(info.cid) << "\n"
-        << "controller    " << Vst3CidText(plugin.ControllerCid()) << "\n"
-        << "factory       " << factory.vendor << ", " << factory.url << ", " << factory.email
-        << ", flags " << flags << "\n"
-        << "inputs        " << plugin.NumInputs() << "\n"
-        << "outputs       " << plugin.NumOutputs() << "\n"
-        << "parameters    " << plugin.NumParams() << "\n"
-        << "programs      " << plugin.NumPrograms() << "\n"
-        << "sample sizes  " << sizes << "\n"
-        << "latency       " << plugin.Processor()->getLatencySamples() << "\n"
-        << "tail          " << plugin.Processor()->getTailSamples() << "\n";
-}
-
-void PrintClapInfo(HostedClap& plugin, const std::string& module, std::ostream& out) {
-    const clap::clap_plugin_descriptor& d = plugin.Descriptor();
-    std::string features;
-    for (const char* const* f = d.features; f != nullptr && *f != nullptr; ++f) {
-        features += features.empty() ? "" : " ";
-        features += *f;
-    }
-    const auto* latency = static_cast<const clap::clap_plugin_latency*>(
-        plugin.Plugin()->get_extension(plugin.Plugin(), clap::CLAP_EXT_LATENCY));
-    const auto* tail = static_cast<const clap::clap_plugin_tail*>(
-        plugin.Plugin()->get_extension(plugin.Plugin(), clap::CLAP_EXT_TAIL));
-    const clap::clap_version& v = plugin.Entry()->clap_version;
-    out << "module        " << module << "\n"
-        << "format        CLAP " << v.major << "." << v.minor << "." << v.revision << "\n"
-        << "id            " << d.id << "\n"
-        << "effect        " << d.name << "\n"
-        << "vendor        " << d.vendor << "\n"
-        << "version       " << d.version << "\n"
-        << "features      " << features << "\n"
-        << "inputs        " << plugin.NumInputs() << "\n"
-        << "outputs       " << plugin.NumOutputs() << "\n"
-        << "parameters    " << plugin.NumParams() << "\n"
-        << "programs      " << plugin.NumPrograms() << "\n"
-        << "sample sizes  32" << (plugin.Supports(ProcessKind::Double) ? " 64" : "") << "\n"
-        << "latency       " << (latency != nullptr ? latency->get(plugin.Plugin()) : 0) << "\n"
-        << "tail          " << (tail != nullptr ? tail->get(plugin.Plugin()) : 0) << "\n";
-}
-
-void PrintClapRequests(HostedClap& plugin, std::ostream& out) {
-    const claphost::Host& host = plugin.HostRecord();
-    out << "host requests:\n"
-        << "  params rescan          " << host.rescans << "\n"
-        << "  params request_flush   " << host.flushRequests << "\n"
-        << "  state mark_dirty       " << host.dirtyMarks << "\n"
-        << "  preset-load loaded     " << host.presetsLoaded << "\n"
-        << "  preset-load on_error   " << host.presetErrors << "\n";
-}
-
-void PrintParams(PluginInstance& plugin, std::ostream& out) {
-    out << "parameters:\n";
-    for (int i = 0; i < plugin.NumParams(); ++i) {
-        char line[256];
-        std::snprintf(line, sizeof line, "  %3d  %-24s %-8s %-16s %.6f\n", plugin.ParamNumber(i),
-                      plugin.ParamName(i).c_str(), plugin.ParamLabel(i).c_str(),
-                      plugin.ParamDisplay(i).c_str(), plugin.ParamValue(i));
-        out << line;
-    }
-}
-
-void PrintPrograms(PluginInstance& plugin, std::ostream& out) {
-    out << "programs:\n";
-    const int current = plugin.Program();
-    for (int i = 0; i < plugin.NumPrograms(); ++i) {
-        out << (i == current ? "  * " : "    ") << i << "  " << plugin.ProgramName(i) << "\n";
-    }
-}
-
-void PrintRequests(HostedVst2& plugin, std::ostream& out) {
-    out << "host requests:\n";
-    for (int op = 0; op < HostRequestLog::kOpcodes; ++op) {
-        if (int n = plugin.Requests().Count(op)) {
-            char line[128];
-            std::snprintf(line, sizeof line, "  %-36s %d\n", HostOpcodeName(op), n);
-            out << line;
-        }
-    }
-    const auto entries = plugin.Requests().Entries();
-    constexpr size_t kShown = 64;
-    for (size_t i = 0; i < entries.size() && i < kShown; ++i) {
-        const HostRequest& r = entries[i];
-        out << "  #" << i << " " << HostOpcodeName(r.opcode) << "(" << r.opcode << ") index "
-            << r.index << " value " << r.value << " opt " << General(static_cast<double>(r.opt));
-        if (!r.text.empty()) out << " \"" << r.text << "\"";
-        out << "\n";
-    }
-    if (entries.size() > kShown) out << "  ... " << entries.size() - kShown << " more\n";
-}
-
-// The controller's calls of our component handler, in order.
-void PrintHandlerCalls(HostedVst3& plugin, std::ostream& out) {
-    out << "host requests:\n";
-    for (const std::string& call : plugin.Handler().Calls()) out << "  " << call << "\n";
 }
 
 void PrintLevels(const AudioBuffer& audio, std::ostream& out) {
@@ -492,31 +312,6 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
 
 namespace {
 
-// What a VST 3 or CLAP plug-in cannot do here; empty when the options suit it.
-std::string FormatRefusal(const CliOptions& o, const std::string& format) {
-    if (o.process == ProcessKind::Accumulating) {
-        return "a " + format +
-               " plug-in has no accumulating processing; use --process replacing "
-               "(32-bit) or double (64-bit)";
-    }
-    if (o.bankChunks) return "--bank is for VST 2 chunks; a " + format + " state is always whole";
-    if (!o.saveFxp.empty() || !o.saveFxb.empty()) {
-        return "--save-fxp and --save-fxb write VST 2 files: save from the VST 2 module";
-    }
-    return std::string();
-}
-
-// A VST 2 module applies the file itself; a VST 3 or CLAP plug-in takes it as its state.
-template <class SetState>
-bool LoadPresetFile(HostedVst2* vst2, SetState&& setState, FxFile file,
-                    const std::vector<std::uint8_t>& bytes, std::string* error) {
-    if (vst2 != nullptr) return LoadFx(*vst2, file, bytes, error);
-    if (!CheckFxFile(file, bytes, error)) return false;
-    if (setState(bytes)) return true;
-    *error = "the plug-in refused it as its state";
-    return false;
-}
-
 bool LoadFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::ostream& err) {
     if (ReadFile(path, bytes)) return true;
     err << "tavhost: cannot read " << path << "\n";
@@ -555,45 +350,19 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     // A file brings its own rate; the plug-in should run at it.
     if (!o.inFile.empty()) settings.sampleRate = input.sampleRate;
     settings.transport.rampFrames = input.NumFrames();
-    std::unique_ptr<HostedVst2> vst2;
-    std::unique_ptr<HostedVst3> vst3;
-    std::unique_ptr<HostedClap> clap;
-    const bool isClap = IsClapModule(o.module);
-    const bool isVst3 = !isClap && IsVst3Module(o.module);
-    if (isClap || isVst3) {
-        if (std::string why = FormatRefusal(o, isClap ? "CLAP" : "VST 3"); !why.empty()) {
-            err << "tavhost: " << why << "\n";
-            return 1;
-        }
-    }
-    if (isClap) {
-        clap = HostedClap::Load(o.module, settings, &error);
-    } else if (isVst3) {
-        vst3 = HostedVst3::Load(o.module, settings, &error);
-    } else {
-        vst2 = HostedVst2::Load(o.module, settings, &error);
-    }
-    if (!vst2 && !vst3 && !clap) {
+    const PluginUse use{o.process, o.bankChunks, !o.saveFxp.empty() || !o.saveFxb.empty()};
+    const std::unique_ptr<PluginInstance> loaded = OpenPlugin(o.module, settings, use, &error);
+    if (!loaded) {
         err << "tavhost: " << error << "\n";
         return 1;
     }
-    PluginInstance& plugin = vst2   ? static_cast<PluginInstance&>(*vst2)
-                             : vst3 ? static_cast<PluginInstance&>(*vst3)
-                                    : *clap;
-    const auto setState = [&](const std::vector<std::uint8_t>& state) {
-        return vst3 ? vst3->SetState(state) : clap->SetState(state);
-    };
-    if (vst2) {
-        vst2->Open();
-        vst2->SetSampleRate(settings.sampleRate);
-        vst2->SetBlockSize(settings.blockSize);
-    }
+    PluginInstance& plugin = *loaded;
 
     int status = 0;
     std::vector<std::uint8_t> bytes;
     if (!o.loadChunk.empty()) {
         if (!LoadFile(o.loadChunk, &bytes, err)) return 1;
-        if (vst2 ? !vst2->SetChunk(o.bankChunks, bytes) : !setState(bytes)) {
+        if (!plugin.LoadState(o.bankChunks, bytes)) {
             err << "tavhost: the plug-in refused the chunk in " << o.loadChunk << "\n";
             status = 1;
         }
@@ -602,7 +371,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
          {std::pair{o.loadFxb, FxFile::Bank}, {o.loadFxp, FxFile::Program}}) {
         if (path.empty()) continue;
         if (!LoadFile(path, &bytes, err)) return 1;
-        if (!LoadPresetFile(vst2.get(), setState, file, bytes, &error)) {
+        if (!plugin.LoadPresetFile(file, bytes, &error)) {
             err << "tavhost: " << path << ": " << error << "\n";
             status = 1;
         }
@@ -643,13 +412,9 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         }
     }
 
-    if (o.info) {
-        if (vst2) PrintInfo(*vst2, o.module, out);
-        if (vst3) PrintVst3Info(*vst3, o.module, out);
-        if (clap) PrintClapInfo(*clap, o.module, out);
-    }
-    if (o.params) PrintParams(plugin, out);
-    if (o.programs) PrintPrograms(plugin, out);
+    if (o.info) plugin.PrintInfo(o.module, out);
+    if (o.params) plugin.PrintParams(out);
+    if (o.programs) plugin.PrintPrograms(out);
 
     if (!o.inFile.empty() || !o.generate.empty()) {
         // Hosts only call what the plug-in offers: many have no double precision.
@@ -702,8 +467,8 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     }
 
     if (!o.saveChunk.empty()) {
-        bytes = vst2 ? vst2->GetChunk(o.bankChunks) : vst3 ? vst3->GetState() : clap->GetState();
-        const char* what = !vst2 ? "state" : o.bankChunks ? "bank chunk" : "program chunk";
+        bytes = plugin.SaveState(o.bankChunks);
+        const char* what = plugin.StateName(o.bankChunks);
         if (bytes.empty()) {
             err << "tavhost: the plug-in gave no " << what << "\n";
             status = 1;
@@ -711,19 +476,13 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
             status = 1;
         }
     }
-    if (!o.saveFxp.empty() &&
-        !SaveFile(o.saveFxp, SaveFx(*vst2, FxFile::Program), "program", out, err)) {
-        status = 1;
+    for (const auto& [path, file, what] :
+         {std::tuple{o.saveFxp, FxFile::Program, "program"}, {o.saveFxb, FxFile::Bank, "bank"}}) {
+        if (!path.empty() && !SaveFile(path, plugin.SavePresetFile(file), what, out, err)) {
+            status = 1;
+        }
     }
-    if (!o.saveFxb.empty() && !SaveFile(o.saveFxb, SaveFx(*vst2, FxFile::Bank), "bank", out, err)) {
-        status = 1;
-    }
-    if (o.requests) {
-        if (vst2) PrintRequests(*vst2, out);
-        if (vst3) PrintHandlerCalls(*vst3, out);
-        if (clap) PrintClapRequests(*clap, out);
-    }
-    if (vst2) vst2->Close();
+    if (o.requests) plugin.PrintRequests(out);
     return status;
 }
 

@@ -1,5 +1,5 @@
-// The command-line host: options, and a run that loads a VST 2 module or a VST 3
-// bundle and drives it.
+// The command-line host: options, and a run that loads a VST 2 module, a VST 3
+// bundle or a CLAP module and drives it through PluginInstance alone.
 #pragma once
 
 #include <ostream>
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/hosted_vst2.h"
+#include "tools/plugin_instance.h"
 
 namespace tav {
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <ostream>
 
 #include "tools/transport_report.h"
 
@@ -39,7 +40,7 @@ std::unique_ptr<HostedClap> HostedClap::Load(const std::string& path, const Host
                                              std::string* error) {
     std::unique_ptr<HostedClap> plugin(new HostedClap());
     plugin->settings_ = settings;
-    plugin->transport_ = MakeTransport(settings);
+    plugin->StartTransport(settings);
     std::string why;
     if (!plugin->Create(path, &why)) {
         if (error != nullptr) *error = path + ": " + why;
@@ -192,7 +193,7 @@ void HostedClap::StopAudio() {
 
 void HostedClap::RunProcess(float** in32, float** out32, double** in64, double** out64,
                             int frames) {
-    const clap_event_transport transport = ClapTransport(transport_.Now());
+    const clap_event_transport transport = ClapTransport(TransportNow());
     clap_audio_buffer in = {}, out = {};
     // As hosts do: channels that hold one value throughout are marked so.
     const bool hasIn = in32 != nullptr || in64 != nullptr;
@@ -377,6 +378,40 @@ void HostedClap::CloseEditorWindow() {
     gui_->hide(plugin_);
     gui_->destroy(plugin_);  // a new one for the next opening, as hosts do
     guiCreated_ = false;
+}
+
+void HostedClap::PrintInfo(const std::string& module, std::ostream& out) {
+    std::string features;
+    for (const char* const* f = descriptor_->features; f != nullptr && *f != nullptr; ++f) {
+        features += features.empty() ? "" : " ";
+        features += *f;
+    }
+    const auto* latency = Extension<clap_plugin_latency>(CLAP_EXT_LATENCY);
+    const auto* tail = Extension<clap_plugin_tail>(CLAP_EXT_TAIL);
+    const clap_version& v = entry_->clap_version;
+    out << "module        " << module << "\n"
+        << "format        CLAP " << v.major << "." << v.minor << "." << v.revision << "\n"
+        << "id            " << descriptor_->id << "\n"
+        << "effect        " << descriptor_->name << "\n"
+        << "vendor        " << descriptor_->vendor << "\n"
+        << "version       " << descriptor_->version << "\n"
+        << "features      " << features << "\n"
+        << "inputs        " << inputs_ << "\n"
+        << "outputs       " << outputs_ << "\n"
+        << "parameters    " << NumParams() << "\n"
+        << "programs      " << NumPrograms() << "\n"
+        << "sample sizes  32" << (Supports(ProcessKind::Double) ? " 64" : "") << "\n"
+        << "latency       " << (latency != nullptr ? latency->get(plugin_) : 0) << "\n"
+        << "tail          " << (tail != nullptr ? tail->get(plugin_) : 0) << "\n";
+}
+
+void HostedClap::PrintRequests(std::ostream& out) {
+    out << "host requests:\n"
+        << "  params rescan          " << host_.rescans << "\n"
+        << "  params request_flush   " << host_.flushRequests << "\n"
+        << "  state mark_dirty       " << host_.dirtyMarks << "\n"
+        << "  preset-load loaded     " << host_.presetsLoaded << "\n"
+        << "  preset-load on_error   " << host_.presetErrors << "\n";
 }
 
 }  // namespace tav

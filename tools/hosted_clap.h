@@ -11,8 +11,6 @@
 #include "clap/clap_abi.h"
 #include "clap/clap_abi_presets.h"
 #include "tools/clap_host_objects.h"
-#include "tools/host_transport.h"
-#include "tools/hosted_vst2.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
 
@@ -47,8 +45,6 @@ class HostedClap final : public PluginInstance {
     void StopAudio() override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
-    int BlockFrames(int wanted) override { return transport_.MaxFrames(wanted); }
-    void AdvanceTransport(int frames) override { transport_.Advance(frames); }
 
     // Units are positions on each parameter's plain range; stepped ones round.
     int NumParams() const override { return static_cast<int>(params_.size()); }
@@ -77,6 +73,16 @@ class HostedClap final : public PluginInstance {
 
     std::vector<std::uint8_t> GetState();
     bool SetState(const std::vector<std::uint8_t>& bytes);
+    std::vector<std::uint8_t> SaveState(bool) override { return GetState(); }
+    bool LoadState(bool, const std::vector<std::uint8_t>& bytes) override {
+        return SetState(bytes);
+    }
+    const char* StateName(bool) const override { return "state"; }
+
+    // The descriptor, channels, sample sizes, latency and tail; the host calls
+    // the plug-in made, counted.
+    void PrintInfo(const std::string& module, std::ostream& out) override;
+    void PrintRequests(std::ostream& out) override;
 
   private:
     HostedClap() = default;
@@ -110,7 +116,6 @@ class HostedClap final : public PluginInstance {
     bool supports64_ = false;
     bool active_ = false;
     bool doubles_ = false;
-    HostTransport transport_ = MakeTransport(HostSettings());
     int64_t steadyTime_ = 0;
     claphost::EventList in_, out_;
     int32_t lastStatus_ = 0;

@@ -1,8 +1,11 @@
 #include "tools/hosted_vst2.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <ostream>
 
+#include "tools/fx_preset.h"
 #include "tools/transport_report.h"
 
 namespace tav {
@@ -21,6 +24,36 @@ void CopyText(void* ptr, const std::string& text, size_t capacity) {
     size_t n = std::min(text.size(), capacity - 1);
     std::memcpy(ptr, text.data(), n);
     static_cast<char*>(ptr)[n] = '\0';
+}
+
+std::string FourChars(int id) {
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        char c = static_cast<char>((id >> shift) & 0xFF);
+        text += (c >= 32 && c < 127) ? c : '.';
+    }
+    return text;
+}
+
+std::string FlagNames(int flags) {
+    static const std::pair<int, const char*> kNames[] = {
+        {effFlagsHasEditor, "editor"},
+        {effFlagsHasClip, "clip"},
+        {effFlagsHasVu, "vu"},
+        {effFlagsCanMono, "mono"},
+        {effFlagsCanReplacing, "replacing"},
+        {effFlagsProgramChunks, "chunks"},
+        {effFlagsIsSynth, "synth"},
+        {effFlagsNoSoundInStop, "no-sound-in-stop"},
+        {effFlagsCanDoubleReplacing, "double"},
+    };
+    std::string text;
+    for (const auto& [bit, name] : kNames) {
+        if ((flags & bit) == 0) continue;
+        if (!text.empty()) text += ' ';
+        text += name;
+    }
+    return text;
 }
 
 }  // namespace
@@ -100,7 +133,7 @@ std::unique_ptr<HostedVst2> HostedVst2::Load(const std::string& path, const Host
                                              std::string* error) {
     std::unique_ptr<HostedVst2> plugin(new HostedVst2());
     plugin->settings = settings;
-    plugin->transport = MakeTransport(settings);
+    plugin->StartTransport(settings);
     if (!plugin->library.Load(path, error)) return nullptr;
     VstEntryProc entry = plugin->library.FindEntry();
     if (entry == nullptr) {
@@ -149,16 +182,16 @@ void HostedVst2::Start() {
 
 void HostedVst2::SetSampleRate(double rate) {
     {
-        std::lock_guard<std::mutex> hold(transportMutex);
+        std::lock_guard<std::mutex> hold(settingsMutex);
         settings.sampleRate = rate;
-        transport.SetSampleRate(rate);
     }
+    SetTransportRate(rate);
     Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
 }
 
 void HostedVst2::SetBlockSize(int frames) {
     {
-        std::lock_guard<std::mutex> hold(transportMutex);
+        std::lock_guard<std::mutex> hold(settingsMutex);
         settings.blockSize = frames;
     }
     Dispatch(effSetBlockSize, 0, frames);
@@ -251,27 +284,11 @@ void HostedVst2::ProcessDouble(double** inputs, double** outputs, int frames) {
     }
 }
 
-void HostedVst2::SetTempo(double bpm) {
-    std::lock_guard<std::mutex> hold(transportMutex);
-    transport.SetTempo(bpm);
-}
-
-int HostedVst2::BlockFrames(int wanted) {
-    std::lock_guard<std::mutex> hold(transportMutex);
-    return transport.MaxFrames(wanted);
-}
-
-void HostedVst2::AdvanceTransport(int frames) {
-    std::lock_guard<std::mutex> hold(transportMutex);
-    transport.Advance(frames);
-}
-
 const VstTimeInfo* HostedVst2::TimeInfo(VstIntPtr /*wanted*/) {
     // One record per thread: the pointer a plug-in holds stays stable and no other
     // thread's query rewrites it under its feet.
     thread_local VstTimeInfo info;
-    std::lock_guard<std::mutex> hold(transportMutex);
-    info = Vst2TimeInfo(transport.Now());
+    info = Vst2TimeInfo(TransportNow());
     return &info;
 }
 
@@ -301,11 +318,11 @@ VstIntPtr HostedVst2::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         case audioMasterProcessEvents:
             return ptr != nullptr ? 1 : 0;
         case audioMasterGetSampleRate: {
-            std::lock_guard<std::mutex> hold(transportMutex);
+            std::lock_guard<std::mutex> hold(settingsMutex);
             return static_cast<VstIntPtr>(settings.sampleRate);
         }
         case audioMasterGetBlockSize: {
-            std::lock_guard<std::mutex> hold(transportMutex);
+            std::lock_guard<std::mutex> hold(settingsMutex);
             return settings.blockSize;
         }
         case audioMasterGetVendorString:
@@ -368,6 +385,62 @@ bool HostedVst2::OpenEditorIn(void* parent, std::string* error) {
     if (Dispatch(effEditOpen, 0, 0, parent) != 0) return true;
     *error = "the plug-in did not open its editor";
     return false;
+}
+
+bool HostedVst2::LoadPresetFile(FxFile file, const std::vector<std::uint8_t>& bytes,
+                                std::string* error) {
+    return LoadFx(*this, file, bytes, error);
+}
+
+std::vector<std::uint8_t> HostedVst2::SavePresetFile(FxFile file) {
+    return SaveFx(*this, file);
+}
+
+void HostedVst2::PrintInfo(const std::string& module, std::ostream& out) {
+    const AEffect* e = effect;
+    const auto category = Dispatch(effGetPlugCategory);
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(e->uniqueID));
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(e->flags));
+    out << "module        " << module << "\n"
+        << "effect        " << EffectName() << "\n"
+        << "vendor        " << VendorString() << "\n"
+        << "product       " << ProductString() << "\n"
+        << "version       " << e->version << " (vendor version " << Dispatch(effGetVendorVersion)
+        << ")\n"
+        << "unique id     " << id << " '" << FourChars(e->uniqueID) << "'\n"
+        << "vst version   " << Dispatch(effGetVstVersion) << "\n"
+        << "category      " << category << "\n"
+        << "inputs        " << e->numInputs << "\n"
+        << "outputs       " << e->numOutputs << "\n"
+        << "parameters    " << e->numParams << "\n"
+        << "programs      " << e->numPrograms << "\n"
+        << "flags         " << flags << " (" << FlagNames(e->flags) << ")\n"
+        << "latency       " << e->initialDelay << "\n";
+}
+
+void HostedVst2::PrintRequests(std::ostream& out) {
+    out << "host requests:\n";
+    for (int op = 0; op < HostRequestLog::kOpcodes; ++op) {
+        if (int n = requests.Count(op)) {
+            char line[128];
+            std::snprintf(line, sizeof line, "  %-36s %d\n", HostOpcodeName(op), n);
+            out << line;
+        }
+    }
+    const auto entries = requests.Entries();
+    constexpr size_t kShown = 64;
+    for (size_t i = 0; i < entries.size() && i < kShown; ++i) {
+        const HostRequest& r = entries[i];
+        char opt[64];
+        std::snprintf(opt, sizeof opt, "%g", static_cast<double>(r.opt));
+        out << "  #" << i << " " << HostOpcodeName(r.opcode) << "(" << r.opcode << ") index "
+            << r.index << " value " << r.value << " opt " << opt;
+        if (!r.text.empty()) out << " \"" << r.text << "\"";
+        out << "\n";
+    }
+    if (entries.size() > kShown) out << "  ... " << entries.size() - kShown << " more\n";
 }
 
 }  // namespace tav

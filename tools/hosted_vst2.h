@@ -9,33 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/host_transport.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
 #include "vst2/vst2_abi.h"
 
 namespace tav {
-
-// What this host tells a plug-in about itself and its transport.
-struct HostSettings {
-    std::string productString = "tavhost";
-    std::string vendorString = "Tavrellion";
-    int vendorVersion = 10000;
-    double sampleRate = 44100.0;
-    int blockSize = 512;
-    double tempo = 120.0;  // 0 or less: the host reports no tempo
-    int timeSigNumerator = 4;
-    int timeSigDenominator = 4;
-    TransportPlan transport;  // ramp, start beat, loop and pauses
-    // VST 3 editors on Linux: the view's frame lends the host's run loop.
-    bool vst3RunLoop = true;
-};
-
-// The transport a plug-in hosted with these settings hears.
-inline HostTransport MakeTransport(const HostSettings& s) {
-    return HostTransport(s.sampleRate, s.tempo, s.timeSigNumerator, s.timeSigDenominator,
-                         s.transport);
-}
 
 // One call the plug-in made into the host callback.
 struct HostRequest {
@@ -117,6 +95,21 @@ class HostedVst2 final : public PluginInstance {
     // Program chunk (isBank false) or bank chunk; empty if the plug-in gave none.
     std::vector<std::uint8_t> GetChunk(bool isBank);
     bool SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes);
+    std::vector<std::uint8_t> SaveState(bool bank) override { return GetChunk(bank); }
+    bool LoadState(bool bank, const std::vector<std::uint8_t>& bytes) override {
+        return SetChunk(bank, bytes);
+    }
+    const char* StateName(bool bank) const override {
+        return bank ? "bank chunk" : "program chunk";
+    }
+    bool LoadPresetFile(FxFile file, const std::vector<std::uint8_t>& bytes,
+                        std::string* error) override;
+    std::vector<std::uint8_t> SavePresetFile(FxFile file) override;
+
+    // The effect's identity and flags; every host callback opcode it used, with
+    // the first calls in detail.
+    void PrintInfo(const std::string& module, std::ostream& out) override;
+    void PrintRequests(std::ostream& out) override;
 
     // Whether the plug-in offers that callback (double and replacing by flag).
     bool Supports(ProcessKind kind) const override;
@@ -131,9 +124,6 @@ class HostedVst2 final : public PluginInstance {
     // setParameter with the value getParameter gives.
     void ResendParam(int index) override { SetParameter(index, GetParameter(index)); }
 
-    void SetTempo(double bpm);
-    int BlockFrames(int wanted) override;
-    void AdvanceTransport(int frames) override;
     const HostSettings& Settings() const { return settings; }
     HostRequestLog& Requests() { return requests; }
 
@@ -156,9 +146,8 @@ class HostedVst2 final : public PluginInstance {
     AEffect* effect = nullptr;
     HostSettings settings;
     HostRequestLog requests;
-    // Time queries may come from any of the plug-in's threads.
-    std::mutex transportMutex;
-    HostTransport transport = MakeTransport(HostSettings());
+    // The rate and block size may be asked from any of the plug-in's threads.
+    std::mutex settingsMutex;
 };
 
 }  // namespace tav

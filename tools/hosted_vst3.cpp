@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 
 #include "tools/transport_report.h"
 
@@ -67,7 +68,7 @@ std::unique_ptr<HostedVst3> HostedVst3::Load(const std::string& path, const Host
                                              std::string* error) {
     std::unique_ptr<HostedVst3> plugin(new HostedVst3());
     plugin->settings_ = settings;
-    plugin->transport_ = MakeTransport(settings);
+    plugin->StartTransport(settings);
     std::string why;
     if (!plugin->Create(path, &why)) {
         if (error != nullptr) *error = path + ": " + why;
@@ -250,7 +251,7 @@ void HostedVst3::StopAudio() {
 }
 
 void HostedVst3::RunProcess(int32 sampleSize, void** inputs, void** outputs, int frames) {
-    ProcessContext context = Vst3Context(transport_.Now());
+    ProcessContext context = Vst3Context(TransportNow());
     AudioBusBuffers in = {}, out = {};
     in.numChannels = inputs_;
     out.numChannels = outputs_;
@@ -441,6 +442,40 @@ void HostedVst3::CloseEditorWindow() {
     view_->setFrame(nullptr);
     view_.reset();  // a new view for the next opening, as hosts do
     frame_.reset();
+}
+
+void HostedVst3::PrintInfo(const std::string& module, std::ostream& out) {
+    std::string sizes;
+    for (ProcessKind kind : {ProcessKind::Replacing, ProcessKind::Double}) {
+        if (!Supports(kind)) continue;
+        sizes += sizes.empty() ? "" : " ";
+        sizes += kind == ProcessKind::Double ? "64" : "32";
+    }
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(factoryInfo_.flags));
+    out << "module        " << module << "\n"
+        << "binary        " << binary_ << "\n"
+        << "format        VST 3\n"
+        << "effect        " << classInfo_.name << "\n"
+        << "vendor        " << classInfo_.vendor << "\n"
+        << "version       " << classInfo_.version << " (" << classInfo_.sdkVersion << ")\n"
+        << "category      " << classInfo_.category << " (" << classInfo_.subCategories << ")\n"
+        << "class id      " << Vst3CidText(classInfo_.cid) << "\n"
+        << "controller    " << Vst3CidText(controllerCid_) << "\n"
+        << "factory       " << factoryInfo_.vendor << ", " << factoryInfo_.url << ", "
+        << factoryInfo_.email << ", flags " << flags << "\n"
+        << "inputs        " << inputs_ << "\n"
+        << "outputs       " << outputs_ << "\n"
+        << "parameters    " << NumParams() << "\n"
+        << "programs      " << NumPrograms() << "\n"
+        << "sample sizes  " << sizes << "\n"
+        << "latency       " << processor_->getLatencySamples() << "\n"
+        << "tail          " << processor_->getTailSamples() << "\n";
+}
+
+void HostedVst3::PrintRequests(std::ostream& out) {
+    out << "host requests:\n";
+    for (const std::string& call : handler_.Calls()) out << "  " << call << "\n";
 }
 
 }  // namespace tav

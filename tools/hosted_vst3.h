@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "tools/host_transport.h"
-#include "tools/hosted_vst2.h"
 #include "tools/plugin_instance.h"
 #include "tools/plugin_library.h"
 #include "tools/vst3_host_objects.h"
@@ -62,8 +60,6 @@ class HostedVst3 final : public PluginInstance {
     void StopAudio() override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
-    int BlockFrames(int wanted) override { return transport_.MaxFrames(wanted); }
-    void AdvanceTransport(int frames) override { transport_.Advance(frames); }
 
     int NumParams() const override { return static_cast<int>(params_.size()); }
     int ParamNumber(int index) override { return static_cast<int>(params_[Index(index)].id); }
@@ -99,6 +95,16 @@ class HostedVst3 final : public PluginInstance {
     // The component's state; loading hands it to the controller too.
     std::vector<std::uint8_t> GetState();
     bool SetState(const std::vector<std::uint8_t>& bytes);
+    std::vector<std::uint8_t> SaveState(bool) override { return GetState(); }
+    bool LoadState(bool, const std::vector<std::uint8_t>& bytes) override {
+        return SetState(bytes);
+    }
+    const char* StateName(bool) const override { return "state"; }
+
+    // The factory's and the class's identity, channels, sample sizes, latency
+    // and tail; the controller's calls of our component handler, in order.
+    void PrintInfo(const std::string& module, std::ostream& out) override;
+    void PrintRequests(std::ostream& out) override;
 
   private:
     HostedVst3() = default;
@@ -136,7 +142,6 @@ class HostedVst3 final : public PluginInstance {
     vst3host::RunLoop runLoop_;
     std::unique_ptr<vst3host::PlugFrame> frame_;
     Vst3Ref<vst3::IPlugView> view_;
-    HostTransport transport_ = MakeTransport(HostSettings());
 };
 
 }  // namespace tav

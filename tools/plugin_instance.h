@@ -1,16 +1,48 @@
-// A loaded plug-in as tavhost drives it, whatever its format: parameters and
-// programs by position, and audio for Render. HostedVst2 (VST 2) and
-// HostedVst3 implement it.
+// A loaded plug-in as tavhost drives it, whatever its format: parameters,
+// programs and state by position, audio for Render, its reports, and the one
+// transport every format reports from. HostedVst2, HostedVst3 and HostedClap
+// implement it; OpenPlugin picks one by the file.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <ostream>
 #include <string>
+#include <vector>
+
+#include "tools/host_transport.h"
 
 namespace tav {
+
+// What this host tells a plug-in about itself and its transport.
+struct HostSettings {
+    std::string productString = "tavhost";
+    std::string vendorString = "Tavrellion";
+    int vendorVersion = 10000;
+    double sampleRate = 44100.0;
+    int blockSize = 512;
+    double tempo = 120.0;  // 0 or less: the host reports no tempo
+    int timeSigNumerator = 4;
+    int timeSigDenominator = 4;
+    TransportPlan transport;  // ramp, start beat, loop and pauses
+    // VST 3 editors on Linux: the view's frame lends the host's run loop.
+    bool vst3RunLoop = true;
+};
+
+// The transport a plug-in hosted with these settings hears.
+inline HostTransport MakeTransport(const HostSettings& s) {
+    return HostTransport(s.sampleRate, s.tempo, s.timeSigNumerator, s.timeSigDenominator,
+                         s.transport);
+}
 
 // Replacing and double are 32- and 64-bit processing; accumulating is VST 2's
 // old callback that adds to its outputs.
 enum class ProcessKind { Replacing, Accumulating, Double };
+
+// VST 2 preset files: one program (.fxp) or a bank of every program (.fxb).
+enum class FxFile { Program, Bank };
 
 class PluginInstance {
   public:
@@ -25,11 +57,13 @@ class PluginInstance {
     // Calls nothing the plug-in does not offer.
     virtual void Process(ProcessKind kind, float** inputs, float** outputs, int frames) = 0;
     virtual void ProcessDouble(double** inputs, double** outputs, int frames) = 0;
+
     // Transport: the most frames of wanted the next block may have (hosts split
-    // their blocks where the transport jumps back or stops), and the position
-    // moving on once a block is rendered.
-    virtual int BlockFrames(int wanted) = 0;
-    virtual void AdvanceTransport(int frames) = 0;
+    // their blocks where the transport jumps back or stops), the position moving
+    // on once a block is rendered, and a steady tempo from here on.
+    int BlockFrames(int wanted);
+    void AdvanceTransport(int frames);
+    void SetTempo(double bpm);
 
     // Parameters by position. The number users give: a VST 2 index, a VST 3 id.
     virtual int NumParams() const = 0;
@@ -52,6 +86,27 @@ class PluginInstance {
     virtual void SetProgram(int index) = 0;
     virtual std::string ProgramName(int index) = 0;
 
+    // What a project keeps of the plug-in: VST 2's program or bank chunk (as bank
+    // says), the whole state of the other formats. Empty when it gave none.
+    virtual std::vector<std::uint8_t> SaveState(bool bank) = 0;
+    virtual bool LoadState(bool bank, const std::vector<std::uint8_t>& bytes) = 0;
+    // What SaveState gives, as messages name it.
+    virtual const char* StateName(bool bank) const = 0;
+    // A VST 2 module applies the file itself; the other formats take it as their
+    // state, which is how they open what their VST 2 version saved.
+    virtual bool LoadPresetFile(FxFile file, const std::vector<std::uint8_t>& bytes,
+                                std::string* error);
+    // Only VST 2 writes them; empty elsewhere.
+    virtual std::vector<std::uint8_t> SavePresetFile(FxFile) { return {}; }
+
+    // Reports: identity, channels and flags as the format has them; what the
+    // plug-in asked of the host; every parameter; the programs, the current one
+    // marked.
+    virtual void PrintInfo(const std::string& module, std::ostream& out) = 0;
+    virtual void PrintRequests(std::ostream& out) = 0;
+    void PrintParams(std::ostream& out);
+    void PrintPrograms(std::ostream& out);
+
     // The plug-in's editor in a host window (tools/editor_window): its size, opened
     // as a child of parent (an HWND or an X11 window id), closed again, and the
     // host's idle work while it is open.
@@ -65,6 +120,29 @@ class PluginInstance {
     // The editor asks for a new window size (audioMasterSizeWindow, IPlugFrame's
     // resizeView): the host window that holds it answers whether it took the size.
     std::function<bool(int width, int height)> onEditorResize;
+
+  protected:
+    void StartTransport(const HostSettings& settings);
+    void SetTransportRate(double rate);
+    // A copy: time queries may come from any of the plug-in's threads.
+    TransportState TransportNow();
+
+  private:
+    std::mutex transportMutex_;
+    HostTransport transport_ = MakeTransport(HostSettings());
 };
+
+// What a run asks of the plug-in that not every format offers.
+struct PluginUse {
+    ProcessKind process = ProcessKind::Replacing;
+    bool bankChunks = false;
+    bool savesPresetFiles = false;
+};
+
+// Loads path as what its file or bundle is (CLAP, VST 3, else VST 2), set up for
+// the settings' rate and block size. What its format cannot do is refused
+// before anything is loaded.
+std::unique_ptr<PluginInstance> OpenPlugin(const std::string& path, const HostSettings& settings,
+                                           const PluginUse& use, std::string* error);
 
 }  // namespace tav
