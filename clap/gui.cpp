@@ -35,7 +35,6 @@ bool Create(const clap_plugin* plugin, const char* api, bool floating) {
     ClapPlugin* self = WithEditor(plugin);
     if (self == nullptr || !ApiSupported(plugin, api, floating) || self->Gui().created)
         return false;
-    self->Gui() = GuiState{};
     self->Gui().created = true;
     return true;
 }
@@ -85,15 +84,10 @@ bool SetParent(const clap_plugin* plugin, const clap_window* window) {
     ClapPlugin* self = Created(plugin);
     if (self == nullptr || window == nullptr || window->api == nullptr ||
         std::strcmp(window->api, PlatformGuiApi()) != 0 || window->ptr == nullptr ||
-        self->Gui().open) {
+        self->Gui().face.IsOpen()) {
         return false;
     }
-    self->Effect().Editor()->SettleScale();
-    if (!OpenPlatformWindow(*self, *window)) return false;
-    self->Gui().open = true;
-    CoreLockGuard guard(&self->Effect().Lock());
-    self->Effect().EditorOpened();
-    return true;
+    return OpenPlatformWindow(*self, *window);
 }
 
 bool SetTransient(const clap_plugin*, const clap_window*) {
@@ -109,47 +103,70 @@ bool ShowOrHide(const clap_plugin* plugin) {
 
 void OnTimer(const clap_plugin* plugin, clap_id id) {
     ClapPlugin* self = Created(plugin);
-    if (self != nullptr && self->Gui().open && id == self->Gui().timerId)
-        self->Effect().Editor()->Idle();
+    if (self != nullptr && id == self->Gui().loop.timerId)
+        self->Gui().face.HostIdle(self->Effect());
 }
 
 void OnFd(const clap_plugin* plugin, int fd, uint32_t) {
     ClapPlugin* self = Created(plugin);
-    if (self != nullptr && self->Gui().open && fd == self->Gui().fd)
-        self->Effect().Editor()->Idle();
+    if (self != nullptr && fd == self->Gui().loop.fd) self->Gui().face.HostIdle(self->Effect());
+}
+
+template <class T>
+const T* HostExtension(const clap_host* host, const char* id) {
+    return host != nullptr && host->get_extension != nullptr
+               ? static_cast<const T*>(host->get_extension(host, id))
+               : nullptr;
 }
 
 }  // namespace
 
-bool ApplyEditorScale(ClapPlugin& plugin, int percent) {
-    IEditorLink* editor = plugin.Ready() ? plugin.Effect().Editor() : nullptr;
-    if (editor == nullptr) return false;
-    if (plugin.Gui().open && percent != editor->ScalePercent()) {
-        const clap_host* host = plugin.Host();
-        const auto* gui =
-            host->get_extension != nullptr
-                ? static_cast<const clap_host_gui*>(host->get_extension(host, CLAP_EXT_GUI))
-                : nullptr;
-        if (gui == nullptr || gui->request_resize == nullptr ||
-            !gui->request_resize(host, static_cast<uint32_t>(editor->WidthAt(percent)),
-                                 static_cast<uint32_t>(editor->HeightAt(percent)))) {
-            return false;
-        }
+bool HostTimerAndFd::StartTimer(uint32_t milliseconds) {
+    const auto* timers = HostExtension<clap_host_timer_support>(host, CLAP_EXT_TIMER_SUPPORT);
+    clap_id timer = CLAP_INVALID_ID;
+    if (timers == nullptr || !timers->register_timer(host, milliseconds, &timer)) return false;
+    timerId = timer;
+    return timerId != CLAP_INVALID_ID;
+}
+
+bool HostTimerAndFd::WatchDescriptor(int descriptor) {
+    const auto* fds = HostExtension<clap_host_posix_fd_support>(host, CLAP_EXT_POSIX_FD_SUPPORT);
+    if (fds == nullptr || !fds->register_fd(host, descriptor, CLAP_POSIX_FD_READ)) return false;
+    fd = descriptor;
+    return true;
+}
+
+void HostTimerAndFd::StopAll() {
+    if (timerId != CLAP_INVALID_ID) {
+        if (const auto* timers =
+                HostExtension<clap_host_timer_support>(host, CLAP_EXT_TIMER_SUPPORT))
+            timers->unregister_timer(host, timerId);
     }
-    editor->SetScalePercent(percent);
-    return editor->ScalePercent() == percent;
+    if (fd >= 0) {
+        if (const auto* fds =
+                HostExtension<clap_host_posix_fd_support>(host, CLAP_EXT_POSIX_FD_SUPPORT))
+            fds->unregister_fd(host, fd);
+    }
+    timerId = CLAP_INVALID_ID;
+    fd = -1;
+}
+
+bool ApplyEditorScale(ClapPlugin& plugin, int percent) {
+    if (!plugin.Ready()) return false;
+    const clap_host* host = plugin.Host();
+    return plugin.Gui().face.ApplyScale(plugin.Effect(), percent, [host](int width, int height) {
+        const auto* gui = HostExtension<clap_host_gui>(host, CLAP_EXT_GUI);
+        return gui != nullptr && gui->request_resize != nullptr &&
+               gui->request_resize(host, static_cast<uint32_t>(width),
+                                   static_cast<uint32_t>(height));
+    });
 }
 
 void DestroyGui(ClapPlugin& plugin) {
     GuiState& gui = plugin.Gui();
-    if (gui.open) {
-        {
-            CoreLockGuard guard(&plugin.Effect().Lock());
-            plugin.Effect().EditorClosed();
-        }
-        ClosePlatformWindow(plugin);
-    }
-    gui = GuiState{};
+    gui.face.Close(plugin.Effect());
+    gui.loop = HostTimerAndFd{};
+    gui.created = false;
 }
 
 const clap_plugin_gui kGuiExtension = {ApiSupported, PreferredApi, Create,    Destroy,

@@ -1,19 +1,36 @@
 // The plug-in's editor as CLAP hosts embed it: the same window the VST 2 and
-// VST 3 plug-ins open, fixed in size. The platform files open and close it; on
-// Linux the host's timer and descriptor support drive it when offered.
+// VST 3 plug-ins open, fixed in size. The platform files open it; on Linux the
+// host's timer and descriptor support drive it when offered.
 #pragma once
 
 #include "clap/clap_abi_gui.h"
+#include "editor/embedded_editor.h"
 
 namespace tav::clap {
 
 class ClapPlugin;
 
-struct GuiState {
-    bool created = false;
-    bool open = false;  // in its parent
+// The host's timer and descriptor support as the face's loop.
+class HostTimerAndFd final : public IHostLoop {
+  public:
+    bool StartTimer(uint32_t milliseconds) override;
+    bool WatchDescriptor(int fd) override;
+    void StopAll() override;
+
+    const clap_host* host = nullptr;
     clap_id timerId = CLAP_INVALID_ID;
     int fd = -1;  // registered with the host
+};
+
+struct GuiState {
+    GuiState() = default;
+    // The face points at the loop beside it: a state is never copied.
+    GuiState(const GuiState&) = delete;
+    GuiState& operator=(const GuiState&) = delete;
+
+    bool created = false;
+    EmbeddedEditor face;
+    HostTimerAndFd loop;
 };
 
 extern const clap_plugin_gui kGuiExtension;
@@ -31,6 +48,5 @@ bool ApplyEditorScale(ClapPlugin& plugin, int percent);
 // Platform parts (gui_<platform>.cpp).
 const char* PlatformGuiApi();
 bool OpenPlatformWindow(ClapPlugin& plugin, const clap_window& window);
-void ClosePlatformWindow(ClapPlugin& plugin);
 
 }  // namespace tav::clap

@@ -2,7 +2,6 @@
 // window thread with a timer of its own.
 #include "clap/clap_plugin.h"
 #include "clap/gui.h"
-#include "core/editor_link.h"
 
 namespace tav::clap {
 
@@ -11,11 +10,7 @@ const char* PlatformGuiApi() {
 }
 
 bool OpenPlatformWindow(ClapPlugin& plugin, const clap_window& window) {
-    return plugin.Effect().Editor()->OpenInParent(window.win32) != nullptr;
-}
-
-void ClosePlatformWindow(ClapPlugin& plugin) {
-    plugin.Effect().Editor()->CloseNative();
+    return plugin.Gui().face.Open(plugin.Effect(), window.win32, nullptr);
 }
 
 }  // namespace tav::clap
