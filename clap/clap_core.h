@@ -36,6 +36,7 @@ class ClapCore : public TransportCore {
 
     // The block's transport (none: no tempo, as a VST 2 host without time info).
     void SetTransport(const clap_event_transport* transport);
+    using TransportCore::SetTransport;
 
     // Editor gestures since the last call, oldest first; the caller holds the lock.
     int PendingEditCount() const { return pendingCount_; }
@@ -58,6 +59,7 @@ class ClapCore : public TransportCore {
 
   private:
     void Queue(uint16_t type, int index, double unit);
+    void Compact();
 
     PendingEdit pending_[kMaxPendingEdits] = {};
     int pendingCount_ = 0;

@@ -1,6 +1,5 @@
 // The module's one export, clap_entry, and the plug-in factory behind it.
 #include <cstring>
-#include <mutex>
 #include <new>
 
 #include "clap/clap_plugin.h"
@@ -23,22 +22,13 @@ constexpr clap_plugin_descriptor kDescriptor = {CLAP_VERSION,
                                                 "Stereo phaser with tempo-synchronised sweeps",
                                                 kFeatures};
 
-// Hosts pair init and deinit, but some call them more than once: only the first
-// init and the last deinit count.
-std::mutex entryMutex;
-int entryCount = 0;
-
+// Nothing is set up at init nor torn down at deinit: instances hold all they
+// use. Hosts may call them more than once; a missing path is still refused.
 bool EntryInit(const char* path) {
-    if (path == nullptr) return false;
-    std::lock_guard<std::mutex> lock(entryMutex);
-    ++entryCount;
-    return true;
+    return path != nullptr;
 }
 
-void EntryDeinit() {
-    std::lock_guard<std::mutex> lock(entryMutex);
-    if (entryCount > 0) --entryCount;
-}
+void EntryDeinit() {}
 
 uint32_t PluginCount(const clap_plugin_factory* factory) {
     return factory != nullptr ? 1 : 0;
