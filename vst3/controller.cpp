@@ -36,6 +36,7 @@ tresult Controller::initialize(FUnknown*) {
     if (!effect_) return kOutOfMemory;
     params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
     effect_->SetEditSink(this);
+    notices_.Start();  // initialize runs on the host's UI thread
     return kResultOk;
 }
 
@@ -48,7 +49,6 @@ tresult Controller::terminate() {
         std::lock_guard<std::mutex> lock(handlerLock_);
         handler_.Reset();
     }
-    peer_.Reset();
     params_.reset();
     effect_.reset();
     return kResultOk;
@@ -244,12 +244,14 @@ tresult Controller::setUnitProgramData(int32, int32, IBStream*) {
     return kNotImplemented;
 }
 
+// Nothing passes between the controller and the processor but what the host
+// carries: a connection is taken note of and nothing more.
 tresult Controller::connect(IConnectionPoint* other) {
-    return peer_.Connect(other);
+    return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Controller::disconnect(IConnectionPoint* other) {
-    return peer_.Disconnect(other);
+    return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Controller::notify(IMessage* message) {

@@ -69,9 +69,9 @@ class Controller final : public RefCounted,
     tresult disconnect(IConnectionPoint* other) override;
     tresult notify(IMessage* message) override;
 
-    // Waits until deferred notices to the host have gone out (for tests and hosts'
-    // orderly shutdown).
-    void FlushNotices() { notices_.Flush(); }
+    // An open view lends the host's UI loop (Linux) and sends the notices from it.
+    void LendUiLoop(bool lent) { notices_.LendUiLoop(lent); }
+    void SendNotices() { notices_.SendPending(); }
 
     // The effect behind the parameters and the face; none before initialize and
     // after terminate.
@@ -97,7 +97,6 @@ class Controller final : public RefCounted,
     HostRef<IComponentHandler> handler_;
     std::set<int> gestures_;          // parameters inside an editor gesture
     std::map<int, double> lastSent_;  // what the host last heard of each
-    ConnectionPeer peer_;
     DeferredNotice notices_;
     bool bypass_ = false;
     PlugView* openView_ = nullptr;  // attached views hold a reference to us

@@ -35,35 +35,29 @@ tresult PlugView::isPlatformTypeSupported(FIDString type) {
 
 tresult PlugView::attached(void* parent, FIDString type) {
     if (parent == nullptr || isPlatformTypeSupported(type) != kResultTrue) return kInvalidArgument;
-    if (attached_ || Editor() == nullptr) return kResultFalse;
+    if (face_.IsOpen() || Editor() == nullptr) return kResultFalse;
     // One face per controller: a second view waits until the first is removed.
     if (!controller_->ClaimView(this)) return kResultFalse;
-    Editor()->SettleScale();
-    if (!OpenWindow(parent)) {
+    if (!face_.Open(*controller_->Effect(), parent, PlatformLoop())) {
+        runLoop_.Reset();
         controller_->ReleaseView(this);
         return kResultFalse;
     }
-    attached_ = true;
-    Vst3Phaser* effect = controller_->Effect();
-    CoreLockGuard guard(&effect->Lock());
-    effect->EditorOpened();
+    // While the host's run loop drives the face, the host's notices go from it too.
+    if (face_.HostDriven()) controller_->LendUiLoop(true);
     return kResultOk;
 }
 
 tresult PlugView::removed() {
-    if (!attached_) return kResultFalse;
+    if (!face_.IsOpen()) return kResultFalse;
     Detach();
     return kResultOk;
 }
 
 void PlugView::Detach() {
-    if (!attached_) return;
-    attached_ = false;
-    if (Vst3Phaser* effect = controller_->Effect()) {
-        CoreLockGuard guard(&effect->Lock());
-        effect->EditorClosed();
-    }
-    CloseWindow();
+    if (!face_.IsOpen()) return;
+    if (face_.HostDriven()) controller_->LendUiLoop(false);
+    if (Vst3Phaser* effect = controller_->Effect()) face_.Close(*effect);
     controller_->ReleaseView(this);
 }
 
@@ -72,7 +66,7 @@ tresult PlugView::onWheel(float) {
 }
 
 tresult PlugView::onKeyDown(char16 key, int16 keyCode, int16) {
-    if (!attached_ || Editor() == nullptr) return kResultFalse;
+    if (!face_.IsOpen() || Editor() == nullptr) return kResultFalse;
     return PlatformKey(key, keyCode);
 }
 
@@ -136,35 +130,44 @@ tresult PlugView::setContentScaleFactor(float factor) {
 }
 
 bool PlugView::ApplyScale(int percent) {
-    IEditorLink* editor = Editor();
-    if (editor == nullptr) return false;
-    if (attached_) {
-        if (percent == editor->ScalePercent()) return true;
-        // An open face changes size only through the host.
+    Vst3Phaser* effect = controller_->Effect();
+    if (effect == nullptr) return false;
+    return face_.ApplyScale(*effect, percent, [this](int width, int height) {
         if (frame_.Get() == nullptr) return false;
-        ViewRect size{0, 0, editor->WidthAt(percent), editor->HeightAt(percent)};
+        ViewRect size{0, 0, width, height};
         pendingSize_ = size;
         resizing_ = true;
         const tresult answer = frame_.Get()->resizeView(this, &size);
         resizing_ = false;
-        if (answer != kResultOk) return false;
-    }
-    // Taken even when it is the face's scale already: the host's factor stands over
-    // the user's saved choice.
-    editor->SetScalePercent(percent);
-    return true;
+        return answer == kResultOk;
+    });
 }
 
 void PlugView::onFDIsSet(int) {
-    if (attached_ && runLoopDriven_) {
-        if (IEditorLink* editor = Editor()) editor->Idle();
-    }
+    if (Vst3Phaser* effect = controller_->Effect()) face_.HostIdle(*effect);
 }
 
 void PlugView::onTimer() {
-    if (attached_ && runLoopDriven_) {
-        if (IEditorLink* editor = Editor()) editor->Idle();
+    Vst3Phaser* effect = controller_->Effect();
+    if (effect == nullptr || !face_.HostDriven()) return;
+    face_.HostIdle(*effect);
+    controller_->SendNotices();
+}
+
+bool PlugView::StartTimer(uint32_t milliseconds) {
+    return runLoop_ && runLoop_.Get()->registerTimer(this, milliseconds) == kResultOk;
+}
+
+bool PlugView::WatchDescriptor(int fd) {
+    return runLoop_ && runLoop_.Get()->registerEventHandler(this, fd) == kResultOk;
+}
+
+void PlugView::StopAll() {
+    if (runLoop_) {
+        runLoop_.Get()->unregisterTimer(this);
+        runLoop_.Get()->unregisterEventHandler(this);
     }
+    runLoop_.Reset();
 }
 
 }  // namespace tav::vst3

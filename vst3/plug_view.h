@@ -1,8 +1,10 @@
 // The controller's editor view: the effect's own face in a child window of the
 // host's, the same window the VST 2 module opens. Fixed in size. On Linux the
-// host's run loop, when it lends one, drives the window (no thread of its own).
+// host's run loop, when it lends one, drives the window (no thread of its own)
+// and carries the controller's notices to the host.
 #pragma once
 
+#include "editor/embedded_editor.h"
 #include "vst3/com_object.h"
 
 namespace tav {
@@ -17,7 +19,8 @@ class PlugView final : public RefCounted,
                        public IPlugView,
                        public IPlugViewContentScaleSupport,
                        public IEventHandler,
-                       public ITimerHandler {
+                       public ITimerHandler,
+                       private IHostLoop {
   public:
     explicit PlugView(Controller* controller);
     ~PlugView() override;
@@ -44,7 +47,6 @@ class PlugView final : public RefCounted,
 
     // The controller is going away with the view still attached: close the window.
     void Detach();
-    bool IsAttached() const { return attached_; }
     // Asks the host for the window's size at another scale and takes the scale when
     // it agrees (or is not asked: no window, or no frame); whether it did.
     bool ApplyScale(int percent);
@@ -53,15 +55,18 @@ class PlugView final : public RefCounted,
     IEditorLink* Editor() const;
     // Platform parts (plug_view_<platform>.cpp).
     static const char* PlatformType();
-    bool OpenWindow(void* parent);
-    void CloseWindow();
+    // The host loop the face is driven by, when the platform uses one.
+    IHostLoop* PlatformLoop();
     tresult PlatformKey(char16 key, int16 keyCode);
+    // IHostLoop: the run loop, registered with our handlers.
+    bool StartTimer(uint32_t milliseconds) override;
+    bool WatchDescriptor(int fd) override;
+    void StopAll() override;
 
     Controller* controller_;  // holds a reference: the view never outlives it
     HostRef<IPlugFrame> frame_;
     HostRef<IRunLoop> runLoop_;  // the loop our handlers are registered with
-    bool attached_ = false;
-    bool runLoopDriven_ = false;
+    EmbeddedEditor face_;
     // The size a resize we asked for will bring, until the host has answered.
     bool resizing_ = false;
     ViewRect pendingSize_{};

@@ -1,15 +1,13 @@
 // The view on Linux: an X11 child window, driven by the host's run loop when its
-// frame lends one, else by the window's own thread as in VST 2 hosts.
+// frame lends one, else by the window's own thread as in VST 2 hosts; and the
+// host's virtual keys as X keysyms.
 #include <X11/keysym.h>
 
 #include "editor/x11_editor_window.h"
-#include "vst3/controller.h"
 #include "vst3/plug_view.h"
 
 namespace tav::vst3 {
 namespace {
-
-constexpr uint64 kTimerMilliseconds = 20;
 
 // The keysym of a host's virtual key code; 0 for codes the editor has no use for.
 unsigned long KeysymOf(int16 keyCode) {
@@ -35,37 +33,9 @@ const char* PlugView::PlatformType() {
     return "X11EmbedWindowID";
 }
 
-bool PlugView::OpenWindow(void* parent) {
-    X11EditorWindow* window = WindowOf(Editor());
-    if (window == nullptr) return false;
+IHostLoop* PlugView::PlatformLoop() {
     runLoop_.QueryFrom(frame_.Get());
-    IRunLoop* loop = runLoop_.Get();
-    window->SetHostDriven(loop != nullptr);
-    if (window->OpenInParent(parent) == nullptr) return false;
-    runLoopDriven_ = false;
-    if (loop == nullptr) return true;  // no run loop: the window's own thread
-    if (loop->registerEventHandler(this, window->ConnectionFd()) == kResultOk &&
-        loop->registerTimer(this, kTimerMilliseconds) == kResultOk) {
-        runLoopDriven_ = true;
-        return true;
-    }
-    // The run loop would not take us: the window runs itself after all.
-    loop->unregisterEventHandler(this);
-    loop->unregisterTimer(this);
-    runLoop_.Reset();
-    window->CloseNative();
-    window->SetHostDriven(false);
-    return window->OpenInParent(parent) != nullptr;
-}
-
-void PlugView::CloseWindow() {
-    if (runLoopDriven_ && runLoop_) {
-        runLoop_.Get()->unregisterTimer(this);
-        runLoop_.Get()->unregisterEventHandler(this);
-    }
-    runLoopDriven_ = false;
-    runLoop_.Reset();
-    if (IEditorLink* editor = Editor()) editor->CloseNative();
+    return runLoop_ ? this : nullptr;
 }
 
 tresult PlugView::PlatformKey(char16 key, int16 keyCode) {

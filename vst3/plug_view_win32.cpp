@@ -1,8 +1,6 @@
 // The view on Windows: the editor's Win32 child window in the host's HWND. It
 // runs on the host's window thread with a timer of its own and takes its keys
 // from Windows itself.
-#include "core/editor_link.h"
-#include "vst3/controller.h"
 #include "vst3/plug_view.h"
 
 namespace tav::vst3 {
@@ -11,13 +9,8 @@ const char* PlugView::PlatformType() {
     return "HWND";
 }
 
-bool PlugView::OpenWindow(void* parent) {
-    IEditorLink* editor = Editor();
-    return editor != nullptr && editor->OpenInParent(parent) != nullptr;
-}
-
-void PlugView::CloseWindow() {
-    if (IEditorLink* editor = Editor()) editor->CloseNative();
+IHostLoop* PlugView::PlatformLoop() {
+    return nullptr;
 }
 
 tresult PlugView::PlatformKey(char16, int16) {

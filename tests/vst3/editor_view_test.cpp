@@ -1,5 +1,10 @@
 #include "tests/vst3/editor_view_test.h"
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 #include "tests/support/editor_cycles.h"
 
 #include "effect/phaser_params.h"
@@ -167,6 +172,68 @@ TEST_F(EditorViewTest, SweepSyncFromTheMenuIsAGestureAtTheHandler) {
         EXPECT_EQ(plugin->Handler().Calls().size(), 3u);
         EXPECT_EQ(plugin->Controller()->getParamNormalized(kSweepSync), option);
     }
+}
+
+// Notes each restartComponent: on which thread, and whether from inside a call
+// of ours into the controller.
+constexpr vst3::ParamID kProgramId = 1001;
+
+class NoticeWatch final : public vst3host::HostObject<vst3::IComponentHandler> {
+  public:
+    vst3::tresult beginEdit(vst3::ParamID) override { return vst3::kResultOk; }
+    vst3::tresult performEdit(vst3::ParamID, vst3::ParamValue) override { return vst3::kResultOk; }
+    vst3::tresult endEdit(vst3::ParamID) override { return vst3::kResultOk; }
+    vst3::tresult restartComponent(vst3::int32) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        notices_.push_back({std::this_thread::get_id(), inCall_.load()});
+        return vst3::kResultOk;
+    }
+
+    // Chooses a program as a host does, marked as our call.
+    void ChooseProgram(vst3::IEditController* controller, int program) {
+        inCall_ = true;
+        controller->setParamNormalized(kProgramId, program / 6.0);
+        inCall_ = false;
+    }
+    struct Notice {
+        std::thread::id thread;
+        bool inCall;
+    };
+    std::vector<Notice> Notices() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return notices_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<Notice> notices_;
+    std::atomic<bool> inCall_{false};
+};
+
+// Calls into the host's handler belong on its UI thread: the one that made the
+// controller and pumps the face's window (Windows: its messages; Linux: the run
+// loop the open view was lent), and never from inside the host's own call.
+TEST_F(EditorViewTest, ProgramNoticeComesOnTheHostsUiThreadAfterItsCall) {
+    NoticeWatch host;
+    plugin->Controller()->setComponentHandler(&host);
+    host.ChooseProgram(plugin->Controller(), 2);
+    host.ChooseProgram(plugin->Controller(), 5);
+    EXPECT_TRUE(window->PumpUntil([&] { return !host.Notices().empty(); }, kTimeoutMs));
+    plugin->Controller()->setComponentHandler(&plugin->Handler());
+    for (const auto& notice : host.Notices()) {
+        EXPECT_EQ(notice.thread, std::this_thread::get_id());
+        EXPECT_FALSE(notice.inCall);
+    }
+}
+
+// A notice still waiting when the face closes is not lost with the host's loop.
+TEST_F(EditorViewTest, ProgramNoticeWaitingAsTheFaceClosesStillComes) {
+    NoticeWatch host;
+    plugin->Controller()->setComponentHandler(&host);
+    host.ChooseProgram(plugin->Controller(), 3);
+    window->CloseEditor();
+    EXPECT_TRUE(window->PumpUntil([&] { return !host.Notices().empty(); }, kTimeoutMs));
+    plugin->Controller()->setComponentHandler(&plugin->Handler());
 }
 
 TEST_F(EditorViewTest, FiveHundredOpenCloseCyclesLeakNothing) {
