@@ -69,6 +69,8 @@ void EditorSurface::ClearControls() {
     paintList_.clear();
     controls.DeleteAll();
     backdrop_ = nullptr;
+    heldControl_ = nullptr;
+    heldValueWaiting_ = false;
     menuOpen_ = menuPainted_ = false;
     captureIndex = lastX = lastY = -1;
 }
@@ -246,7 +248,13 @@ void EditorSurface::PushParamToControls(int paramIndex, double v, bool isNormali
     if (!std::isfinite(v)) return;
     for (int i = 0; i < controls.Count(); ++i) {
         IControl* control = controls.Get(i);
-        if (control->paramIndex == paramIndex) control->ApplyHostValue(v);
+        if (control->paramIndex != paramIndex) continue;
+        if (control == heldControl_) {
+            heldValue_ = v;
+            heldValueWaiting_ = true;
+        } else {
+            control->ApplyHostValue(v);
+        }
     }
 }
 
@@ -377,7 +385,7 @@ void EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
     captureIndex = index;
     lastX = x;
     lastY = y;
-    BeginMouseEdit(control->paramIndex);
+    BeginMouseEdit(control);
     control->MousePressed(x, y, mods);
 }
 
@@ -585,14 +593,21 @@ void EditorSurface::OpenPendingWebPage() {
 
 // The host hears the end of exactly the gesture it heard begin, whichever control
 // the pointer is over when the button comes up.
-void EditorSurface::BeginMouseEdit(int paramIndex) {
+void EditorSurface::BeginMouseEdit(IControl* control) {
     EndMouseEdit();
+    const int paramIndex = control->paramIndex;
     if (paramIndex < 0 || owner == nullptr) return;
     owner->HostBeginEdit(paramIndex);
     mouseEditParam_ = paramIndex;
+    heldControl_ = control;
+    heldValueWaiting_ = false;
 }
 
 void EditorSurface::EndMouseEdit() {
+    // The hold ends before the host hears the end, so what it sends then applies.
+    if (IControl* held = std::exchange(heldControl_, nullptr)) {
+        if (std::exchange(heldValueWaiting_, false)) held->ApplyHostValue(heldValue_);
+    }
     const int param = std::exchange(mouseEditParam_, -1);
     if (param >= 0 && owner != nullptr) owner->HostEndEdit(param);
 }
@@ -653,7 +668,7 @@ bool EditorSurface::DoubleClickLocked(int x, int y, const MouseMods& mods) {
     const int index = ControlAt(x, y);
     IControl* control = controls.Get(index);
     if (control == nullptr) return false;
-    BeginMouseEdit(control->paramIndex);
+    BeginMouseEdit(control);
     if (!control->doubleClickAsPress) {
         control->MouseDoubleClicked(x, y, mods);
         return false;

@@ -222,7 +222,8 @@ class EditorSurface : public IEditorLink {
         std::string url, caption, confirmText, errorText;
     };
 
-    void BeginMouseEdit(int paramIndex);
+    // Tells the host a gesture on control begins; host values for it wait until the end.
+    void BeginMouseEdit(IControl* control);
     // Routes one event under the core lock, then runs what it asked to run outside
     // the lock: a value box, a web page.
     template <class Step>
@@ -249,6 +250,12 @@ class EditorSurface : public IEditorLink {
 
     // The parameter whose mouse gesture the host was told of, until the release.
     int32_t mouseEditParam_ = -1;
+    // The control under that gesture keeps its own position: a host that sends each
+    // value back, stepped to the parameter's resolution, would otherwise pull it back
+    // by every movement smaller than a step. The host's last value is applied at the end.
+    IControl* heldControl_ = nullptr;
+    bool heldValueWaiting_ = false;
+    double heldValue_ = 0.0;
     PendingWebPage pendingWebPage_;  // window thread only
     bool routingEvent_ = false;      // within an event's locked step
     IControl* pendingEntry_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -39,6 +40,13 @@ class EditorTestCore : public RecordingHost {
         Param(kMode)->AddValueLabel(2, "Fast");
         Param(kDepth)->DefineContinuous("Depth", 50.0, 0.0, 100.0, 0.1, "%");
     }
+    // A host that sends each edited value straight back, as it stores it: on a grid
+    // of echoGrid units (none when 0).
+    void HostAutomate(int index, double unit) override {
+        RecordingHost::HostAutomate(index, unit);
+        if (echoGrid > 0.0) ApplyHostParamChange(index, std::round(unit / echoGrid) * echoGrid);
+    }
+    double echoGrid = 0.0;
 };
 
 // Logs every event and render as "<what> <name> ...".

@@ -124,6 +124,34 @@ TEST_F(SurfaceEventTest, HostHearsTheEndOfTheGestureThatBegan) {
     }
 }
 
+// A host that sends every value back stored more coarsely than a pixel moves the
+// knob: the drag keeps its own position, pixel by pixel as in one move; the host's
+// last value stands once the gesture ends, and host values apply again after it.
+TEST_F(SurfaceEventTest, EchoedValuesDoNotPullTheDraggedControlBack) {
+    const MouseMods fine{true, false, true, false, false};
+    for (const MouseMods& mods : {kLeft, fine}) {
+        SCOPED_TRACE(mods.shift ? "fine" : "plain");
+        const auto drag = [&](double grid, int steps) {
+            core.ApplyHostParamChange(kDepth, 0.5);
+            core.echoGrid = grid;
+            surface->PressAt(20, 50, mods);
+            for (int i = 1; i <= steps; ++i) surface->DragTo(20, 50 - 36 * i / steps, mods);
+        };
+        drag(0.0, 1);
+        const double oneMove = knob->value;
+        surface->ReleaseAt(20, 14, mods);
+        EXPECT_GT(oneMove, 0.51);
+
+        drag(0.01, 36);
+        EXPECT_NEAR(knob->value, oneMove, 1e-12);
+        surface->ReleaseAt(20, 14, mods);
+        EXPECT_NEAR(knob->value, std::round(oneMove / 0.01) * 0.01, 1e-12);
+        core.ApplyHostParamChange(kDepth, 0.25);
+        EXPECT_EQ(knob->value, 0.25);
+        core.echoGrid = 0.0;
+    }
+}
+
 // A choice of the effect's own in the menu: its rows below the scales; a press on
 // another option chooses it under the core lock, any other press only closes the menu.
 TEST_F(SurfaceEventTest, MenuChoicesPickAnotherOptionUnderTheCoreLock) {
