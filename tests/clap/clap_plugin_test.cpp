@@ -1,6 +1,6 @@
-// The CLAP module as a host loads it, through clap_entry: the sound against the
-// VST 2 module, state, parameter texts, sample-accurate events, refusals, and
-// the main thread's calls while the audio runs.
+// The CLAP module as a host loads it, through clap_entry: state, parameter texts,
+// sample-accurate events, refusals, and the main thread's calls while the audio
+// runs. tavhost's renders against the VST 2 module: tests/tools/format_host_test.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,12 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <numbers>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tools/host_cli.h"
 #include "tools/hosted_clap.h"
 #include "tools/hosted_vst3.h"
 
@@ -21,18 +19,12 @@ namespace tav {
 namespace {
 
 using namespace clap;
-using Args = std::vector<std::string>;
 using Channels = std::vector<std::vector<float>>;
 
 const std::string kClap = TAV_CLAP_MODULE;
-const std::string kVst2 = TAV_VST2_MODULE;
 const std::string kVst3 = TAV_VST3_BUNDLE;
 constexpr clap_id kBypass = 1000;
 constexpr clap_id kSweepSync = 1002;
-
-std::string TempPath(const std::string& name) {
-    return std::string(TAV_BINARY_DIR) + "/tests/clap/clap_" + name;
-}
 
 std::unique_ptr<HostedClap> Load(int blockSize = 512) {
     HostSettings settings;
@@ -63,59 +55,12 @@ Channels Blocks(HostedClap& plugin, Channels in) {
     return out;
 }
 
-int Host(const std::string& module, Args args, std::string* err) {
-    args.insert(args.begin(), module);
-    std::ostringstream printed, errors;
-    const int status = HostMain(args, printed, errors);
-    *err = errors.str();
-    return status;
-}
-
 // Where a host finds a parameter of an id in the list.
 int IndexOf(PluginInstance& plugin, clap_id id) {
     for (int i = 0; i < plugin.NumParams(); ++i) {
         if (static_cast<clap_id>(plugin.ParamNumber(i)) == id) return i;
     }
     return -1;
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(f);
-    }
-    return bytes;
-}
-
-TEST(ClapPlugin, TavhostRendersBitForBitAsTheVst2Module) {
-    const Args cases[] = {
-        {"--program", "1", "--process", "replacing", "--tempo", "120", "--block", "512"},
-        {"--program", "3", "--process", "double", "--tempo", "97.5", "--block", "100"},
-        {"--program", "6", "--tempo", "140", "--block", "1024", "--set-text", "Left Depth=77"},
-    };
-    for (const Args& settings : cases) {
-        std::vector<uint8_t> rendered[2];
-        for (int m = 0; m < 2; ++m) {
-            const std::string wav = TempPath(m == 0 ? "vst2.wav" : "clap.wav");
-            Args args = settings;
-            args.insert(args.end(), {"--generate", "noise", "--quiet", "--out", wav});
-            std::string err;
-            ASSERT_EQ(Host(m == 0 ? kVst2 : kClap, args, &err), 0) << err;
-            rendered[m] = ReadBytes(wav);
-            std::remove(wav.c_str());
-        }
-        ASSERT_GT(rendered[0].size(), 100000u);
-        EXPECT_TRUE(rendered[0] == rendered[1]) << settings[1];
-    }
-    // What only the VST 2 module does is refused, saying which format can or cannot.
-    for (const Args& args : {Args{"--generate", "impulse", "--process", "accumulating"},
-                             Args{"--save-fxp", TempPath("x.fxp")}, Args{"--bank"}}) {
-        std::string err;
-        EXPECT_EQ(Host(kClap, args, &err), 1) << args[0];
-        EXPECT_TRUE(err.find("CLAP") != std::string::npos || err.find("VST 2") != std::string::npos)
-            << err;
-    }
 }
 
 TEST(ClapPlugin, StateIsTheVst3StateAndRoundTrips) {

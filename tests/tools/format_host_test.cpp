@@ -1,5 +1,6 @@
-// tavhost with the VST 3 bundle beside the VST 2 module: the same sound from the
-// same settings, and the VST 2 module's preset files opening in the VST 3 plug-in.
+// tavhost with the VST 3 bundle and the CLAP module beside the VST 2 module: the
+// same sound from the same settings, the VST 2 module's preset files opening in
+// each, their own state kept, and what only VST 2 does refused.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,12 +20,21 @@ namespace {
 using Args = std::vector<std::string>;
 
 const std::string kVst2 = TAV_PRODUCT_MODULE_PATH;
-const std::string kVst3 = TAV_VST3_BUNDLE_PATH;
 
-// One file per test: CTest runs the tests of this program side by side.
+struct Format {
+    const char* name;  // as tavhost's messages say it
+    const char* tag;
+    std::string module;
+};
+void PrintTo(const Format& format, std::ostream* out) {
+    *out << format.name;
+}
+
+// One file per test and format: CTest runs the tests of this program side by side.
 std::string TempPath(const std::string& name) {
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    return std::string(TAV_BINARY_DIR) + "/tests/tools/vst3_host_" + test + "_" + name;
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : test) c = c == '/' ? '_' : c;
+    return std::string(TAV_BINARY_DIR) + "/tests/tools/format_host_" + test + "_" + name;
 }
 
 int Host(const std::string& module, Args args, std::string* err = nullptr,
@@ -63,7 +73,12 @@ double LargestDifference(const AudioBuffer& a, const AudioBuffer& b) {
     return largest;
 }
 
-TEST(TavhostVst3, RendersBitForBitAsTheVst2Module) {
+class TavhostFormat : public ::testing::TestWithParam<Format> {
+  protected:
+    const std::string& Module() const { return GetParam().module; }
+};
+
+TEST_P(TavhostFormat, RendersBitForBitAsTheVst2Module) {
     const Args cases[] = {
         {"--program", "1", "--process", "replacing", "--tempo", "120", "--block", "512"},
         {"--program", "3", "--process", "double", "--tempo", "97.5", "--block", "100"},
@@ -72,11 +87,11 @@ TEST(TavhostVst3, RendersBitForBitAsTheVst2Module) {
     };
     for (const Args& args : cases) {
         SCOPED_TRACE(args[1] + " " + args[3]);
-        EXPECT_EQ(LargestDifference(Rendered(kVst2, args), Rendered(kVst3, args)), 0.0);
+        EXPECT_EQ(LargestDifference(Rendered(kVst2, args), Rendered(Module(), args)), 0.0);
     }
 }
 
-TEST(TavhostVst3, OpensTheVst2ModulesProgramAndBankFiles) {
+TEST_P(TavhostFormat, OpensTheVst2ModulesProgramAndBankFiles) {
     const std::string fxp = TempPath("edited.fxp"), fxb = TempPath("edited.fxb"),
                       foreign = TempPath("foreign.fxp");
     const Args edits = {"--program",     "2",          "--set-text",
@@ -89,7 +104,7 @@ TEST(TavhostVst3, OpensTheVst2ModulesProgramAndBankFiles) {
     // The program lands in the current program; the bank keeps the edits in program 2.
     for (const Args& load : {Args{"--load-fxp", fxp}, Args{"--load-fxb", fxb, "--program", "2"}}) {
         SCOPED_TRACE(load[0]);
-        EXPECT_EQ(LargestDifference(Rendered(kVst3, load), expected), 0.0);
+        EXPECT_EQ(LargestDifference(Rendered(Module(), load), expected), 0.0);
         EXPECT_EQ(LargestDifference(Rendered(kVst2, load), expected), 0.0);
     }
 
@@ -103,28 +118,41 @@ TEST(TavhostVst3, OpensTheVst2ModulesProgramAndBankFiles) {
     std::string err;
     EXPECT_EQ(Host(kVst2, {"--load-fxp", foreign}, &err), 1);
     EXPECT_NE(err.find("is for the plug-in 'eoox'"), std::string::npos) << err;
-    EXPECT_EQ(Host(kVst3, {"--load-fxp", foreign}, &err), 1);
+    EXPECT_EQ(Host(Module(), {"--load-fxp", foreign}, &err), 1);
     EXPECT_EQ(Host(kVst2, {"--load-fxp", fxb}, &err), 1);  // a bank is no program
     for (const std::string& path : {fxp, fxb, foreign}) std::remove(path.c_str());
 }
 
-TEST(TavhostVst3, KeepsItsStateAndRefusesWhatOnlyVst2Does) {
+TEST_P(TavhostFormat, KeepsItsStateAndRefusesWhatOnlyVst2Does) {
     const std::string state = TempPath("state.bin");
-    std::string out, err;
-    ASSERT_EQ(Host(kVst3, {"--program", "4", "--set", "Bypass=1", "--save-chunk", state}, &err), 0)
+    std::string saved, loaded, err;
+    ASSERT_EQ(
+        Host(Module(), {"--program", "4", "--set", "Bypass=1", "--params", "--save-chunk", state},
+             &err, &saved),
+        0)
         << err;
-    ASSERT_EQ(Host(kVst3, {"--load-chunk", state, "--params", "--programs"}, &err, &out), 0) << err;
-    EXPECT_NE(out.find("  * 4  Pad Long Balance"), std::string::npos) << out;
-    EXPECT_NE(out.find("1000  Bypass                            On"), std::string::npos) << out;
+    const size_t savedAt = saved.find("saved ");
+    ASSERT_NE(savedAt, std::string::npos) << saved;
+    EXPECT_NE(saved.find(" bytes of state to ", savedAt), std::string::npos) << saved;
+    ASSERT_EQ(Host(Module(), {"--load-chunk", state, "--params"}, &err, &loaded), 0) << err;
+    EXPECT_EQ(loaded, saved.substr(0, savedAt));  // the program's values, and the edit
+    EXPECT_NE(loaded.find("1000  Bypass                            On"), std::string::npos);
     std::remove(state.c_str());
 
-    // Not the editor: the VST 3 plug-in has one.
+    // Refused before the plug-in is loaded, saying which format can or cannot.
     for (const Args& args : {Args{"--generate", "impulse", "--process", "accumulating"},
                              Args{"--save-fxp", state}, Args{"--bank", "--save-chunk", state}}) {
-        EXPECT_EQ(Host(kVst3, args, &err), 1) << args[0];
-        EXPECT_NE(err.find("VST"), std::string::npos) << err;  // says which format can
+        EXPECT_EQ(Host(Module(), args, &err), 1) << args[0];
+        EXPECT_TRUE(err.find(GetParam().name) != std::string::npos ||
+                    err.find("VST 2") != std::string::npos)
+            << err;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, TavhostFormat,
+                         ::testing::Values(Format{"VST 3", "Vst3", TAV_VST3_BUNDLE_PATH},
+                                           Format{"CLAP", "Clap", TAV_CLAP_MODULE_PATH}),
+                         [](const auto& test) { return std::string(test.param.tag); });
 
 }  // namespace
 }  // namespace tav
