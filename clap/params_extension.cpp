@@ -68,7 +68,7 @@ bool Value(const clap_plugin* plugin, clap_id id, double* out) {
         return true;
     }
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
-    *out = self->Effect().Param(static_cast<int>(id))->value;
+    *out = self->Effect().Param(static_cast<int>(id))->EffectiveValue();
     return true;
 }
 
@@ -110,10 +110,7 @@ bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double
         return true;
     }
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
-    const double plain = self->Effect().Param(static_cast<int>(id))->ParseText(text);
-    if (!std::isfinite(plain)) return false;
-    *out = plain;
-    return true;
+    return ParseTypedPlain(*self->Effect().Param(static_cast<int>(id)), text, *out);
 }
 
 void Flush(const clap_plugin* plugin, const clap_input_events* in, const clap_output_events* out) {

@@ -21,6 +21,28 @@ bool ParseBypassText(const char* typed, bool& on) {
     return true;
 }
 
+namespace {
+// Whether text starts (after white space and a sign) with digits, as a number
+// ParseDecimal reads does: "nan", "inf" and "" do not.
+bool StartsWithNumber(const char* text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+    if (*text == '+' || *text == '-') ++text;
+    if (*text == '.') ++text;
+    return *text >= '0' && *text <= '9';
+}
+}  // namespace
+
+bool ParseTypedPlain(const PluginParam& param, const char* typed, double& plain) {
+    if (typed == nullptr) return false;
+    int labelled = 0;
+    const bool isLabel = param.ValueForLabel(typed, labelled);
+    if (!isLabel && !StartsWithNumber(typed)) return false;
+    const double x = isLabel ? labelled : param.ParseText(typed);
+    if (!std::isfinite(x)) return false;
+    plain = x < param.minValue ? param.minValue : (x > param.maxValue ? param.maxValue : x);
+    return true;
+}
+
 double DefaultPlainValue(const IEffectCore& core, int index) {
     const PluginParam* param = core.Param(index);
     if (param == nullptr) return 0.0;

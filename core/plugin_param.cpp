@@ -82,6 +82,15 @@ void PluginParam::SetClamped(double x) {
     value = x;
 }
 
+double PluginParam::EffectiveValue() const {
+    double x = value;
+    if (!(x >= minValue)) x = minValue;
+    if (x > maxValue) x = maxValue;
+    if (kind == KindContinuous || !(step > 0.0)) return x;
+    x = std::round(x / step) * step;
+    return x < minValue ? minValue : (x > maxValue ? maxValue : x);
+}
+
 int PluginParam::ValueLabelCount() const {
     return valueLabels.Size() / static_cast<int>(sizeof(ValueLabel));
 }

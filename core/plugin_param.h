@@ -53,6 +53,10 @@ class PluginParam {
     double CurrentUnit() const { return UnitOf(value); }
     // Stores a plain value clamped into the range (not quantised); NaN becomes the minimum.
     void SetClamped(double x);
+    // The plain value the effect runs with: within the range and, unless continuous,
+    // on the nearest step (halves away from zero, as the effect rounds), so that a
+    // value between steps that a chunk carried reads as the step the effect acts on.
+    double EffectiveValue() const;
 
     int ValueLabelCount() const;
     const char* ValueLabelFor(int v) const;

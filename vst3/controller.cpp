@@ -116,7 +116,8 @@ ParamValue Controller::plainParamToNormalized(ParamID id, ParamValue plainValue)
 ParamValue Controller::getParamNormalized(ParamID id) {
     if (!params_) return 0.0;
     CoreLockGuard guard(&effect_->Lock());
-    if (const PluginParam* param = params_->EffectParam(id)) return param->CurrentUnit();
+    if (const PluginParam* param = params_->EffectParam(id))
+        return param->UnitOf(param->EffectiveValue());
     if (id == kBypassParamId) return bypass_ ? 1.0 : 0.0;
     if (id == kProgramParamId) return params_->NormalizedOfProgram(effect_->CurrentPreset());
     if (id == kSweepSyncParamId) return SweepSyncValue(effect_->GetSweepSync());

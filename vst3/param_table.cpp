@@ -113,8 +113,8 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
     char typed[256] = {};
     FromUtf16(text, 128, typed, sizeof typed);
     if (const PluginParam* param = EffectParam(id)) {
-        const double plain = param->ParseText(typed);
-        if (!std::isfinite(plain)) return kResultFalse;
+        double plain = 0.0;
+        if (!ParseTypedPlain(*param, typed, plain)) return kResultFalse;
         normalized = param->UnitOf(plain);
         return kResultOk;
     }

@@ -27,7 +27,7 @@ class ParamTable {
     PluginParam* EffectParam(ParamID id) const;
 
     tresult Text(ParamID id, ParamValue normalized, String128 out) const;
-    // What the editor's entry box accepts, with the same refusals.
+    // A value text or a number, clamped into the range (ParseTypedPlain); other text is refused.
     tresult Parse(ParamID id, const TChar* text, ParamValue& normalized) const;
     ParamValue ToPlain(ParamID id, ParamValue normalized) const;
     ParamValue ToNormalized(ParamID id, ParamValue plain) const;

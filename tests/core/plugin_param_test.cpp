@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "core/format_params.h"
 #include "core/number_text.h"
 
 namespace tav {
@@ -186,6 +187,78 @@ TEST(PluginParam, TextsIgnoreTheCLocale) {
     EXPECT_EQ(p.ParseText("1.25"), 1.25);
     EXPECT_EQ(p.ParseText("1,25"), 1.0);
     std::setlocale(LC_ALL, "C");
+}
+
+// What VST 3 and CLAP hosts' typed text gives: a value text or a finite number,
+// clamped into the range; anything else is refused and changes nothing.
+TEST(PluginParam, TypedTextForTheFormatsIsANumberClampedIntoTheRange) {
+    PluginParam freq, mode, threshold;
+    freq.DefineInteger("Freq", 1000, 40, 20000, "Hz");
+    mode.DefineChoice("Mode", 0, 3, "");
+    mode.AddValueLabel(0, "Slow");
+    mode.AddValueLabel(2, "Fast");
+    threshold.DefineInteger("Threshold", -75, -100, -50, "dB");
+    const double kRefused = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const PluginParam* param;
+        const char* text;
+        double plain;
+    } cases[] = {
+        {&freq, "1000", 1000},
+        {&freq, " 250 Hz", 250},
+        {&freq, "30000", 20000},
+        {&freq, "10", 40},
+        {&freq, "-5", 40},
+        {&freq, ".5e3", 500},
+        {&freq, "abc", kRefused},
+        {&freq, "", kRefused},
+        {&freq, "nan", kRefused},
+        {&freq, "inf", kRefused},
+        {&freq, "-inf", kRefused},
+        {&freq, "1e999", kRefused},
+        {&freq, ".", kRefused},
+        {&freq, "Hz 100", kRefused},
+        {&threshold, "-60", -60},
+        {&threshold, "0", -50},
+        {&threshold, "-1e999", kRefused},
+        {&mode, "Fast", 2},
+        {&mode, "1", 1},
+        {&mode, "9", 2},
+        {&mode, "Medium", kRefused},
+    };
+    for (const auto& c : cases) {
+        double plain = 123.0;
+        const bool taken = ParseTypedPlain(*c.param, c.text, plain);
+        EXPECT_EQ(taken, !std::isnan(c.plain)) << '"' << c.text << '"';
+        EXPECT_EQ(plain, taken ? c.plain : 123.0) << '"' << c.text << '"';
+    }
+    double plain = 0.0;
+    EXPECT_FALSE(ParseTypedPlain(freq, nullptr, plain));
+    // VST 2 keeps its reading: no number is 0, a number is not clamped.
+    EXPECT_EQ(freq.ParseText("abc"), 0.0);
+    EXPECT_EQ(freq.ParseText("30000"), 30000.0);
+}
+
+// What the effect runs with: a stored value between steps rounds as the effect
+// rounds it (halves away from zero), into the range; continuous values stay.
+TEST(PluginParam, EffectiveValueIsTheStepTheEffectUses) {
+    PluginParam division, threshold, gain;
+    division.DefineChoice("Division", 0, 31, "");
+    threshold.DefineInteger("Threshold", -75, -100, -50, "dB");
+    gain.DefineContinuous("Gain", 0.5, 0.0, 1.0, 0.25, "");
+    const struct {
+        PluginParam* param;
+        double stored;
+        double effective;
+    } cases[] = {
+        {&division, 13.7, 14},    {&division, 13.2, 13},    {&division, 13.5, 14},
+        {&division, 99.0, 30},    {&division, -3.0, 0},     {&threshold, -75.5, -76},
+        {&threshold, -75.4, -75}, {&threshold, -20.0, -50}, {&gain, 0.3, 0.3},
+    };
+    for (const auto& c : cases) {
+        c.param->value = c.stored;
+        EXPECT_EQ(c.param->EffectiveValue(), c.effective) << c.param->Name() << " " << c.stored;
+    }
 }
 
 }  // namespace
