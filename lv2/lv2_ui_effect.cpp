@@ -1,0 +1,11 @@
+#include "lv2/lv2_ui_effect.h"
+
+#include "effect/make_phaser.h"
+
+namespace tav::lv2 {
+
+std::unique_ptr<Lv2UiPhaser> MakeUiPhaser() {
+    return MakePhaser<Lv2UiCore>(true);
+}
+
+}  // namespace tav::lv2
