@@ -20,6 +20,7 @@ enum Port : uint32_t {
     kPortEnabled = kPortFirstParam + 13,  // lv2:enabled: 1 processes, 0 bypasses (fading)
     kPortSweepSync = kPortEnabled + 1,    // 0 Free, 1 Song
     kPortControl = kPortSweepSync + 1,    // atom sequence in: time:Position
+    kPortLatency = kPortControl + 1,      // control out: always 0, the effect adds none
     kPortCount
 };
 
@@ -31,9 +32,9 @@ constexpr int ParamOfPort(uint32_t port) {
 
 // Port symbols, in index order: what hosts and presets name the ports by.
 inline constexpr const char* kPortSymbols[kPortCount] = {
-    "in_left",       "in_right",    "out_left",   "out_right",  "freq_left",
-    "fback_left",    "left_depth",  "left_rate",  "wet_left",   "freq_right",
-    "fback_right",   "right_depth", "right_rate", "wet_right",  "accent",
-    "filter_mirror", "bypass_ceil", "enabled",    "sweep_sync", "control"};
+    "in_left",    "in_right",  "out_left", "out_right",     "freq_left",   "fback_left",
+    "left_depth", "left_rate", "wet_left", "freq_right",    "fback_right", "right_depth",
+    "right_rate", "wet_right", "accent",   "filter_mirror", "bypass_ceil", "enabled",
+    "sweep_sync", "control",   "latency"};
 
 }  // namespace tav::lv2
