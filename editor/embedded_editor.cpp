@@ -36,7 +36,7 @@ void EmbeddedEditor::HostIdle(IEffectCore& effect) const {
 }
 
 bool EmbeddedEditor::ApplyScale(IEffectCore& effect, int percent,
-                                const ResizeRequest& askHost) const {
+                                const AskHostToResize& askHost) const {
     IEditorLink* editor = effect.Editor();
     if (editor == nullptr) return false;
     if (open_ && percent != editor->ScalePercent()) {

@@ -31,7 +31,7 @@ class EmbeddedEditor {
     static constexpr uint32_t kHostTimerMilliseconds = 20;
 
     // Asks the host to resize its window to width x height; whether it did.
-    using ResizeRequest = std::function<bool(int width, int height)>;
+    using AskHostToResize = std::function<bool(int width, int height)>;
 
     // Opens the effect's editor in parent, driven by loop when one is given and
     // it takes both the timer and the descriptor; the effect hears of it.
@@ -46,7 +46,7 @@ class EmbeddedEditor {
     void HostIdle(IEffectCore& effect) const;
     // Takes a scale in percent; an open face changes size only when the host
     // resizes its window for it. Whether the face has that scale now.
-    bool ApplyScale(IEffectCore& effect, int percent, const ResizeRequest& askHost) const;
+    bool ApplyScale(IEffectCore& effect, int percent, const AskHostToResize& askHost) const;
 
   private:
     // Platform part (embedded_editor_<platform>.cpp): opens the window in parent;

@@ -84,25 +84,4 @@ class HostRef {
     I* object_ = nullptr;
 };
 
-// The other side of a connection. The host may put a proxy in between, so the
-// peer is only ever used through its interface.
-class ConnectionPeer {
-  public:
-    tresult Connect(IConnectionPoint* other) {
-        if (other == nullptr) return kInvalidArgument;
-        if (peer_) return kResultFalse;
-        peer_.Reset(other);
-        return kResultOk;
-    }
-    tresult Disconnect(IConnectionPoint* other) {
-        if (other == nullptr || other != peer_.Get()) return kInvalidArgument;
-        peer_.Reset();
-        return kResultOk;
-    }
-    void Reset() { peer_.Reset(); }
-
-  private:
-    HostRef<IConnectionPoint> peer_;
-};
-
 }  // namespace tav::vst3

@@ -41,10 +41,11 @@ tresult Controller::initialize(FUnknown*) {
 }
 
 tresult Controller::terminate() {
+    // Nothing more for the host, not even from the closing face.
+    notices_.Stop();
     // A host that terminates with the face still open: the window goes first,
     // while the whole effect still exists for it.
     if (openView_ != nullptr) openView_->Detach();
-    notices_.Stop();
     {
         std::lock_guard<std::mutex> lock(handlerLock_);
         handler_.Reset();
