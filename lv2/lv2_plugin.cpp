@@ -63,11 +63,12 @@ const LV2_Feature* Feature(const LV2_Feature* const* features, const char* uri) 
 
 // The host's largest block when it says; the scratch's cap otherwise (longer
 // blocks run in slices all the same).
-int64_t MaxBlock(const LV2_Feature* const* features, LV2_URID_Map& map) {
+int64_t MaxBlock(const LV2_Feature* const* features, const LV2_URID_Map* map) {
     const LV2_Feature* options = Feature(features, LV2_OPTIONS__options);
-    if (options == nullptr || options->data == nullptr) return BlockPlugin::kMaxScratchFrames;
-    const LV2_URID maxKey = map.map(map.handle, LV2_BUF_SIZE__maxBlockLength);
-    const LV2_URID intType = map.map(map.handle, LV2_ATOM__Int);
+    if (map == nullptr || options == nullptr || options->data == nullptr)
+        return BlockPlugin::kMaxScratchFrames;
+    const LV2_URID maxKey = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
+    const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
     for (const auto* o = static_cast<const LV2_Options_Option*>(options->data); o->key != 0; ++o) {
         if (o->key == maxKey && o->type == intType && o->size == sizeof(int32_t) &&
             o->value != nullptr) {
@@ -91,10 +92,12 @@ const LV2_Descriptor* PluginDescriptor() {
 Lv2Plugin* Lv2Plugin::Create(double sampleRate, const LV2_Feature* const* features) {
     if (!(sampleRate > 0.0) || !(sampleRate <= kMaxSampleRate) || features == nullptr)
         return nullptr;
+    // Without urid:map (lilv's lv2apply offers none) the control port cannot be
+    // read: the sweep runs at the tempo of a host that gives none.
     const LV2_Feature* mapFeature = Feature(features, LV2_URID__map);
-    if (mapFeature == nullptr || mapFeature->data == nullptr) return nullptr;
-    auto& map = *static_cast<LV2_URID_Map*>(mapFeature->data);
-    if (map.map == nullptr) return nullptr;
+    const auto* map =
+        mapFeature != nullptr ? static_cast<const LV2_URID_Map*>(mapFeature->data) : nullptr;
+    if (map != nullptr && map->map == nullptr) map = nullptr;
 
     EntryLockGuard entry;
     std::unique_ptr<Lv2Plugin> self;
@@ -113,7 +116,9 @@ Lv2Plugin* Lv2Plugin::Create(double sampleRate, const LV2_Feature* const* featur
     if (!self->plugin_->SetUp(sampleRate, MaxBlock(features, map))) return nullptr;
     self->sampleRate_ = sampleRate;
 
-    const auto urid = [&map](const char* uri) { return map.map(map.handle, uri); };
+    const auto urid = [map](const char* uri) {
+        return map != nullptr ? map->map(map->handle, uri) : LV2_URID{0};
+    };
     self->urids_ =
         Urids{urid(LV2_ATOM__Sequence),    urid(LV2_ATOM__frameTime),      urid(LV2_ATOM__Object),
               urid(LV2_ATOM__Blank),       urid(LV2_ATOM__Resource),       urid(LV2_TIME__Position),
@@ -244,7 +249,7 @@ void Lv2Plugin::ReadPositions(int32_t frames) {
         transportStarted_ = true;
     };
     const auto* sequence = static_cast<const LV2_Atom_Sequence*>(ports_[kPortControl]);
-    if (sequence != nullptr && sequence->atom.type == urids_.sequence &&
+    if (sequence != nullptr && urids_.sequence != 0 && sequence->atom.type == urids_.sequence &&
         sequence->atom.size >= sizeof(LV2_Atom_Sequence_Body) &&
         (sequence->body.unit == 0 || sequence->body.unit == urids_.frameTime)) {
         const auto* bytes = reinterpret_cast<const uint8_t*>(&sequence->body);

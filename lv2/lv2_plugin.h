@@ -25,7 +25,7 @@ class Lv2Plugin {
     // Above this no audio interface runs; a host that says so is confused.
     static constexpr double kMaxSampleRate = 1.0e7;
 
-    // None for a rate out of reason, a host without urid:map, or no memory.
+    // None for a rate out of reason, no feature list, or no memory.
     static Lv2Plugin* Create(double sampleRate, const LV2_Feature* const* features);
     ~Lv2Plugin();
     Lv2Plugin(const Lv2Plugin&) = delete;

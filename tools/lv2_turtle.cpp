@@ -116,17 +116,18 @@ std::string PluginTurtle(Lv2Phaser& effect) {
     out << "<" << kUri << "#out>\n    a pg:StereoGroup , pg:OutputGroup ;\n"
         << "    lv2:symbol \"out\" ;\n    rdfs:label \"Output\" ;\n    pg:source <" << kUri
         << "#in> .\n\n";
-    out << "<" << kUiUri << ">\n    a ui:X11UI ;\n    lv2:requiredFeature urid:map ;\n"
-        << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n"
-        << "    lv2:extensionData ui:idleInterface .\n\n";
+    // The UI binary's needs (lv2/lv2_ui*.cpp): the scale comes as an option.
+    out << "<" << kUiUri << ">\n    a ui:X11UI ;\n"
+        << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , urid:map , opts:options ;\n"
+        << "    lv2:extensionData ui:idleInterface , opts:interface ;\n"
+        << "    opts:supportedOption ui:scaleFactor .\n\n";
     out << "<" << kUri << ">\n    a lv2:Plugin , lv2:PhaserPlugin , doap:Project ;\n"
         << "    doap:name \"Tavrellion\" ;\n    doap:license <" << kLicense << "> ;\n"
         << "    doap:maintainer [\n        a foaf:Organization ;\n"
         << "        foaf:name \"Qorva\" ;\n        foaf:homepage <https://qorva.audio>\n    ] ;\n"
         << "    lv2:minorVersion " << TAV_VERSION_MINOR << " ;\n    lv2:microVersion "
         << TAV_VERSION_PATCH << " ;\n"
-        << "    lv2:requiredFeature urid:map ;\n"
-        << "    lv2:optionalFeature lv2:hardRTCapable , opts:options ;\n"
+        << "    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
         << "    opts:supportedOption bufsz:maxBlockLength ;\n"
         << "    pg:mainInput <" << kUri << "#in> ;\n    pg:mainOutput <" << kUri << "#out> ;\n"
         << "    ui:ui <" << kUiUri << "> ;\n    lv2:port ";
@@ -167,7 +168,9 @@ std::string PluginTurtle(Lv2Phaser& effect) {
     out << separator << "a lv2:InputPort , atom:AtomPort ;\n        lv2:index " << kPortControl
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kPortControl])
         << " ;\n        lv2:name \"Control\" ;\n        atom:bufferType atom:Sequence ;\n"
-        << "        atom:supports time:Position ;\n        lv2:designation lv2:control";
+        << "        atom:supports time:Position ;\n        lv2:designation lv2:control ;\n"
+        // Without it the sweep runs free at the tempo a host without one gets.
+        << "        lv2:portProperty lv2:connectionOptional";
     out << separator << "a lv2:OutputPort , lv2:ControlPort ;\n        lv2:index " << kPortLatency
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kPortLatency])
         << " ;\n        lv2:name \"Latency\" ;\n        lv2:designation lv2:latency ;\n"
