@@ -43,7 +43,6 @@ class HostedVst3 final : public PluginInstance {
     HostedVst3(const HostedVst3&) = delete;
     HostedVst3& operator=(const HostedVst3&) = delete;
 
-    const std::string& BinaryPath() const { return binary_; }
     const vst3::PFactoryInfo& FactoryInfo() const { return factoryInfo_; }
     const vst3::PClassInfo2& ClassInfo() const { return classInfo_; }
     const vst3::TUID& ControllerCid() const { return controllerCid_; }
