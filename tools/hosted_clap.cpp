@@ -265,8 +265,8 @@ double HostedClap::ParamValue(int index) {
     return range > 0.0 ? (value - info.min_value) / range : 0.0;
 }
 
-void HostedClap::SetPlainValue(int index, double plain) {
-    in_.AddParam(0, params_[Index(index)].id, plain);
+void HostedClap::SetPlainValue(int index, double plain, int offset) {
+    in_.AddParam(static_cast<uint32_t>(offset), params_[Index(index)].id, plain);
     // Without audio running the plug-in takes it through flush, at once.
     if (!active_) FlushChanges();
 }
@@ -280,10 +280,14 @@ void HostedClap::ResendParam(int index) {
 }
 
 void HostedClap::SetParamValue(int index, double unit) {
+    SetParamValueAt(index, unit, 0);
+}
+
+void HostedClap::SetParamValueAt(int index, double unit, int offset) {
     const clap_param_info& info = params_[Index(index)];
     double plain = info.min_value + unit * (info.max_value - info.min_value);
     if ((info.flags & CLAP_PARAM_IS_STEPPED) != 0) plain = std::round(plain);
-    SetPlainValue(index, plain);
+    SetPlainValue(index, plain, offset);
 }
 
 bool HostedClap::SetParameterText(int index, const std::string& text) {

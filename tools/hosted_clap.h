@@ -55,7 +55,8 @@ class HostedClap final : public PluginInstance {
     std::string ParamDisplay(int index) override;
     double ParamValue(int index) override;
     void SetParamValue(int index, double unit) override;
-    void SetPlainValue(int index, double plain);
+    void SetParamValueAt(int index, double unit, int offset) override;
+    void SetPlainValue(int index, double plain, int offset = 0);
     // A value event at time 0 of the next block with the plug-in's plain value.
     void ResendParam(int index) override;
     bool SetParameterText(int index, const std::string& text) override;

@@ -312,9 +312,13 @@ double HostedVst3::ParamValue(int index) {
 }
 
 void HostedVst3::SetParamValue(int index, double unit) {
+    SetParamValueAt(index, unit, 0);
+}
+
+void HostedVst3::SetParamValueAt(int index, double unit, int offset) {
     const ParamID id = params_[Index(index)].id;
     controller_->setParamNormalized(id, unit);
-    changes_.Add(id, 0, unit);
+    changes_.Add(id, offset, unit);
 }
 
 void HostedVst3::ResendParam(int index) {

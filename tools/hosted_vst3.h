@@ -70,6 +70,7 @@ class HostedVst3 final : public PluginInstance {
     // The controller takes the value at once, the processor at the start of the
     // next block (or of a parameter-only call, when state is read or written).
     void SetParamValue(int index, double unit) override;
+    void SetParamValueAt(int index, double unit, int offset) override;
     // A change at offset 0 of the next block with the controller's value.
     void ResendParam(int index) override;
     // Through the controller's getParamValueByString, then as SetParamValue.

@@ -73,6 +73,12 @@ class PluginInstance {
     virtual std::string ParamDisplay(int index) = 0;
     virtual double ParamValue(int index) = 0;  // in [0, 1]
     virtual void SetParamValue(int index, double unit) = 0;
+    // A change that lands offset frames into the next block, where the format
+    // places changes in a block (VST 3, CLAP); elsewhere at once.
+    virtual void SetParamValueAt(int index, double unit, int offset) {
+        (void)offset;
+        SetParamValue(index, unit);
+    }
     // The value the parameter has, sent again for the next block: a flat
     // automation lane, as hosts play it.
     virtual void ResendParam(int index) = 0;

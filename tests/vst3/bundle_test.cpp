@@ -238,7 +238,9 @@ TEST(Vst3Bundle, ProcessBeforeActivationIsRefusedWithSilence) {
     component->terminate();
 }
 
-TEST(Vst3Bundle, StateRoundTripsAndDamagedStateChangesNothing) {
+// The controller follows the component's state (the round trip and its refusals
+// are checked for every format in tests/formats).
+TEST(Vst3Bundle, TheControllerFollowsTheComponentState) {
     Instance source;
     ASSERT_TRUE(source.Component());
     ParamChanges changes;
@@ -253,37 +255,16 @@ TEST(Vst3Bundle, StateRoundTripsAndDamagedStateChangesNothing) {
     ASSERT_FALSE(saved.empty());
 
     Instance copy;
-    const std::vector<uint8_t> fresh = copy.State();
-    ASSERT_EQ(copy.SetState(saved), kResultOk);
-    EXPECT_EQ(copy.State(), saved);
-    // The controller follows the same bytes.
     MemoryStream stream(saved);
     ASSERT_EQ(copy.Controller()->setComponentState(&stream), kResultOk);
     EXPECT_DOUBLE_EQ(copy.Controller()->getParamNormalized(kWetLeft), 0.25);
     EXPECT_EQ(copy.Controller()->getParamNormalized(kBypass), 1.0);
     EXPECT_DOUBLE_EQ(copy.Controller()->getParamNormalized(kProgram), 0.5);
-
-    Instance untouched;
-    std::vector<std::vector<uint8_t>> damaged = {{}, {1, 2, 3}};
-    for (size_t cut : {size_t{8}, saved.size() / 2, saved.size() - 17, saved.size() - 1}) {
-        damaged.emplace_back(saved.begin(), saved.begin() + static_cast<long>(cut));
-    }
-    std::vector<uint8_t> flipped = saved;
-    flipped[8] ^= 0xFF;  // the first program name's length
-    damaged.push_back(flipped);
-    std::vector<uint8_t> foreign = {'C', 'c', 'n', 'K', 0, 0, 0,   52,  'F', 'x',
-                                    'C', 'k', 0,   0,   0, 1, 'a', 'b', 'c', 'd'};
-    foreign.resize(200);
-    damaged.push_back(foreign);
-    for (const auto& bytes : damaged) {
-        EXPECT_EQ(untouched.SetState(bytes), kResultFalse)
-            << bytes.size() << " of " << saved.size() << " bytes";
-        EXPECT_EQ(untouched.State(), fresh);
-    }
     MemoryStream breaking(saved);
     breaking.FailAfter(static_cast<int64>(saved.size() / 2));
-    EXPECT_EQ(untouched.Component()->setState(&breaking), kResultFalse);
-    EXPECT_EQ(untouched.State(), fresh);
+    const std::vector<uint8_t> fresh = copy.State();
+    EXPECT_EQ(copy.Component()->setState(&breaking), kResultFalse);
+    EXPECT_EQ(copy.State(), fresh);
 }
 
 // What hosts kept of the VST 2 plug-in: its chunk, bare or behind a wrapper's header.
@@ -334,33 +315,24 @@ TEST(Vst3Bundle, SettingsSavedWithTheVst2PluginOpenInTheVst3One) {
     }
 }
 
-TEST(Vst3Bundle, EveryParameterTextRoundTrips) {
+// Texts round-trip for every format in tests/formats; here what only VST 3 has:
+// the program selector among the parameters, and one of them flagged as bypass.
+TEST(Vst3Bundle, ParametersHoldTheProgramSelectorAndOneBypass) {
     Instance plugin;
     IEditController* controller = plugin.Controller();
     ASSERT_NE(controller, nullptr);
     ASSERT_EQ(controller->getParameterCount(), 16);
     int bypassCount = 0;
+    bool program = false;
     for (int32 i = 0; i < controller->getParameterCount(); ++i) {
         ParameterInfo info{};
         ASSERT_EQ(controller->getParameterInfo(i, &info), kResultOk);
         if ((info.flags & ParameterInfo::kIsBypass) != 0) ++bypassCount;
-        const int steps = info.stepCount > 0 ? info.stepCount : 20;
-        for (int s = 0; s <= steps; ++s) {
-            const double value = static_cast<double>(s) / steps;
-            String128 text{};
-            ASSERT_EQ(controller->getParamStringByValue(info.id, value, text), kResultOk);
-            ParamValue parsed = -1.0;
-            ASSERT_EQ(controller->getParamValueByString(info.id, text, &parsed), kResultOk)
-                << Narrow(info.title) << " " << Narrow(text);
-            String128 again{};
-            controller->getParamStringByValue(info.id, parsed, again);
-            EXPECT_EQ(Narrow(again), Narrow(text)) << Narrow(info.title);
-            if (info.stepCount > 0) {
-                EXPECT_DOUBLE_EQ(parsed, value) << Narrow(info.title);
-            }
-        }
+        program =
+            program || ((info.flags & ParameterInfo::kIsProgramChange) != 0 && info.id == kProgram);
     }
     EXPECT_EQ(bypassCount, 1);
+    EXPECT_TRUE(program);
 }
 
 // Sweep Sync: a two-entry list the host may set but not automate; the processor
@@ -430,33 +402,6 @@ TEST(Vst3Bundle, SweepSyncIsAListSettingSavedWithTheState) {
     MemoryStream old(freeState);
     ASSERT_EQ(copy.Controller()->setComponentState(&old), kResultOk);
     EXPECT_EQ(copy.Controller()->getParamNormalized(kSweepSync), 0.0);
-}
-
-TEST(Vst3Bundle, ChangesTakeEffectAtTheirSampleOffsets) {
-    const auto input = TestSignal(512);
-    // One call with the change at 300 ...
-    Instance whole;
-    ParamChanges changes;
-    changes.Add(kWetLeft, 300, 0.1);
-    changes.Add(1, 300, 0.9);
-    std::vector<std::vector<float>> one;
-    ASSERT_EQ(whole.Run(input, one, &changes), kResultOk);
-    // ... equals two calls split there with the change between.
-    Instance split;
-    std::vector<std::vector<float>> head, tail;
-    auto part = [&](int from, int to) {
-        return std::vector<std::vector<float>>{{input[0].begin() + from, input[0].begin() + to},
-                                               {input[1].begin() + from, input[1].begin() + to}};
-    };
-    split.Run(part(0, 300), head);
-    ParamChanges later;
-    later.Add(kWetLeft, 0, 0.1);
-    later.Add(1, 0, 0.9);
-    split.Run(part(300, 512), tail, &later);
-    for (int c = 0; c < 2; ++c) {
-        head[c].insert(head[c].end(), tail[c].begin(), tail[c].end());
-        EXPECT_EQ(one[c], head[c]) << "channel " << c;
-    }
 }
 
 TEST(Vst3Bundle, ProgramListRecallsEachFactoryProgram) {
