@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,8 @@ Channels Signal(int frames) {
         seed = seed * 1664525u + 1013904223u;
         const double noise = (static_cast<double>(seed >> 8) / 16777216.0 - 0.5) * 0.1;
         const double t = f / kRate;
-        in[0][f] = static_cast<float>(0.4 * std::sin(2 * M_PI * 220 * t) + noise);
-        in[1][f] = static_cast<float>(0.3 * std::sin(2 * M_PI * 330 * t) - noise);
+        in[0][f] = static_cast<float>(0.4 * std::sin(2 * std::numbers::pi * 220 * t) + noise);
+        in[1][f] = static_cast<float>(0.3 * std::sin(2 * std::numbers::pi * 330 * t) - noise);
     }
     return in;
 }
@@ -122,8 +123,9 @@ using BlockEvents = std::function<void(int64_t start, int frames, std::vector<ui
 
 class Instance {
   public:
-    explicit Instance(double rate = kRate) {
-        features_ = {&mapFeature_, nullptr};
+    explicit Instance(bool withMap = true) {
+        features_ = {withMap ? &mapFeature_ : nullptr, nullptr};
+        const double rate = kRate;
         handle_ = Descriptor()->instantiate(Descriptor(), rate, "", features_.data());
         for (uint32_t port = kPortFirstParam; port < kPortEnabled; ++port)
             controls_[port] = static_cast<float>(
@@ -339,6 +341,56 @@ TEST(Lv2Plugin, TempoChangesInsideABlockLandAtTheirFrame) {
         });
     EXPECT_EQ(one, both);
     EXPECT_NE(one, steady.Render(in, 8192, PlayingAt(steady.Urids(), 120.0)));
+}
+
+// LV2 hosts say where the song is only when it changes: a song-locked sweep goes
+// on from there as if it were said in every block.
+TEST(Lv2Plugin, TheSongPositionIsKeptBetweenBlocks) {
+    const Channels in = Signal(16384);
+    const auto position = [](UridMap& urids, int64_t start, std::vector<uint64_t>& atoms) {
+        const double bpm = 133.0;
+        Sequence(urids)
+            .Position(0,
+                      {{LV2_TIME__beatsPerMinute, bpm},
+                       {LV2_TIME__speed, 1.0},
+                       {LV2_TIME__beat, 6.37 + static_cast<double>(start) * bpm / (60.0 * kRate)},
+                       {LV2_TIME__beatsPerBar, 4.0},
+                       {LV2_TIME__beatUnit, 4.0}})
+            .WriteTo(atoms);
+    };
+    Instance once, every, stopped;
+    for (Instance* lv2 : {&once, &every, &stopped}) lv2->Control(kPortSweepSync) = 1.0f;
+    const Channels saidOnce =
+        once.Render(in, 512, [&](int64_t start, int, std::vector<uint64_t>& atoms) {
+            if (start == 0) position(once.Urids(), start, atoms);
+        });
+    const Channels saidEvery =
+        every.Render(in, 512, [&](int64_t start, int, std::vector<uint64_t>& atoms) {
+            position(every.Urids(), start, atoms);
+        });
+    EXPECT_EQ(saidOnce, saidEvery);
+    // Stopped, the sweep is not locked to the song: the position must be heard.
+    const Channels stoppedAt =
+        stopped.Render(in, 512, [&](int64_t start, int, std::vector<uint64_t>& atoms) {
+            if (start == 0)
+                Sequence(stopped.Urids())
+                    .Position(0, {{LV2_TIME__beatsPerMinute, 133.0},
+                                  {LV2_TIME__speed, 0.0},
+                                  {LV2_TIME__beat, 6.37}})
+                    .WriteTo(atoms);
+        });
+    EXPECT_NE(saidOnce, stoppedAt);
+}
+
+// A host without urid:map (lilv's lv2apply) gets the plug-in all the same; its
+// control port cannot be read, so the sweep runs as without a tempo.
+TEST(Lv2Plugin, WithoutUridMapTheControlPortIsNotRead) {
+    const Channels in = Signal(4096);
+    Instance unmapped(false), mapped;
+    ASSERT_NE(unmapped.Handle(), nullptr);
+    UridMap elsewhere;
+    const Channels got = unmapped.Render(in, 256, PlayingAt(elsewhere, 200.0));
+    EXPECT_EQ(got, mapped.Render(in, 256));
 }
 
 // Broken atoms on the control port are passed over: each carries a tempo that
