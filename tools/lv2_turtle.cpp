@@ -118,7 +118,9 @@ std::string PluginTurtle(Lv2Phaser& effect) {
         << "#in> .\n\n";
     // The UI binary's needs (lv2/lv2_ui*.cpp): the scale comes as an option.
     out << "<" << kUiUri << ">\n    a ui:X11UI ;\n"
-        << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , urid:map , opts:options ;\n"
+        << "    lv2:requiredFeature ui:parent ;\n"
+        << "    lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , urid:map , "
+           "opts:options ;\n"
         << "    lv2:extensionData ui:idleInterface , opts:interface ;\n"
         << "    opts:supportedOption ui:scaleFactor .\n\n";
     out << "<" << kUri << ">\n    a lv2:Plugin , lv2:PhaserPlugin , doap:Project ;\n"
