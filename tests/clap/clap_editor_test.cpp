@@ -10,38 +10,6 @@ namespace tav::claptest {
 using namespace tav::clap;
 using namespace tav::test;
 
-void ClapEditorTest::SetUpTestSuite() {
-    std::string error;
-    plugin = HostedClap::Load(TAV_CLAP_MODULE, HostSettings(), &error).release();
-    ASSERT_NE(plugin, nullptr) << error;
-    window = EditorHostWindow::Create(&error).release();
-    ASSERT_NE(window, nullptr) << error;
-}
-
-void ClapEditorTest::TearDownTestSuite() {
-    delete window;
-    window = nullptr;
-    delete plugin;
-    plugin = nullptr;
-}
-
-void ClapEditorTest::SetUp() {
-    ASSERT_NE(window, nullptr);
-    if (!window->IsEditorOpen()) {
-        std::string error;
-        ASSERT_TRUE(window->OpenEditor(*plugin, &error)) << error;
-    }
-    plugin->SetProgram(0);
-    ASSERT_TRUE(window->WaitTicks(2));
-}
-
-RgbImage ClapEditorTest::Shot() {
-    RgbImage image;
-    std::string error;
-    EXPECT_TRUE(window->Capture(&image, &error)) << error;
-    return image;
-}
-
 namespace {
 
 // Both faces in turn in the same host window, at the defaults and at a program

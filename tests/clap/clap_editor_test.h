@@ -9,24 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/editor_host_fixture.h"
 #include "tests/support/editor_screen.h"
-#include "tools/editor_window.h"
-#include "tools/hosted_clap.h"
 
 namespace tav::claptest {
 
+inline constexpr char kClapModule[] = TAV_CLAP_MODULE;
+
 // The module loaded once per suite with its editor open in one host window.
-class ClapEditorTest : public ::testing::Test {
-  protected:
-    static constexpr int kTimeoutMs = 20000;
-
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
-    void SetUp() override;
-    static RgbImage Shot();
-
-    static inline HostedClap* plugin = nullptr;
-    static inline EditorHostWindow* window = nullptr;
-};
+using ClapEditorTest = test::EditorHostFixture<HostedClap, kClapModule>;
 
 }  // namespace tav::claptest

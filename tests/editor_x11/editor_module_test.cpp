@@ -39,7 +39,9 @@ std::vector<PixelRect> TextStrips() {
     return strips;
 }
 
-class EditorModuleTest : public test::EditorHostFixture {
+inline constexpr char kModule[] = TAV_PRODUCT_MODULE_PATH;
+
+class EditorModuleTest : public test::EditorHostFixture<HostedVst2, kModule> {
   protected:
     // Idle calls until the screen differs from before inside r.
     static bool ScreenChanges(const RgbImage& before, const PixelRect& r) {

@@ -33,7 +33,9 @@ constexpr int kPixelTolerance = 200;
 
 const PixelRect kLabel = kThresholdLabelRect;
 
-class EditorWindowTest : public test::EditorHostFixture {
+inline constexpr char kModule[] = TAV_PRODUCT_MODULE_PATH;
+
+class EditorWindowTest : public test::EditorHostFixture<HostedVst2, kModule> {
   protected:
     RgbImage background = ReadSource("img/bg.png");
 };
