@@ -20,7 +20,6 @@ class ParamTable {
     ParamTable(IEffectCore& core, int programCount) : core_(core), programCount_(programCount) {}
 
     int32 Count() const { return core_.ParamCount() + 3; }
-    int ProgramCount() const { return programCount_; }
     bool Describe(int32 position, ParameterInfo& info) const;
     bool Known(ParamID id) const;
     // The effect's parameter behind an id; none for the ids beyond them and unknown ones.
