@@ -149,6 +149,29 @@ TEST_P(BlockFormat, ChangesLandAtTheirFrameOffsetsInTimeOrder) {
     EXPECT_NE(one, Render(*start(), input)) << "the changes changed nothing";
 }
 
+// Sweep Sync: a setting the host may set in a block, kept in the state only when
+// it is "Song" (the VST 2 bank chunk's trailer), so "Free" states stay as they were.
+TEST_P(BlockFormat, SweepSyncTravelsInBlocksAndStates) {
+    auto plugin = Open();
+    ASSERT_TRUE(plugin && plugin->StartAudio(ProcessKind::Replacing, nullptr));
+    const int sync = Find(*plugin, "Sweep Sync");
+    EXPECT_EQ(plugin->ParamDisplay(sync), "Free");
+    EXPECT_FALSE(plugin->SetParameterText(sync, "Sometimes"));
+    const std::vector<uint8_t> freeState = plugin->SaveState(false);
+    plugin->SetParamValueAt(sync, 1.0, 100);
+    Render(*plugin, Chord(256));
+    EXPECT_EQ(plugin->ParamDisplay(sync), "Song");
+    const std::vector<uint8_t> songState = plugin->SaveState(false);
+    ASSERT_EQ(songState.size(), freeState.size() + 12);
+    EXPECT_EQ(std::string(songState.end() - 28, songState.end() - 24), "TvSy");
+
+    auto copy = Open();
+    ASSERT_TRUE(copy->LoadState(false, songState));
+    EXPECT_EQ(copy->ParamDisplay(sync), "Song");
+    ASSERT_TRUE(copy->LoadState(false, freeState));
+    EXPECT_EQ(copy->ParamDisplay(sync), "Free");
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, BlockFormat,
                          ::testing::Values(Format{"VST 3", TAV_VST3_BUNDLE},
                                            Format{"CLAP", TAV_CLAP_MODULE}),
