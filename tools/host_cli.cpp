@@ -17,9 +17,12 @@ namespace tav {
 
 const char* const kCliUsage =
     "usage: tavhost MODULE [options]\n"
-    "Loads a VST 2.4 module, a VST 3 bundle (the .vst3 folder, or the binary in it) or a\n"
-    "CLAP module (.clap), drives it as a DAW does and reports what happened. Every option\n"
-    "works with each unless it says otherwise; VST 3 covers CLAP where it is not named.\n"
+    "Loads a VST 2.4 module, a VST 3 bundle (the .vst3 folder, or the binary in it), a\n"
+    "CLAP module (.clap) or, on Linux, an LV2 plug-in (its .lv2 bundle folder, or its URI\n"
+    "looked up in LV2_PATH), drives it as a DAW does and reports what happened. Every option\n"
+    "works with each unless it says otherwise; VST 3 covers CLAP and LV2 where they are not\n"
+    "named. LV2: parameters are the control ports, numbered by port index, programs the\n"
+    "presets, the state the control ports' values as Turtle; 32-bit processing only.\n"
     "\n"
     "Reports (printed after the changes below are applied):\n"
     "  --info                 identity, channels, flags (the default when nothing else is asked)\n"

@@ -16,14 +16,19 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// What a VST 3 or CLAP plug-in cannot do here; empty when the use suits it.
+// What a VST 3, CLAP or LV2 plug-in cannot do here; empty when the use suits it.
 std::string FormatRefusal(const PluginUse& use, const std::string& format) {
+    const std::string article = format == "LV2" ? "an " : "a ";
+    if (format == "LV2" && use.process != ProcessKind::Replacing) {
+        return "an LV2 plug-in processes 32-bit audio only; use --process replacing";
+    }
     if (use.process == ProcessKind::Accumulating) {
-        return "a " + format +
+        return article + format +
                " plug-in has no accumulating processing; use --process replacing "
                "(32-bit) or double (64-bit)";
     }
-    if (use.bankChunks) return "--bank is for VST 2 chunks; a " + format + " state is always whole";
+    if (use.bankChunks)
+        return "--bank is for VST 2 chunks; " + article + format + " state is always whole";
     if (use.savesPresetFiles) {
         return "--save-fxp and --save-fxb write VST 2 files: save from the VST 2 module";
     }
@@ -99,10 +104,12 @@ void PluginInstance::PrintPrograms(std::ostream& out) {
 
 std::unique_ptr<PluginInstance> OpenPlugin(const std::string& path, const HostSettings& settings,
                                            const PluginUse& use, std::string* error) {
-    const bool isClap = IsClapModule(path);
-    if (isClap || IsVst3Module(path)) {
-        *error = FormatRefusal(use, isClap ? "CLAP" : "VST 3");
+    const bool isLv2 = IsLv2Plugin(path);
+    const bool isClap = !isLv2 && IsClapModule(path);
+    if (isLv2 || isClap || IsVst3Module(path)) {
+        *error = FormatRefusal(use, isLv2 ? "LV2" : isClap ? "CLAP" : "VST 3");
         if (!error->empty()) return nullptr;
+        if (isLv2) return OpenLv2Plugin(path, settings, error);
         if (isClap) return HostedClap::Load(path, settings, error);
         return HostedVst3::Load(path, settings, error);
     }

@@ -1,7 +1,7 @@
 // A loaded plug-in as tavhost drives it, whatever its format: parameters,
 // programs and state by position, audio for Render, its reports, and the one
-// transport every format reports from. HostedVst2, HostedVst3 and HostedClap
-// implement it; OpenPlugin picks one by the file.
+// transport every format reports from. HostedVst2, HostedVst3, HostedClap and
+// (on Linux) HostedLv2 implement it; OpenPlugin picks one by the file.
 #pragma once
 
 #include <cstdint>
@@ -145,7 +145,13 @@ struct PluginUse {
     bool savesPresetFiles = false;
 };
 
-// Loads path as what its file or bundle is (CLAP, VST 3, else VST 2), set up for
+// LV2 (hosted on Linux only): a bundle folder or a plug-in's URI; the instance
+// for it, or none with the reason.
+bool IsLv2Plugin(const std::string& path);
+std::unique_ptr<PluginInstance> OpenLv2Plugin(const std::string& path, const HostSettings& settings,
+                                              std::string* error);
+
+// Loads path as what its file or bundle is (LV2, CLAP, VST 3, else VST 2), set up for
 // the settings' rate and block size. What its format cannot do is refused
 // before anything is loaded.
 std::unique_ptr<PluginInstance> OpenPlugin(const std::string& path, const HostSettings& settings,
