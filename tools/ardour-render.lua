@@ -1,11 +1,12 @@
--- Drives headless Ardour (ardour7-lua) as a VST 3 host for tools/check-ardour-vst3:
---   ardour7-lua ardour-vst3-render.lua WORKDIR PROGRAM-NAME TEMPO RATE
+-- Drives headless Ardour (ardour7-lua) as a VST 3 or LV2 host for tools/check-ardour-vst3:
+--   ardour7-lua ardour-render.lua WORKDIR PROGRAM-NAME TEMPO RATE [VST3|LV2]
 -- Records two seconds of the Dummy backend's pink noise into a stereo track,
--- exports the track as it is (WORKDIR/out/dry.wav), inserts Tavrellion (VST 3),
+-- exports the track as it is (WORKDIR/out/dry.wav), inserts Tavrellion (VST 3 by default),
 -- selects PROGRAM-NAME through Ardour's preset interface and exports again
 -- (WORKDIR/out/wet.wav). Both exports are 32-bit float WAV without dither.
 -- Each step prints a line; the caller reads them to tell where a run stopped.
 local work, program, tempo, rate = arg[1], arg[2], tonumber(arg[3]), tonumber(arg[4])
+local format = arg[5] or "VST3"
 local preroll = 8192 -- silence before the take: the plug-in starts on silence
 local format_preset = "6c1d6f0e-7a43-4d0b-9a55-3f2b8e1c0a02" -- written by the caller
 
@@ -85,8 +86,10 @@ say("recorded " .. region:length():samples() .. " frames")
 
 export(s, "dry", length)
 
-local proc = ARDOUR.LuaAPI.new_plugin(s, "Tavrellion", ARDOUR.PluginType.VST3, "")
-if proc:isnil() then fail("Ardour does not find Tavrellion (VST 3)") end
+local plugin_type = ({ VST3 = ARDOUR.PluginType.VST3, LV2 = ARDOUR.PluginType.LV2 })[format]
+if plugin_type == nil then fail("no plug-in format " .. format) end
+local proc = ARDOUR.LuaAPI.new_plugin(s, "Tavrellion", plugin_type, "")
+if proc:isnil() then fail("Ardour does not find Tavrellion (" .. format .. ")") end
 if track:add_processor_by_index(proc, 0, nil, true) ~= 0 then fail("Ardour cannot insert Tavrellion") end
 local plugin = proc:to_insert():plugin(0)
 say("inserted " .. plugin:name() .. " by " .. plugin:maker())
