@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Renders audio through every factory program of the plug-in, once through the Linux
 # module and once through the Windows DLL under Wine, with our command-line host, and
-# again through the VST 3 bundles and the CLAP modules of both; prints a table of
-# levels, of the largest difference between the two platforms and of the largest
-# difference between each VST 3 or CLAP render and its VST 2 one, draws a picture of
-# each program's sweep, and takes pictures of the editor from the DLL.
+# again through the VST 3 bundles and the CLAP modules of both and the Linux LV2
+# bundle; prints a table of levels, of the largest difference between the two
+# platforms and of the largest difference between each VST 3, CLAP or LV2 render and
+# its VST 2 one, draws a picture of each program's sweep, and takes pictures of the
+# editor in every format.
 # Called by ./run demo after the build; see README.md for the options.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,7 @@ WIN_MODULE=$ROOT/build/win64/Tavrellion_x64.dll
 NATIVE_VST3=$ROOT/build/native/Tavrellion.vst3
 WIN_VST3=$ROOT/build/win64/Tavrellion.vst3
 NATIVE_CLAP=$ROOT/build/native/Tavrellion.clap
+NATIVE_LV2=$ROOT/build/native/Tavrellion.lv2
 WIN_CLAP=$ROOT/build/win64/Tavrellion.clap
 WINE=("$ROOT/cmake/wine-run" "$ROOT/build/win64/wineprefix")
 # Windows that open need a display: a private Xvfb one, with a Wine prefix of its own.
@@ -55,7 +57,7 @@ while [ $# -gt 0 ]; do
         *) echo "demo: unknown option $1" >&2; usage; exit 2 ;;
     esac
 done
-mkdir -p "$out/win64/vst3" "$out/vst3" "$out/win64/clap" "$out/clap"
+mkdir -p "$out/win64/vst3" "$out/vst3" "$out/win64/clap" "$out/clap" "$out/lv2"
 
 slug() {
     local s
@@ -80,7 +82,7 @@ for p in "${programs[@]}"; do
     name=$(name_of "$p")
     file="demo-$(slug "$name").wav"
     args=("${source_args[@]}" "${common[@]}" --program "$p" "${sets[@]}")
-    echo "rendering $name (Linux module, then Windows DLL under Wine; then their VST 3 bundles and CLAP modules)"
+    echo "rendering $name (Linux module, then Windows DLL under Wine; then their VST 3 bundles and CLAP modules, and the LV2 bundle)"
     "$NATIVE_HOST" "$NATIVE_MODULE" "${args[@]}" "${dry[@]}" --out "$out/$file" >/dev/null
     dry=()
     "${WINE[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --out "$out/win64/$file" >/dev/null
@@ -88,6 +90,7 @@ for p in "${programs[@]}"; do
     "${WINE[@]}" "$WIN_HOST" "$WIN_VST3" "${args[@]}" --out "$out/win64/vst3/$file" >/dev/null
     "$NATIVE_HOST" "$NATIVE_CLAP" "${args[@]}" --out "$out/clap/$file" >/dev/null
     "${WINE[@]}" "$WIN_HOST" "$WIN_CLAP" "${args[@]}" --out "$out/win64/clap/$file" >/dev/null
+    "$NATIVE_HOST" "$NATIVE_LV2" "${args[@]}" --out "$out/lv2/$file" >/dev/null
     "$TAVWAV" --sweep "$out/demo-dry.wav" "$out/$file" "$out/${file%.wav}.png" \
         --title "$name" --tempo "$tempo"
     read -r _ peak _ rms _ diff < <("$TAVWAV" "$out/$file" "$out/win64/$file")
@@ -95,9 +98,10 @@ for p in "${programs[@]}"; do
     read -r _ _ _ _ _ windows3 < <("$TAVWAV" "$out/win64/$file" "$out/win64/vst3/$file")
     read -r _ _ _ _ _ linuxc < <("$TAVWAV" "$out/$file" "$out/clap/$file")
     read -r _ _ _ _ _ windowsc < <("$TAVWAV" "$out/win64/$file" "$out/win64/clap/$file")
-    rows+=("$(printf '%-24s %10s %10s %14s %12s %12s %12s %12s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3" "$linuxc" "$windowsc")")
+    read -r _ _ _ _ _ linuxl < <("$TAVWAV" "$out/$file" "$out/lv2/$file")
+    rows+=("$(printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3" "$linuxc" "$windowsc" "$linuxl")")
     [ "$diff" = "0" ] && [ "$linux3" = "0" ] && [ "$windows3" = "0" ] || status=1
-    [ "$linuxc" = "0" ] && [ "$windowsc" = "0" ] || status=1
+    [ "$linuxc" = "0" ] && [ "$windowsc" = "0" ] && [ "$linuxl" = "0" ] || status=1
 done
 
 echo "rendering 16 bars under a tempo ramp (100 to 140 bpm), the sweep free and locked to the song (CLAP module)"
@@ -142,25 +146,34 @@ for format in vst2 vst3 clap; do
     shoot "$prefix-default-200.png" "${WINE_DISPLAY[@]}" "$WIN_HOST" "$module" --editor-scale 2
 done
 
-echo "drawing the editor of the Linux module, bundle and CLAP module at the defaults (on a private Xvfb display)"
+echo "drawing the editor of the Linux module, bundles and CLAP module at the defaults (on a private Xvfb display)"
 XVFB=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset")
 shoot editor-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_MODULE"
 shoot editor-vst3-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_VST3"
 shoot editor-clap-linux-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_CLAP"
+shoot editor-lv2-default.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_LV2"
 shoot editor-linux-default-200.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_MODULE" --editor-scale 2
+shoot editor-lv2-default-200.png "${XVFB[@]}" "$NATIVE_HOST" "$NATIVE_LV2" --editor-scale 2
+# The LV2 UI's face is the VST 2 module's, pixel for pixel.
+for scale in default default-200; do
+    if [ -f "$out/editor-lv2-$scale.png" ] && [ -f "$out/editor-linux-$scale.png" ] &&
+        ! cmp -s "$out/editor-lv2-$scale.png" "$out/editor-linux-$scale.png"; then
+        echo "demo: the LV2 editor differs from the VST 2 module's at $scale" >&2; status=1
+    fi
+done
 
-printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2"
-printf '%-24s %10s %10s %14s %12s %12s %12s %12s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows"
+printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s %12s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2" "LV2/VST 2"
+printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows" "Linux"
 read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
-printf '%-24s %10s %10s %14s %12s %12s %12s %12s\n' "(dry input)" "$peak" "$rms" "-" "-" "-" "-" "-"
+printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s\n' "(dry input)" "$peak" "$rms" "-" "-" "-" "-" "-" "-"
 printf '%s\n' "${rows[@]}"
 echo
 echo "a chord under the tempo ramp, steps at block starts: ${ramp_clicks#block-starts } (-80 dBFS and below: no click)"
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/,"
-echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each);"
+echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each, the LV2 ones in $out/lv2/);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
 echo "$out/sweep-ramp-free-song.png shows 16 bars of a tempo ramp: on top the sweep free (it starts"
 echo "where play starts), below it locked to the song (where the bar lines put it)."
-[ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2, VST 3 and CLAP plug-ins draw it on both platforms: ${shots[*]}"
+[ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2, VST 3 and CLAP plug-ins draw it on both platforms, and the LV2 UI: ${shots[*]}"
 [ $status -eq 0 ] || { echo "demo: the two platforms' or the two formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }
