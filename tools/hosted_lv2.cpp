@@ -251,6 +251,12 @@ bool HostedLv2::Create(const std::string& path, std::string* error) {
     }
     BuildFeatures();
     lv2_atom_forge_init(&forge_, &map_);
+    // Mapped now: the audio path neither allocates nor waits for the map's lock.
+    timeUrids_ = {Map(LV2_ATOM__frameTime),      Map(LV2_TIME__Position),
+                  Map(LV2_TIME__frame),          Map(LV2_TIME__speed),
+                  Map(LV2_TIME__beatsPerMinute), Map(LV2_TIME__beatsPerBar),
+                  Map(LV2_TIME__beatUnit),       Map(LV2_TIME__bar),
+                  Map(LV2_TIME__barBeat),        Map(LV2_TIME__beat)};
     ReadPorts();
     ReadPresets();
     instance_ = lilv_plugin_instantiate(plugin_, settings_.sampleRate, features_.data());
@@ -382,33 +388,33 @@ void HostedLv2::WriteControlSequence() {
     auto* bytes = reinterpret_cast<uint8_t*>(sequence_.data());
     lv2_atom_forge_set_buffer(&forge_, bytes, sequence_.size() * sizeof(uint64_t));
     LV2_Atom_Forge_Frame sequence;
-    lv2_atom_forge_sequence_head(&forge_, &sequence, Map(LV2_ATOM__frameTime));
+    lv2_atom_forge_sequence_head(&forge_, &sequence, timeUrids_.frameTime);
     const TransportState t = TransportNow();
     const bool due = !sentPosition_.sent || t.changed || t.playing != sentPosition_.playing ||
                      t.tempo != sentPosition_.tempo;
     if (due) {
         lv2_atom_forge_frame_time(&forge_, 0);
         LV2_Atom_Forge_Frame object;
-        lv2_atom_forge_object(&forge_, &object, 0, Map(LV2_TIME__Position));
-        lv2_atom_forge_key(&forge_, Map(LV2_TIME__frame));
+        lv2_atom_forge_object(&forge_, &object, 0, timeUrids_.position);
+        lv2_atom_forge_key(&forge_, timeUrids_.frame);
         lv2_atom_forge_long(&forge_, t.samplePos);
-        lv2_atom_forge_key(&forge_, Map(LV2_TIME__speed));
+        lv2_atom_forge_key(&forge_, timeUrids_.speed);
         lv2_atom_forge_float(&forge_, t.playing ? 1.0f : 0.0f);
         if (t.tempo > 0.0) {
             // LV2 counts beats of the time signature's unit, the others quarter notes;
             // doubles keep the values as exact as the other formats'.
             const double perQuarter = t.timeSigDenominator / 4.0;
-            lv2_atom_forge_key(&forge_, Map(LV2_TIME__beatsPerMinute));
+            lv2_atom_forge_key(&forge_, timeUrids_.bpm);
             lv2_atom_forge_double(&forge_, t.tempo * perQuarter);
-            lv2_atom_forge_key(&forge_, Map(LV2_TIME__beatsPerBar));
+            lv2_atom_forge_key(&forge_, timeUrids_.beatsPerBar);
             lv2_atom_forge_float(&forge_, static_cast<float>(t.timeSigNumerator));
-            lv2_atom_forge_key(&forge_, Map(LV2_TIME__beatUnit));
+            lv2_atom_forge_key(&forge_, timeUrids_.beatUnit);
             lv2_atom_forge_int(&forge_, t.timeSigDenominator);
-            lv2_atom_forge_key(&forge_, Map(LV2_TIME__bar));
+            lv2_atom_forge_key(&forge_, timeUrids_.bar);
             lv2_atom_forge_long(&forge_, t.barNumber);
-            lv2_atom_forge_key(&forge_, Map(LV2_TIME__barBeat));
+            lv2_atom_forge_key(&forge_, timeUrids_.barBeat);
             lv2_atom_forge_double(&forge_, (t.beats - t.barStart) * perQuarter);
-            lv2_atom_forge_key(&forge_, Map(LV2_TIME__beat));
+            lv2_atom_forge_key(&forge_, timeUrids_.beat);
             lv2_atom_forge_double(&forge_, t.beats * perQuarter);
         }
         lv2_atom_forge_pop(&forge_, &object);

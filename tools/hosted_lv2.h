@@ -153,6 +153,9 @@ class HostedLv2 final : public PluginInstance {
     int32_t controlPort_ = -1;
     std::vector<uint64_t> sequence_;  // 8-byte aligned, as atoms want
     LV2_Atom_Forge forge_ = {};
+    struct TimeUrids {
+        LV2_URID frameTime, position, frame, speed, bpm, beatsPerBar, beatUnit, bar, barBeat, beat;
+    } timeUrids_ = {};
     SentPosition sentPosition_;
     int positionsSent_ = 0;
 
