@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs Tavrellion for the current user: the VST 2 plug-in into ~/.vst/, the
-# VST 3 plug-in into ~/.vst3/ and the CLAP plug-in into ~/.clap/, where Linux hosts look.
+# VST 3 plug-in into ~/.vst3/, the CLAP plug-in into ~/.clap/ and the LV2 plug-in
+# into ~/.lv2/, where Linux hosts look.
 #   ./install.sh              install (or update) from this folder
 #   ./install.sh --uninstall  remove them again
 set -eu
@@ -8,14 +9,24 @@ here=$(cd "$(dirname "$0")" && pwd)
 vst2=${HOME:?HOME is not set}/.vst
 vst3=$HOME/.vst3
 clap=$HOME/.clap
+lv2=$HOME/.lv2
+
+# A bundle whole, never a mix of old and new files: DIR NAME.
+replace_bundle() {
+    rm -rf "$1/.$2.new" "$1/.$2.old"
+    cp -R "$here/$2" "$1/.$2.new"
+    if [ -e "$1/$2" ]; then mv "$1/$2" "$1/.$2.old"; fi
+    mv "$1/.$2.new" "$1/$2"
+    rm -rf "$1/.$2.old"
+}
 
 install_all() {
     if [ ! -f "$here/Tavrellion.so" ] || [ ! -d "$here/Tavrellion.vst3" ] ||
-        [ ! -f "$here/Tavrellion.clap" ]; then
-        echo "install.sh: Tavrellion.so, Tavrellion.vst3 and Tavrellion.clap belong beside this script" >&2
+        [ ! -f "$here/Tavrellion.clap" ] || [ ! -d "$here/Tavrellion.lv2" ]; then
+        echo "install.sh: Tavrellion.so, Tavrellion.vst3, Tavrellion.clap and Tavrellion.lv2 belong beside this script" >&2
         exit 1
     fi
-    mkdir -p "$vst2" "$vst3" "$clap"
+    mkdir -p "$vst2" "$vst3" "$clap" "$lv2"
     # A copy beside the old one, then a rename: a host that has the old one loaded
     # keeps running on it instead of on a file rewritten under its feet.
     cp "$here/Tavrellion.so" "$vst2/.Tavrellion.so.new"
@@ -24,12 +35,9 @@ install_all() {
     cp "$here/Tavrellion.clap" "$clap/.Tavrellion.clap.new"
     chmod 0755 "$clap/.Tavrellion.clap.new"
     mv -f "$clap/.Tavrellion.clap.new" "$clap/Tavrellion.clap"
-    rm -rf "$vst3/.Tavrellion.vst3.new" "$vst3/.Tavrellion.vst3.old"
-    cp -R "$here/Tavrellion.vst3" "$vst3/.Tavrellion.vst3.new"
-    if [ -e "$vst3/Tavrellion.vst3" ]; then mv "$vst3/Tavrellion.vst3" "$vst3/.Tavrellion.vst3.old"; fi
-    mv "$vst3/.Tavrellion.vst3.new" "$vst3/Tavrellion.vst3"
-    rm -rf "$vst3/.Tavrellion.vst3.old"
-    echo "installed $vst2/Tavrellion.so, $vst3/Tavrellion.vst3 and $clap/Tavrellion.clap"
+    replace_bundle "$vst3" Tavrellion.vst3
+    replace_bundle "$lv2" Tavrellion.lv2
+    echo "installed $vst2/Tavrellion.so, $vst3/Tavrellion.vst3, $clap/Tavrellion.clap and $lv2/Tavrellion.lv2"
     echo "rescan plug-ins in your host to find Tavrellion"
 }
 
@@ -37,13 +45,14 @@ uninstall_all() {
     rm -f "$vst2/Tavrellion.so"
     rm -rf "$vst3/Tavrellion.vst3"
     rm -f "$clap/Tavrellion.clap"
-    echo "removed $vst2/Tavrellion.so, $vst3/Tavrellion.vst3 and $clap/Tavrellion.clap"
+    rm -rf "$lv2/Tavrellion.lv2"
+    echo "removed $vst2/Tavrellion.so, $vst3/Tavrellion.vst3, $clap/Tavrellion.clap and $lv2/Tavrellion.lv2"
 }
 
 case "${1:-}" in
     "") install_all ;;
     --uninstall) uninstall_all ;;
-    -h | --help) sed -n '2,5p' "$0" | sed 's/^# \{0,1\}//' ;;
+    -h | --help) sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//' ;;
     *)
         echo "install.sh: unknown option $1 (try --help)" >&2
         exit 2
