@@ -1,16 +1,22 @@
 // The whole audio path as a host drives it: the AEffect process callbacks of the
 // real plug-in (lock, denormal guard, 32/64-bit conversion, the phaser), per
-// stereo frame, to set beside the engine-only figure of bench_effect; the VST 3
-// and CLAP process calls beside the VST 2 one.
+// stereo frame, to set beside the engine-only figure of bench_effect; the VST 3,
+// CLAP and LV2 process calls beside the VST 2 one.
 #include <benchmark/benchmark.h>
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/time/time.h>
+#include <lv2/urid/urid.h>
 
 #include <cstddef>
+#include <string>
 #include <type_traits>
 #include <vector>
 
 #include "bench/bench_support.h"
 #include "clap/clap_abi.h"
 #include "effect/vst_class.h"
+#include "lv2/lv2_ports.h"
 #include "tools/clap_host_objects.h"
 #include "tools/vst3_host_objects.h"
 #include "vst2/ivst_effect.h"
@@ -19,6 +25,7 @@
 #include "vst3/plugin_factory.h"
 
 extern "C" const tav::clap::clap_plugin_entry clap_entry;
+extern "C" const LV2_Descriptor* lv2_descriptor(uint32_t index);
 
 namespace {
 
@@ -105,6 +112,62 @@ struct ClapInstance {
     }
     tav::claphost::Host host;
     const tav::clap::clap_plugin* plugin = nullptr;
+};
+
+// The same through the LV2 plug-in, made through lv2_descriptor with urid:map, its
+// ports connected once as hosts do; the control port holds one time:Position.
+struct Lv2Instance {
+    explicit Lv2Instance(int block) : audio(4, std::vector<float>(static_cast<size_t>(block))) {
+        const LV2_Feature mapFeature = {LV2_URID__map, &map};
+        const LV2_Feature* features[] = {&mapFeature, nullptr};
+        descriptor = lv2_descriptor(0);
+        handle = descriptor->instantiate(descriptor, 44100.0, "", features);
+        for (uint32_t p = 0; p < tav::lv2::kPortCount; ++p) {
+            void* data = &controls[p];
+            if (p < 4) data = audio[p].data();
+            if (p == tav::lv2::kPortControl) data = &sequence;
+            descriptor->connect_port(handle, p, data);
+        }
+        descriptor->activate(handle);
+    }
+    ~Lv2Instance() {
+        descriptor->deactivate(handle);
+        descriptor->cleanup(handle);
+    }
+    static LV2_URID Map(LV2_URID_Map_Handle self, const char* uri) {
+        auto& uris = static_cast<Lv2Instance*>(self)->uris;
+        for (size_t i = 0; i < uris.size(); ++i) {
+            if (uris[i] == uri) return static_cast<LV2_URID>(i + 1);
+        }
+        uris.emplace_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    }
+    LV2_URID Urid(const char* uri) { return Map(this, uri); }
+
+    std::vector<std::string> uris;
+    LV2_URID_Map map = {this, &Lv2Instance::Map};
+    std::vector<std::vector<float>> audio;
+    float controls[tav::lv2::kPortCount] = {};
+    // A position of tempo, speed and beat, as a playing host sends one per block.
+    struct alignas(8) Position {
+        LV2_Atom_Event event;
+        LV2_Atom_Object_Body object;
+        struct {
+            LV2_Atom_Property_Body head;
+            float value;
+            uint32_t pad;
+        } bpm, speed;
+        struct {
+            LV2_Atom_Property_Body head;
+            double value;
+        } beat;
+    };
+    struct alignas(8) Sequence {
+        LV2_Atom_Sequence head;
+        Position position;
+    } sequence = {};
+    const LV2_Descriptor* descriptor = nullptr;
+    LV2_Handle handle = nullptr;
 };
 
 // Blocks of the given size through processReplacing (float) or processDoubleReplacing.
@@ -248,6 +311,52 @@ void BM_ClapProcess(benchmark::State& state) {
     state.counters["ns"] = tav::bench::NsPerItem(state, kBlock);
 }
 
+// The LV2 run call as BM_ClapProcess runs CLAP's: range(0) 1 moves wet left's port
+// before every block, 2 locks the sweep to a playing song's position sent per block.
+void BM_Lv2Process(benchmark::State& state) {
+    constexpr int kBlock = 256;
+    const bool change = state.range(0) == 1;
+    const bool song = state.range(0) == 2;
+    Lv2Instance instance(kBlock);
+    instance.audio[0] = Noise<float>(kBlock, 1);
+    instance.audio[1] = Noise<float>(kBlock, 2);
+    // The effect's defaults, as a host writes them from the Turtle before running.
+    static const float kDefaults[] = {2500, 60, 30, 12, 80, 2500, 60, 30, 12, 80, 2, 1, -60};
+    for (size_t i = 0; i < std::size(kDefaults); ++i)
+        instance.controls[tav::lv2::kPortFirstParam + i] = kDefaults[i];
+    instance.controls[tav::lv2::kPortEnabled] = 1.0f;
+    instance.controls[tav::lv2::kPortSweepSync] = song ? 1.0f : 0.0f;
+    auto& seq = instance.sequence;
+    seq.head.atom.type = instance.Urid(LV2_ATOM__Sequence);
+    seq.head.body.unit = instance.Urid(LV2_ATOM__frameTime);
+    auto& pos = seq.position;
+    pos.event.body.type = instance.Urid(LV2_ATOM__Object);
+    pos.event.body.size = sizeof pos - sizeof pos.event;
+    pos.object.otype = instance.Urid(LV2_TIME__Position);
+    pos.bpm = {{instance.Urid(LV2_TIME__beatsPerMinute),
+                0,
+                {sizeof(float), instance.Urid(LV2_ATOM__Float)}},
+               120.0f,
+               0};
+    pos.speed = {
+        {instance.Urid(LV2_TIME__speed), 0, {sizeof(float), instance.Urid(LV2_ATOM__Float)}},
+        song ? 1.0f : 0.0f,
+        0};
+    pos.beat = {
+        {instance.Urid(LV2_TIME__beat), 0, {sizeof(double), instance.Urid(LV2_ATOM__Double)}}, 0.0};
+    float& wet = instance.controls[tav::lv2::kPortFirstParam + 4];
+    int n = 0;
+    for (auto _ : state) {
+        if (change) wet = (++n % 2) != 0 ? 70.0f : 80.0f;
+        // Hosts without a change of tempo or position send an empty sequence.
+        seq.head.atom.size = song ? sizeof seq - sizeof(LV2_Atom) : sizeof(LV2_Atom_Sequence_Body);
+        instance.descriptor->run(instance.handle, kBlock);
+        if (song) pos.beat.value += kBlock / 22050.0;
+        benchmark::DoNotOptimize(instance.audio[2].data());
+    }
+    state.counters["ns"] = tav::bench::NsPerItem(state, kBlock);
+}
+
 void BM_ProcessDoubleReplacing(benchmark::State& state) {
     ProcessBlocks<double>(state);
 }
@@ -285,6 +394,7 @@ BENCHMARK(BM_ProcessEvents)->Arg(64);
 BENCHMARK(BM_Vst2Process)->Arg(0)->Arg(1)->Arg(2);
 BENCHMARK(BM_Vst3Process)->Arg(0)->Arg(1);
 BENCHMARK(BM_ClapProcess)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(BM_Lv2Process)->Arg(0)->Arg(1)->Arg(2);
 BENCHMARK(BM_ProcessReplacing)->Arg(32)->Arg(256)->Arg(4096);
 BENCHMARK(BM_ProcessDoubleReplacing)->Arg(32)->Arg(256)->Arg(4096);
 BENCHMARK_MAIN();
