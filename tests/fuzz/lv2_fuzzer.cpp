@@ -32,6 +32,7 @@ using tav::lv2::kPortCount;
 
 constexpr uint32_t kMaxFrames = 4096;
 constexpr uint32_t kAtomCapacity = 2048;
+const void* volatile extensionSink = nullptr;
 
 // A host's URID map: every URI it is asked for, numbered from 1.
 struct UridMap {
@@ -251,7 +252,7 @@ void Instance(const LV2_Descriptor* d, FuzzedDataProvider& in) {
     };
     bool active = false;
     while (in.remaining_bytes() > 0) {
-        switch (in.ConsumeIntegralInRange(0, 6)) {
+        switch (in.ConsumeIntegralInRange(0, 7)) {
             case 0: {  // ports in any order, some never
                 const uint32_t port = in.ConsumeBool()
                                           ? in.ConsumeIntegralInRange<uint32_t>(0, kPortCount - 1)
@@ -275,6 +276,16 @@ void Instance(const LV2_Descriptor* d, FuzzedDataProvider& in) {
                     active = false;
                 }
                 break;
+            case 7: {  // what hosts ask for, and anything else
+                static const char* const kExtensions[] = {
+                    "http://lv2plug.in/ns/ext/state#interface",
+                    "http://lv2plug.in/ns/ext/options#interface",
+                    "http://lv2plug.in/ns/ext/worker#interface", ""};
+                const std::string uri = in.ConsumeBool() ? in.PickValueInArray(kExtensions)
+                                                         : in.ConsumeRandomLengthString(64);
+                extensionSink = d->extension_data(uri.c_str());
+                break;
+            }
             case 4:
                 WriteSequence(ports.atoms, in, map, frameLimit);
                 break;
