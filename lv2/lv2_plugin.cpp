@@ -120,7 +120,7 @@ Lv2Plugin* Lv2Plugin::Create(double sampleRate, const LV2_Feature* const* featur
         return map != nullptr ? map->map(map->handle, uri) : LV2_URID{0};
     };
     self->urids_ =
-        Urids{urid(LV2_ATOM__Sequence),    urid(LV2_ATOM__frameTime),      urid(LV2_ATOM__Object),
+        Urids{urid(LV2_ATOM__Sequence),    urid(LV2_ATOM__beatTime),       urid(LV2_ATOM__Object),
               urid(LV2_ATOM__Blank),       urid(LV2_ATOM__Resource),       urid(LV2_TIME__Position),
               urid(LV2_ATOM__Int),         urid(LV2_ATOM__Long),           urid(LV2_ATOM__Float),
               urid(LV2_ATOM__Double),      urid(LV2_TIME__beatsPerMinute), urid(LV2_TIME__speed),
@@ -251,7 +251,9 @@ void Lv2Plugin::ReadPositions(int32_t frames) {
     const auto* sequence = static_cast<const LV2_Atom_Sequence*>(ports_[kPortControl]);
     if (sequence != nullptr && urids_.sequence != 0 && sequence->atom.type == urids_.sequence &&
         sequence->atom.size >= sizeof(LV2_Atom_Sequence_Body) &&
-        (sequence->body.unit == 0 || sequence->body.unit == urids_.frameTime)) {
+        sequence->body.unit != urids_.beatTime) {
+        // Any unit but beats counts as frames: Ardour 7 leaves the unit uninitialised;
+        // offsets past the block are bounded to it all the same.
         const auto* bytes = reinterpret_cast<const uint8_t*>(&sequence->body);
         const uint32_t size = sequence->atom.size;
         for (uint32_t pos = sizeof(LV2_Atom_Sequence_Body);

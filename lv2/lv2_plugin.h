@@ -40,7 +40,7 @@ class Lv2Plugin {
 
   private:
     struct Urids {
-        LV2_URID sequence, frameTime, object, blank, resource, position;
+        LV2_URID sequence, beatTime, object, blank, resource, position;
         LV2_URID atomInt, atomLong, atomFloat, atomDouble;
         LV2_URID bpm, speed, bar, barBeat, beat, beatsPerBar, beatUnit, frame;
     };

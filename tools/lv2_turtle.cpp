@@ -94,10 +94,11 @@ void ParamPort(std::ostream& out, uint32_t port, const PluginParam& param) {
         << " ;\n        lv2:minimum " << Number(param.minValue) << " ;\n        lv2:maximum "
         << Number(param.maxValue);
     const bool labelled = param.ValueLabelCount() > 0;
-    if (labelled && param.minValue == 0.0 && param.maxValue == 1.0) {
-        out << " ;\n        lv2:portProperty lv2:toggled";  // "No" and "Yes"
-    } else if (labelled) {
-        out << " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
+    if (labelled) {
+        // A two-way switch ("No", "Yes") is a toggle; its labels name its states all the same.
+        const bool toggle = param.minValue == 0.0 && param.maxValue == 1.0;
+        out << (toggle ? " ;\n        lv2:portProperty lv2:toggled"
+                       : " ;\n        lv2:portProperty lv2:integer , lv2:enumeration");
         std::vector<const char*> texts;
         for (int i = 0; i <= static_cast<int>(param.maxValue); ++i)
             texts.push_back(param.ValueLabelFor(i));
