@@ -3,6 +3,6 @@
 
 #include "lv2/lv2_plugin.h"
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     return index == 0 ? tav::lv2::PluginDescriptor() : nullptr;
 }

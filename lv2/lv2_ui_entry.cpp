@@ -62,6 +62,6 @@ const LV2UI_Descriptor kDescriptor = {kUiUri, Instantiate, Cleanup, PortEvent, E
 }  // namespace
 }  // namespace tav::lv2
 
-extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
     return index == 0 ? &tav::lv2::kDescriptor : nullptr;
 }
