@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/plugin_audio.h"
 #include "tools/hosted_clap.h"
 #include "tools/hosted_vst3.h"
 
@@ -19,7 +20,9 @@ namespace tav {
 namespace {
 
 using namespace clap;
-using Channels = std::vector<std::vector<float>>;
+using test::Channels;
+using test::Chord;
+using test::RenderBlock;
 
 const std::string kClap = TAV_CLAP_MODULE;
 const std::string kVst3 = TAV_VST3_BUNDLE;
@@ -33,26 +36,6 @@ std::unique_ptr<HostedClap> Load(int blockSize = 512) {
     auto plugin = HostedClap::Load(kClap, settings, &error);
     EXPECT_TRUE(plugin) << error;
     return plugin;
-}
-
-// A stereo chord, the right side a fifth above.
-Channels Signal(int frames, int from = 0) {
-    Channels in(2, std::vector<float>(static_cast<size_t>(frames)));
-    for (int f = 0; f < frames; ++f) {
-        const double t = (from + f) / 44100.0;
-        in[0][f] = static_cast<float>(0.4 * std::sin(2 * std::numbers::pi * 220 * t));
-        in[1][f] = static_cast<float>(0.3 * std::sin(2 * std::numbers::pi * 330 * t));
-    }
-    return in;
-}
-
-Channels Blocks(HostedClap& plugin, Channels in) {
-    Channels out(2, std::vector<float>(in[0].size()));
-    float* ins[2] = {in[0].data(), in[1].data()};
-    float* outs[2] = {out[0].data(), out[1].data()};
-    plugin.Process(ProcessKind::Replacing, ins, outs, static_cast<int>(in[0].size()));
-    plugin.AdvanceTransport(static_cast<int>(in[0].size()));
-    return out;
 }
 
 // Where a host finds a parameter of an id in the list.
@@ -133,10 +116,10 @@ TEST(ClapPlugin, SweepSyncIsASteppedSettingNotAutomated) {
 }
 
 TEST(ClapPlugin, InPlaceBuffersAndLongBlocksRenderTheSame) {
-    const Channels input = Signal(3000);
+    const Channels input = Chord(3000);
     auto apart = Load(512);
     apart->StartAudio(ProcessKind::Replacing, nullptr);
-    const Channels expected = Blocks(*apart, input);
+    const Channels expected = RenderBlock(*apart, input);
     // The host's one buffer for input and output, and more frames than announced.
     auto shared = Load(512);
     shared->StartAudio(ProcessKind::Replacing, nullptr);
@@ -149,7 +132,7 @@ TEST(ClapPlugin, InPlaceBuffersAndLongBlocksRenderTheSame) {
 TEST(ClapPlugin, SleepsOnlyOnceTheGateHoldsSilence) {
     auto plugin = Load();
     plugin->StartAudio(ProcessKind::Replacing, nullptr);
-    Blocks(*plugin, Signal(512));
+    RenderBlock(*plugin, Chord(512));
     EXPECT_EQ(plugin->LastStatus(), CLAP_PROCESS_CONTINUE);
     EXPECT_EQ(plugin->LastConstantMask(), 0u);
     const auto* tail = static_cast<const clap_plugin_tail*>(
@@ -160,20 +143,20 @@ TEST(ClapPlugin, SleepsOnlyOnceTheGateHoldsSilence) {
     // Silence: the feedback rings, then the gate holds; the tail said how long at most.
     uint32_t silentFrames = 0;
     while (plugin->LastStatus() != CLAP_PROCESS_SLEEP && silentFrames <= frames) {
-        Blocks(*plugin, Channels(2, std::vector<float>(512)));
+        RenderBlock(*plugin, Channels(2, std::vector<float>(512)));
         silentFrames += 512;
     }
     EXPECT_EQ(plugin->LastStatus(), CLAP_PROCESS_SLEEP);
-    Blocks(*plugin, Channels(2, std::vector<float>(512)));
+    RenderBlock(*plugin, Channels(2, std::vector<float>(512)));
     EXPECT_EQ(plugin->LastConstantMask(), 3u);  // the input's silence passed through
-    Blocks(*plugin, Signal(512));
+    RenderBlock(*plugin, Chord(512));
     EXPECT_EQ(plugin->LastStatus(), CLAP_PROCESS_CONTINUE);
     // More feedback rings longer.
     plugin->StopAudio();
     plugin->SetPlainValue(1, 100.0);
     plugin->SetPlainValue(6, 100.0);
     plugin->StartAudio(ProcessKind::Replacing, nullptr);
-    Blocks(*plugin, Signal(512));
+    RenderBlock(*plugin, Chord(512));
     EXPECT_GT(tail->get(plugin->Plugin()), frames);
 }
 
@@ -281,9 +264,9 @@ TEST(ClapPlugin, StateLoadsParamsAndProgramsWhileAudioRuns) {
     std::atomic<bool> done{false}, finite{true};
     std::atomic<int> blocks{0};
     std::thread audio([&] {
-        const Channels input = Signal(512);
+        const Channels input = Chord(512);
         while (!done) {
-            for (const auto& channel : Blocks(*plugin, input)) {
+            for (const auto& channel : RenderBlock(*plugin, input)) {
                 for (float s : channel) finite = finite && std::isfinite(s);
             }
             ++blocks;

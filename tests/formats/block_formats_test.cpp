@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/plugin_audio.h"
 #include "tools/plugin_instance.h"
 
 namespace tav {
 namespace {
 
-using Channels = std::vector<std::vector<float>>;
+using test::Channels;
+using test::Chord;
 
 struct Format {
     const char* name;
@@ -37,24 +39,6 @@ class BlockFormat : public ::testing::TestWithParam<Format> {
         return index;
     }
 };
-
-Channels Chord(int frames) {
-    Channels in(2, std::vector<float>(static_cast<size_t>(frames)));
-    for (int f = 0; f < frames; ++f) {
-        in[0][f] = static_cast<float>(0.4 * std::sin(f * 0.031));
-        in[1][f] = static_cast<float>(0.3 * std::sin(f * 0.047));
-    }
-    return in;
-}
-
-Channels Render(PluginInstance& plugin, Channels in) {
-    Channels out(2, std::vector<float>(in[0].size()));
-    float* ins[2] = {in[0].data(), in[1].data()};
-    float* outs[2] = {out[0].data(), out[1].data()};
-    plugin.Process(ProcessKind::Replacing, ins, outs, static_cast<int>(in[0].size()));
-    plugin.AdvanceTransport(static_cast<int>(in[0].size()));
-    return out;
-}
 
 TEST_P(BlockFormat, StateRoundTripsAndDamagedStatesChangeNothing) {
     auto source = Open();
@@ -134,19 +118,19 @@ TEST_P(BlockFormat, ChangesLandAtTheirFrameOffsetsInTimeOrder) {
     whole->SetParamValueAt(1, 0.9, 300);
     whole->SetParamValueAt(4, 0.6, 400);
     whole->SetParamValueAt(4, 0.1, 300);
-    const Channels one = Render(*whole, input);
+    const Channels one = test::RenderBlock(*whole, input);
 
     auto split = start();
-    Channels joined = Render(*split, part(0, 300));
+    Channels joined = test::RenderBlock(*split, part(0, 300));
     split->SetParamValueAt(4, 0.1, 0);
     split->SetParamValueAt(1, 0.9, 0);
     split->SetParamValueAt(4, 0.6, 100);
-    const Channels tail = Render(*split, part(300, 512));
+    const Channels tail = test::RenderBlock(*split, part(300, 512));
     for (int c = 0; c < 2; ++c) {
         joined[c].insert(joined[c].end(), tail[c].begin(), tail[c].end());
         EXPECT_EQ(one[c], joined[c]) << "channel " << c;
     }
-    EXPECT_NE(one, Render(*start(), input)) << "the changes changed nothing";
+    EXPECT_NE(one, test::RenderBlock(*start(), input)) << "the changes changed nothing";
 }
 
 // Sweep Sync: a setting the host may set in a block, kept in the state only when
@@ -159,7 +143,7 @@ TEST_P(BlockFormat, SweepSyncTravelsInBlocksAndStates) {
     EXPECT_FALSE(plugin->SetParameterText(sync, "Sometimes"));
     const std::vector<uint8_t> freeState = plugin->SaveState(false);
     plugin->SetParamValueAt(sync, 1.0, 100);
-    Render(*plugin, Chord(256));
+    test::RenderBlock(*plugin, Chord(256));
     EXPECT_EQ(plugin->ParamDisplay(sync), "Song");
     const std::vector<uint8_t> songState = plugin->SaveState(false);
     ASSERT_EQ(songState.size(), freeState.size() + 12);
