@@ -38,15 +38,7 @@ bool IsClapModule(const std::string& path) {
 
 std::unique_ptr<HostedClap> HostedClap::Load(const std::string& path, const HostSettings& settings,
                                              std::string* error) {
-    std::unique_ptr<HostedClap> plugin(new HostedClap());
-    plugin->settings_ = settings;
-    plugin->StartTransport(settings);
-    std::string why;
-    if (!plugin->Create(path, &why)) {
-        if (error != nullptr) *error = path + ": " + why;
-        return nullptr;
-    }
-    return plugin;
+    return Created(std::unique_ptr<HostedClap>(new HostedClap()), path, settings, error);
 }
 
 template <class T>

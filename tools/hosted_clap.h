@@ -86,6 +86,7 @@ class HostedClap final : public PluginInstance {
     void PrintRequests(std::ostream& out) override;
 
   private:
+    friend class PluginInstance;  // Created
     HostedClap() = default;
     static size_t Index(int index) { return static_cast<size_t>(index); }
     bool Create(const std::string& path, std::string* error);

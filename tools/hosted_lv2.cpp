@@ -136,15 +136,7 @@ std::unique_ptr<PluginInstance> OpenLv2Plugin(const std::string& path, const Hos
 
 std::unique_ptr<HostedLv2> HostedLv2::Load(const std::string& path, const HostSettings& settings,
                                            std::string* error) {
-    std::unique_ptr<HostedLv2> plugin(new HostedLv2());
-    plugin->settings_ = settings;
-    plugin->StartTransport(settings);
-    std::string why;
-    if (!plugin->Create(path, &why)) {
-        if (error != nullptr) *error = path + ": " + why;
-        return nullptr;
-    }
-    return plugin;
+    return Created(std::unique_ptr<HostedLv2>(new HostedLv2()), path, settings, error);
 }
 
 LilvNode* HostedLv2::Uri(const char* uri) {

@@ -100,6 +100,7 @@ class HostedLv2 final : public PluginInstance {
         double tempo = 0.0;
     };
 
+    friend class PluginInstance;  // Created
     HostedLv2() = default;
     const ParamPort& Param(int index) const { return params_[static_cast<size_t>(index)]; }
     bool Create(const std::string& path, std::string* error);

@@ -66,15 +66,7 @@ bool IsVst3Module(const std::string& path) {
 
 std::unique_ptr<HostedVst3> HostedVst3::Load(const std::string& path, const HostSettings& settings,
                                              std::string* error) {
-    std::unique_ptr<HostedVst3> plugin(new HostedVst3());
-    plugin->settings_ = settings;
-    plugin->StartTransport(settings);
-    std::string why;
-    if (!plugin->Create(path, &why)) {
-        if (error != nullptr) *error = path + ": " + why;
-        return nullptr;
-    }
-    return plugin;
+    return Created(std::unique_ptr<HostedVst3>(new HostedVst3()), path, settings, error);
 }
 
 bool HostedVst3::Create(const std::string& path, std::string* error) {

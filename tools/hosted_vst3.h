@@ -107,6 +107,7 @@ class HostedVst3 final : public PluginInstance {
     void PrintRequests(std::ostream& out) override;
 
   private:
+    friend class PluginInstance;  // Created
     HostedVst3() = default;
     static size_t Index(int index) { return static_cast<size_t>(index); }
     bool Create(const std::string& path, std::string* error);

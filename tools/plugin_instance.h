@@ -128,6 +128,19 @@ class PluginInstance {
     std::function<bool(int width, int height)> onEditorResize;
 
   protected:
+    // The last step of a Load for the formats made in two steps: the settings and
+    // the transport first, then Create(path) (friends of PluginInstance); none,
+    // with the reason after the path, when it fails.
+    template <class Hosted>
+    static std::unique_ptr<Hosted> Created(std::unique_ptr<Hosted> plugin, const std::string& path,
+                                           const HostSettings& settings, std::string* error) {
+        plugin->settings_ = settings;
+        plugin->StartTransport(settings);
+        std::string why;
+        if (plugin->Create(path, &why)) return plugin;
+        if (error != nullptr) *error = path + ": " + why;
+        return nullptr;
+    }
     void StartTransport(const HostSettings& settings);
     void SetTransportRate(double rate);
     // A copy: time queries may come from any of the plug-in's threads.
