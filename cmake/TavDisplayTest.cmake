@@ -14,8 +14,11 @@ function(tav_add_display_test name)
     find_program(TAV_XVFB_RUN xvfb-run REQUIRED)
     add_test(NAME ${name}
         COMMAND ${TAV_XVFB_RUN} -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset"
-                $<TARGET_FILE:${name}>)
+                ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
     # The user's own editor settings stay out of the test.
     set(_env ${T_ENVIRONMENT} "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config")
+    if(CMAKE_CROSSCOMPILING)
+        list(APPEND _env TAV_UNDER_EMULATOR=1)
+    endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT 900 ENVIRONMENT "${_env}")
 endfunction()

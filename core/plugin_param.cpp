@@ -9,6 +9,19 @@
 
 namespace tav {
 
+namespace {
+
+// The curves in use (linear, squared) are computed exactly rounded, the same in every
+// build; any other exponent goes to the C library's pow.
+double RaiseToCurve(double u, double exponent) {
+    if (exponent == 1.0) return u;
+    if (exponent == 2.0) return u * u;
+    if (exponent == 0.5) return std::sqrt(u);
+    return std::pow(u, exponent);
+}
+
+}  // namespace
+
 void PluginParam::DefineContinuous(const char* newName, double defaultValue, double min, double max,
                                    double newStep, const char* newUnitLabel) {
     if (kind == KindUnset) kind = KindContinuous;
@@ -51,7 +64,7 @@ void PluginParam::GetRange(double& outMin, double& outMax) const {
 }
 
 double PluginParam::PlainOfUnit(double u) const {
-    return std::pow(u, curveExponent) * (maxValue - minValue) + minValue;
+    return RaiseToCurve(u, curveExponent) * (maxValue - minValue) + minValue;
 }
 
 void PluginParam::SetFromUnit(double u) {
@@ -73,7 +86,7 @@ double PluginParam::UnitOf(double x) const {
     if (x > maxValue) x = maxValue;
     const double range = maxValue - minValue;
     if (!(range > 0.0)) return 0.0;
-    return std::pow((x - minValue) / range, 1.0 / curveExponent);
+    return RaiseToCurve((x - minValue) / range, 1.0 / curveExponent);
 }
 
 void PluginParam::SetClamped(double x) {

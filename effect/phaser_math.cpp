@@ -1,6 +1,8 @@
 #include "effect/phaser_math.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace tav {
@@ -31,27 +33,44 @@ float WetGain(int32_t percent) {
     return static_cast<float>(percent) * 0.015f;
 }
 
+// 10^(dB/20) for -100 to -50 dB, each the float nearest the exact value. A table,
+// so that no C library's exp decides the gate's bits.
+constexpr int32_t kGateTableLowest = -100;
+constexpr float kGateThresholds[] = {
+    0x1.4f8b58p-17f, 0x1.787ca6p-17f, 0x1.a66cdep-17f, 0x1.d9f80ep-17f, 0x1.09e6a4p-16f,
+    0x1.2a5884p-16f, 0x1.4ebfdep-16f, 0x1.779858p-16f, 0x1.a56cb4p-16f, 0x1.d8d8ap-16f,
+    0x1.094566p-15f, 0x1.29a398p-15f, 0x1.4df4dep-15f, 0x1.76b492p-15f, 0x1.a46d24p-15f,
+    0x1.d7b9e2p-15f, 0x1.08a488p-14f, 0x1.28ef1ap-14f, 0x1.4d2a58p-14f, 0x1.75d158p-14f,
+    0x1.a36e2ep-14f, 0x1.d69bdp-14f,  0x1.08040cp-13f, 0x1.283b08p-13f, 0x1.4c604ep-13f,
+    0x1.74eea6p-13f, 0x1.a26fd4p-13f, 0x1.d57e6ep-13f, 0x1.0763fp-12f,  0x1.278764p-12f,
+    0x1.4b96bep-12f, 0x1.740c7ep-12f, 0x1.a17214p-12f, 0x1.d461b6p-12f, 0x1.06c436p-11f,
+    0x1.26d42cp-11f, 0x1.4acdaap-11f, 0x1.732aep-11f,  0x1.a074eep-11f, 0x1.d345aep-11f,
+    0x1.0624dep-10f, 0x1.262162p-10f, 0x1.4a050ep-10f, 0x1.7249cap-10f, 0x1.9f7862p-10f,
+    0x1.d22a5p-10f,  0x1.0585e4p-9f,  0x1.256f04p-9f,  0x1.493cecp-9f,  0x1.71693ep-9f,
+    0x1.9e7c6ep-9f,
+};
+
 float GateThreshold(int32_t decibels) {
-    // The double exp is rounded to float, which hides last-bit differences
-    // between C libraries.
-    return static_cast<float>(std::exp(static_cast<double>(decibels) * 0.11512925464970228));
+    constexpr int32_t count = static_cast<int32_t>(std::size(kGateThresholds));
+    const int32_t i = std::clamp(decibels - kGateTableLowest, 0, count - 1);
+    return kGateThresholds[i];
 }
 
 float DivisionFactor(int32_t index) {
     // Straight values are powers of two of 1/32; the two in between are the
     // triplet of the next longer and the dotted of the previous straight one.
-    const float base = 0.03125f;
-    const auto power = [](int32_t k) { return std::pow(2.0, k * 0.3333333333333333); };
+    // Powers of two and one rounded division: exact in every build.
+    index = std::clamp(index, 0, 30);
     double factor = 0.0;
     switch (index % 3) {
         case 0:
-            factor = power(index) * base;
+            factor = std::ldexp(1.0, index / 3 - 5);
             break;
         case 1:
-            factor = power(index + 2) * base * 2.0 / 3.0;
+            factor = std::ldexp(1.0, (index + 2) / 3 - 4) / 3.0;
             break;
         default:
-            factor = power(index - 2) * base * 1.5;
+            factor = std::ldexp(1.0, (index - 2) / 3 - 5) * 1.5;
             break;
     }
     return static_cast<float>(factor);

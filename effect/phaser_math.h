@@ -21,7 +21,7 @@ int32_t DepthToWidth(int32_t percent);
 float FeedbackGain(int32_t percent);
 float WetGain(int32_t percent);
 
-// Decibels to the silence gate's linear threshold.
+// Decibels to the silence gate's linear threshold, -100 to -50 dB (clamped).
 float GateThreshold(int32_t decibels);
 
 // Fraction of a whole note for a sweep-rate index 0 to 30.

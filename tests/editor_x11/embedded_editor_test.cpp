@@ -7,8 +7,10 @@
 #include <X11/Xlib.h>
 // clang-format on
 
+#include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <thread>
 
 #include "editor/embedded_editor.h"
 #include "editor/x11_editor_window.h"
@@ -19,6 +21,17 @@ namespace {
 int ThreadCount() {
     return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
                                           std::filesystem::directory_iterator()));
+}
+
+// A joined thread can still be listed for a moment while it ends (for long under
+// qemu-user): waits, up to ten seconds, for the count to come back.
+bool ThreadsSettleAt(int count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ThreadCount() != count) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 // A host's loop that takes what it is told to and counts what it still holds.
@@ -83,12 +96,14 @@ TEST_F(EmbeddedEditorTest, TheHostsLoopDrivesTheFaceOnlyWhenItTakesTimerAndDescr
         {"descriptor refused", true, true, false, false},
         {"no loop", false, true, true, false},
     };
+    const int idle = ThreadCount();
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
         FakeLoop loop;
         loop.takesTimer = c.takesTimer;
         loop.takesFd = c.takesFd;
-        const int threads = ThreadCount();
+        ASSERT_TRUE(ThreadsSettleAt(idle));
+        const int threads = idle;
         ASSERT_TRUE(face.Open(core, Parent(), c.lend ? &loop : nullptr));
         EXPECT_NE(window->NativeHandle(), nullptr);
         EXPECT_EQ(face.HostDriven(), c.driven);
@@ -103,6 +118,7 @@ TEST_F(EmbeddedEditorTest, TheHostsLoopDrivesTheFaceOnlyWhenItTakesTimerAndDescr
         face.Close(core);
         EXPECT_EQ(loop.held, 0);
         EXPECT_EQ(window->NativeHandle(), nullptr);
+        EXPECT_TRUE(ThreadsSettleAt(threads)) << "the window's thread outlived the face";
     }
     EXPECT_EQ(core.opened, 4);
     EXPECT_EQ(core.closed, 4);

@@ -43,6 +43,20 @@ TEST(PhaserMath, DepthGainAndThresholdConversions) {
     EXPECT_EQ(GateThreshold(-100), 0.00001f);
 }
 
+// The gate's table holds what the exp formula it replaced gave, which is also the
+// float nearest 10^(dB/20) computed in extended precision; outside the range it
+// holds its ends.
+TEST(PhaserMath, GateThresholdsAreTheNearestFloats) {
+    for (int32_t db = -100; db <= -50; ++db) {
+        const float formula = static_cast<float>(std::exp(db * 0.11512925464970228));
+        const float extended = static_cast<float>(std::pow(10.0L, db / 20.0L));
+        EXPECT_EQ(GateThreshold(db), formula) << db << " dB";
+        EXPECT_EQ(GateThreshold(db), extended) << db << " dB";
+    }
+    EXPECT_EQ(GateThreshold(-120), GateThreshold(-100));
+    EXPECT_EQ(GateThreshold(0), GateThreshold(-50));
+}
+
 // Every rate index lands on the float nearest its fraction of a whole note.
 TEST(PhaserMath, DivisionFactorsMatchTheNoteTable) {
     struct Fraction {

@@ -1,7 +1,6 @@
 # The UI binary: its one export, and the face through a small LV2 UI host in real
 # X11 windows on a private Xvfb.
 if(TARGET Tavrellion_lv2_ui)
-    find_program(TAV_NM NAMES nm REQUIRED)
     add_test(NAME Tavrellion_lv2_ui_exports
         COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:Tavrellion_lv2_ui> -DTOOL=${TAV_NM}
                 -DKIND=elf -DEXPECTED=lv2ui_descriptor

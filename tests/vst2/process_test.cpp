@@ -1,10 +1,10 @@
 // The process callbacks and setParameter/getParameter.
-#include <xmmintrin.h>
 
 #include <cmath>
 #include <limits>
 #include <vector>
 
+#include "core/fp_control.h"
 #include "tests/vst2/adapter_fixture.h"
 
 namespace tav {
@@ -146,20 +146,20 @@ TEST_F(ProcessTest, DisconnectedInputIsSilentAndTakesNoHostBuffer) {
 }
 
 TEST_F(ProcessTest, DenormalsAreFlushedOnlyWhileProcessing) {
-    const unsigned before = _mm_getcsr();
+    const uint64_t before = ReadFpControl();
     Fill(8);
     effect->processReplacing(effect, inPtr, outPtr, 8);
-    EXPECT_EQ(fx->seenMxcsr & 0x8040u, 0x8040u);
-    EXPECT_EQ(_mm_getcsr(), before);
-    fx->seenMxcsr = 0;
+    EXPECT_EQ(fx->seenFpControl & kFlushDenormals, kFlushDenormals);
+    EXPECT_EQ(ReadFpControl(), before);
+    fx->seenFpControl = 0;
     effect->process(effect, inPtr, outPtr, 8);
-    EXPECT_EQ(fx->seenMxcsr & 0x8040u, 0x8040u);
+    EXPECT_EQ(fx->seenFpControl & kFlushDenormals, kFlushDenormals);
     std::vector<double> a(8);
     double* p[2] = {a.data(), a.data()};
-    fx->seenMxcsr = 0;
+    fx->seenFpControl = 0;
     effect->processDoubleReplacing(effect, p, p, 8);
-    EXPECT_EQ(fx->seenMxcsr & 0x8040u, 0x8040u);
-    EXPECT_EQ(_mm_getcsr(), before);
+    EXPECT_EQ(fx->seenFpControl & kFlushDenormals, kFlushDenormals);
+    EXPECT_EQ(ReadFpControl(), before);
 }
 
 TEST_F(AdapterTest, ParametersSetAndGetInUnitsWithBadInputIgnored) {

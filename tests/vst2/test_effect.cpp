@@ -1,7 +1,6 @@
 #include "tests/vst2/test_effect.h"
 
-#include <xmmintrin.h>
-
+#include "core/fp_control.h"
 #include "core/number_text.h"
 #include "vst2/module_entry.h"
 
@@ -40,7 +39,7 @@ TestEffect::TestEffect(audioMasterCallback host, const char* channelIo, int pres
 void TestEffect::ProcessBlock(double** inputs, double** outputs, int frames) {
     ++blocks;
     seenFrames = frames;
-    seenMxcsr = _mm_getcsr();
+    seenFpControl = ReadFpControl();
     for (int c = 0; c < 2; ++c) {
         seenInputs[c] = inputs != nullptr && c < InputCount() ? inputs[c] : nullptr;
         seenOutputs[c] = outputs != nullptr && c < OutputCount() ? outputs[c] : nullptr;

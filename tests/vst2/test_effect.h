@@ -30,7 +30,7 @@ class TestEffect : public IVstEffect {
     double* seenOutputs[2] = {};
     int seenFrames = -1;
     int blocks = 0;
-    unsigned seenMxcsr = 0;
+    uint64_t seenFpControl = 0;
     int paramChanges[kParamCount] = {};
     int bursts = 0;
     int burstIndex = -1;
