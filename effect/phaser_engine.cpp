@@ -44,7 +44,7 @@ constexpr int kFractionBits = 30;
 constexpr double kFixedOne = static_cast<double>(int64_t{1} << kFractionBits);
 
 int64_t ToFixed(double samples) {
-    return static_cast<int64_t>(std::nearbyint(samples * kFixedOne));
+    return static_cast<int64_t>(RoundToNearestEven(samples * kFixedOne));
 }
 
 // A side's state copied into locals for one block. Output stores may alias
@@ -276,11 +276,11 @@ void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat, int frame
     // The song position in samples at this tempo: at a steady tempo it is the
     // whole sample the host counts from, whatever the block it arrives with.
     double songSamples = songBeats * samplesPerBeat;
-    const double whole = std::nearbyint(songSamples);
+    const double whole = RoundToNearestEven(songSamples);
     if (std::fabs(songSamples - whole) < 1e-6) songSamples = whole;
     for (PhaserSide* side : {&left_, &right_}) {
         if (!(side->cycleLength > 0.0)) continue;
-        double counter = std::fmod(songSamples, side->cycleLength);
+        double counter = ExactRemainder(songSamples, side->cycleLength);
         if (side == &right_ && mirror_) {
             counter += side->cycleHalf;
             if (counter >= side->cycleLength) counter -= side->cycleLength;

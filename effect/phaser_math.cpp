@@ -1,6 +1,7 @@
 #include "effect/phaser_math.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -13,6 +14,70 @@ int32_t RoundHalfAway(double x) {
     if (r >= 2147483648.0) return std::numeric_limits<int32_t>::max();
     if (r <= -2147483649.0) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(r);
+}
+
+double PowerOfTwo(int32_t exponent) {
+    if (exponent > 1023) return std::numeric_limits<double>::infinity();
+    if (exponent < -1074) return 0.0;
+    if (exponent < -1022) return std::bit_cast<double>(uint64_t{1} << (exponent + 1074));
+    return std::bit_cast<double>(static_cast<uint64_t>(exponent + 1023) << 52);
+}
+
+double RoundToNearestEven(double x) {
+    // At 2^52 and above a double has no fraction bits: adding that much rounds the
+    // fraction away in the current (nearest, ties to even) mode, and taking it away
+    // again is exact.
+    constexpr double kNoFraction = 4503599627370496.0;
+    const double magnitude = std::fabs(x);
+    if (!(magnitude < kNoFraction)) return x;
+    return std::copysign((magnitude + kNoFraction) - kNoFraction, x);
+}
+
+namespace {
+
+constexpr uint64_t kLeadingBit = uint64_t{1} << 52;
+
+// A finite, non-zero double's magnitude as mantissa x 2^exponent, the mantissa's
+// leading bit at 52 (denormals too, their exponent then below the smallest).
+struct Decomposed {
+    uint64_t mantissa;
+    int32_t exponent;
+};
+
+Decomposed Decompose(double x) {
+    const uint64_t bits = std::bit_cast<uint64_t>(x) & ~(uint64_t{1} << 63);
+    const auto biased = static_cast<int32_t>(bits >> 52);
+    Decomposed d{bits & (kLeadingBit - 1), biased - 1075};
+    if (biased != 0) {
+        d.mantissa |= kLeadingBit;
+        return d;
+    }
+    for (d.exponent = -1074; (d.mantissa & kLeadingBit) == 0; --d.exponent) d.mantissa <<= 1;
+    return d;
+}
+
+}  // namespace
+
+double ExactRemainder(double x, double y) {
+    if (!std::isfinite(x) || std::isnan(y) || y == 0.0) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    if (!(std::fabs(x) >= std::fabs(y))) return x;  // also an infinite y
+    // Long division of the mantissas, one bit of the quotient at a time; each step
+    // keeps the remainder below twice the divisor, so nothing is ever rounded.
+    Decomposed a = Decompose(x);
+    const Decomposed b = Decompose(y);
+    for (; a.exponent > b.exponent; --a.exponent) {
+        if (a.mantissa >= b.mantissa) a.mantissa -= b.mantissa;
+        a.mantissa <<= 1;
+    }
+    if (a.mantissa >= b.mantissa) a.mantissa -= b.mantissa;
+    // Below the divisor, so within 53 bits; a remainder is always a double, so under
+    // a denormal divisor the bits shifted out are zeros.
+    int32_t exponent = b.exponent;
+    for (; exponent < -1074; ++exponent) a.mantissa >>= 1;
+    const double magnitude = static_cast<double>(a.mantissa) * PowerOfTwo(exponent);
+    return std::copysign(magnitude, x);
 }
 
 double AllPassCoefficient(int32_t twiceFrequency, double sampleRate) {
@@ -64,13 +129,13 @@ float DivisionFactor(int32_t index) {
     double factor = 0.0;
     switch (index % 3) {
         case 0:
-            factor = std::ldexp(1.0, index / 3 - 5);
+            factor = PowerOfTwo(index / 3 - 5);
             break;
         case 1:
-            factor = std::ldexp(1.0, (index + 2) / 3 - 4) / 3.0;
+            factor = PowerOfTwo((index + 2) / 3 - 4) / 3.0;
             break;
         default:
-            factor = std::ldexp(1.0, (index - 2) / 3 - 5) * 1.5;
+            factor = PowerOfTwo((index - 2) / 3 - 5) * 1.5;
             break;
     }
     return static_cast<float>(factor);

@@ -21,6 +21,16 @@ int32_t DepthToWidth(int32_t percent);
 float FeedbackGain(int32_t percent);
 float WetGain(int32_t percent);
 
+// Exact arithmetic in plain steps, so that no C library decides the bits:
+// 2^exponent for -1074 to 1023 (0 below, infinity above);
+double PowerOfTwo(int32_t exponent);
+// x rounded to the nearest whole number, ties to even, as nearbyint rounds in the
+// default rounding mode;
+double RoundToNearestEven(double x);
+// the remainder of x by y with the sign of x, exact, as fmod's is (NaN where
+// fmod gives NaN).
+double ExactRemainder(double x, double y);
+
 // Decibels to the silence gate's linear threshold, -100 to -50 dB (clamped).
 float GateThreshold(int32_t decibels);
 

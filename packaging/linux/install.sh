@@ -4,6 +4,8 @@
 # into ~/.lv2/, where Linux hosts look.
 #   ./install.sh              install (or update) from this folder
 #   ./install.sh --uninstall  remove them again
+#   ./install.sh --any-machine  install even on a machine of another processor
+#                             (a home folder shared with, or copied to, such a machine)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 vst2=${HOME:?HOME is not set}/.vst
@@ -18,6 +20,18 @@ replace_bundle() {
     if [ -e "$1/$2" ]; then mv "$1/$2" "$1/.$2.old"; fi
     mv "$1/.$2.new" "$1/$2"
     rm -rf "$1/.$2.old"
+}
+
+# The processor these plug-ins are built for (written in when the archive is made).
+processor=@PROCESSOR@
+
+# A plug-in built for another processor never loads: say which archive fits instead.
+check_machine() {
+    machine=$(uname -m)
+    [ "$machine" = "$processor" ] && return 0
+    echo "install.sh: these plug-ins are for $processor Linux, this machine is $machine:" >&2
+    echo "download Tavrellion-<version>-linux-$machine.tar.xz instead (or use --any-machine)" >&2
+    exit 1
 }
 
 install_all() {
@@ -50,9 +64,10 @@ uninstall_all() {
 }
 
 case "${1:-}" in
-    "") install_all ;;
+    "") check_machine && install_all ;;
+    --any-machine) install_all ;;
     --uninstall) uninstall_all ;;
-    -h | --help) sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//' ;;
+    -h | --help) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//' ;;
     *)
         echo "install.sh: unknown option $1 (try --help)" >&2
         exit 2

@@ -1,8 +1,11 @@
 // Setting conversions and sweep geometry at the edges of their ranges.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "effect/division_table.h"
@@ -55,6 +58,56 @@ TEST(PhaserMath, GateThresholdsAreTheNearestFloats) {
     }
     EXPECT_EQ(GateThreshold(-120), GateThreshold(-100));
     EXPECT_EQ(GateThreshold(0), GateThreshold(-50));
+}
+
+// The exact steps give the C library's results bit for bit (its fmod and nearbyint
+// are exact too): at the edges, and for 200000 pairs of random bit patterns
+// across the whole range and within the song positions and cycles the sweep meets.
+TEST(PhaserMath, ExactStepsMatchTheLibraryBitForBit) {
+    const auto same = [](double a, double b) {
+        return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b) ||
+               (std::isnan(a) && std::isnan(b));
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const double tiny = std::numeric_limits<double>::denorm_min();
+    const double edges[] = {0.0,
+                            -0.0,
+                            0.5,
+                            1.5,
+                            2.5,
+                            -2.5,
+                            0.49999999999999994,
+                            1e-9,
+                            3.0,
+                            44100,
+                            4503599627370495.5,
+                            9007199254740993.0,
+                            1e300,
+                            -7.25,
+                            tiny,
+                            3 * tiny,
+                            std::numeric_limits<double>::min(),
+                            inf,
+                            -inf,
+                            std::nan("")};
+    for (double x : edges) {
+        EXPECT_TRUE(same(RoundToNearestEven(x), std::nearbyint(x))) << x;
+        for (double y : edges) {
+            EXPECT_TRUE(same(ExactRemainder(x, y), std::fmod(x, y))) << x << " % " << y;
+        }
+    }
+    for (int32_t e = -1080; e <= 1030; ++e) EXPECT_EQ(PowerOfTwo(e), std::ldexp(1.0, e)) << e;
+
+    std::mt19937_64 random(2026);
+    std::uniform_real_distribution<double> song(0.0, 4e9), cycle(2.0, 2822400.0);
+    for (int i = 0; i < 200000; ++i) {
+        const double x = std::bit_cast<double>(random()), y = std::bit_cast<double>(random());
+        ASSERT_TRUE(same(ExactRemainder(x, y), std::fmod(x, y))) << x << " % " << y;
+        ASSERT_TRUE(same(RoundToNearestEven(x), std::nearbyint(x))) << x;
+        const double s = song(random), c = cycle(random);
+        ASSERT_TRUE(same(ExactRemainder(s, c), std::fmod(s, c))) << s << " % " << c;
+        ASSERT_TRUE(same(RoundToNearestEven(s / c - 1e3), std::nearbyint(s / c - 1e3))) << s;
+    }
 }
 
 // Every rate index lands on the float nearest its fraction of a whole note.
