@@ -2,9 +2,10 @@
 # Renders audio through every factory program of the plug-in, once through the Linux
 # module and once through the Windows DLL under Wine, with our command-line host, and
 # again through the VST 3 bundles and the CLAP modules of both and the Linux LV2
-# bundle; prints a table of levels, of the largest difference between the two
-# platforms and of the largest difference between each VST 3, CLAP or LV2 render and
-# its VST 2 one, draws a picture of each program's sweep, and takes pictures of the
+# bundle, and through the 64-bit ARM Linux build of every format under qemu-user;
+# prints a table of levels, of the largest difference between the two platforms, of
+# the largest difference between each VST 3, CLAP or LV2 render and its VST 2 one,
+# and of the largest difference between each arm64 render and its x86-64 one, draws a picture of each program's sweep, and takes pictures of the
 # editor in every format.
 # Called by ./run demo after the build; see README.md for the options.
 set -euo pipefail
@@ -22,6 +23,11 @@ WINE=("$ROOT/cmake/wine-run" "$ROOT/build/win64/wineprefix")
 # Windows that open need a display: a private Xvfb one, with a Wine prefix of its own.
 WINE_DISPLAY=("$ROOT/cmake/wine-display-run" "$ROOT/build/win64/wineprefix-display")
 TAVWAV=$ROOT/build/native/tools/tavwav
+# The arm64 tavhost with the arm64 plug-ins, run explicitly under qemu-user.
+ARM_HOST=(qemu-aarch64-static "$ROOT/build/arm64/tools/tavhost")
+ARM=$ROOT/build/arm64
+# Each Linux format: its plug-in in a build tree, and where its renders go under out/.
+ARM_FORMATS=("Tavrellion.so:." "Tavrellion.vst3:vst3" "Tavrellion.clap:clap" "Tavrellion.lv2:lv2")
 
 usage() {
     cat <<'TEXT'
@@ -57,7 +63,8 @@ while [ $# -gt 0 ]; do
         *) echo "demo: unknown option $1" >&2; usage; exit 2 ;;
     esac
 done
-mkdir -p "$out/win64/vst3" "$out/vst3" "$out/win64/clap" "$out/clap" "$out/lv2"
+mkdir -p "$out/win64/vst3" "$out/vst3" "$out/win64/clap" "$out/clap" "$out/lv2" \
+    "$out/arm64/vst3" "$out/arm64/clap" "$out/arm64/lv2"
 
 slug() {
     local s
@@ -82,7 +89,12 @@ for p in "${programs[@]}"; do
     name=$(name_of "$p")
     file="demo-$(slug "$name").wav"
     args=("${source_args[@]}" "${common[@]}" --program "$p" "${sets[@]}")
-    echo "rendering $name (Linux module, then Windows DLL under Wine; then their VST 3 bundles and CLAP modules, and the LV2 bundle)"
+    echo "rendering $name (Linux module, then Windows DLL under Wine; then their VST 3 bundles and CLAP modules, and the LV2 bundle; every arm64 format under qemu-user beside them)"
+    arm_jobs=()
+    for entry in "${ARM_FORMATS[@]}"; do
+        "${ARM_HOST[@]}" "$ARM/${entry%%:*}" "${args[@]}" --out "$out/arm64/${entry#*:}/$file" >/dev/null &
+        arm_jobs+=($!)
+    done
     "$NATIVE_HOST" "$NATIVE_MODULE" "${args[@]}" "${dry[@]}" --out "$out/$file" >/dev/null
     dry=()
     "${WINE[@]}" "$WIN_HOST" "$WIN_MODULE" "${args[@]}" --out "$out/win64/$file" >/dev/null
@@ -99,7 +111,14 @@ for p in "${programs[@]}"; do
     read -r _ _ _ _ _ linuxc < <("$TAVWAV" "$out/$file" "$out/clap/$file")
     read -r _ _ _ _ _ windowsc < <("$TAVWAV" "$out/win64/$file" "$out/win64/clap/$file")
     read -r _ _ _ _ _ linuxl < <("$TAVWAV" "$out/$file" "$out/lv2/$file")
-    rows+=("$(printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3" "$linuxc" "$windowsc" "$linuxl")")
+    arm=()
+    for job in "${arm_jobs[@]}"; do wait "$job" || status=1; done
+    for entry in "${ARM_FORMATS[@]}"; do
+        read -r _ _ _ _ _ d < <("$TAVWAV" "$out/${entry#*:}/$file" "$out/arm64/${entry#*:}/$file") || d=failed
+        arm+=("$d")
+        [ "$d" = "0" ] || status=1
+    done
+    rows+=("$(printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s  %s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3" "$linuxc" "$windowsc" "$linuxl" "$(IFS=/; echo "${arm[*]}")")")
     [ "$diff" = "0" ] && [ "$linux3" = "0" ] && [ "$windows3" = "0" ] || status=1
     [ "$linuxc" = "0" ] && [ "$windowsc" = "0" ] && [ "$linuxl" = "0" ] || status=1
 done
@@ -162,18 +181,19 @@ for scale in default default-200; do
     fi
 done
 
-printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s %12s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2" "LV2/VST 2"
-printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows" "Linux"
+printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s %12s  %s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2" "LV2/VST 2" "arm64/x86-64"
+printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s  %s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows" "Linux" "VST 2/VST 3/CLAP/LV2"
 read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
 printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s\n' "(dry input)" "$peak" "$rms" "-" "-" "-" "-" "-" "-"
 printf '%s\n' "${rows[@]}"
 echo
 echo "a chord under the tempo ramp, steps at block starts: ${ramp_clicks#block-starts } (-80 dBFS and below: no click)"
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/,"
-echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each, the LV2 ones in $out/lv2/);"
+echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each, the LV2 ones in $out/lv2/,"
+echo "the 64-bit ARM ones in $out/arm64/ and its vst3/, clap/ and lv2/);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
 echo "$out/sweep-ramp-free-song.png shows 16 bars of a tempo ramp: on top the sweep free (it starts"
 echo "where play starts), below it locked to the song (where the bar lines put it)."
 [ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2, VST 3 and CLAP plug-ins draw it on both platforms, and the LV2 UI: ${shots[*]}"
-[ $status -eq 0 ] || { echo "demo: the two platforms' or the two formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }
+[ $status -eq 0 ] || { echo "demo: the platforms', processors' or formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }
