@@ -1,9 +1,9 @@
 # tav_add_test(<name> SOURCES ... LIBS ... [WINE_DISPLAY])
 # One test program per call. Natively each GoogleTest case becomes a CTest test;
 # cross builds run the whole program under their emulator (Wine, qemu-user) as one
-# CTest test, since starting the emulator once per case would cost seconds each. WINE_DISPLAY runs it on a
-# private Xvfb display with a Wine prefix of its own, one such test at a time
-# (programs that open windows).
+# CTest test, since starting the emulator once per case would cost seconds each.
+# WINE_DISPLAY runs it on a private Xvfb display with a Wine prefix of its own, one
+# such test at a time (programs that open windows).
 include(GoogleTest)
 
 # The symbol lister for the export checks: the cross toolchain's own for ELF.
