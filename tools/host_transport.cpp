@@ -29,16 +29,38 @@ HostTransport::HostTransport(double sampleRate, double tempo, int timeSigNumerat
     std::stable_sort(
         plan_.pauses.begin(), plan_.pauses.end(),
         [](const TransportPause& a, const TransportPause& b) { return a.atBeat < b.atBeat; });
+    for (const TempoStep& step : plan_.tempoSteps) {
+        if (Positive(step.bpm) && std::isfinite(step.atBeat))
+            map_.push_back({step.atBeat, step.bpm, 0.0});
+    }
+    const double rampBeats = plan_.mapRampEnd - plan_.mapRampStart;
+    if (plan_.mapRamp && Positive(plan_.mapRampFrom) && Positive(plan_.mapRampTo) &&
+        Positive(rampBeats)) {
+        const double slope = (plan_.mapRampTo - plan_.mapRampFrom) / rampBeats;
+        map_.push_back({plan_.mapRampStart, plan_.mapRampFrom, slope});
+        map_.push_back({plan_.mapRampEnd, plan_.mapRampTo, 0.0});
+    } else {
+        plan_.mapRamp = false;
+    }
+    std::stable_sort(map_.begin(), map_.end(),
+                     [](const TempoPoint& a, const TempoPoint& b) { return a.beat < b.beat; });
     Start();
 }
 
 double HostTransport::BeatAt(std::int64_t sample) const {
+    if (mapped_) {
+        return MapBeatAfter(anchorBeat_,
+                            static_cast<double>(sample - anchorSample_) / now_.sampleRate);
+    }
     // The order of operations is the one this host always used at the song start.
     return anchorBeat_ +
            static_cast<double>(sample - anchorSample_) / now_.sampleRate * now_.tempo / 60.0;
 }
 
 std::int64_t HostTransport::SampleAt(double beat) const {
+    if (mapped_) {
+        return anchorSample_ + RoundSamples(MapSeconds(anchorBeat_, beat) * now_.sampleRate);
+    }
     return anchorSample_ + RoundSamples((beat - anchorBeat_) * now_.sampleRate * 60.0 / now_.tempo);
 }
 
@@ -46,6 +68,77 @@ double HostTransport::RampTempo() const {
     if (rendered_ >= plan_.rampFrames) return plan_.rampTo;
     const double done = static_cast<double>(rendered_) / static_cast<double>(plan_.rampFrames);
     return tempo0_ + (plan_.rampTo - tempo0_) * done;
+}
+
+int HostTransport::MapSegment(double beat) const {
+    int segment = -1;
+    while (segment + 1 < static_cast<int>(map_.size()) &&
+           map_[static_cast<size_t>(segment + 1)].beat <= beat) {
+        ++segment;
+    }
+    return segment;
+}
+
+double HostTransport::MapTempo(double beat) const {
+    const int segment = MapSegment(beat);
+    if (segment < 0) return tempo0_;
+    const TempoPoint& p = map_[static_cast<size_t>(segment)];
+    return p.bpm + p.slope * (beat - p.beat);
+}
+
+double HostTransport::MapSeconds(double from, double to) const {
+    if (to < from) return -MapSeconds(to, from);
+    double seconds = 0.0;
+    for (double at = from; at < to;) {
+        const int segment = MapSegment(at);
+        const auto next = static_cast<size_t>(segment + 1);
+        const double end = next < map_.size() ? std::min(to, map_[next].beat) : to;
+        const double tempo = MapTempo(at);
+        const double slope = segment < 0 ? 0.0 : map_[static_cast<size_t>(segment)].slope;
+        // Beats pass at tempo/60 a second; under a slope that integrates to a logarithm.
+        seconds += slope == 0.0 ? 60.0 * (end - at) / tempo
+                                : 60.0 / slope * std::log1p(slope * (end - at) / tempo);
+        at = end;
+    }
+    return seconds;
+}
+
+double HostTransport::MapBeatAfter(double from, double seconds) const {
+    double at = from;
+    for (;;) {
+        const int segment = MapSegment(at);
+        const auto next = static_cast<size_t>(segment + 1);
+        if (next < map_.size()) {
+            const double toNext = MapSeconds(at, map_[next].beat);
+            if (seconds >= toNext) {
+                seconds -= toNext;
+                at = map_[next].beat;
+                continue;
+            }
+        }
+        const double tempo = MapTempo(at);
+        const double slope = segment < 0 ? 0.0 : map_[static_cast<size_t>(segment)].slope;
+        if (slope == 0.0 || seconds < 0.0) return at + seconds * tempo / 60.0;
+        return at + tempo / slope * std::expm1(slope * seconds / 60.0);
+    }
+}
+
+double HostTransport::ReportedTempo(double beat) const {
+    if (plan_.reportRampStartTempo && plan_.mapRamp && beat >= plan_.mapRampStart &&
+        beat < plan_.mapRampEnd) {
+        return plan_.mapRampFrom;
+    }
+    return MapTempo(beat);
+}
+
+void HostTransport::FollowMap() {
+    if (!mapped_) return;
+    // A block that ends on a point of the map lands on its beat, so that the next
+    // reports the tempo from there.
+    for (const TempoPoint& p : map_) {
+        if (SampleAt(p.beat) == now_.samplePos) now_.beats = p.beat;
+    }
+    now_.tempo = ReportedTempo(now_.beats);
 }
 
 void HostTransport::Start() {
@@ -62,10 +155,13 @@ void HostTransport::Start() {
     loopPassesLeft_ = 0;
     pauses_.clear();
     ramping_ = false;
+    mapped_ = false;
     if (now_.tempo > 0.0) {
-        ramping_ = plan_.ramp && Positive(plan_.rampTo) && plan_.rampFrames > 0;
+        mapped_ = !map_.empty();
+        ramping_ = !mapped_ && plan_.ramp && Positive(plan_.rampTo) && plan_.rampFrames > 0;
         now_.samplePos = std::max<std::int64_t>(0, SampleAt(std::max(0.0, plan_.startBeat)));
         now_.beats = BeatAt(now_.samplePos);
+        FollowMap();
         now_.hasLoop = plan_.loopStart >= 0.0 && plan_.loopStart < plan_.loopEnd;
         // Play that starts at or past the loop's end never reaches it.
         if (now_.hasLoop && SampleAt(plan_.loopEnd) > now_.samplePos) {
@@ -98,6 +194,7 @@ void HostTransport::JumpTo(double beat) {
         anchorBeat_ = beat;
         now_.beats = beat;
     }
+    FollowMap();
 }
 
 void HostTransport::Settle() {
@@ -147,6 +244,10 @@ int HostTransport::MaxFrames(int wanted) const {
         most = std::min(most, pauseLeft_);
     } else if (now_.tempo > 0.0) {
         if (loopPassesLeft_ > 0) most = std::min(most, SampleAt(plan_.loopEnd) - now_.samplePos);
+        for (size_t i = 0; mapped_ && i < map_.size(); ++i) {
+            const std::int64_t ahead = SampleAt(map_[i].beat) - now_.samplePos;
+            if (ahead > 0) most = std::min(most, ahead);
+        }
         for (const Pending& p : pauses_) {
             if (!p.done) most = std::min(most, SampleAt(p.pause.atBeat) - now_.samplePos);
         }
@@ -161,6 +262,7 @@ void HostTransport::Advance(int frames) {
     if (now_.playing) {
         now_.samplePos += frames;
         if (now_.tempo > 0.0) now_.beats = BeatAt(now_.samplePos);
+        FollowMap();
     } else if ((pauseLeft_ -= frames) <= 0) {
         pauseLeft_ = 0;
         now_.playing = true;
@@ -178,6 +280,8 @@ void HostTransport::SetTempo(double bpm) {
     tempo0_ = bpm;
     plan_.ramp = false;
     ramping_ = false;
+    mapped_ = false;
+    map_.clear();
     MoveAnchorTo(Positive(bpm) ? bpm : 0.0);
     now_.changed = true;
     Refresh();

@@ -15,6 +15,12 @@ struct TransportPause {
     double beats = 0.0;
 };
 
+// A new tempo from a beat on.
+struct TempoStep {
+    double atBeat = 0.0;
+    double bpm = 0.0;
+};
+
 // What the session does beyond a steady tempo from the song start. Beats are
 // quarter notes; none of it applies without a tempo.
 struct TransportPlan {
@@ -29,6 +35,16 @@ struct TransportPlan {
     double loopStart = 0.0, loopEnd = 0.0;
     int loopPasses = 0;
     std::vector<TransportPause> pauses;  // each happens once, the first time it is reached
+    // The tempo map instead of the ramp above: steps, and a ramp linear in beats
+    // from mapRampFrom BPM at beat mapRampStart to mapRampTo at mapRampEnd. The
+    // song position integrates the map; blocks end where a step or the ramp's
+    // ends fall, and each reports the tempo at its first frame.
+    std::vector<TempoStep> tempoSteps;
+    bool mapRamp = false;
+    double mapRampStart = 0.0, mapRampEnd = 0.0, mapRampFrom = 0.0, mapRampTo = 0.0;
+    // As Ardour 7 does: the ramp's first tempo reported until it ends, while the
+    // position follows the map.
+    bool reportRampStartTempo = false;
 };
 
 // What the host reports for the block about to be rendered.
@@ -60,6 +76,9 @@ class HostTransport {
     int MaxFrames(int wanted) const;
     // The block that Now() described has been rendered with this many frames.
     void Advance(int frames);
+    // The beat the song reaches frames into the block Now() describes (which
+    // holds no jump), playing.
+    double BeatAfter(int frames) const { return BeatAt(now_.samplePos + frames); }
     // A host's own changes: a steady tempo from here on (the ramp ends), and a
     // new sample rate (before any audio, the session starts over at it).
     void SetTempo(double bpm);
@@ -71,6 +90,15 @@ class HostTransport {
     double BeatAt(std::int64_t sample) const;
     std::int64_t SampleAt(double beat) const;
     double RampTempo() const;
+    // The tempo map: the real tempo at a beat, the seconds between two beats,
+    // the beat reached that many seconds after another, and what is reported.
+    double MapTempo(double beat) const;
+    double MapSeconds(double from, double to) const;
+    double MapBeatAfter(double from, double seconds) const;
+    double ReportedTempo(double beat) const;
+    // The segment of the map that holds the beat: -1 before its first point.
+    int MapSegment(double beat) const;
+    void FollowMap();
     void Start();
     void MoveAnchorTo(double tempo);
     void JumpTo(double beat);
@@ -82,8 +110,15 @@ class HostTransport {
         TransportPause pause;
         bool done = false;
     };
+    // A point of the tempo map: its tempo there, changing by slope BPM per beat
+    // until the next point.
+    struct TempoPoint {
+        double beat, bpm, slope;
+    };
     double tempo0_;
     TransportPlan plan_;
+    std::vector<TempoPoint> map_;
+    bool mapped_ = false;
     std::vector<Pending> pauses_;
     TransportState now_;
     std::int64_t anchorSample_ = 0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -191,6 +192,74 @@ TEST(HostTransport, PauseFreezesThePositionForItsLengthThenPlaysOn) {
             }
         }
         EXPECT_EQ(paused, expected);
+    }
+}
+
+TEST(HostTransport, TempoMapPlacesEachBlockOnTheIntegratedPosition) {
+    // A ramp linear in beats, 100 to 140 BPM over beats 4 to 20 after 2 s at 120:
+    // beats pass at tempo/60 a second, so within it b = 4 + 100/k (e^(k t/60) - 1).
+    const double k = 40.0 / 16.0, rampSeconds = 60.0 / k * std::log(1.4);
+    const auto rampBeat = [&](double t) {
+        if (t < 2.0) return 2.0 * t;
+        if (t < 2.0 + rampSeconds) return 4.0 + 100.0 / k * std::expm1(k * (t - 2.0) / 60.0);
+        return 20.0 + (t - 2.0 - rampSeconds) * 140.0 / 60.0;
+    };
+    const auto rampTempo = [&](double b) {
+        return b < 4.0 ? 120.0 : std::min(140.0, 100.0 + k * (b - 4.0));
+    };
+    const auto ardourTempo = [&](double b) { return b >= 4.0 && b < 20.0 ? 100.0 : rampTempo(b); };
+    const auto stepBeat = [](double t) {
+        return t < 4.0   ? 2.0 * t
+               : t < 5.5 ? 8.0 + (t - 4.0) * 160.0 / 60.0
+                         : 12.0 + (t - 5.5) * 1.5;
+    };
+    const auto stepTempo = [](double b) { return b < 8.0 ? 120.0 : b < 12.0 ? 160.0 : 90.0; };
+
+    TransportPlan ramp;
+    ramp.mapRamp = true;
+    ramp.mapRampStart = 4.0;
+    ramp.mapRampEnd = 20.0;
+    ramp.mapRampFrom = 100.0;
+    ramp.mapRampTo = 140.0;
+    TransportPlan ardour = ramp;
+    ardour.reportRampStartTempo = true;
+    TransportPlan steps;
+    steps.tempoSteps = {{12.0, 90.0}, {8.0, 160.0}};
+
+    struct Case {
+        const char* name;
+        TransportPlan plan;
+        std::function<double(double)> beatAt, tempoAt;
+        std::vector<double> pointSeconds;  // where blocks must start
+    };
+    const Case cases[] = {
+        {"ramp", ramp, rampBeat, rampTempo, {2.0, 2.0 + rampSeconds}},
+        {"ardour", ardour, rampBeat, ardourTempo, {2.0, 2.0 + rampSeconds}},
+        {"steps", steps, stepBeat, stepTempo, {4.0, 5.5}},
+    };
+    for (const Case& c : cases) {
+        for (int block : {1, 700}) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(block));
+            HostTransport t(48000.0, 120.0, 4, 4, c.plan);
+            const std::vector<Block> blocks = Play(t, 12 * 48000, block);
+            std::vector<std::int64_t> points, starts;
+            for (double seconds : c.pointSeconds) points.push_back(std::llround(seconds * 48000.0));
+            for (const Block& b : blocks) {
+                const TransportState& now = b.at;
+                starts.push_back(now.samplePos);
+                // A block that starts on a point lands on its beat, half a sample from
+                // the map at most; elsewhere the position is the integral itself.
+                const bool onPoint = std::count(points.begin(), points.end(), now.samplePos) > 0;
+                const double tolerance = onPoint ? 0.5 * 140.0 / (60.0 * 48000.0) : 1e-9;
+                ASSERT_NEAR(now.beats, c.beatAt(now.samplePos / 48000.0), tolerance)
+                    << now.samplePos;
+                ASSERT_DOUBLE_EQ(now.tempo, c.tempoAt(now.beats)) << now.samplePos;
+                EXPECT_EQ(now.changed, now.samplePos == 0);
+            }
+            for (std::int64_t point : points) {
+                EXPECT_TRUE(std::binary_search(starts.begin(), starts.end(), point)) << point;
+            }
+        }
     }
 }
 
