@@ -1,5 +1,6 @@
 #include "tools/host_cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -43,6 +44,17 @@ const char* const kCliUsage =
     "  --pause AT:LEN         at beat AT the transport stops for as long as LEN beats last\n"
     "                         at the tempo there, audio flowing on, then plays on from\n"
     "                         where it stopped; repeatable, each happens once\n"
+    "  --tempo-step BPM@BEAT  from beat BEAT (e.g. 8b) on the tempo is BPM; repeatable\n"
+    "  --tempo-map-ramp A:B@X:Y  the tempo map ramps linearly in beats from A BPM at beat\n"
+    "                         X to B at beat Y (e.g. 100:140@4b:20b). With the steps: the\n"
+    "                         position integrates the map, each block reports the tempo\n"
+    "                         at its first frame, blocks end on the map's points\n"
+    "  --report-ramp-start-tempo  as Ardour 7 does: the ramp's first tempo is reported\n"
+    "                         until it ends, the position still following the map\n"
+    "  --reactivate RATE@TIME at TIME (seconds, 2s, or frames) stop the audio, set the\n"
+    "                         sample rate RATE and start again (LV2: a new instance on\n"
+    "                         the same control ports); the output file keeps the first\n"
+    "                         rate in its header; repeatable\n"
     "  --product TEXT         host product string (default \"tavhost\"; VST 2)\n"
     "  --vendor-version N     host vendor version (default 10000; VST 2)\n"
     "State (applied in this order once the plug-in is set up):\n"
@@ -74,6 +86,16 @@ const char* const kCliUsage =
     "  --resend PARAM         before every block send PARAM again at the value it has, a\n"
     "                         flat automation lane (VST 2: setParameter; VST 3: a change\n"
     "                         at offset 0; CLAP: a value event at time 0); repeatable\n"
+    "  --ramp PARAM=A:B@T1:T2 automation: PARAM (as --set names it) moves linearly from\n"
+    "                         unit value A at T1 to B at T2, then holds B. Times: seconds\n"
+    "                         of the output (2s), beats where play first reaches them\n"
+    "                         (8b), or frames (88200)\n"
+    "  --step PARAM=V@T       automation: PARAM steps to V at T. Both repeatable; a value\n"
+    "                         goes out only when it differs from the last one sent\n"
+    "  --sample-accurate      automation lands on its frames: VST 3 and CLAP as changes at\n"
+    "                         offsets inside the block, LV2 by running the block in slices\n"
+    "                         between them; VST 2 per block only. Without it, every format\n"
+    "                         gets the value at each block's start\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
     "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
@@ -111,6 +133,45 @@ bool ParsePair(const std::string& text, double* a, double* b) {
     const size_t colon = text.find(':');
     return colon != std::string::npos && ParseNumber(text.substr(0, colon), a) &&
            ParseNumber(text.substr(colon + 1), b);
+}
+
+// "2s" seconds, "8b" beats, "88200" frames; none below 0.
+bool ParseHostTime(const std::string& text, HostTime* time) {
+    if (text.empty()) return false;
+    std::string number = text;
+    time->unit = HostTime::Unit::Frames;
+    if (text.back() == 's' || text.back() == 'b') {
+        time->unit = text.back() == 's' ? HostTime::Unit::Seconds : HostTime::Unit::Beats;
+        number.pop_back();
+    }
+    return ParseNumber(number, &time->value) && time->value >= 0.0;
+}
+
+// "A@B", split at the @.
+bool SplitAt(const std::string& text, std::string* what, std::string* when) {
+    const size_t at = text.find('@');
+    if (at == std::string::npos) return false;
+    *what = text.substr(0, at);
+    *when = text.substr(at + 1);
+    return true;
+}
+
+// "T1:T2", two times; a ramp's end after its start where both count alike.
+bool ParseSpan(const std::string& text, HostTime* start, HostTime* end) {
+    const size_t colon = text.find(':');
+    return colon != std::string::npos && ParseHostTime(text.substr(0, colon), start) &&
+           ParseHostTime(text.substr(colon + 1), end) &&
+           (start->unit != end->unit || start->value < end->value);
+}
+
+bool IsUnit(double value) {
+    return value >= 0.0 && value <= 1.0;
+}
+
+// A beat, with or without its b.
+bool ParseBeat(std::string text, double* beat) {
+    if (!text.empty() && text.back() == 'b') text.pop_back();
+    return ParseNumber(text, beat) && *beat >= 0.0;
 }
 
 bool SplitAssignment(const std::string& text, std::string* name, std::string* value) {
@@ -166,7 +227,7 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
         *error = why;
         return false;
     };
-    bool ramp = false, tempoGiven = false, passesGiven = false;
+    bool ramp = false, tempoGiven = false, passesGiven = false, startTempoReported = false;
     std::string beatsWanted;  // an option that counts in beats, so needs a tempo
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -196,6 +257,10 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->progress = true;
         } else if (a == "--quiet") {
             o->quiet = true;
+        } else if (a == "--sample-accurate") {
+            o->sampleAccurate = true;
+        } else if (a == "--report-ramp-start-tempo") {
+            startTempoReported = true;
         } else if (!next(&v)) {
             return fail(a + " needs a value");
         } else if (a == "--rate") {
@@ -240,6 +305,66 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             }
             o->host.transport.pauses.push_back({first, second});
             beatsWanted = a;
+        } else if (a == "--tempo-step") {
+            TempoStep step;
+            if (!SplitAt(v, &name, &text) || !ParseNumber(name, &step.bpm) || !(step.bpm > 0.0) ||
+                !ParseBeat(text, &step.atBeat)) {
+                return fail("--tempo-step wants BPM@BEAT, a tempo above 0 at a beat, got " + v);
+            }
+            o->host.transport.tempoSteps.push_back(step);
+            beatsWanted = a;
+        } else if (a == "--tempo-map-ramp") {
+            TransportPlan& plan = o->host.transport;
+            std::string beats;
+            double x, y;
+            if (!SplitAt(v, &text, &beats) || !ParsePair(text, &first, &second) || !(first > 0.0) ||
+                !(second > 0.0) || beats.find(':') == std::string::npos ||
+                !ParseBeat(beats.substr(0, beats.find(':')), &x) ||
+                !ParseBeat(beats.substr(beats.find(':') + 1), &y) || !(x < y)) {
+                return fail("--tempo-map-ramp wants A:B@X:Y, tempi above 0 and beats X < Y, got " +
+                            v);
+            }
+            if (plan.mapRamp) return fail("--tempo-map-ramp given twice");
+            plan.mapRamp = true;
+            plan.mapRampFrom = first;
+            plan.mapRampTo = second;
+            plan.mapRampStart = x;
+            plan.mapRampEnd = y;
+            beatsWanted = a;
+        } else if (a == "--reactivate") {
+            Reactivation again;
+            if (!SplitAt(v, &text, &name) || !ParseNumber(text, &again.rate) ||
+                !(again.rate > 0.0) || !ParseHostTime(name, &again.at) ||
+                again.at.unit == HostTime::Unit::Beats) {
+                return fail("--reactivate wants RATE@TIME, a rate above 0 at seconds (2s) or " +
+                            std::string("frames, got ") + v);
+            }
+            o->reactivations.push_back(again);
+        } else if (a == "--ramp" || a == "--step") {
+            AutomationMove move;
+            move.text = a + " " + v;
+            std::string values, times;
+            const bool isRamp = a == "--ramp";
+            const bool good =
+                SplitAssignment(v, &move.param, &text) && SplitAt(text, &values, &times) &&
+                (isRamp ? ParsePair(values, &move.from, &move.to) &&
+                              ParseSpan(times, &move.start, &move.end)
+                        : ParseNumber(values, &move.to) && ParseHostTime(times, &move.start));
+            if (!good || !IsUnit(move.to) || (isRamp && !IsUnit(move.from))) {
+                return fail(isRamp ? "--ramp wants PARAM=A:B@T1:T2, unit values in [0, 1] and "
+                                     "times (2s, 8b or frames) with T1 before T2, got " +
+                                         v
+                                   : "--step wants PARAM=V@T, a unit value in [0, 1] at a time "
+                                     "(2s, 8b or frames), got " +
+                                         v);
+            }
+            if (!isRamp) {
+                move.from = move.to;
+                move.end = move.start;
+            }
+            if (move.start.unit == HostTime::Unit::Beats || move.end.unit == HostTime::Unit::Beats)
+                beatsWanted = a;
+            o->automation.push_back(move);
         } else if (a == "--resend") {
             o->resend.push_back(v);
         } else if (a == "--product") {
@@ -298,6 +423,15 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
     if (o->module.empty()) return fail("no module given");
     if (ramp && tempoGiven) return fail("--tempo and --tempo-ramp exclude each other");
     TransportPlan& plan = o->host.transport;
+    if (ramp && (plan.mapRamp || !plan.tempoSteps.empty()))
+        return fail("--tempo-ramp excludes the tempo map's --tempo-step and --tempo-map-ramp");
+    for (const TempoStep& step : plan.tempoSteps) {
+        if (plan.mapRamp && step.atBeat > plan.mapRampStart && step.atBeat < plan.mapRampEnd)
+            return fail("a --tempo-step falls inside the --tempo-map-ramp");
+    }
+    if (startTempoReported && !plan.mapRamp)
+        return fail("--report-ramp-start-tempo needs --tempo-map-ramp");
+    plan.reportRampStartTempo = startTempoReported;
     const bool loop = plan.loopStart < plan.loopEnd;
     if (passesGiven && !loop) return fail("--loop-passes needs --loop");
     if (loop && !passesGiven) plan.loopPasses = 4;
@@ -328,6 +462,71 @@ bool SaveFile(const std::string& path, const std::vector<std::uint8_t>& bytes, c
         return false;
     }
     out << "saved " << bytes.size() << " bytes of " << what << " to " << path << "\n";
+    return true;
+}
+
+// The rate changes and automation lanes on frames of the render: seconds at the
+// input's rate, beats where the transport the plug-in hears first reaches them.
+bool PlanChanges(const CliOptions& o, PluginInstance& plugin, const HostSettings& settings,
+                 const AudioBuffer& input, RenderOptions* render, std::ostream& err) {
+    auto frameOf = [&](const HostTime& time) {
+        const double frames =
+            time.unit == HostTime::Unit::Seconds ? time.value * input.sampleRate : time.value;
+        return static_cast<std::int64_t>(std::llround(std::min(frames, 9e15)));
+    };
+    for (const Reactivation& again : o.reactivations)
+        render->rateChanges.push_back({frameOf(again.at), again.rate});
+    std::stable_sort(render->rateChanges.begin(), render->rateChanges.end(),
+                     [](const RateChange& a, const RateChange& b) { return a.frame < b.frame; });
+
+    std::vector<double> beats;
+    for (const AutomationMove& move : o.automation) {
+        for (const HostTime* time : {&move.start, &move.end}) {
+            if (time->unit == HostTime::Unit::Beats) beats.push_back(time->value);
+        }
+    }
+    const std::vector<std::int64_t> beatFrames =
+        FramesOfBeats(MakeTransport(settings), input.NumFrames(), *render, beats);
+    size_t nextBeat = 0;
+    for (const AutomationMove& move : o.automation) {
+        const int index = ResolveParam(plugin, move.param);
+        if (index < 0) {
+            err << "tavhost: no parameter " << move.param << "\n";
+            return false;
+        }
+        FrameMove frames{0, 0, move.from, move.to};
+        for (auto [time, frame] :
+             {std::pair{&move.start, &frames.start}, {&move.end, &frames.end}}) {
+            *frame = time->unit == HostTime::Unit::Beats ? beatFrames[nextBeat++] : frameOf(*time);
+            if (*frame < 0) {
+                err << "tavhost: " << move.text << ": play never reaches beat " << time->value
+                    << " in the render\n";
+                return false;
+            }
+        }
+        if (frames.end < frames.start) {
+            err << "tavhost: " << move.text << ": the ramp ends before it starts\n";
+            return false;
+        }
+        auto lane = std::find_if(render->lanes.begin(), render->lanes.end(),
+                                 [&](const AutomationLane& l) { return l.param == index; });
+        if (lane == render->lanes.end()) {
+            render->lanes.push_back({index, {}});
+            lane = render->lanes.end() - 1;
+        }
+        lane->moves.push_back(frames);
+    }
+    for (AutomationLane& lane : render->lanes) {
+        std::stable_sort(lane.moves.begin(), lane.moves.end(),
+                         [](const FrameMove& a, const FrameMove& b) { return a.start < b.start; });
+        for (size_t m = 1; m < lane.moves.size(); ++m) {
+            if (lane.moves[m].start < lane.moves[m - 1].end) {
+                err << "tavhost: the automation of " << plugin.ParamName(lane.param)
+                    << " overlaps itself\n";
+                return false;
+            }
+        }
+    }
     return true;
 }
 
@@ -435,6 +634,8 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         render.kind = o.process;
         render.blockSize = settings.blockSize;
         render.resend = resend;
+        render.sampleAccurate = o.sampleAccurate;
+        if (!PlanChanges(o, plugin, settings, input, &render, err)) return 1;
         const bool showProgress =
             !o.quiet && (o.progress || input.NumFrames() > 30 * input.sampleRate);
         int shown = -1;
@@ -448,8 +649,13 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
                 }
             };
         }
-        AudioBuffer output = Render(plugin, input, render);
+        std::string stopped;
+        AudioBuffer output = Render(plugin, input, render, &stopped);
         plugin.StopAudio();
+        if (!stopped.empty()) {
+            err << "tavhost: " << stopped << "\n";
+            status = 1;
+        }
         PrintLevels(output, out);
         if (!o.outFile.empty() && !WriteAudioFile(o.outFile, output, &error)) {
             err << "tavhost: " << error << "\n";

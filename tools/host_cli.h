@@ -11,6 +11,29 @@
 
 namespace tav {
 
+// A time in a render: seconds of the output file (at its rate), the song's beats
+// (where play first reaches them), or frames of the render.
+struct HostTime {
+    enum class Unit { Seconds, Beats, Frames };
+    Unit unit = Unit::Seconds;
+    double value = 0.0;
+};
+
+// An automation ramp of a parameter from one unit value to another between two
+// times, or a step to a value at one time (from == to, start == end). text is
+// the option as given, for messages.
+struct AutomationMove {
+    std::string text, param;
+    double from = 0.0, to = 0.0;
+    HostTime start, end;
+};
+
+// The audio stopped and started again at another sample rate.
+struct Reactivation {
+    double rate = 0.0;
+    HostTime at;  // seconds or frames
+};
+
 struct CliOptions {
     std::string module;
     HostSettings host;
@@ -25,6 +48,9 @@ struct CliOptions {
     std::vector<std::pair<std::string, double>> setUnit;       // parameter, unit value
     std::vector<std::pair<std::string, std::string>> setText;  // parameter, typed text
     std::vector<std::string> resend;  // parameters sent again before every block
+    std::vector<AutomationMove> automation;
+    bool sampleAccurate = false;
+    std::vector<Reactivation> reactivations;
     std::string inFile, generate, outFile, writeInput;
     std::string editorShot;  // PNG of the editor, after the state changes
     double editorScale = 0;  // the screen's scale factor for the editor; 0: none given

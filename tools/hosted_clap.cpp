@@ -176,6 +176,12 @@ bool HostedClap::StartAudio(ProcessKind kind, std::string* error) {
     return true;
 }
 
+bool HostedClap::ChangeSampleRate(double rate, std::string*) {
+    settings_.sampleRate = rate;
+    SetTransportRate(rate);
+    return true;
+}
+
 void HostedClap::StopAudio() {
     if (!active_) return;
     plugin_->stop_processing(plugin_);

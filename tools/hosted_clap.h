@@ -43,6 +43,8 @@ class HostedClap final : public PluginInstance {
     bool Supports(ProcessKind kind) const override;
     bool StartAudio(ProcessKind kind, std::string* error) override;
     void StopAudio() override;
+    // Taken by the next StartAudio's setup.
+    bool ChangeSampleRate(double rate, std::string* error) override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
 
@@ -56,6 +58,7 @@ class HostedClap final : public PluginInstance {
     double ParamValue(int index) override;
     void SetParamValue(int index, double unit) override;
     void SetParamValueAt(int index, double unit, int offset) override;
+    bool TakesChangesInBlock() const override { return true; }
     void SetPlainValue(int index, double plain, int offset = 0);
     // A value event at time 0 of the next block with the plug-in's plain value.
     void ResendParam(int index) override;

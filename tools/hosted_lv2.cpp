@@ -253,6 +253,11 @@ bool HostedLv2::Create(const std::string& path, std::string* error) {
     ReadPresets();
     instance_ = lilv_plugin_instantiate(plugin_, settings_.sampleRate, features_.data());
     if (instance_ == nullptr) return fail("the plug-in refused to be instantiated");
+    ConnectPorts();
+    return true;
+}
+
+void HostedLv2::ConnectPorts() {
     for (uint32_t port = 0; port < controls_.size(); ++port) {
         if (static_cast<int32_t>(port) == controlPort_) {
             lilv_instance_connect_port(instance_, port, sequence_.data());
@@ -261,6 +266,23 @@ bool HostedLv2::Create(const std::string& path, std::string* error) {
             lilv_instance_connect_port(instance_, port, &controls_[port]);
         }
     }
+}
+
+bool HostedLv2::ChangeSampleRate(double rate, std::string* error) {
+    StopAudio();
+    const float was = sampleRate_;
+    sampleRate_ = static_cast<float>(rate);  // the options the new instance reads
+    LilvInstance* fresh = lilv_plugin_instantiate(plugin_, rate, features_.data());
+    if (fresh == nullptr) {
+        sampleRate_ = was;
+        if (error != nullptr) *error = "the plug-in refused to be instantiated at the new rate";
+        return false;
+    }
+    lilv_instance_free(instance_);
+    instance_ = fresh;
+    settings_.sampleRate = rate;
+    SetTransportRate(rate);
+    ConnectPorts();
     return true;
 }
 
@@ -418,9 +440,15 @@ void HostedLv2::WriteControlSequence() {
 
 void HostedLv2::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
     if (kind != ProcessKind::Replacing || !active_ || frames <= 0) return;
-    // Longer than the block length promised: in slices of it.
+    std::stable_sort(pending_.begin(), pending_.end(),
+                     [](const PortChange& a, const PortChange& b) { return a.offset < b.offset; });
+    size_t change = 0;
+    // Longer than the block length promised, or changed inside: in slices.
     for (int done = 0; done < frames;) {
-        const int n = std::min(frames - done, maxBlock_);
+        for (; change < pending_.size() && pending_[change].offset <= done; ++change)
+            SetPort(pending_[change].port, pending_[change].value);
+        int n = std::min(frames - done, maxBlock_);
+        if (change < pending_.size()) n = std::min(n, pending_[change].offset - done);
         for (size_t c = 0; c < audioIn_.size(); ++c)
             lilv_instance_connect_port(instance_, audioIn_[c], inputs[c] + done);
         for (size_t c = 0; c < audioOut_.size(); ++c)
@@ -436,6 +464,9 @@ void HostedLv2::Process(ProcessKind kind, float** inputs, float** outputs, int f
         lilv_instance_run(instance_, static_cast<uint32_t>(n));
         done += n;
     }
+    for (; change < pending_.size(); ++change)
+        SetPort(pending_[change].port, pending_[change].value);
+    pending_.clear();
 }
 
 std::string HostedLv2::ParamDisplay(int index) {
@@ -459,11 +490,23 @@ void HostedLv2::SetPort(uint32_t port, float value) {
     if (port < controls_.size()) controls_[port] = value;
 }
 
-void HostedLv2::SetParamValue(int index, double unit) {
+float HostedLv2::PlainValue(int index, double unit) const {
     const ParamPort& param = Param(index);
     double plain = param.min + std::clamp(unit, 0.0, 1.0) * (param.max - param.min);
     if (param.stepped) plain = std::round(plain);
-    SetPort(param.port, static_cast<float>(plain));
+    return static_cast<float>(plain);
+}
+
+void HostedLv2::SetParamValue(int index, double unit) {
+    SetPort(Param(index).port, PlainValue(index, unit));
+}
+
+void HostedLv2::SetParamValueAt(int index, double unit, int offset) {
+    if (offset <= 0 || !active_) {
+        SetParamValue(index, unit);
+        return;
+    }
+    pending_.push_back({offset, Param(index).port, PlainValue(index, unit)});
 }
 
 bool HostedLv2::SetParameterText(int index, const std::string& text) {

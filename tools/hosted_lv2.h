@@ -40,6 +40,9 @@ class HostedLv2 final : public PluginInstance {
     bool Supports(ProcessKind kind) const override { return kind == ProcessKind::Replacing; }
     bool StartAudio(ProcessKind kind, std::string* error) override;
     void StopAudio() override;
+    // The rate is the instance's for good: a new instance at the new rate, on the
+    // same control ports.
+    bool ChangeSampleRate(double rate, std::string* error) override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double**, double**, int) override {}
 
@@ -51,6 +54,9 @@ class HostedLv2 final : public PluginInstance {
     std::string ParamDisplay(int index) override;
     double ParamValue(int index) override;
     void SetParamValue(int index, double unit) override;
+    // Later in the block: the block runs in slices, the port set between them.
+    void SetParamValueAt(int index, double unit, int offset) override;
+    bool TakesChangesInBlock() const override { return true; }
     // A control port holds its value until changed: nothing to send again.
     void ResendParam(int) override {}
     // A scale point's label, or a number (clamped into the range, rounded on
@@ -109,6 +115,8 @@ class HostedLv2 final : public PluginInstance {
     void BuildFeatures();
     void SetPortBySymbol(const char* symbol, float value);
     void SetPort(uint32_t port, float value);
+    float PlainValue(int index, double unit) const;
+    void ConnectPorts();
     // The block's control sequence: a time:Position at frame 0 when the transport
     // started, jumped, stopped, played on or changed tempo.
     void WriteControlSequence();
@@ -153,6 +161,12 @@ class HostedLv2 final : public PluginInstance {
     std::vector<std::pair<uint32_t, std::string>> portList_;  // for PrintInfo
     int32_t controlPort_ = -1;
     std::vector<uint64_t> sequence_;  // 8-byte aligned, as atoms want
+    struct PortChange {
+        int offset;
+        uint32_t port;
+        float value;
+    };
+    std::vector<PortChange> pending_;  // for the next block
     LV2_Atom_Forge forge_ = {};
     struct TimeUrids {
         LV2_URID frameTime, position, frame, speed, bpm, beatsPerBar, beatUnit, bar, barBeat, beat;

@@ -62,6 +62,10 @@ class HostedVst2 final : public PluginInstance {
     void Start();
     void Open() { Dispatch(effOpen); }
     void SetSampleRate(double rate);
+    bool ChangeSampleRate(double rate, std::string*) override {
+        SetSampleRate(rate);
+        return true;
+    }
     void SetBlockSize(int frames);
     void Resume() { Dispatch(effMainsChanged, 0, 1); }
     void Suspend() { Dispatch(effMainsChanged, 0, 0); }

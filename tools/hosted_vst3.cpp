@@ -235,6 +235,12 @@ bool HostedVst3::StartAudio(ProcessKind kind, std::string* error) {
     return true;
 }
 
+bool HostedVst3::ChangeSampleRate(double rate, std::string*) {
+    settings_.sampleRate = rate;
+    SetTransportRate(rate);
+    return true;
+}
+
 void HostedVst3::StopAudio() {
     if (!active_) return;
     processor_->setProcessing(0);

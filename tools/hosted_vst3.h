@@ -57,6 +57,8 @@ class HostedVst3 final : public PluginInstance {
     // setupProcessing (32 or 64-bit), setActive, setProcessing; and back.
     bool StartAudio(ProcessKind kind, std::string* error) override;
     void StopAudio() override;
+    // Taken by the next StartAudio's setup.
+    bool ChangeSampleRate(double rate, std::string* error) override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
 
@@ -71,6 +73,7 @@ class HostedVst3 final : public PluginInstance {
     // next block (or of a parameter-only call, when state is read or written).
     void SetParamValue(int index, double unit) override;
     void SetParamValueAt(int index, double unit, int offset) override;
+    bool TakesChangesInBlock() const override { return true; }
     // A change at offset 0 of the next block with the controller's value.
     void ResendParam(int index) override;
     // Through the controller's getParamValueByString, then as SetParamValue.

@@ -64,6 +64,13 @@ class PluginInstance {
     int BlockFrames(int wanted);
     void AdvanceTransport(int frames);
     void SetTempo(double bpm);
+    // A new sample rate while the audio is stopped, for the next StartAudio; the
+    // transport plays on from where it is. False with the reason when refused.
+    virtual bool ChangeSampleRate(double rate, std::string* error) {
+        (void)error;
+        SetTransportRate(rate);
+        return true;
+    }
 
     // Parameters by position. The number users give: a VST 2 index, a VST 3 id.
     virtual int NumParams() const = 0;
@@ -79,6 +86,9 @@ class PluginInstance {
         (void)offset;
         SetParamValue(index, unit);
     }
+    // Whether SetParamValueAt lands changes at their offsets: VST 2 takes them
+    // between blocks only.
+    virtual bool TakesChangesInBlock() const { return false; }
     // The value the parameter has, sent again for the next block: a flat
     // automation lane, as hosts play it.
     virtual void ResendParam(int index) = 0;

@@ -118,6 +118,82 @@ TEST(HostCli, ParsesTransportSessionsAndRefusesBadOnes) {
     EXPECT_EQ(Host({TestModule(), "--generate", "impulse", "--resend", "Nope"}).status, 1);
 }
 
+TEST(HostCli, ParsesAutomationTempoMapsAndReactivationsAndRefusesBadOnes) {
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(
+        ParseCli({"m.so", "--ramp", "Wet Left=0.8:0.2@2s:8b", "--step", "1000=1@300",
+                  "--tempo-step", "160@24b", "--tempo-map-ramp", "100:140@4:20b",
+                  "--report-ramp-start-tempo", "--reactivate", "48000@10s", "--sample-accurate"},
+                 &o, &error))
+        << error;
+    ASSERT_EQ(o.automation.size(), 2u);
+    const AutomationMove& ramp = o.automation[0];
+    EXPECT_EQ(ramp.param, "Wet Left");
+    EXPECT_EQ(ramp.from, 0.8);
+    EXPECT_EQ(ramp.to, 0.2);
+    EXPECT_EQ(ramp.start.unit, HostTime::Unit::Seconds);
+    EXPECT_EQ(ramp.end.unit, HostTime::Unit::Beats);
+    EXPECT_EQ(ramp.end.value, 8.0);
+    const AutomationMove& step = o.automation[1];
+    EXPECT_EQ(step.from, 1.0);
+    EXPECT_EQ(step.end.unit, HostTime::Unit::Frames);
+    EXPECT_EQ(step.end.value, 300.0);
+    const TransportPlan& plan = o.host.transport;
+    ASSERT_EQ(plan.tempoSteps.size(), 1u);
+    EXPECT_EQ(plan.tempoSteps[0].atBeat, 24.0);
+    EXPECT_EQ(plan.tempoSteps[0].bpm, 160.0);
+    EXPECT_TRUE(plan.mapRamp && plan.reportRampStartTempo);
+    EXPECT_EQ(plan.mapRampStart, 4.0);
+    EXPECT_EQ(plan.mapRampTo, 140.0);
+    ASSERT_EQ(o.reactivations.size(), 1u);
+    EXPECT_EQ(o.reactivations[0].rate, 48000.0);
+    EXPECT_TRUE(o.sampleAccurate);
+
+    const std::vector<std::string> bad[] = {
+        {"--ramp", "Gain=0.1:0.2@2s"},
+        {"--ramp", "Gain=0.1:0.2@4s:2s"},
+        {"--ramp", "Gain=0.1:0.2@2s:2s"},
+        {"--ramp", "Gain=0.1:1.5@1s:2s"},
+        {"--ramp", "Gain=0.1@1s:2s"},
+        {"--ramp", "0.1:0.2@1s:2s"},
+        {"--ramp", "Gain=0.1:0.2@1x:2s"},
+        {"--step", "Gain=0.5"},
+        {"--step", "Gain=-0.1@1s"},
+        {"--step", "Gain=0.5@-1s"},
+        {"--step", "Gain=0.5@2b", "--tempo", "0"},
+        {"--tempo-step", "160"},
+        {"--tempo-step", "0@8b"},
+        {"--tempo-step", "160@-1b"},
+        {"--tempo-step", "160@8b", "--tempo", "0"},
+        {"--tempo-step", "160@8b", "--tempo-ramp", "90:100"},
+        {"--tempo-map-ramp", "100:140@20b:4b"},
+        {"--tempo-map-ramp", "100:0@4b:20b"},
+        {"--tempo-map-ramp", "100:140"},
+        {"--tempo-map-ramp", "100:140@4b:20b", "--tempo-map-ramp", "90:100@30b:40b"},
+        {"--tempo-map-ramp", "100:140@4b:20b", "--tempo-step", "90@8b"},
+        {"--report-ramp-start-tempo"},
+        {"--reactivate", "48000"},
+        {"--reactivate", "0@2s"},
+        {"--reactivate", "48000@8b"},
+    };
+    for (std::vector<std::string> args : bad) {
+        const std::string option = args[0] + " " + args.back();
+        args.insert(args.begin(), "m.so");
+        CliRun run = Host(args);
+        EXPECT_EQ(run.status, 2) << option;
+        EXPECT_NE(run.err.find("tavhost: "), std::string::npos) << option;
+    }
+    // What only the plug-in and the render can refuse.
+    for (std::vector<std::string> args : {std::vector<std::string>{"--step", "Nope=1@1s"},
+                                          {"--step", "Gain=1@1000b"},
+                                          {"--step", "Gain=1@1s", "--ramp", "Gain=0:1@0s:2s"}}) {
+        const std::string option = args[0] + " " + args[1];
+        args.insert(args.begin(), {TestModule(), "--generate", "impulse"});
+        EXPECT_EQ(Host(args).status, 1) << option;
+    }
+}
+
 TEST(HostCli, ReportsIdentityParametersAndPrograms) {
     CliRun run =
         Host({TestModule(), "--info", "--params", "--programs", "--set", "Gain=0.25", "--set-text",
