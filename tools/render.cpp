@@ -19,15 +19,15 @@ int Wanted(const RenderOptions& options, std::int64_t start, std::int64_t total,
 }  // namespace
 
 bool AutomationLane::ValueAt(std::int64_t frame, double* value) const {
-    const auto after = std::upper_bound(
-        moves.begin(), moves.end(), frame,
-        [](std::int64_t at, const FrameMove& move) { return at < move.start; });
+    const auto after =
+        std::upper_bound(moves.begin(), moves.end(), frame,
+                         [](std::int64_t at, const FrameMove& move) { return at < move.start; });
     if (after == moves.begin()) return false;
     const FrameMove& move = *(after - 1);
-    *value = frame >= move.end ? move.to
-                               : move.from + (move.to - move.from) *
-                                                 static_cast<double>(frame - move.start) /
-                                                 static_cast<double>(move.end - move.start);
+    *value = frame >= move.end
+                 ? move.to
+                 : move.from + (move.to - move.from) * static_cast<double>(frame - move.start) /
+                                   static_cast<double>(move.end - move.start);
     return true;
 }
 
