@@ -5,6 +5,13 @@
 //   tavwav --clicks A.wav --block N
 //                           the largest step in A at the starts of N-frame blocks and
 //                           elsewhere, in dBFS
+//   tavwav --hf-peak A.wav --at T1,T2,... [--window-ms 10] [--cutoff 8000]
+//                           the peak (dBFS, largest channel) of A's band above the
+//                           cutoff within the window after each time (seconds), and the
+//                           largest; the band is an 8th-order Butterworth high-pass run
+//                           forward over the whole file
+//   tavwav --hf-rms A.wav --from A --to B [--cutoff 10000]
+//                           the RMS (dBFS, largest channel) of that band between two times
 //   tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] [--tempo BPM]
 //                          [--versus WET2.wav --names A,B]
 //                           a picture of the processed/dry gain over time and frequency,
@@ -16,8 +23,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tools/audio_buffer.h"
+#include "tools/high_band.h"
 #include "tools/sweep_picture.h"
 
 namespace {
@@ -117,15 +126,92 @@ int Clicks(int argc, char** argv, const char* usage) {
     return 0;
 }
 
+// "T1,T2,...": times in seconds, none below 0.
+bool ParseTimes(const std::string& list, std::vector<double>* times) {
+    for (size_t at = 0; at <= list.size();) {
+        const size_t comma = std::min(list.find(',', at), list.size());
+        double time;
+        if (!ParseNumber(list.substr(at, comma - at).c_str(), &time) || time < 0.0) return false;
+        times->push_back(time);
+        at = comma + 1;
+    }
+    return true;
+}
+
+// Clicks in the band above a cutoff: its peak after each change time, or its
+// RMS between two times.
+int HighBandFigures(int argc, char** argv, const char* usage) {
+    const bool peak = std::string(argv[1]) == "--hf-peak";
+    double windowMs = 10.0, cutoff = peak ? 8000.0 : 10000.0, from = -1.0, to = -1.0;
+    std::vector<double> times;
+    for (int i = 3; i < argc; i += 2) {
+        const std::string option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : "";
+        bool good = false;
+        if (peak && option == "--at") {
+            good = ParseTimes(value, &times);
+        } else if (peak && option == "--window-ms") {
+            good = ParseNumber(value, &windowMs) && windowMs > 0.0;
+        } else if (option == "--cutoff") {
+            good = ParseNumber(value, &cutoff) && cutoff > 0.0;
+        } else if (!peak && option == "--from") {
+            good = ParseNumber(value, &from) && from >= 0.0;
+        } else if (!peak && option == "--to") {
+            good = ParseNumber(value, &to);
+        }
+        if (!good) {
+            std::fprintf(stderr, "tavwav: bad %s %s\n%s", option.c_str(), value, usage);
+            return 2;
+        }
+    }
+    if (peak ? times.empty() : !(from >= 0.0 && to > from)) {
+        std::fprintf(stderr, "%s", usage);
+        return 2;
+    }
+    tav::AudioBuffer a;
+    std::string error;
+    if (!tav::ReadAudioFile(argv[2], &a, &error)) {
+        std::fprintf(stderr, "tavwav: %s: %s\n", argv[2], error.c_str());
+        return 1;
+    }
+    if (!(cutoff < a.sampleRate / 2.0)) {
+        std::fprintf(stderr, "tavwav: the cutoff must lie below half the rate, %g Hz\n",
+                     a.sampleRate / 2.0);
+        return 2;
+    }
+    const auto band = tav::HighBand(a, cutoff);
+    auto frame = [&](double seconds) { return std::llround(seconds * a.sampleRate); };
+    if (!peak) {
+        std::printf("hf-rms %.1f dBFS\n", Decibels(tav::BandRms(band, frame(from), frame(to))));
+        return 0;
+    }
+    double largest = 0.0, largestAt = times[0];
+    for (double time : times) {
+        const double level =
+            tav::BandPeak(band, frame(time), frame(time) + frame(windowMs / 1000.0));
+        std::printf("at %.3f s: %.1f dBFS\n", time, Decibels(level));
+        if (level > largest) largest = level, largestAt = time;
+    }
+    std::printf("largest %.1f dBFS at %.3f s\n", Decibels(largest), largestAt);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* usage =
         "usage: tavwav A.wav [B.wav] [--from SECONDS] | tavwav --clicks A.wav --block N |\n"
         "       tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] [--tempo BPM]\n"
-        "              [--versus WET2.wav --names A,B]\n";
+        "              [--versus WET2.wav --names A,B] |\n"
+        "       tavwav --hf-peak A.wav --at T1,T2,... [--window-ms 10] [--cutoff 8000] |\n"
+        "       tavwav --hf-rms A.wav --from A --to B [--cutoff 10000]\n"
+        "  (--hf-*: the band above the cutoff, an 8th-order Butterworth high-pass run\n"
+        "  forward over the file; peak within the window after each time, in seconds, or\n"
+        "  RMS between two; dBFS, the largest channel's)\n";
     if (argc >= 5 && std::string(argv[1]) == "--sweep") return Sweep(argc, argv, usage);
     if (argc >= 2 && std::string(argv[1]) == "--clicks") return Clicks(argc, argv, usage);
+    if (argc >= 3 && (std::string(argv[1]) == "--hf-peak" || std::string(argv[1]) == "--hf-rms"))
+        return HighBandFigures(argc, argv, usage);
     double from = 0.0;
     if (argc >= 4 && std::string(argv[argc - 2]) == "--from") {
         if (!ParseNumber(argv[argc - 1], &from) || from < 0.0) {
