@@ -4,9 +4,9 @@
 
 #include "core/effect_core.h"
 #include "effect/editor_layout.h"
+#include "effect/extra_settings.h"
 #include "effect/phaser_engine.h"
 #include "effect/phaser_setup.h"
-#include "effect/sweep_sync_setting.h"
 
 namespace tav {
 
@@ -21,6 +21,7 @@ class PhaserEffect : public HostLayer {
         : HostLayer(std::forward<HostArgs>(hostArgs)..., PhaserIdentity()) {
         DefinePhaserParameters(*this);
         AddFactoryPresets(*this);
+        engine_.SetGlide(true);
     }
 
     // With an editor: it is built once the parameters exist, before the programs.
@@ -28,8 +29,11 @@ class PhaserEffect : public HostLayer {
     explicit PhaserEffect(WithEditor editor, HostArgs&&... hostArgs)
         : HostLayer(std::forward<HostArgs>(hostArgs)..., PhaserIdentity()) {
         DefinePhaserParameters(*this);
-        AttachEffectEditor(*this, editor.makeSurface, {SweepSyncMenuChoice()});
+        AttachEffectEditor(
+            *this, editor.makeSurface,
+            {SettingMenuChoice(kSweepSyncSetting), SettingMenuChoice(kGlideSetting)});
         AddFactoryPresets(*this);
+        engine_.SetGlide(true);
     }
 
     void ParamChanged(int index) override {
@@ -42,6 +46,7 @@ class PhaserEffect : public HostLayer {
     // restart, even where a value stayed as it was.
     void AllParamsChanged() override {
         CoreLockGuard guard(&this->Lock());
+        engine_.HoldForRestart();  // with Glide, the old sound fades out under the new
         HostLayer::AllParamsChanged();
         engine_.Restart();
     }
@@ -59,7 +64,7 @@ class PhaserEffect : public HostLayer {
                              songBeats);
     }
 
-    // "Sweep Sync": not one of the thirteen parameters, so not automated.
+    // "Sweep Sync" and "Glide", the settings beyond the thirteen parameters.
     void SetSweepSync(SweepSync sync) {
         CoreLockGuard guard(&this->Lock());
         engine_.SetSweepSync(sync);
@@ -68,38 +73,55 @@ class PhaserEffect : public HostLayer {
         CoreLockGuard guard(&this->Lock());
         return engine_.Sync();
     }
+    void SetGlide(bool on) {
+        CoreLockGuard guard(&this->Lock());
+        engine_.SetGlide(on);
+    }
+    bool GetGlide() {
+        CoreLockGuard guard(&this->Lock());
+        return engine_.Glide();
+    }
     void ApplySetting(int setting, double value) override {
         if (setting == kSweepSyncSetting) SetSweepSync(SweepSyncOf(value));
+        if (setting == kGlideSetting) SetGlide(SettingStep(value) == 1);
     }
     double SettingValue(int setting) override {
-        return setting == kSweepSyncSetting ? SweepSyncValue(GetSweepSync()) : 0.0;
+        if (setting == kSweepSyncSetting) return SweepSyncValue(GetSweepSync());
+        return setting == kGlideSetting && GetGlide() ? 1.0 : 0.0;
     }
     uint32_t TailFrames() override {
         CoreLockGuard guard(&this->Lock());
         return engine_.TailFrames();
     }
     // The user's choice in the editor: the host hears of it as of an edit.
-    void EditSweepSync(SweepSync sync) {
+    void EditSetting(int setting, int step) {
         CoreLockGuard guard(&this->Lock());
-        if (engine_.Sync() == sync) return;
-        engine_.SetSweepSync(sync);
-        this->HostSettingEdited(kSweepSyncSetting, SweepSyncValue(sync));
+        if (!IsExtraSetting(setting) || SettingStep(SettingValue(setting)) == step) return;
+        ApplySetting(setting, step);
+        this->HostSettingEdited(setting, step);
     }
 
-    // Sweep Sync in the chunks: a trailer when it is "Song", so that with "Free"
-    // they stay as they always were.
+    // The settings in the chunks: a trailer each where it is not its default, so
+    // that with the defaults they stay as they always were.
     bool WriteExtraState(StateChunk& chunk) override {
         CoreLockGuard guard(&this->Lock());
-        return engine_.Sync() == SweepSync::Free || PutSweepSyncTrailer(chunk, engine_.Sync());
+        for (int setting = 0; setting < kExtraSettingCount; ++setting) {
+            const int step = SettingStep(SettingValue(setting));
+            if (step != kExtraSettings[setting].defaultStep &&
+                !PutSettingTrailer(chunk, setting, step))
+                return false;
+        }
+        return true;
     }
     int32_t ExtraStateEnd(const StateChunk& chunk, int32_t pos) const override {
-        SweepSync ignored = SweepSync::Free;
-        return SweepSyncTrailerEnd(chunk, pos, ignored);
+        int steps[kExtraSettingCount];
+        return ExtraSettingsEnd(chunk, pos, steps);
     }
     void ApplyExtraState(const StateChunk& chunk, int32_t pos) override {
-        SweepSync sync = SweepSync::Free;  // a chunk without the trailer
-        SweepSyncTrailerEnd(chunk, pos, sync);
-        SetSweepSync(sync);
+        int steps[kExtraSettingCount];
+        if (ExtraSettingsEnd(chunk, pos, steps) < 0) return;
+        for (int setting = 0; setting < kExtraSettingCount; ++setting)
+            ApplySetting(setting, steps[setting]);
     }
 
     void ResetProcessing() override {
@@ -115,11 +137,12 @@ class PhaserEffect : public HostLayer {
     const PhaserEngine& Engine() const { return engine_; }
 
   private:
-    MenuChoice SweepSyncMenuChoice() {
-        return MenuChoice{kSweepSyncName,
-                          {kSweepSyncTexts[0], kSweepSyncTexts[1]},
-                          [this] { return GetSweepSync() == SweepSync::Song ? 1 : 0; },
-                          [this](int option) { EditSweepSync(SweepSyncOf(option)); }};
+    MenuChoice SettingMenuChoice(int setting) {
+        const ExtraSetting& info = kExtraSettings[setting];
+        return MenuChoice{info.name,
+                          {info.texts[0], info.texts[1]},
+                          [this, setting] { return SettingStep(SettingValue(setting)); },
+                          [this, setting](int option) { EditSetting(setting, option); }};
     }
 
     PhaserEngine engine_;

@@ -36,6 +36,18 @@ constexpr int32_t kHighestEdge = 20000;
 
 constexpr int kSettingsPerSide = 5;
 
+// Glide: the time constant of each of the two smoothing stages (a step is 99 %
+// there after about 26 ms), and how close every lane must be to its target
+// before the glide ends and the exact targets take over: -200 dB of the range.
+constexpr double kGlideSeconds = 0.004;
+constexpr double kGlideSettled = 1e-10;
+// A cross-fade's length: long enough that its envelope adds nothing audible
+// above a few hundred hertz, short enough that the change still lands on time.
+constexpr double kFadeSeconds = 0.008;
+// Transitions run in chunks of at most this many frames, so a settled glide
+// is noticed soon and the rest of the block runs the steady loop.
+constexpr int kTransitionChunk = 64;
+
 // The triangle runs in fixed point, samples with this many fraction bits: in
 // integer registers, it leaves the vector registers to the filters. Whole
 // samples scale by a power of two, so the coefficients come out bit for bit
@@ -60,6 +72,16 @@ struct SideRun {
     float periodAsFloat;
     int64_t half;
     int64_t counter;
+
+    // lanes: base, span, feedback and signed wet as heard during a transition.
+    SideRun(const PhaserSide& s, const double* lanes) : SideRun(s, false) { UseLanes(lanes); }
+
+    void UseLanes(const double* lanes) {
+        base = lanes[0];
+        span = lanes[1];
+        feedback = lanes[2];
+        wet = lanes[3];
+    }
 
     SideRun(const PhaserSide& s, bool subtract)
         : x1(s.stageInputs[0]),
@@ -129,6 +151,9 @@ void PhaserEngine::ApplySetting(int index, double value) {
     const PhaserParamRange& range = kPhaserParamRanges[index];
     const int32_t p = std::clamp(RoundHalfAway(value), range.minValue, range.maxValue);
 
+    const bool continuous =
+        index < ParamAccent ? index % kSettingsPerSide != ParamLeftSweepRate : index == ParamAccent;
+    if (continuous) BeginGlide();
     if (index < ParamAccent) {
         PhaserSide& side = index < ParamFreqRight ? left_ : right_;
         switch (index % kSettingsPerSide) {
@@ -147,6 +172,7 @@ void PhaserEngine::ApplySetting(int index, double value) {
                 // A host re-sending the value it has (a flat automation lane) is no change.
                 if (p == side.divisionIndex) break;
                 side.divisionIndex = p;
+                if (!BeginCut()) break;  // owed: the running fade restarts with it
                 ApplySweepPeriod(side);
                 ResetState();
                 break;
@@ -154,16 +180,18 @@ void PhaserEngine::ApplySetting(int index, double value) {
                 side.wetGain = WetGain(p);
                 break;
         }
+        SettleGlideIfUnchanged();
         return;
     }
     switch (index) {
         case ParamAccent:
             accent_ = static_cast<int16_t>(p);
+            SettleGlideIfUnchanged();
             break;
         case ParamFilterMirror:
             if (mirror_ == (p > 0)) break;
             mirror_ = p > 0;
-            ResetState();
+            if (BeginCut()) ResetState();
             break;
         default:
             threshold_ = GateThreshold(p);
@@ -172,7 +200,98 @@ void PhaserEngine::ApplySetting(int index, double value) {
     }
 }
 
+void PhaserEngine::HoldForRestart() {
+    if (!GlideActive() || holding_) return;
+    if (fading_) {
+        restartOwed_ = true;
+        return;
+    }
+    HoldGhost();
+    holding_ = true;
+}
+
 void PhaserEngine::Restart() {
+    if (holding_) {
+        // The fade covers the whole change: the new values are there at once.
+        holding_ = false;
+        gliding_ = false;
+    } else if (restartOwed_) {
+        return;  // the running fade ends in the restart
+    }
+    ResetState();
+}
+
+bool PhaserEngine::GlideActive() const {
+    return glide_ && initialised_ && ready_ && sampleRate_ > 0.0;
+}
+
+void PhaserEngine::TargetLanes(double* lanes) const {
+    int lane = 0;
+    for (const PhaserSide* side : {&left_, &right_}) {
+        const bool subtract = side == &left_ ? accent_ == AccentRight : accent_ == AccentLeft;
+        const SideRun run(*side, subtract);
+        lanes[lane++] = run.base;
+        lanes[lane++] = run.span;
+        lanes[lane++] = run.feedback;
+        lanes[lane++] = run.wet;
+    }
+}
+
+void PhaserEngine::HeardLanes(double* lanes) const {
+    if (gliding_) {
+        std::copy(std::begin(glideHeard_), std::end(glideHeard_), lanes);
+    } else {
+        TargetLanes(lanes);
+    }
+}
+
+// Before a continuous setting changes: the glide starts from what is heard now.
+void PhaserEngine::BeginGlide() {
+    if (gliding_ || holding_ || !GlideActive()) return;
+    TargetLanes(glideHeard_);
+    std::copy(std::begin(glideHeard_), std::end(glideHeard_), glideFirst_);
+    gliding_ = true;
+}
+
+// A value sent again is no change: nothing glides, and steady settings keep
+// the steady loop.
+void PhaserEngine::SettleGlideIfUnchanged() {
+    if (!gliding_) return;
+    double lanes[kLanes];
+    TargetLanes(lanes);
+    for (int i = 0; i < kLanes; ++i) {
+        if (lanes[i] != glideHeard_[i] || lanes[i] != glideFirst_[i]) return;
+    }
+    gliding_ = false;
+}
+
+// Before a change the design applies at once. True: apply it now (with Glide,
+// the sound so far is held to fade from). False: a fade is running; the change
+// is owed and lands as a restart when that fade ends, so fades never overlap.
+bool PhaserEngine::BeginCut() {
+    if (holding_ || !GlideActive()) return true;
+    if (fading_) {
+        restartOwed_ = true;
+        return false;
+    }
+    HoldGhost();
+    return true;
+}
+
+void PhaserEngine::HoldGhost() {
+    ghost_[0] = left_;
+    ghost_[1] = right_;
+    HeardLanes(ghostLanes_);
+    fading_ = true;
+    fadePosition_ = 0;
+}
+
+// The owed restart: everything the design would have applied, at once.
+void PhaserEngine::CutNow() {
+    restartOwed_ = false;
+    HoldGhost();
+    ApplySweepPeriod(left_);
+    ApplySweepPeriod(right_);
     ResetState();
 }
 
@@ -244,6 +363,7 @@ void PhaserEngine::FollowTempo(double whole) {
         return;
     }
     // A new tempo restarts both sweeps.
+    if (!BeginCut()) return;
     ApplySweepPeriod(left_);
     ApplySweepPeriod(right_);
     ResetState();
@@ -271,8 +391,14 @@ void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat, int frame
     // re-timed to the same fraction of their cycles if the tempo moved. Beats
     // a host adds up block by block differ in their last bits only.
     const bool onTrack = std::fabs(songBeats - songBeatsNext_) * samplesPerBeat < kOnTrackSamples;
+    if (onTrack) {
+        songBeatsNext_ = songBeats + frames / samplesPerBeat;
+        return;
+    }
+    // With Glide the jump fades; during another fade it waits for the next block.
+    if (!holding_ && GlideActive() && fading_) return;
     songBeatsNext_ = songBeats + frames / samplesPerBeat;
-    if (onTrack) return;
+    if (!holding_ && GlideActive()) HoldGhost();
     // The song position in samples at this tempo: at a steady tempo it is the
     // whole sample the host counts from, whatever the block it arrives with.
     double songSamples = songBeats * samplesPerBeat;
@@ -293,11 +419,15 @@ void PhaserEngine::CaptureRate(double sampleRate) {
     const int32_t oldHold = holdLength_;
     sampleRate_ = sampleRate;
     holdLength_ = RoundHalfAway(sampleRate_ * 0.2);
+    glideStep_ = 1.0 / (1.0 + kGlideSeconds * sampleRate_);
+    fadeLength_ = std::max(1, RoundHalfAway(sampleRate_ * kFadeSeconds));
     // An open gate stays open for as long as the new rate's hold.
     if (quietCounter_ >= oldHold && oldHold > 0) quietCounter_ = holdLength_;
 }
 
 void PhaserEngine::ResetProcessing(double sampleRate) {
+    // The audio starts afresh: nothing of the old stream is left to fade from.
+    gliding_ = fading_ = holding_ = restartOwed_ = false;
     if (sampleRate > 0.0 && std::isfinite(sampleRate) && sampleRate != sampleRate_) {
         CaptureRate(sampleRate);
         ApplySweepRange(left_);
@@ -384,6 +514,55 @@ bool PhaserEngine::StateIsSound() const {
 
 void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL, double* outR,
                              int frames) {
+    // A non-finite or absurd sample is silence. Masked into the outputs first, in
+    // a pass of its own: in the filter loop the mask would cost a register the
+    // recurrence needs.
+    for (int k = 0; k < frames; ++k) {
+        const double a = inL[k];
+        const double b = inR[k];
+        outL[k] = std::fabs(a) <= kInputLimit ? a : 0.0;
+        outR[k] = std::fabs(b) <= kInputLimit ? b : 0.0;
+    }
+    int done = 0;
+    while (done < frames) {
+        if (!gliding_ && !fading_) {
+            RunSteady(outL + done, outR + done, frames - done);
+            return;
+        }
+        int n = std::min(frames - done, kTransitionChunk);
+        if (fading_) n = std::min(n, fadeLength_ - fadePosition_);
+        if (gliding_ && fading_) {
+            n = RunTransition<true, true>(outL + done, outR + done, n);
+        } else if (gliding_) {
+            n = RunTransition<true, false>(outL + done, outR + done, n);
+        } else {
+            n = RunTransition<false, true>(outL + done, outR + done, n);
+        }
+        done += n;
+        EndTransitions();
+    }
+}
+
+void PhaserEngine::EndTransitions() {
+    if (fading_ && fadePosition_ >= fadeLength_) {
+        fading_ = false;
+        if (restartOwed_) CutNow();
+    }
+    if (!gliding_) return;
+    double targets[kLanes];
+    TargetLanes(targets);
+    for (int i = 0; i < kLanes; ++i) {
+        if (!(std::fabs(glideFirst_[i] - targets[i]) <= kGlideSettled) ||
+            !(std::fabs(glideHeard_[i] - targets[i]) <= kGlideSettled)) {
+            return;
+        }
+    }
+    gliding_ = false;  // the exact targets take over
+}
+
+// Settings steady: the design's loop, sample for sample. Reads the masked input
+// from the outputs and writes over it.
+void PhaserEngine::RunSteady(double* outL, double* outR, int frames) {
     SideRun l(left_, accent_ == AccentRight);
     SideRun r(right_, accent_ == AccentLeft);
     const double threshold = threshold_;
@@ -394,9 +573,8 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
     double coefficient = currentCoefficient_;
 
     for (int k = 0; k < frames; ++k) {
-        // A non-finite or absurd sample is silence: branch-free, as a mask.
-        const double a = std::fabs(inL[k]) <= kInputLimit ? inL[k] : 0.0;
-        const double b = std::fabs(inR[k]) <= kInputLimit ? inR[k] : 0.0;
+        const double a = outL[k];
+        const double b = outR[k];
         // Non-short-circuit: one predictable branch instead of four.
         const bool loud = (std::fabs(a) > threshold) | (std::fabs(b) > threshold) |
                           (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);
@@ -404,8 +582,6 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
         if (quiet >= hold) {
             // Gate open: a bit-exact copy, filters frozen, and the sweeps too
             // unless the song carries them.
-            outL[k] = a;
-            outR[k] = b;
             if (followSong) {
                 if (l.period != 0) l.Advance();
                 if (r.period != 0) r.Advance();
@@ -435,6 +611,114 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
     r.StoreTo(right_);
     quietCounter_ = quiet;
     currentCoefficient_ = coefficient;
+}
+
+namespace {
+
+// One stereo frame of one voice: both sides' coefficients, filters and mix.
+inline void VoiceFrame(SideRun& l, SideRun& r, double a, double b, double& outA, double& outB,
+                       double& rightCoefficient) {
+    const double cL = l.NextCoefficient();
+    const double cR = r.NextCoefficient();
+    double uL = a + l.feedback * l.y4;
+    double uR = b + r.feedback * r.y4;
+    uL = SideRun::Stage(uL, cL, l.x1, l.y1);
+    uR = SideRun::Stage(uR, cR, r.x1, r.y1);
+    uL = SideRun::Stage(uL, cL, l.x2, l.y2);
+    uR = SideRun::Stage(uR, cR, r.x2, r.y2);
+    uL = SideRun::Stage(uL, cL, l.x3, l.y3);
+    uR = SideRun::Stage(uR, cR, r.x3, r.y3);
+    const double eL = SideRun::Stage(uL, cL, l.x4, l.y4);
+    const double eR = SideRun::Stage(uR, cR, r.x4, r.y4);
+    outA = a + l.wet * eL;
+    outB = b + r.wet * eR;
+    rightCoefficient = cR;
+}
+
+// The fade-in weight at x in (0, 1): smooth to its second derivative at both
+// ends, so the fade's envelope puts nothing of its own above a few hundred hertz.
+inline double FadeWeight(double x) {
+    return x * x * x * (x * (x * 6.0 - 15.0) + 10.0);
+}
+
+}  // namespace
+
+// A glide, a cross-fade or both, for at most one chunk. Returns the frames done.
+template <bool kGlide, bool kFade>
+int PhaserEngine::RunTransition(double* outL, double* outR, int frames) {
+    double lanes[kLanes];
+    HeardLanes(lanes);
+    SideRun l(left_, lanes);
+    SideRun r(right_, lanes + 4);
+    SideRun gl(ghost_[0], ghostLanes_);
+    SideRun gr(ghost_[1], ghostLanes_ + 4);
+    double targets[kLanes];
+    TargetLanes(targets);
+    const double step = glideStep_;
+    const double threshold = threshold_;
+    const int32_t hold = holdLength_;
+    const bool followSong = sync_ == SweepSync::Song;
+    const double fadeScale = 1.0 / (fadeLength_ + 1.0);
+    int32_t quiet = quietCounter_;
+    double coefficient = currentCoefficient_;
+    int32_t fadePosition = fadePosition_;
+    // Locals: the output stores could alias members.
+    double first[kLanes], heard[kLanes];
+    std::copy(std::begin(glideFirst_), std::end(glideFirst_), first);
+    std::copy(std::begin(glideHeard_), std::end(glideHeard_), heard);
+
+    for (int k = 0; k < frames; ++k) {
+        const double a = outL[k];
+        const double b = outR[k];
+        const bool loud = (std::fabs(a) > threshold) | (std::fabs(b) > threshold) |
+                          (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);
+        if (loud) quiet = 0;
+        if (quiet >= hold) {
+            // The gate passes the input; everything else waits, as in the steady loop.
+            if (followSong) {
+                for (SideRun* run : {&l, &r, &gl, &gr}) {
+                    if (run->period != 0) run->Advance();
+                }
+            }
+            continue;
+        }
+        if constexpr (kGlide) {
+            for (int i = 0; i < kLanes; ++i) {
+                first[i] += (targets[i] - first[i]) * step;
+                heard[i] += (first[i] - heard[i]) * step;
+            }
+            l.UseLanes(heard);
+            r.UseLanes(heard + 4);
+        }
+        double mainL, mainR;
+        VoiceFrame(l, r, a, b, mainL, mainR, coefficient);
+        if constexpr (kFade) {
+            double ghostL, ghostR, ignored;
+            VoiceFrame(gl, gr, a, b, ghostL, ghostR, ignored);
+            ++fadePosition;
+            const double weight = FadeWeight(fadePosition * fadeScale);
+            mainL = ghostL + (mainL - ghostL) * weight;
+            mainR = ghostR + (mainR - ghostR) * weight;
+        }
+        outL[k] = mainL;
+        outR[k] = mainR;
+        ++quiet;
+    }
+
+    l.StoreTo(left_);
+    r.StoreTo(right_);
+    if constexpr (kGlide) {
+        std::copy(std::begin(first), std::end(first), glideFirst_);
+        std::copy(std::begin(heard), std::end(heard), glideHeard_);
+    }
+    fadePosition_ = fadePosition;
+    if constexpr (kFade) {
+        gl.StoreTo(ghost_[0]);
+        gr.StoreTo(ghost_[1]);
+    }
+    quietCounter_ = quiet;
+    currentCoefficient_ = coefficient;
+    return frames;
 }
 
 }  // namespace tav

@@ -56,6 +56,20 @@ class PhaserEngine {
     void SetSweepSync(SweepSync sync);
     SweepSync Sync() const { return sync_; }
 
+    // Glide: what would step glides instead. Continuous settings (frequency, depth,
+    // feedback, wet, and the accent's polarities) move from old to new over about
+    // 25 ms; restarts, new sweep rates, mirror switches, programs, new tempi and
+    // re-locks to the song cross-fade from the sound so far to exactly the sound
+    // that applying them at once gives. Off, every change lands at once. Steady
+    // settings sound the same either way, to the last bit. Switching affects the
+    // changes to come; one under way finishes.
+    void SetGlide(bool on) { glide_ = on; }
+    bool Glide() const { return glide_; }
+
+    // A program or a state is about to land: the sound so far is held to fade
+    // from, and what is applied until Restart lands at once under that fade.
+    void HoldForRestart();
+
     // Processes one block of two channels in place or out of place.
     // samplesPerBeat is 0 when the host gives no tempo; the sweep then runs at
     // the last tempo it had, 120 beats per minute if none. songBeats is the
@@ -77,6 +91,10 @@ class PhaserEngine {
     // Where a side's triangle is, as a fraction of its cycle: 0 at the upper
     // edge, 0.5 at the lower one.
     static double SweepPosition(const PhaserSide& side);
+
+    // A glide or a cross-fade is under way.
+    bool Gliding() const { return gliding_; }
+    bool Fading() const { return fading_; }
 
     const PhaserSide& Left() const { return left_; }
     const PhaserSide& Right() const { return right_; }
@@ -101,6 +119,22 @@ class PhaserEngine {
     void ResetState();
     bool StateIsSound() const;
     void RunFrames(const double* inL, const double* inR, double* outL, double* outR, int frames);
+    void RunSteady(double* outL, double* outR, int frames);
+    template <bool kGlide, bool kFade>
+    int RunTransition(double* outL, double* outR, int frames);
+    void EndTransitions();
+
+    // Glide: the quantities the sample loop uses, per side (left, then right):
+    // coefficient base, span, feedback and signed wet gain.
+    static constexpr int kLanes = 8;
+    bool GlideActive() const;
+    void TargetLanes(double* lanes) const;
+    void HeardLanes(double* lanes) const;
+    void BeginGlide();
+    void SettleGlideIfUnchanged();
+    bool BeginCut();
+    void HoldGhost();
+    void CutNow();
 
     PhaserSide left_;
     PhaserSide right_;
@@ -122,6 +156,24 @@ class PhaserEngine {
     // Where the song will be at the next block if it plays on, in beats: the
     // sweeps are there already. kNoSongPosition after anything that moved them.
     double songBeatsNext_ = kNoSongPosition;
+
+    bool glide_ = false;  // the effect turns it on: the engine alone is the design
+    // A continuous glide: two one-pole stages in a row per lane, so the heard
+    // value leaves the old one without a corner and stays smooth when the
+    // target moves again halfway.
+    bool gliding_ = false;
+    double glideStep_ = 0.0;  // per frame, from the captured rate
+    double glideFirst_[kLanes] = {};
+    double glideHeard_[kLanes] = {};
+    // A cross-fade: the sound before the change (the ghost) plays on with the
+    // values it had while the design's new sound fades in.
+    bool fading_ = false;
+    bool holding_ = false;      // a program or state is landing under the held ghost
+    bool restartOwed_ = false;  // a change that came during a fade: restarts at its end
+    int32_t fadeLength_ = 1;
+    int32_t fadePosition_ = 0;
+    PhaserSide ghost_[2];
+    double ghostLanes_[kLanes] = {};
 };
 
 }  // namespace tav
