@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 
 namespace tav::clap {
 
@@ -71,8 +71,8 @@ void ClapCore::HostEndEdit(int index) {
 
 // The host learns of it as of any edit of the editor's: one gesture with its value.
 void ClapCore::HostSettingEdited(int setting, double value) {
-    if (setting != kSweepSyncSetting) return;
-    const int id = static_cast<int>(kSweepSyncParamId);
+    if (!IsExtraSetting(setting)) return;
+    const auto id = static_cast<int>(IdOfSetting(setting));
     Queue(CLAP_EVENT_PARAM_GESTURE_BEGIN, id, 0.0);
     Queue(CLAP_EVENT_PARAM_VALUE, id, value);
     Queue(CLAP_EVENT_PARAM_GESTURE_END, id, 0.0);

@@ -8,7 +8,7 @@
 #include "clap/extensions.h"
 #include "core/format_params.h"
 #include "core/number_text.h"
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 
 namespace tav::clap {
 namespace {
@@ -21,7 +21,9 @@ ClapPlugin* Ready(const clap_plugin* plugin) {
 
 uint32_t Count(const clap_plugin* plugin) {
     ClapPlugin* self = Ready(plugin);
-    return self != nullptr ? static_cast<uint32_t>(self->Effect().ParamCount()) + 2 : 0;
+    return self != nullptr
+               ? static_cast<uint32_t>(self->Effect().ParamCount() + 1 + kExtraSettingCount)
+               : 0;
 }
 
 bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
@@ -48,10 +50,12 @@ bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
         CopyText(info->name, sizeof info->name, "Bypass");
         return true;
     }
-    // Saved with the state, changed by the user, never automated.
-    info->id = kSweepSyncParamId;
-    info->flags = CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
-    CopyText(info->name, sizeof info->name, kSweepSyncName);
+    // Saved with the state and automatable: Glide makes switching either smooth.
+    const int setting = static_cast<int>(index) - effect.ParamCount() - 1;
+    info->id = IdOfSetting(setting);
+    info->flags = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
+    info->default_value = SettingDefault(setting);
+    CopyText(info->name, sizeof info->name, kExtraSettings[setting].name);
     return true;
 }
 
@@ -63,8 +67,8 @@ bool Value(const clap_plugin* plugin, clap_id id, double* out) {
         *out = self->Plugin().Bypassed() ? 1.0 : 0.0;
         return true;
     }
-    if (id == kSweepSyncParamId) {
-        *out = SweepSyncValue(self->Effect().GetSweepSync());
+    if (SettingOfId(id) >= 0) {
+        *out = self->Effect().SettingValue(SettingOfId(id));
         return true;
     }
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
@@ -80,8 +84,8 @@ bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
     char text[PluginParam::kTextSize] = {};
     if (id == kBypassParamId) {
         CopyText(text, sizeof text, kBypassTexts[value >= 0.5 ? 1 : 0]);
-    } else if (id == kSweepSyncParamId) {
-        CopyText(text, sizeof text, SweepSyncText(value));
+    } else if (SettingOfId(id) >= 0) {
+        CopyText(text, sizeof text, SettingText(SettingOfId(id), value));
     } else if (id < static_cast<clap_id>(self->Effect().ParamCount())) {
         // Shown as it would be applied: bounded and snapped to the step.
         const PluginParam* param = self->Effect().Param(static_cast<int>(id));
@@ -103,12 +107,7 @@ bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double
         *out = on ? 1.0 : 0.0;
         return true;
     }
-    if (id == kSweepSyncParamId) {
-        SweepSync sync = SweepSync::Free;
-        if (!ParseSweepSyncText(text, sync)) return false;
-        *out = SweepSyncValue(sync);
-        return true;
-    }
+    if (SettingOfId(id) >= 0) return ParseSettingText(SettingOfId(id), text, *out);
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
     return ParseTypedPlain(*self->Effect().Param(static_cast<int>(id)), text, *out);
 }

@@ -11,7 +11,7 @@
 
 #include "core/denormal_guard.h"
 #include "core/module_handle.h"
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 
 namespace tav::lv2 {
 namespace {
@@ -133,7 +133,8 @@ Lv2Plugin* Lv2Plugin::Create(double sampleRate, const LV2_Feature* const* featur
         if (index >= 0) self->applied_[port] = static_cast<float>(effect.Param(index)->value);
     }
     self->applied_[kPortEnabled] = 1.0f;
-    self->applied_[kPortSweepSync] = 0.0f;
+    for (int setting = 0; setting < kExtraSettingCount; ++setting)
+        self->applied_[kSettingPorts[setting]] = static_cast<float>(SettingDefault(setting));
     return self.release();
 }
 
@@ -152,7 +153,8 @@ void Lv2Plugin::Deactivate() {
 }
 
 void Lv2Plugin::ReadControls() {
-    for (uint32_t port = kPortFirstParam; port <= kPortSweepSync; ++port) {
+    for (uint32_t port = kPortFirstParam; port < kPortCount; ++port) {
+        if (port > kPortSweepSync && port != kPortGlide) continue;
         const auto* value = static_cast<const float*>(ports_[port]);
         if (value == nullptr || std::isnan(*value) || *value == applied_[port]) continue;
         const float plain = *value;
@@ -162,7 +164,7 @@ void Lv2Plugin::ReadControls() {
         } else if (port == kPortEnabled) {
             plugin_->AddBypass(0, plain < 0.5f);
         } else {
-            plugin_->AddSetting(0, kSweepSyncSetting, std::clamp(plain, 0.0f, 1.0f));
+            plugin_->AddSetting(0, SettingOfPort(port), std::clamp(plain, 0.0f, 1.0f));
         }
         applied_[port] = plain;
     }

@@ -21,6 +21,7 @@ enum Port : uint32_t {
     kPortSweepSync = kPortEnabled + 1,    // 0 Free, 1 Song
     kPortControl = kPortSweepSync + 1,    // atom sequence in: time:Position
     kPortLatency = kPortControl + 1,      // control out: always 0, the effect adds none
+    kPortGlide = kPortLatency + 1,        // 0 Off, 1 On
     kPortCount
 };
 
@@ -30,11 +31,17 @@ constexpr int ParamOfPort(uint32_t port) {
                                                           : -1;
 }
 
+// The effect setting behind a control port (kSweepSyncSetting, kGlideSetting), or -1.
+constexpr int SettingOfPort(uint32_t port) {
+    return port == kPortSweepSync ? 0 : (port == kPortGlide ? 1 : -1);
+}
+inline constexpr uint32_t kSettingPorts[2] = {kPortSweepSync, kPortGlide};
+
 // Port symbols, in index order: what hosts and presets name the ports by.
 inline constexpr const char* kPortSymbols[kPortCount] = {
     "in_left",    "in_right",  "out_left", "out_right",     "freq_left",   "fback_left",
     "left_depth", "left_rate", "wet_left", "freq_right",    "fback_right", "right_depth",
     "right_rate", "wet_right", "accent",   "filter_mirror", "bypass_ceil", "enabled",
-    "sweep_sync", "control",   "latency"};
+    "sweep_sync", "control",   "latency",  "glide"};
 
 }  // namespace tav::lv2

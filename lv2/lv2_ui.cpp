@@ -8,7 +8,7 @@
 
 #include "core/editor_link.h"
 #include "editor/editor_surface.h"
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 #include "lv2/lv2_ports.h"
 
 namespace tav::lv2 {
@@ -92,8 +92,8 @@ void Lv2Ui::PortEvent(uint32_t port, uint32_t size, uint32_t format, const void*
     if (const int index = ParamOfPort(port); index >= 0) {
         if (const PluginParam* param = effect_->Param(index))
             effect_->ApplyHostParamChange(index, param->UnitOf(plain));
-    } else if (port == kPortSweepSync) {
-        effect_->SetSweepSync(SweepSyncOf(plain));
+    } else if (SettingOfPort(port) >= 0) {
+        effect_->ApplySetting(SettingOfPort(port), plain);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "lv2/lv2_ui_core.h"
 
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 #include "lv2/lv2_ports.h"
 
 namespace tav::lv2 {
@@ -33,8 +33,8 @@ void Lv2UiCore::HostEndEdit(int index) {
 }
 
 void Lv2UiCore::HostSettingEdited(int setting, double value) {
-    if (sink_ != nullptr && setting == kSweepSyncSetting)
-        sink_->WritePort(kPortSweepSync, static_cast<float>(SweepSyncValue(SweepSyncOf(value))));
+    if (sink_ != nullptr && IsExtraSetting(setting))
+        sink_->WritePort(kSettingPorts[setting], static_cast<float>(SettingStep(value)));
 }
 
 bool Lv2UiCore::ChangeEditorScale(int percent) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "effect/extra_settings.h"
 #include "effect/factory_presets.h"
-#include "effect/sweep_sync_setting.h"
 #include "lv2/lv2_plugin.h"
 #include "lv2/lv2_ports.h"
 
@@ -87,6 +87,17 @@ void ScalePoints(std::ostream& out, const char* const* texts, int count) {
     }
 }
 
+// Sweep Sync and Glide: two-step lists, automatable (Glide makes switching smooth).
+void SettingPort(std::ostream& out, int setting) {
+    const ExtraSetting& info = kExtraSettings[setting];
+    out << "a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << kSettingPorts[setting]
+        << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kSettingPorts[setting]])
+        << " ;\n        lv2:name " << Quoted(info.name) << " ;\n        lv2:default "
+        << info.defaultStep << " ;\n        lv2:minimum 0 ;\n        lv2:maximum 1 ;\n"
+        << "        lv2:portProperty lv2:integer , lv2:enumeration";
+    ScalePoints(out, info.texts, 2);
+}
+
 void ParamPort(std::ostream& out, uint32_t port, const PluginParam& param) {
     out << "a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << port
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[port]) << " ;\n        lv2:name "
@@ -162,12 +173,8 @@ std::string PluginTurtle(Lv2Phaser& effect) {
         << " ;\n        lv2:name \"Enabled\" ;\n        lv2:designation lv2:enabled ;\n"
         << "        lv2:default 1 ;\n        lv2:minimum 0 ;\n        lv2:maximum 1 ;\n"
         << "        lv2:portProperty lv2:toggled";
-    out << separator << "a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << kPortSweepSync
-        << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kPortSweepSync])
-        << " ;\n        lv2:name " << Quoted(kSweepSyncName)
-        << " ;\n        lv2:default 0 ;\n        lv2:minimum 0 ;\n        lv2:maximum 1 ;\n"
-        << "        lv2:portProperty lv2:integer , lv2:enumeration , pprops:notAutomatic";
-    ScalePoints(out, kSweepSyncTexts, 2);
+    out << separator;
+    SettingPort(out, kSweepSyncSetting);
     out << separator << "a lv2:InputPort , atom:AtomPort ;\n        lv2:index " << kPortControl
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kPortControl])
         << " ;\n        lv2:name \"Control\" ;\n        atom:bufferType atom:Sequence ;\n"
@@ -179,6 +186,8 @@ std::string PluginTurtle(Lv2Phaser& effect) {
         << " ;\n        lv2:name \"Latency\" ;\n        lv2:designation lv2:latency ;\n"
         << "        lv2:portProperty lv2:reportsLatency , lv2:integer , pprops:notOnGUI ;\n"
         << "        units:unit units:frame";
+    out << separator;
+    SettingPort(out, kGlideSetting);
     out << "\n    ] .\n";
     return out.str();
 }

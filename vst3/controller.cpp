@@ -7,7 +7,7 @@
 
 #include "core/editor_link.h"
 #include "core/plugin_state.h"
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 #include "vst3/plug_view.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
@@ -121,7 +121,7 @@ ParamValue Controller::getParamNormalized(ParamID id) {
         return param->UnitOf(param->EffectiveValue());
     if (id == kBypassParamId) return bypass_ ? 1.0 : 0.0;
     if (id == kProgramParamId) return params_->NormalizedOfProgram(effect_->CurrentPreset());
-    if (id == kSweepSyncParamId) return SweepSyncValue(effect_->GetSweepSync());
+    if (SettingOfId(id) >= 0) return effect_->SettingValue(SettingOfId(id));
     return 0.0;
 }
 
@@ -134,8 +134,8 @@ tresult Controller::setParamNormalized(ParamID id, ParamValue value) {
         effect_->ApplyHostParamChange(static_cast<int>(id), value);
     } else if (id == kBypassParamId) {
         bypass_ = value >= 0.5;
-    } else if (id == kSweepSyncParamId) {
-        effect_->SetSweepSync(SweepSyncOf(value));
+    } else if (SettingOfId(id) >= 0) {
+        effect_->ApplySetting(SettingOfId(id), value);
     } else {
         // The processor does the same when the change reaches it; the host learns
         // of the new values once its call has returned.

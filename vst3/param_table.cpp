@@ -5,7 +5,7 @@
 
 #include "core/format_params.h"
 #include "core/number_text.h"
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 #include "vst3/utf16_text.h"
 
 namespace tav::vst3 {
@@ -25,7 +25,7 @@ int32 ParamTable::StepCount(const PluginParam& param) const {
 
 bool ParamTable::Known(ParamID id) const {
     return id < static_cast<ParamID>(core_.ParamCount()) || id == kBypassParamId ||
-           id == kProgramParamId || id == kSweepSyncParamId;
+           id == kProgramParamId || SettingOfId(id) >= 0;
 }
 
 PluginParam* ParamTable::EffectParam(ParamID id) const {
@@ -67,13 +67,14 @@ bool ParamTable::Describe(int32 position, ParameterInfo& info) const {
         info.flags = ParameterInfo::kIsProgramChange | ParameterInfo::kIsList;
         return true;
     }
-    // Saved with the state, changed by the user, never automated.
-    info.id = kSweepSyncParamId;
-    ToUtf16(kSweepSyncName, info.title, 128);
-    ToUtf16(kSweepSyncName, info.shortTitle, 128);
+    // Saved with the state and automatable: Glide makes switching either smooth.
+    const int setting = position - core_.ParamCount() - 2;
+    info.id = IdOfSetting(setting);
+    ToUtf16(kExtraSettings[setting].name, info.title, 128);
+    ToUtf16(kExtraSettings[setting].name, info.shortTitle, 128);
     info.stepCount = 1;
-    info.defaultNormalizedValue = 0.0;
-    info.flags = ParameterInfo::kIsList;
+    info.defaultNormalizedValue = SettingDefault(setting);
+    info.flags = ParameterInfo::kCanAutomate | ParameterInfo::kIsList;
     return true;
 }
 
@@ -99,8 +100,8 @@ tresult ParamTable::Text(ParamID id, ParamValue normalized, String128 out) const
     } else if (id == kProgramParamId) {
         ToUtf16(core_.PresetName(ProgramOf(normalized)), out, 128);
         return kResultOk;
-    } else if (id == kSweepSyncParamId) {
-        CopyText(text, sizeof text, SweepSyncText(normalized));
+    } else if (SettingOfId(id) >= 0) {
+        CopyText(text, sizeof text, SettingText(SettingOfId(id), normalized));
     } else {
         return kInvalidArgument;
     }
@@ -124,11 +125,8 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
         normalized = on ? 1.0 : 0.0;
         return kResultOk;
     }
-    if (id == kSweepSyncParamId) {
-        SweepSync sync = SweepSync::Free;
-        if (!ParseSweepSyncText(typed, sync)) return kResultFalse;
-        normalized = SweepSyncValue(sync);
-        return kResultOk;
+    if (SettingOfId(id) >= 0) {
+        return ParseSettingText(SettingOfId(id), typed, normalized) ? kResultOk : kResultFalse;
     }
     for (int p = 0; p < programCount_; ++p) {
         if (std::strcmp(typed, core_.PresetName(p)) == 0) {
@@ -145,7 +143,7 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
 ParamValue ParamTable::ToPlain(ParamID id, ParamValue normalized) const {
     if (const PluginParam* param = EffectParam(id)) return param->PlainForUnit(normalized);
     if (!std::isfinite(normalized)) return 0.0;
-    if (id == kBypassParamId || id == kSweepSyncParamId) return normalized >= 0.5 ? 1.0 : 0.0;
+    if (id == kBypassParamId || SettingOfId(id) >= 0) return normalized >= 0.5 ? 1.0 : 0.0;
     if (id == kProgramParamId) return ProgramOf(normalized);
     return 0.0;
 }
@@ -153,7 +151,7 @@ ParamValue ParamTable::ToPlain(ParamID id, ParamValue normalized) const {
 ParamValue ParamTable::ToNormalized(ParamID id, ParamValue plain) const {
     if (const PluginParam* param = EffectParam(id)) return param->UnitOf(plain);
     if (!std::isfinite(plain)) return 0.0;
-    if (id == kBypassParamId || id == kSweepSyncParamId) return plain >= 0.5 ? 1.0 : 0.0;
+    if (id == kBypassParamId || SettingOfId(id) >= 0) return plain >= 0.5 ? 1.0 : 0.0;
     if (id == kProgramParamId)
         return NormalizedOfProgram(static_cast<int>(std::floor(plain + 0.5)));
     return 0.0;

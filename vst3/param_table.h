@@ -1,10 +1,11 @@
 // How the effect's parameters look to a VST 3 host: the thirteen parameters keep
 // their VST 2 indices as ids, then come the bypass switch, the program selector
-// and the sweep sync (a setting, not automated). The ids are stored in hosts'
+// and the effect's two settings, Sweep Sync and Glide. The ids are stored in hosts'
 // projects and must never change.
 #pragma once
 
 #include "core/effect_core.h"
+#include "effect/extra_settings.h"
 #include "vst3/vst3_abi.h"
 
 namespace tav::vst3 {
@@ -12,6 +13,17 @@ namespace tav::vst3 {
 inline constexpr ParamID kBypassParamId = 1000;
 inline constexpr ParamID kProgramParamId = 1001;
 inline constexpr ParamID kSweepSyncParamId = 1002;
+inline constexpr ParamID kGlideParamId = 1003;
+
+// The effect setting behind an id (kSweepSyncSetting, kGlideSetting), or -1.
+inline int SettingOfId(ParamID id) {
+    return id >= kSweepSyncParamId && id < kSweepSyncParamId + kExtraSettingCount
+               ? static_cast<int>(id - kSweepSyncParamId)
+               : -1;
+}
+inline ParamID IdOfSetting(int setting) {
+    return kSweepSyncParamId + static_cast<ParamID>(setting);
+}
 inline constexpr ProgramListID kFactoryProgramListId = 1;
 
 class ParamTable {
@@ -19,7 +31,7 @@ class ParamTable {
     // programCount: the factory programs listed in the program list.
     ParamTable(IEffectCore& core, int programCount) : core_(core), programCount_(programCount) {}
 
-    int32 Count() const { return core_.ParamCount() + 3; }
+    int32 Count() const { return core_.ParamCount() + 2 + kExtraSettingCount; }
     bool Describe(int32 position, ParameterInfo& info) const;
     bool Known(ParamID id) const;
     // The effect's parameter behind an id; none for the ids beyond them and unknown ones.

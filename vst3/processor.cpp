@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/denormal_guard.h"
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 #include "vst3/class_ids.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
@@ -220,8 +220,8 @@ void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
             value = std::clamp(value, 0.0, 1.0);
             if (id == kBypassParamId) {
                 plugin_->AddBypass(offset, value >= 0.5);
-            } else if (id == kSweepSyncParamId) {
-                plugin_->AddSetting(offset, kSweepSyncSetting, value);
+            } else if (SettingOfId(id) >= 0) {
+                plugin_->AddSetting(offset, SettingOfId(id), value);
             } else if (id == kProgramParamId) {
                 plugin_->AddProgram(offset, params_->ProgramOf(value));
             } else {

@@ -1,6 +1,6 @@
 #include "vst3/vst3_core.h"
 
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 #include "vst3/param_table.h"
 
 namespace tav::vst3 {
@@ -23,8 +23,8 @@ void Vst3Core::HostDisplayChanged() {
 }
 
 void Vst3Core::HostSettingEdited(int setting, double value) {
-    if (sink_ != nullptr && setting == kSweepSyncSetting)
-        sink_->SettingEdited(kSweepSyncParamId, value);
+    if (sink_ != nullptr && IsExtraSetting(setting))
+        sink_->SettingEdited(IdOfSetting(setting), value);
 }
 
 bool Vst3Core::ChangeEditorScale(int percent) {

@@ -57,12 +57,12 @@ TEST_F(ClapEditorTest, SweepSyncFromTheMenuReachesTheHostAsAGesture) {
         params->flush(p, none.Input(), out.Output());
         out.Clear();
         const int asked = plugin->HostRecord().flushRequests;
-        // The menu opens on the bare lower left corner, kept inside the face: 127
-        // units high from 208; Sweep Sync's options are its last two rows.
+        // The menu opens on the bare lower left corner, kept inside the face: 192
+        // units high from 143; Sweep Sync's options follow the scales.
         window->MouseDown(10, 320, {}, true);
         window->MouseUp(10, 320, {}, true);
         window->WaitTicks(2);
-        window->Click(50, 208 + 86 + 20 * static_cast<int>(plain) + 10);
+        window->Click(50, 143 + 86 + 20 * static_cast<int>(plain) + 10);
         ASSERT_TRUE(window->PumpUntil([&] { return plugin->HostRecord().flushRequests > asked; },
                                       kTimeoutMs));
         params->flush(p, none.Input(), out.Output());

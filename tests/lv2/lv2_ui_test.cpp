@@ -101,12 +101,12 @@ class Lv2UiTest : public ::testing::Test {
         window->MouseUp(x, y, {}, true);
     }
     // Opens the menu on the bare lower left corner at percent and picks a row (the
-    // scales, then Sweep Sync's two options; 127 units high from 208, rows of 20).
+    // scales, then Sweep Sync's two options; 192 units high from 143, rows of 20).
     static void PickFromMenu(int percent, int row) {
         window->WaitTicks(12);  // past the double-click time
         RightClick(Scaled(10, percent), Scaled(320, percent));
         window->WaitTicks(2);
-        window->Click(Scaled(45, percent), Scaled(208 + 1 + 20 * row + 10, percent));
+        window->Click(Scaled(45, percent), Scaled(143 + 1 + 20 * row + 10, percent));
     }
 
     static inline Lv2UiHost* host = nullptr;

@@ -155,13 +155,13 @@ TEST_F(EditorViewTest, ValuesTheHostSetsShowOnTheFace) {
 // (and hands it to the processor as any edit), the controller's value follows.
 TEST_F(EditorViewTest, SweepSyncFromTheMenuIsAGestureAtTheHandler) {
     constexpr int kSweepSync = 1002;
-    // The menu opens on the bare lower left corner, kept inside the face: 127 units
-    // high from 208; Sweep Sync's options are its last two rows.
+    // The menu opens on the bare lower left corner, kept inside the face: 192 units
+    // high from 143; Sweep Sync's options follow the scales.
     const auto pick = [](int option) {
         window->MouseDown(10, 320, {}, true);
         window->MouseUp(10, 320, {}, true);
         window->WaitTicks(2);
-        window->Click(50, 208 + 86 + 20 * option + 10);
+        window->Click(50, 143 + 86 + 20 * option + 10);
     };
     for (const int option : {1, 0}) {
         SCOPED_TRACE(option);

@@ -125,9 +125,9 @@ class ScaledEditorTest : public ::testing::Test {
         const int asked = window->ResizeRequests();
         RightClick(Scaled(10, percent), Scaled(320, percent));
         if (!window->WaitTicks(2)) return false;
-        // The menu keeps inside the face: 127 units high (the scales, then Sweep Sync)
-        // from 208, rows of 20.
-        const int row = 208 + 1 + 20 * choice + 10;
+        // The menu keeps inside the face: 192 units high (the scales, Sweep Sync, Glide)
+        // from 143, rows of 20.
+        const int row = 143 + 1 + 20 * choice + 10;
         window->Click(Scaled(45, percent), Scaled(row, percent));
         return window->PumpUntil([&] { return window->ResizeRequests() > asked; }, kTimeoutMs);
     }
