@@ -10,7 +10,7 @@
 #include "core/plugin_state.h"
 #include "effect/phaser_effect.h"
 #include "effect/phaser_params.h"
-#include "effect/sweep_sync_setting.h"
+#include "effect/extra_settings.h"
 
 namespace tav {
 namespace {
