@@ -8,9 +8,9 @@
 
 #include "core/block_plugin.h"
 #include "core/plugin_state.h"
+#include "effect/extra_settings.h"
 #include "effect/phaser_effect.h"
 #include "effect/phaser_params.h"
-#include "effect/extra_settings.h"
 
 namespace tav {
 namespace {
