@@ -424,6 +424,53 @@ TEST(PhaserEffect, DamagedSweepSyncTrailersAreRefusedWhole) {
     }
 }
 
+Bytes GlideTrailer(int32_t version, int32_t glide) {
+    Bytes b = SyncTrailer(version, glide);
+    b[2] = 'G';
+    b[3] = 'l';
+    return b;
+}
+
+// Glide "Off" follows Sweep Sync's trailer in one of its own; "On" adds nothing, so
+// chunks of sessions saved before Glide load with it on, and a reader that knows
+// only Sweep Sync reads past it.
+TEST(PhaserEffect, GlideOffTravelsInATrailerAfterSweepSyncs) {
+    Session s;
+    const Bytes plain = s.Program();
+    const Bytes plainBank = s.Bank();
+    s.fx.SetGlide(false);
+    EXPECT_EQ(s.Program(), Joined(plain, GlideTrailer(1, 0)));
+    s.fx.SetSweepSync(SweepSync::Song);
+    const Bytes both = Joined(Joined(plain, SyncTrailer(1, 1)), GlideTrailer(1, 0));
+    EXPECT_EQ(s.Program(), both);
+    EXPECT_EQ(s.Bank(), Joined(Joined(plainBank, SyncTrailer(1, 1)), GlideTrailer(1, 0)));
+
+    const struct {
+        const char* what;
+        Bytes bytes;
+        int result;
+        SweepSync sync;
+        bool glide;
+    } cases[] = {
+        {"both", both, 1, SweepSync::Song, false},
+        {"today's Sweep Sync trailer", Joined(plain, SyncTrailer(1, 1)), 1, SweepSync::Song, true},
+        {"Glide's alone", Joined(plain, GlideTrailer(1, 0)), 1, SweepSync::Free, false},
+        {"neither", plain, 1, SweepSync::Free, true},
+        {"Glide's damaged", Joined(plain, GlideTrailer(1, 2)), 0, SweepSync::Song, true},
+        {"Glide's cut short", Bytes(both.begin(), both.end() - 3), 0, SweepSync::Song, true},
+        {"Glide's before Sweep Sync's",
+         Joined(Joined(plain, GlideTrailer(1, 0)), SyncTrailer(1, 1)), 1, SweepSync::Free, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Session t;
+        t.fx.SetSweepSync(SweepSync::Song);
+        EXPECT_EQ(t.SetProgram(c.bytes), c.result);
+        EXPECT_EQ(t.fx.GetSweepSync(), c.sync);
+        EXPECT_EQ(t.fx.GetGlide(), c.glide);
+    }
+}
+
 // Sweep Sync is none of a program's thirteen values: choosing programs keeps it.
 TEST(PhaserEffect, ProgramsLeaveSweepSyncAlone) {
     TestPhaser fx;
