@@ -84,14 +84,21 @@ void Measure(benchmark::State& state, double unitsPerIteration, Body body) {
     state.counters["core_GHz"] = ghz;
 }
 
+// What changes between blocks while the engine runs.
+enum class Changes { None, Glide, Fade };
+
 // Song: the sweep locked to a playing song's position, which moves on each block.
-void PhaserBlock(benchmark::State& state, tav::SweepSync sync) {
+// Glide on with changes: a wet value every block keeps a glide running, a
+// mirror switch every block a cross-fade.
+void PhaserBlock(benchmark::State& state, tav::SweepSync sync, bool glide = false,
+                 Changes changes = Changes::None) {
     const int frames = static_cast<int>(state.range(0));
     tav::PhaserEngine engine;
     for (int i = 0; i < tav::ParamCount; ++i) {
         engine.ApplySetting(i, tav::kPhaserParamRanges[i].defaultValue);
     }
     engine.SetSweepSync(sync);
+    engine.SetGlide(glide);
     // Loud noise keeps the gate shut, so every frame is filtered.
     std::vector<double> inL(frames), inR(frames), outL(frames), outR(frames);
     uint32_t seed = 1;
@@ -109,7 +116,11 @@ void PhaserBlock(benchmark::State& state, tav::SweepSync sync) {
     const double beatsPerBlock = frames / beat;
     engine.ProcessBlock(ins, outs, frames, rate, beat, songBeats);  // first-block set-up
 
+    int turn = 0;
     Measure(state, frames, [&] {
+        ++turn;
+        if (changes == Changes::Glide) engine.ApplySetting(tav::ParamWetLeft, 20 + turn % 2 * 60);
+        if (changes == Changes::Fade) engine.ApplySetting(tav::ParamFilterMirror, turn % 2);
         songBeats += beatsPerBlock;
         engine.ProcessBlock(ins, outs, frames, rate, beat, songBeats);
         benchmark::DoNotOptimize(outs[0][0]);
@@ -126,6 +137,23 @@ void BM_PhaserBlockSong(benchmark::State& state) {
     PhaserBlock(state, tav::SweepSync::Song);
 }
 BENCHMARK(BM_PhaserBlockSong)->Arg(32)->Arg(256)->Arg(4096);
+
+// Glide on: with nothing changing it runs the loop above; gliding and fading are
+// the cost for as long as a change takes.
+void BM_PhaserBlockGlideSteady(benchmark::State& state) {
+    PhaserBlock(state, tav::SweepSync::Free, true);
+}
+BENCHMARK(BM_PhaserBlockGlideSteady)->Arg(32)->Arg(256)->Arg(4096);
+
+void BM_PhaserBlockGliding(benchmark::State& state) {
+    PhaserBlock(state, tav::SweepSync::Free, true, Changes::Glide);
+}
+BENCHMARK(BM_PhaserBlockGliding)->Arg(256);
+
+void BM_PhaserBlockFading(benchmark::State& state) {
+    PhaserBlock(state, tav::SweepSync::Free, true, Changes::Fade);
+}
+BENCHMARK(BM_PhaserBlockFading)->Arg(256);
 
 void BM_AddLatency(benchmark::State& state) {
     double x = 1.0;
