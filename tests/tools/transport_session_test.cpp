@@ -92,6 +92,43 @@ TEST(TavhostTransport, AFlatAutomationLaneChangesNothing) {
     }
 }
 
+// The first frame where two renders part; -1 where they never do.
+std::int64_t FirstDifference(const AudioBuffer& a, const AudioBuffer& b) {
+    for (size_t k = 0; k < a.channels.at(0).size() && k < b.channels.at(0).size(); ++k) {
+        for (size_t c = 0; c < a.channels.size() && c < b.channels.size(); ++c) {
+            if (a.channels[c][k] != b.channels[c][k]) return static_cast<std::int64_t>(k);
+        }
+    }
+    return -1;
+}
+
+// A step inside a block waits for the next block's start, unless it is sample-accurate
+// and the format places changes in blocks: then it lands on its own frame.
+TEST(TavhostTransport, AutomationLandsOnItsFrameWhereTheFormatTakesOffsets) {
+    const Args base = {"--block", "1024"};
+    for (const Format& format : kFormats) {
+        const AudioBuffer plain = Rendered(format, base);
+        for (const bool accurate : {false, true}) {
+            Args args = base;
+            args.insert(args.end(), {"--step", "Wet Left=0@1100"});
+            if (accurate) args.push_back("--sample-accurate");
+            const std::int64_t first = FirstDifference(plain, Rendered(format, args));
+            const std::int64_t due = accurate && &format != &kFormats[0] ? 1100 : 2048;
+            EXPECT_GE(first, due) << format.name << " accurate " << accurate;
+            EXPECT_LT(first, due + 64) << format.name << " accurate " << accurate;
+        }
+    }
+    // A ramp in beats under a tempo map, frame by frame: VST 3 and CLAP alike, and
+    // apart from the same ramp taken per block.
+    const Args ramp = {
+        "--ramp", "Wet Left=0.8:0.1@1b:3b", "--tempo-map-ramp", "100:140@0b:4b", "--block", "300"};
+    Args accurate = ramp;
+    accurate.push_back("--sample-accurate");
+    const AudioBuffer vst3 = Rendered(kFormats[1], accurate);
+    EXPECT_TRUE(SameBits(vst3, Rendered(kFormats[2], accurate)));
+    EXPECT_FALSE(SameBits(vst3, Rendered(kFormats[1], ramp)));
+}
+
 std::string TempFile(const std::string& name) {
     return std::string(TAV_BINARY_DIR) + "/tests/tools/transport_" + name;
 }
