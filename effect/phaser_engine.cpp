@@ -24,6 +24,11 @@ constexpr double kInputLimit = 1e12;
 // Song positions beyond this (15 years at 120 beats per minute) are nonsense.
 constexpr double kLatestBeat = 1e9;
 
+// A song position that moves on at between these times the pace the host's tempo
+// gives is drifting from it, and the sweeps follow it; beyond, it jumped.
+constexpr double kSlowestPace = 0.5;
+constexpr double kFastestPace = 2.0;
+
 // A song position this close to where the sweeps have counted is where they are.
 constexpr double kOnTrackSamples = 1e-3;
 
@@ -72,6 +77,7 @@ struct SideRun {
     float periodAsFloat;
     int64_t half;
     int64_t counter;
+    int64_t step;
 
     // lanes: base, span, feedback and signed wet as heard during a transition.
     SideRun(const PhaserSide& s, const double* lanes) : SideRun(s, false) { UseLanes(lanes); }
@@ -99,7 +105,8 @@ struct SideRun {
           period(ToFixed(s.cycleLength)),
           periodAsFloat(static_cast<float>(period)),
           half(ToFixed(s.cycleHalf)),
-          counter(ToFixed(s.sweepCounter)) {}
+          counter(ToFixed(s.sweepCounter)),
+          step(ToFixed(s.sweepStep)) {}
 
     void StoreTo(PhaserSide& s) const {
         s.stageInputs[0] = x1;
@@ -123,7 +130,7 @@ struct SideRun {
     }
 
     void Advance() {
-        counter += int64_t{1} << kFractionBits;
+        counter += step;
         if (counter >= period) counter -= period;
     }
 
@@ -299,6 +306,7 @@ void PhaserEngine::SetSweepSync(SweepSync sync) {
     if (sync == sync_) return;
     sync_ = sync;
     songBeatsNext_ = kNoSongPosition;
+    left_.sweepStep = right_.sweepStep = 1.0;
     RetimeSweeps();
 }
 
@@ -383,6 +391,7 @@ void PhaserEngine::RetimeSweeps() {
 }
 
 void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat, int frames) {
+    left_.sweepStep = right_.sweepStep = 1.0;
     if (!(songBeats >= 0.0 && songBeats <= kLatestBeat)) {
         songBeatsNext_ = kNoSongPosition;  // runs free until the position returns
         return;
@@ -391,8 +400,16 @@ void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat, int frame
     // re-timed to the same fraction of their cycles if the tempo moved. Beats
     // a host adds up block by block differ in their last bits only.
     const bool onTrack = std::fabs(songBeats - songBeatsNext_) * samplesPerBeat < kOnTrackSamples;
+    const double lastBeats = songBeatsLast_;
+    const int lastFrames = songFramesLast_;
+    songBeatsLast_ = songBeats;
+    songFramesLast_ = frames;
     if (onTrack) {
         songBeatsNext_ = songBeats + frames / samplesPerBeat;
+        return;
+    }
+    if (!holding_ && GlideActive() && songBeatsNext_ != kNoSongPosition && lastFrames > 0 &&
+        FollowDrift(songBeats, lastBeats, lastFrames, samplesPerBeat, frames)) {
         return;
     }
     // With Glide the jump fades; during another fade it waits for the next block.
@@ -413,6 +430,36 @@ void PhaserEngine::LockToSong(double songBeats, double samplesPerBeat, int frame
         }
         side->sweepCounter = counter;
     }
+}
+
+// A host whose tempo lags its position (Ardour 7 reports a tempo ramp's first tempo
+// until the ramp ends): the position moved on by more or less than the tempo says.
+// Trust the position: over this block each sweep moves at the position's own pace,
+// corrected to arrive where the song will be at the block's end, instead of jumping.
+// False for a jump (a loop, a relocation) rather than a drift.
+bool PhaserEngine::FollowDrift(double songBeats, double lastBeats, int lastFrames,
+                               double samplesPerBeat, int frames) {
+    const double pace = (songBeats - lastBeats) * samplesPerBeat / lastFrames;
+    if (!(pace >= kSlowestPace && pace <= kFastestPace)) return false;
+    const double songSamples = songBeats * samplesPerBeat;
+    double steps[2] = {1.0, 1.0};
+    for (int i = 0; i < 2; ++i) {
+        const PhaserSide& side = i == 0 ? left_ : right_;
+        const double cycle = side.cycleLength;
+        if (!(cycle > 0.0)) continue;
+        double there = ExactRemainder(songSamples, cycle);
+        if (i == 1 && mirror_) there += side.cycleHalf;
+        // The way from here to there at the block's end, the whole cycles that fit
+        // the pace taken off.
+        double way = there + pace * frames - side.sweepCounter;
+        way -= cycle * RoundToNearestEven((way - pace * frames) / cycle);
+        steps[i] = way / frames;
+        if (!(steps[i] >= kSlowestPace * 0.5 && steps[i] <= kFastestPace)) return false;
+    }
+    left_.sweepStep = steps[0];
+    right_.sweepStep = steps[1];
+    songBeatsNext_ = songBeats + pace * frames / samplesPerBeat;
+    return true;
 }
 
 void PhaserEngine::CaptureRate(double sampleRate) {

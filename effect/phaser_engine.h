@@ -20,7 +20,10 @@ struct PhaserSide {
     // until a tempo change re-times it to the same fraction of the new cycle.
     double cycleLength = 0.0;
     double cycleHalf = 0.0;
-    double sweepCounter = 0.0;    // 0 .. cycleLength
+    double sweepCounter = 0.0;  // 0 .. cycleLength
+    // Samples the counter moves per frame: 1 but where a song-locked sweep follows
+    // a position that moves faster or slower than the host's tempo says.
+    double sweepStep = 1.0;
     int32_t centreFrequency = 0;  // Hz, last applied
     int32_t sweepWidth = 0;       // Hz, last applied depth converted
     int32_t divisionIndex = 0;    // last applied sweep rate, re-applied on tempo changes
@@ -115,6 +118,8 @@ class PhaserEngine {
     void RetimeSweeps();
     void FollowTempo(double whole);
     void LockToSong(double songBeats, double samplesPerBeat, int frames);
+    bool FollowDrift(double songBeats, double lastBeats, int lastFrames, double samplesPerBeat,
+                     int frames);
     void CaptureRate(double sampleRate);
     void ResetState();
     bool StateIsSound() const;
@@ -156,6 +161,9 @@ class PhaserEngine {
     // Where the song will be at the next block if it plays on, in beats: the
     // sweeps are there already. kNoSongPosition after anything that moved them.
     double songBeatsNext_ = kNoSongPosition;
+    // The last block's song position and length, for the position's own pace.
+    double songBeatsLast_ = kNoSongPosition;
+    int songFramesLast_ = 0;
 
     bool glide_ = false;  // the effect turns it on: the engine alone is the design
     // A continuous glide: two one-pole stages in a row per lane, so the heard
