@@ -229,7 +229,7 @@ void PhaserEngine::Restart() {
 }
 
 bool PhaserEngine::GlideActive() const {
-    return glide_ && initialised_ && ready_ && sampleRate_ > 0.0;
+    return glide_ && initialised_ && ready_ && !fresh_ && sampleRate_ > 0.0;
 }
 
 void PhaserEngine::TargetLanes(double* lanes) const {
@@ -357,6 +357,7 @@ void PhaserEngine::ProcessBlock(const double* const* in, double* const* out, int
     if (!ready_) return;
 
     RunFrames(in[0], in[1], out[0], out[1], frames);
+    if (frames > 0) fresh_ = false;
 
     // Absurd inputs count as silence, but feedback at the edge of stability can
     // still run away: clear the filters rather than let every output overflow.
@@ -475,6 +476,7 @@ void PhaserEngine::CaptureRate(double sampleRate) {
 void PhaserEngine::ResetProcessing(double sampleRate) {
     // The audio starts afresh: nothing of the old stream is left to fade from.
     gliding_ = fading_ = holding_ = restartOwed_ = false;
+    fresh_ = true;
     if (sampleRate > 0.0 && std::isfinite(sampleRate) && sampleRate != sampleRate_) {
         CaptureRate(sampleRate);
         ApplySweepRange(left_);

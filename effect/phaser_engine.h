@@ -165,6 +165,9 @@ class PhaserEngine {
     double songBeatsLast_ = kNoSongPosition;
     int songFramesLast_ = 0;
 
+    // Nothing of this stream was heard yet (a first block, a new activation):
+    // there is no sound to glide or fade from.
+    bool fresh_ = true;
     bool glide_ = false;  // the effect turns it on: the engine alone is the design
     // A continuous glide: two one-pole stages in a row per lane, so the heard
     // value leaves the old one without a corner and stays smooth when the

@@ -83,7 +83,7 @@ TEST(ClapPlugin, ParametersAreTheVst3PluginsUnderTheSameIds) {
     std::string error;
     auto vst3 = HostedVst3::Load(kVst3, HostSettings{}, &error);
     ASSERT_TRUE(vst3) << error;
-    ASSERT_EQ(plugin->NumParams(), 15);
+    ASSERT_EQ(plugin->NumParams(), 16);
     for (int i = 0; i < plugin->NumParams(); ++i) {
         const clap_param_info& info = plugin->ParamInfo(i);
         const int inVst3 = IndexOf(*vst3, info.id);  // which has a program selector too
@@ -92,27 +92,41 @@ TEST(ClapPlugin, ParametersAreTheVst3PluginsUnderTheSameIds) {
     }
 }
 
-// Sweep Sync: a two-step list the host may set but not automate (that blocks and
-// states carry it is checked for every format in tests/formats).
-TEST(ClapPlugin, SweepSyncIsASteppedSettingNotAutomated) {
+// Sweep Sync and Glide: two-step lists the host may set and automate (that blocks
+// and states carry them is checked for every format in tests/formats).
+TEST(ClapPlugin, SettingsAreSteppedAndAutomatable) {
     auto plugin = Load();
     const clap_plugin* p = plugin->Plugin();
     const auto* params =
         static_cast<const clap_plugin_params*>(p->get_extension(p, CLAP_EXT_PARAMS));
-    const int index = IndexOf(*plugin, kSweepSync);
-    ASSERT_GE(index, 0);
-    const clap_param_info& info = plugin->ParamInfo(index);
-    EXPECT_STREQ(info.name, "Sweep Sync");
-    EXPECT_EQ(info.flags, CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM) << "not automatable";
-    EXPECT_EQ(info.min_value, 0.0);
-    EXPECT_EQ(info.max_value, 1.0);
-    EXPECT_EQ(info.default_value, 0.0);
-    char text[16] = {};
-    for (const auto& [value, shown] : {std::pair{0.0, "Free"}, {1.0, "Song"}, {0.7, "Song"}}) {
-        ASSERT_TRUE(params->value_to_text(p, kSweepSync, value, text, sizeof text));
-        EXPECT_STREQ(text, shown) << value;
+    const struct {
+        clap_id id;
+        const char* name;
+        double defaultValue;
+        const char* texts[2];
+    } settings[] = {{1002, "Sweep Sync", 0.0, {"Free", "Song"}},
+                    {1003, "Glide", 1.0, {"Off", "On"}}};
+    for (const auto& s : settings) {
+        SCOPED_TRACE(s.name);
+        const int index = IndexOf(*plugin, s.id);
+        ASSERT_GE(index, 0);
+        const clap_param_info& info = plugin->ParamInfo(index);
+        EXPECT_STREQ(info.name, s.name);
+        EXPECT_EQ(info.flags,
+                  CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM);
+        EXPECT_EQ(info.min_value, 0.0);
+        EXPECT_EQ(info.max_value, 1.0);
+        EXPECT_EQ(info.default_value, s.defaultValue);
+        double value = -1.0;
+        ASSERT_TRUE(params->get_value(p, s.id, &value));
+        EXPECT_EQ(value, s.defaultValue);
+        char text[16] = {};
+        for (const double v : {0.0, 1.0, 0.7}) {
+            ASSERT_TRUE(params->value_to_text(p, s.id, v, text, sizeof text));
+            EXPECT_STREQ(text, s.texts[v >= 0.5 ? 1 : 0]) << v;
+        }
+        EXPECT_FALSE(params->value_to_text(p, s.id, NAN, text, sizeof text));
     }
-    EXPECT_FALSE(params->value_to_text(p, kSweepSync, NAN, text, sizeof text));
 }
 
 TEST(ClapPlugin, InPlaceBuffersAndLongBlocksRenderTheSame) {
@@ -184,7 +198,7 @@ TEST(ClapPlugin, NonsenseFromTheHostIsRefused) {
     clap_param_info info;
     double value = 0.0;
     char text[8];
-    EXPECT_FALSE(params->get_info(p, 15, &info));
+    EXPECT_FALSE(params->get_info(p, 16, &info));
     EXPECT_FALSE(params->get_info(p, 0, nullptr));
     EXPECT_FALSE(params->get_value(p, 13, &value));
     EXPECT_FALSE(params->get_value(p, 0, nullptr));

@@ -144,8 +144,10 @@ TEST_P(ScaledFaceTest, MenuOnTheBareFacePicksAScaleAndRemembersIt) {
 
 // Sweep Sync under the scales: a click on the other option switches it, the host
 // hears of it, and the check mark (with the row's highlight) moves along.
-TEST_P(ScaledFaceTest, SweepSyncInTheMenuTogglesAndItsCheckMarkMoves) {
-    ASSERT_EQ(Surface().MenuChoiceCount(), 1);
+// Sweep Sync and Glide below the scales: a click toggles the setting, tells the host
+// once, and the check mark follows.
+TEST_P(ScaledFaceTest, SettingsInTheMenuToggleAndTheirCheckMarksMove) {
+    ASSERT_EQ(Surface().MenuChoiceCount(), kExtraSettingCount);
     // A pixel of the tick's short stroke, and one at the row's right end.
     const auto checked = [&](const PixelRect& row) {
         return test::PixelAt(*Surface().Canvas(), At(row.left + 8), At(row.top + 13)) ==
@@ -155,34 +157,38 @@ TEST_P(ScaledFaceTest, SweepSyncInTheMenuTogglesAndItsCheckMarkMoves) {
         return test::PixelAt(*Surface().Canvas(), At(row.right - 3), At(row.top + 2)) ==
                0xFF3C5C8Cu;
     };
-    const struct {
-        int option;
-        SweepSync after;
-        std::vector<std::string> events;
-    } steps[] = {
-        {1, SweepSync::Song, {"setting 0 1.000000"}},
-        {1, SweepSync::Song, {}},
-        {0, SweepSync::Free, {"setting 0 0.000000"}},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.option);
-        const int before = effect.GetSweepSync() == SweepSync::Song ? 1 : 0;
-        Click(10, 320, kRight);
-        ASSERT_TRUE(Surface().ScaleMenuOpen());
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(checked(Surface().ScaleMenuRow(i)), kEditorScales[i] == GetParam()) << i;
-        for (int o = 0; o < 2; ++o) {
-            EXPECT_EQ(checked(Surface().MenuChoiceRow(0, o)), o == before) << o;
-            EXPECT_EQ(highlighted(Surface().MenuChoiceRow(0, o)), o == before) << o;
+    for (int setting = 0; setting < kExtraSettingCount; ++setting) {
+        // From the default to the other step, again (no news), and back.
+        const int other = 1 - kExtraSettings[setting].defaultStep;
+        const std::string told = "setting " + std::to_string(setting) + " ";
+        const struct {
+            int option;
+            std::vector<std::string> events;
+        } steps[] = {
+            {other, {told + (other == 1 ? "1.000000" : "0.000000")}},
+            {other, {}},
+            {1 - other, {told + (other == 1 ? "0.000000" : "1.000000")}},
+        };
+        for (const auto& step : steps) {
+            SCOPED_TRACE(std::to_string(setting) + " to " + std::to_string(step.option));
+            const int before = SettingStep(effect.SettingValue(setting));
+            Click(10, 320, kRight);
+            ASSERT_TRUE(Surface().ScaleMenuOpen());
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(checked(Surface().ScaleMenuRow(i)), kEditorScales[i] == GetParam()) << i;
+            for (int o = 0; o < 2; ++o) {
+                EXPECT_EQ(checked(Surface().MenuChoiceRow(setting, o)), o == before) << o;
+                EXPECT_EQ(highlighted(Surface().MenuChoiceRow(setting, o)), o == before) << o;
+            }
+            effect.events.clear();
+            const PixelRect row = Surface().MenuChoiceRow(setting, step.option);
+            Click((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+            EXPECT_FALSE(Surface().ScaleMenuOpen());
+            EXPECT_EQ(SettingStep(effect.SettingValue(setting)), step.option);
+            EXPECT_EQ(effect.events, step.events);
+            EXPECT_EQ(Surface().ScalePercent(), GetParam());
+            EXPECT_TRUE(Surface().calls.empty()) << "the clicks reached no control";
         }
-        effect.events.clear();
-        const PixelRect row = Surface().MenuChoiceRow(0, step.option);
-        Click((row.left + row.right) / 2, (row.top + row.bottom) / 2);
-        EXPECT_FALSE(Surface().ScaleMenuOpen());
-        EXPECT_EQ(effect.GetSweepSync(), step.after);
-        EXPECT_EQ(effect.events, step.events);
-        EXPECT_EQ(Surface().ScalePercent(), GetParam());
-        EXPECT_TRUE(Surface().calls.empty()) << "the clicks reached no control";
     }
 }
 

@@ -85,6 +85,7 @@ struct DirectEngine {
     double rate;
     explicit DirectEngine(const int (&values)[ParamCount], double sampleRate = 44100.0)
         : rate(sampleRate) {
+        engine.SetGlide(true);  // as the effect has it
         test::ApplyAll(engine, values);
         for (int i = 0; i < 3; ++i) engine.ResetProcessing(rate);
     }

@@ -324,7 +324,7 @@ TEST(Vst3Bundle, ParametersHoldTheProgramSelectorAndOneBypass) {
     Instance plugin;
     IEditController* controller = plugin.Controller();
     ASSERT_NE(controller, nullptr);
-    ASSERT_EQ(controller->getParameterCount(), 16);
+    ASSERT_EQ(controller->getParameterCount(), 17);
     int bypassCount = 0;
     bool program = false;
     for (int32 i = 0; i < controller->getParameterCount(); ++i) {
@@ -338,37 +338,43 @@ TEST(Vst3Bundle, ParametersHoldTheProgramSelectorAndOneBypass) {
     EXPECT_TRUE(program);
 }
 
-// Sweep Sync: a two-entry list the host may set but not automate (that blocks and
-// states carry it is checked for every format in tests/formats).
-TEST(Vst3Bundle, SweepSyncIsAListTheControllerKeepsApart) {
-    Instance plugin;
-    IEditController* controller = plugin.Controller();
-    ASSERT_NE(controller, nullptr);
-    ParameterInfo info{};
-    for (int32 i = 0; i < controller->getParameterCount() && info.id != kSweepSync; ++i)
-        ASSERT_EQ(controller->getParameterInfo(i, &info), kResultOk);
-    ASSERT_EQ(info.id, kSweepSync);
-    EXPECT_EQ(Narrow(info.title), "Sweep Sync");
-    EXPECT_EQ(info.stepCount, 1);
-    EXPECT_EQ(info.defaultNormalizedValue, 0.0);
-    EXPECT_EQ(info.flags, ParameterInfo::kIsList) << "listed, not automatable";
-
+// Sweep Sync and Glide: two-entry lists the host may set and automate (that blocks
+// and states carry them is checked for every format in tests/formats).
+TEST(Vst3Bundle, SettingsAreAutomatableListsTheControllerKeepsApart) {
     const struct {
-        ParamValue value;
-        const char* text;
-    } texts[] = {{0.0, "Free"}, {0.4, "Free"}, {0.5, "Song"}, {1.0, "Song"}};
-    for (const auto& t : texts) {
-        String128 text{};
-        ASSERT_EQ(controller->getParamStringByValue(kSweepSync, t.value, text), kResultOk);
-        EXPECT_EQ(Narrow(text), t.text) << t.value;
-        EXPECT_EQ(controller->normalizedParamToPlain(kSweepSync, t.value), t.value >= 0.5 ? 1 : 0);
+        ParamID id;
+        const char* title;
+        ParamValue defaultValue;
+        const char* texts[2];
+    } settings[] = {{1002, "Sweep Sync", 0.0, {"Free", "Song"}},
+                    {1003, "Glide", 1.0, {"Off", "On"}}};
+    for (const auto& s : settings) {
+        SCOPED_TRACE(s.title);
+        Instance plugin;
+        IEditController* controller = plugin.Controller();
+        ASSERT_NE(controller, nullptr);
+        ParameterInfo info{};
+        for (int32 i = 0; i < controller->getParameterCount() && info.id != s.id; ++i)
+            ASSERT_EQ(controller->getParameterInfo(i, &info), kResultOk);
+        ASSERT_EQ(info.id, s.id);
+        EXPECT_EQ(Narrow(info.title), s.title);
+        EXPECT_EQ(info.stepCount, 1);
+        EXPECT_EQ(info.defaultNormalizedValue, s.defaultValue);
+        EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsList);
+
+        for (const ParamValue value : {0.0, 0.4, 0.5, 1.0}) {
+            String128 text{};
+            ASSERT_EQ(controller->getParamStringByValue(s.id, value, text), kResultOk);
+            EXPECT_EQ(Narrow(text), s.texts[value >= 0.5 ? 1 : 0]) << value;
+            EXPECT_EQ(controller->normalizedParamToPlain(s.id, value), value >= 0.5 ? 1 : 0);
+        }
+        EXPECT_EQ(controller->getParamNormalized(s.id), s.defaultValue);
+        const std::vector<uint8_t> state = plugin.State();
+        EXPECT_EQ(controller->setParamNormalized(s.id, std::nan("")), kInvalidArgument);
+        ASSERT_EQ(controller->setParamNormalized(s.id, 1.0 - s.defaultValue), kResultOk);
+        EXPECT_EQ(controller->getParamNormalized(s.id), 1.0 - s.defaultValue);
+        EXPECT_EQ(plugin.State(), state) << "the controller's setting is not the processor's";
     }
-    EXPECT_EQ(controller->getParamNormalized(kSweepSync), 0.0);
-    const std::vector<uint8_t> freeState = plugin.State();
-    EXPECT_EQ(controller->setParamNormalized(kSweepSync, std::nan("")), kInvalidArgument);
-    ASSERT_EQ(controller->setParamNormalized(kSweepSync, 1.0), kResultOk);
-    EXPECT_EQ(controller->getParamNormalized(kSweepSync), 1.0);
-    EXPECT_EQ(plugin.State(), freeState) << "the controller's setting is not the processor's";
 }
 
 TEST(Vst3Bundle, ProgramListRecallsEachFactoryProgram) {
