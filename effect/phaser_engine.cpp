@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 #include "effect/phaser_math.h"
@@ -566,12 +567,8 @@ void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL,
     // A non-finite or absurd sample is silence. Masked into the outputs first, in
     // a pass of its own: in the filter loop the mask would cost a register the
     // recurrence needs.
-    for (int k = 0; k < frames; ++k) {
-        const double a = inL[k];
-        const double b = inR[k];
-        outL[k] = std::fabs(a) <= kInputLimit ? a : 0.0;
-        outR[k] = std::fabs(b) <= kInputLimit ? b : 0.0;
-    }
+    MaskInput(inL, outL, frames);
+    MaskInput(inR, outR, frames);
     int done = 0;
     while (done < frames) {
         if (!gliding_ && !fading_) {
@@ -607,6 +604,25 @@ void PhaserEngine::EndTransitions() {
         }
     }
     gliding_ = false;  // the exact targets take over
+}
+
+// Two samples at a time in a vector register (SSE2, NEON): |x| <= limit is false
+// for NaN and infinities, and its all-ones or zero mask keeps or clears x. Input
+// and output are the same buffer or apart, as hosts hand them.
+void PhaserEngine::MaskInput(const double* in, double* out, int frames) {
+    using Pair = double __attribute__((vector_size(16)));
+    using Mask = int64_t __attribute__((vector_size(16)));
+    constexpr Pair kHigh = {kInputLimit, kInputLimit};
+    constexpr Pair kLow = {-kInputLimit, -kInputLimit};
+    int k = 0;
+    for (; k + 2 <= frames; k += 2) {
+        Pair x;
+        std::memcpy(&x, in + k, sizeof x);
+        const Mask keep = (x <= kHigh) & (x >= kLow);
+        const Pair kept = keep ? x : Pair{};
+        std::memcpy(out + k, &kept, sizeof kept);
+    }
+    for (; k < frames; ++k) out[k] = std::fabs(in[k]) <= kInputLimit ? in[k] : 0.0;
 }
 
 // Settings steady: the design's loop, sample for sample. Reads the masked input
