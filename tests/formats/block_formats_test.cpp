@@ -156,6 +156,40 @@ TEST_P(BlockFormat, SweepSyncTravelsInBlocksAndStates) {
     EXPECT_EQ(copy->ParamDisplay(sync), "Free");
 }
 
+// Glide: a setting like Sweep Sync, kept in the state only when it is "Off"; at
+// steady settings either way sounds the same to the last bit, and only a change
+// sounds different.
+TEST_P(BlockFormat, GlideIsKeptWhenOffAndChangesNothingSteady) {
+    Channels outs[2][2] = {{Channels(2), {}}, {Channels(2), {}}};  // steady, then a change
+    std::vector<uint8_t> states[2];
+    for (const bool on : {false, true}) {
+        auto plugin = Open();
+        ASSERT_TRUE(plugin && plugin->StartAudio(ProcessKind::Replacing, nullptr));
+        const int glide = Find(*plugin, "Glide");
+        if (!on) {
+            ASSERT_TRUE(plugin->SetParameterText(glide, "Off"));
+        }
+        EXPECT_EQ(plugin->ParamDisplay(glide), on ? "On" : "Off");
+        states[on] = plugin->SaveState(false);
+        for (int block = 0; block < 8; ++block) {
+            const Channels out = test::RenderBlock(*plugin, Chord(512, 512 * block));
+            for (int c = 0; c < 2; ++c)
+                outs[on][0][c].insert(outs[on][0][c].end(), out[c].begin(), out[c].end());
+        }
+        plugin->SetParamValueAt(4, 0.2, 100);  // Wet Left 80 -> 20 %
+        outs[on][1] = test::RenderBlock(*plugin, Chord(512, 4096));
+    }
+    EXPECT_EQ(outs[0][0], outs[1][0]) << "steady settings sound the same";
+    EXPECT_NE(outs[0][1], outs[1][1]) << "a change glides only with Glide on";
+    ASSERT_EQ(states[0].size(), states[1].size() + 12);
+    auto copy = Open();
+    ASSERT_TRUE(copy->LoadState(false, states[0]));
+    EXPECT_EQ(copy->ParamDisplay(Find(*copy, "Glide")), "Off");
+    EXPECT_EQ(copy->SaveState(false), states[0]);
+    ASSERT_TRUE(copy->LoadState(false, states[1]));
+    EXPECT_EQ(copy->ParamDisplay(Find(*copy, "Glide")), "On");
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, BlockFormat,
                          ::testing::Values(Format{"VST 3", TAV_VST3_BUNDLE},
                                            Format{"CLAP", TAV_CLAP_MODULE}),
