@@ -136,6 +136,17 @@ ramp=(--generate long-noise --tempo-ramp 100:140 --start-beat 2 --quiet
 ramp_clicks=$("$TAVWAV" --clicks "$out/ramp-chord.wav" --block 512)
 ramp_clicks=${ramp_clicks%% elsewhere*}
 
+echo "rendering a chord with a Wet ramp and an Accent switch, Glide off and on (CLAP module)"
+glide_names=(off on)
+for glide in 0 1; do
+    "$NATIVE_HOST" "$NATIVE_CLAP" --generate chord --block 64 --quiet --set Glide=$glide \
+        --ramp "Wet Left=0.8:0.2@1s:3s" --step "Accent=0@4.5s" \
+        --out "$out/glide-${glide_names[$glide]}.wav" >/dev/null
+done
+"$TAVWAV" --band-picture "$out/glide-off-on.png" "$out/glide-off.wav" "$out/glide-on.wav" \
+    --names "Glide Off,Glide On" --seconds 6 \
+    --title "A chord, Wet Left 80 to 20 % over 1-3 s, Accent Both to Left at 4.5 s"
+
 echo "drawing the editor at the defaults and at \"Psy Asymetric\", and at 200 % (Windows DLL, VST 3 bundle and CLAP module under Wine)"
 shots=()
 # One picture: the host, the plug-in, the file name, then tavhost's options.
@@ -193,6 +204,8 @@ echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each, the LV2 one
 echo "the 64-bit ARM ones in $out/arm64/ and its vst3/, clap/ and lv2/);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
+echo "$out/glide-off-on.png shows the peak above 8 kHz of a chord under a Wet ramp and an Accent"
+echo "switch: above with Glide off (a click at every step and at the switch), below with it on."
 echo "$out/sweep-ramp-free-song.png shows 16 bars of a tempo ramp: on top the sweep free (it starts"
 echo "where play starts), below it locked to the song (where the bar lines put it)."
 [ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2, VST 3 and CLAP plug-ins draw it on both platforms, and the LV2 UI: ${shots[*]}"

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "tools/audio_buffer.h"
+#include "tools/band_picture.h"
 #include "tools/high_band.h"
 #include "tools/sweep_picture.h"
 
@@ -101,6 +102,47 @@ int Sweep(int argc, char** argv, const char* usage) {
         wet = LeftChannels(wet, other);
     }
     if (!tav::WriteTransferSpectrogram(dry, wet, labels, argv[4], &error)) {
+        std::fprintf(stderr, "tavwav: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int BandPicture(int argc, char** argv, const char* usage) {
+    tav::BandPictureLabels labels;
+    std::vector<tav::AudioBuffer> renders;
+    std::string error;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        double number = 0.0;
+        if (i + 1 < argc && option == "--title") {
+            labels.title = argv[++i];
+        } else if (i + 1 < argc && option == "--names") {
+            std::string names = argv[++i];
+            for (size_t comma; (comma = names.find(',')) != std::string::npos;
+                 names.erase(0, comma + 1))
+                labels.names.push_back(names.substr(0, comma));
+            labels.names.push_back(names);
+        } else if (i + 1 < argc && option == "--cutoff" && ParseNumber(argv[i + 1], &number) &&
+                   number > 0.0) {
+            labels.cutoff = number;
+            ++i;
+        } else if (i + 1 < argc && option == "--seconds" && ParseNumber(argv[i + 1], &number) &&
+                   number > 0.0) {
+            labels.seconds = number;
+            ++i;
+        } else if (option.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "%s", usage);
+            return 2;
+        } else {
+            renders.emplace_back();
+            if (!tav::ReadAudioFile(option, &renders.back(), &error)) {
+                std::fprintf(stderr, "tavwav: %s: %s\n", option.c_str(), error.c_str());
+                return 1;
+            }
+        }
+    }
+    if (!tav::WriteBandPicture(renders, labels, argv[2], &error)) {
         std::fprintf(stderr, "tavwav: %s\n", error.c_str());
         return 1;
     }
@@ -204,12 +246,17 @@ int main(int argc, char** argv) {
         "       tavwav --sweep DRY.wav WET.wav OUT.png [--title TEXT] [--tempo BPM]\n"
         "              [--versus WET2.wav --names A,B] |\n"
         "       tavwav --hf-peak A.wav --at T1,T2,... [--window-ms 10] [--cutoff 8000] |\n"
-        "       tavwav --hf-rms A.wav --from A --to B [--cutoff 10000]\n"
+        "       tavwav --hf-rms A.wav --from A --to B [--cutoff 10000] |\n"
+        "       tavwav --band-picture OUT.png A.wav [B.wav ...] [--names A,B] [--title TEXT]\n"
+        "              [--cutoff 8000] [--seconds S]\n"
         "  (--hf-*: the band above the cutoff, an 8th-order Butterworth high-pass run\n"
         "  forward over the file; peak within the window after each time, in seconds, or\n"
-        "  RMS between two; dBFS, the largest channel's)\n";
+        "  RMS between two; dBFS, the largest channel's; --band-picture: its peak over\n"
+        "  time, the renders one above the other)\n";
     if (argc >= 5 && std::string(argv[1]) == "--sweep") return Sweep(argc, argv, usage);
     if (argc >= 2 && std::string(argv[1]) == "--clicks") return Clicks(argc, argv, usage);
+    if (argc >= 4 && std::string(argv[1]) == "--band-picture")
+        return BandPicture(argc, argv, usage);
     if (argc >= 3 && (std::string(argv[1]) == "--hf-peak" || std::string(argv[1]) == "--hf-rms"))
         return HighBandFigures(argc, argv, usage);
     double from = 0.0;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "tools/band_picture.h"
 #include "tools/high_band.h"
 
 namespace tav {
@@ -50,6 +51,24 @@ TEST(HighBand, FindsAClickInItsWindowAndNowhereElse) {
     EXPECT_GT(Db(BandPeak(band, 66150, 66150 + window)), -30.0);
     for (std::int64_t at : {std::int64_t{44100}, std::int64_t{66150 - window}, std::int64_t{77175}})
         EXPECT_LT(Db(BandPeak(band, at, at + window)), -110.0) << at;
+}
+
+// The picture: a click's column rises over the goal line in its own band only.
+TEST(HighBand, ThePictureShowsAClickInItsRenderOnly) {
+    const AudioBuffer quiet = Sine(1000.0, 2.0);
+    AudioBuffer clicked = quiet;
+    clicked.channels[0][44100] = 0.25f;  // 1 s: the middle column
+    RgbImage picture;
+    std::string error;
+    ASSERT_TRUE(DrawBandPicture({clicked, quiet}, {}, &picture, &error)) << error;
+    const auto blue = [&](int x, int y) {
+        const uint8_t* p = &picture.rgb[(size_t(y) * size_t(picture.width) + size_t(x)) * 3];
+        return p[0] == 0x2F && p[1] == 0x5F && p[2] == 0xA8;
+    };
+    const int column = 150 + 480, aboveGoal = 62 + 80;  // -70 dBFS in the first band
+    EXPECT_TRUE(blue(column, aboveGoal) || blue(column - 1, aboveGoal));
+    EXPECT_FALSE(blue(column, aboveGoal + 186) || blue(column - 1, aboveGoal + 186));
+    EXPECT_FALSE(DrawBandPicture({clicked, Sine(1000.0, 1.0)}, {}, &picture, &error));
 }
 
 }  // namespace
