@@ -230,7 +230,9 @@ void PhaserEngine::Restart() {
 }
 
 bool PhaserEngine::GlideActive() const {
-    return glide_ && initialised_ && ready_ && !fresh_ && sampleRate_ > 0.0;
+    // While the gate passes the input untouched, a change is not heard: it lands at once.
+    return glide_ && initialised_ && ready_ && !fresh_ && sampleRate_ > 0.0 &&
+           quietCounter_ < holdLength_;
 }
 
 void PhaserEngine::TargetLanes(double* lanes) const {
@@ -739,13 +741,17 @@ int PhaserEngine::RunTransition(double* outL, double* outR, int frames) {
                           (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);
         if (loud) quiet = 0;
         if (quiet >= hold) {
-            // The gate passes the input; everything else waits, as in the steady loop.
+            // The gate passes the input untouched: nothing of the change is heard, so
+            // it is complete here, as without Glide. The steady loop takes over.
             if (followSong) {
-                for (SideRun* run : {&l, &r, &gl, &gr}) {
-                    if (run->period != 0) run->Advance();
-                }
+                if (l.period != 0) l.Advance();
+                if (r.period != 0) r.Advance();
             }
-            continue;
+            std::copy(std::begin(targets), std::end(targets), first);
+            std::copy(std::begin(targets), std::end(targets), heard);
+            fadePosition = fadeLength_;
+            frames = k + 1;
+            break;
         }
         if constexpr (kGlide) {
             for (int i = 0; i < kLanes; ++i) {

@@ -192,6 +192,27 @@ TEST(Glide, SteadySettingsSoundAsWithoutToTheLastBit) {
     }
 }
 
+// While the gate passes silence untouched nothing of a change is heard: when sound
+// returns, everything is where it would be without Glide.
+TEST(Glide, ChangesMadeInSilenceAreCompleteWhenSoundReturns) {
+    const Stereo noise = NoiseSignal(20000, 5);
+    Stereo outs[2];
+    for (const bool glide : {false, true}) {
+        PhaserEngine engine;
+        ApplyDefaults(engine);
+        engine.SetGlide(glide);
+        Render(engine, noise, 256);
+        Render(engine, Stereo(20000), 256);  // the gate opens after 0.2 s
+        engine.ApplySetting(ParamWetLeft, 10);
+        engine.ApplySetting(ParamLeftSweepRate, 4);
+        outs[glide] = Render(engine, noise, 256);
+    }
+    for (size_t k = 0; k < noise.size(); ++k) {
+        ASSERT_EQ(outs[0].l[k], outs[1].l[k]) << k;
+        ASSERT_EQ(outs[0].r[k], outs[1].r[k]) << k;
+    }
+}
+
 TEST(Glide, ContinuousChangesSettleOnTheExactTargets) {
     PhaserEngine glided, direct;
     for (PhaserEngine* e : {&glided, &direct}) {
