@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <numbers>
 
 #include "tests/effect/phaser_test_util.h"
 
@@ -23,7 +24,8 @@ Stereo Chord() {
     const double freqs[3] = {220.0, 277.18, 329.63};
     for (size_t k = 0; k < kFrames; ++k) {
         double v = 0.0;
-        for (double f : freqs) v += 0.2 * std::sin(2.0 * M_PI * f * static_cast<double>(k) / kRate);
+        for (double f : freqs)
+            v += 0.2 * std::sin(2.0 * std::numbers::pi * f * static_cast<double>(k) / kRate);
         s.l[k] = v;
         s.r[k] = 0.9 * v;
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "tools/band_picture.h"
 #include "tools/high_band.h"
@@ -18,7 +19,8 @@ AudioBuffer Sine(double hz, double seconds) {
     audio.Resize(2, static_cast<std::int64_t>(seconds * audio.sampleRate));
     for (size_t i = 0; i < audio.channels[0].size(); ++i) {
         // The right channel only: the figures are the largest channel's.
-        audio.channels[1][i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hz * i / 44100.0));
+        audio.channels[1][i] =
+            static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * hz * i / 44100.0));
     }
     return audio;
 }
