@@ -72,7 +72,7 @@ void ClapCore::HostEndEdit(int index) {
 // The host learns of it as of any edit of the editor's: one gesture with its value.
 void ClapCore::HostSettingEdited(int setting, double value) {
     if (!IsExtraSetting(setting)) return;
-    const auto id = static_cast<int>(IdOfSetting(setting));
+    const auto id = static_cast<int>(ParamIdOfSetting(setting));
     Queue(CLAP_EVENT_PARAM_GESTURE_BEGIN, id, 0.0);
     Queue(CLAP_EVENT_PARAM_VALUE, id, value);
     Queue(CLAP_EVENT_PARAM_GESTURE_END, id, 0.0);

@@ -14,18 +14,8 @@ namespace tav::clap {
 // The ids beyond the thirteen parameters' (which are their VST indices), as the
 // VST 3 plug-in numbers them; hosts store them in projects.
 inline constexpr clap_id kBypassParamId = 1000;
-inline constexpr clap_id kSweepSyncParamId = 1002;
-inline constexpr clap_id kGlideParamId = 1003;
-
-// The effect setting behind an id (kSweepSyncSetting, kGlideSetting), or -1.
-inline int SettingOfId(clap_id id) {
-    return id >= kSweepSyncParamId && id < kSweepSyncParamId + kExtraSettingCount
-               ? static_cast<int>(id - kSweepSyncParamId)
-               : -1;
-}
-inline clap_id IdOfSetting(int setting) {
-    return kSweepSyncParamId + static_cast<clap_id>(setting);
-}
+inline constexpr clap_id kSweepSyncParamId = kFirstSettingParamId;
+inline constexpr clap_id kGlideParamId = kFirstSettingParamId + 1;
 
 // One editor gesture event waiting for the host.
 struct PendingEdit {

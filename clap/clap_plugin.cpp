@@ -190,8 +190,8 @@ void ClapPlugin::GatherEvents(const clap_input_events* in, int32_t frames) {
             const double value = change->value;
             if (change->param_id == kBypassParamId) {
                 if (std::isfinite(value)) plugin_->AddBypass(time, value >= 0.5);
-            } else if (SettingOfId(change->param_id) >= 0) {
-                plugin_->AddSetting(time, SettingOfId(change->param_id), value);
+            } else if (SettingOfParamId(change->param_id) >= 0) {
+                plugin_->AddSetting(time, SettingOfParamId(change->param_id), value);
             } else if (change->param_id < static_cast<clap_id>(effect_->ParamCount()) &&
                        std::isfinite(value)) {
                 const auto index = static_cast<int>(change->param_id);
@@ -213,7 +213,7 @@ void ClapPlugin::SendPendingEdits(const clap_output_events* out) {
             const clap_event_header header{0, 0, CLAP_CORE_EVENT_SPACE_ID, edit.type, 0};
             if (edit.type == CLAP_EVENT_PARAM_VALUE) {
                 const PluginParam* param = effect_->Param(static_cast<int>(edit.id));
-                if (param == nullptr && SettingOfId(edit.id) < 0) continue;
+                if (param == nullptr && SettingOfParamId(edit.id) < 0) continue;
                 const double plain = param != nullptr ? param->PlainForUnit(edit.unit) : edit.unit;
                 clap_event_param_value event{header, edit.id, nullptr, -1, -1, -1, -1, plain};
                 event.header.size = sizeof event;

@@ -52,7 +52,7 @@ bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
     }
     // Saved with the state and automatable: Glide makes switching either smooth.
     const int setting = static_cast<int>(index) - effect.ParamCount() - 1;
-    info->id = IdOfSetting(setting);
+    info->id = ParamIdOfSetting(setting);
     info->flags = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
     info->default_value = SettingDefault(setting);
     CopyText(info->name, sizeof info->name, kExtraSettings[setting].name);
@@ -67,8 +67,8 @@ bool Value(const clap_plugin* plugin, clap_id id, double* out) {
         *out = self->Plugin().Bypassed() ? 1.0 : 0.0;
         return true;
     }
-    if (SettingOfId(id) >= 0) {
-        *out = self->Effect().SettingValue(SettingOfId(id));
+    if (SettingOfParamId(id) >= 0) {
+        *out = self->Effect().SettingValue(SettingOfParamId(id));
         return true;
     }
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
@@ -84,8 +84,8 @@ bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
     char text[PluginParam::kTextSize] = {};
     if (id == kBypassParamId) {
         CopyText(text, sizeof text, kBypassTexts[value >= 0.5 ? 1 : 0]);
-    } else if (SettingOfId(id) >= 0) {
-        CopyText(text, sizeof text, SettingText(SettingOfId(id), value));
+    } else if (SettingOfParamId(id) >= 0) {
+        CopyText(text, sizeof text, SettingText(SettingOfParamId(id), value));
     } else if (id < static_cast<clap_id>(self->Effect().ParamCount())) {
         // Shown as it would be applied: bounded and snapped to the step.
         const PluginParam* param = self->Effect().Param(static_cast<int>(id));
@@ -107,7 +107,7 @@ bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double
         *out = on ? 1.0 : 0.0;
         return true;
     }
-    if (SettingOfId(id) >= 0) return ParseSettingText(SettingOfId(id), text, *out);
+    if (SettingOfParamId(id) >= 0) return ParseSettingText(SettingOfParamId(id), text, *out);
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
     return ParseTypedPlain(*self->Effect().Param(static_cast<int>(id)), text, *out);
 }

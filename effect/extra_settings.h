@@ -40,6 +40,18 @@ inline bool IsExtraSetting(int setting) {
     return setting >= 0 && setting < kExtraSettingCount;
 }
 
+// The formats that number parameters (VST 3, CLAP) give the settings ids from
+// 1002 on, in this order; hosts store them in projects.
+inline constexpr uint32_t kFirstSettingParamId = 1002;
+inline int SettingOfParamId(uint32_t id) {
+    return id >= kFirstSettingParamId && id < kFirstSettingParamId + kExtraSettingCount
+               ? static_cast<int>(id - kFirstSettingParamId)
+               : -1;
+}
+inline uint32_t ParamIdOfSetting(int setting) {
+    return kFirstSettingParamId + static_cast<uint32_t>(setting);
+}
+
 // As a two-step parameter: 0.5 and over is the second step, anything else the first.
 inline int SettingStep(double value) {
     return value >= 0.5 ? 1 : 0;

@@ -144,6 +144,13 @@ struct SideRun {
     }
 };
 
+// The gate's test: the input or either side's ringing above the threshold.
+// Non-short-circuit: one predictable branch instead of four.
+inline bool Loud(double a, double b, const SideRun& l, const SideRun& r, double threshold) {
+    return (std::fabs(a) > threshold) | (std::fabs(b) > threshold) | (std::fabs(l.y4) > threshold) |
+           (std::fabs(r.y4) > threshold);
+}
+
 }  // namespace
 
 PhaserEngine::PhaserEngine() {
@@ -642,10 +649,7 @@ void PhaserEngine::RunSteady(double* outL, double* outR, int frames) {
     for (int k = 0; k < frames; ++k) {
         const double a = outL[k];
         const double b = outR[k];
-        // Non-short-circuit: one predictable branch instead of four.
-        const bool loud = (std::fabs(a) > threshold) | (std::fabs(b) > threshold) |
-                          (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);
-        if (loud) quiet = 0;
+        if (Loud(a, b, l, r, threshold)) quiet = 0;
         if (quiet >= hold) {
             // Gate open: a bit-exact copy, filters frozen, and the sweeps too
             // unless the song carries them.
@@ -737,9 +741,7 @@ int PhaserEngine::RunTransition(double* outL, double* outR, int frames) {
     for (int k = 0; k < frames; ++k) {
         const double a = outL[k];
         const double b = outR[k];
-        const bool loud = (std::fabs(a) > threshold) | (std::fabs(b) > threshold) |
-                          (std::fabs(l.y4) > threshold) | (std::fabs(r.y4) > threshold);
-        if (loud) quiet = 0;
+        if (Loud(a, b, l, r, threshold)) quiet = 0;
         if (quiet >= hold) {
             // The gate passes the input untouched: nothing of the change is heard, so
             // it is complete here, as without Glide. The steady loop takes over.

@@ -121,7 +121,7 @@ ParamValue Controller::getParamNormalized(ParamID id) {
         return param->UnitOf(param->EffectiveValue());
     if (id == kBypassParamId) return bypass_ ? 1.0 : 0.0;
     if (id == kProgramParamId) return params_->NormalizedOfProgram(effect_->CurrentPreset());
-    if (SettingOfId(id) >= 0) return effect_->SettingValue(SettingOfId(id));
+    if (SettingOfParamId(id) >= 0) return effect_->SettingValue(SettingOfParamId(id));
     return 0.0;
 }
 
@@ -134,8 +134,8 @@ tresult Controller::setParamNormalized(ParamID id, ParamValue value) {
         effect_->ApplyHostParamChange(static_cast<int>(id), value);
     } else if (id == kBypassParamId) {
         bypass_ = value >= 0.5;
-    } else if (SettingOfId(id) >= 0) {
-        effect_->ApplySetting(SettingOfId(id), value);
+    } else if (SettingOfParamId(id) >= 0) {
+        effect_->ApplySetting(SettingOfParamId(id), value);
     } else {
         // The processor does the same when the change reaches it; the host learns
         // of the new values once its call has returned.

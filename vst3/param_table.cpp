@@ -25,7 +25,7 @@ int32 ParamTable::StepCount(const PluginParam& param) const {
 
 bool ParamTable::Known(ParamID id) const {
     return id < static_cast<ParamID>(core_.ParamCount()) || id == kBypassParamId ||
-           id == kProgramParamId || SettingOfId(id) >= 0;
+           id == kProgramParamId || SettingOfParamId(id) >= 0;
 }
 
 PluginParam* ParamTable::EffectParam(ParamID id) const {
@@ -69,7 +69,7 @@ bool ParamTable::Describe(int32 position, ParameterInfo& info) const {
     }
     // Saved with the state and automatable: Glide makes switching either smooth.
     const int setting = position - core_.ParamCount() - 2;
-    info.id = IdOfSetting(setting);
+    info.id = ParamIdOfSetting(setting);
     ToUtf16(kExtraSettings[setting].name, info.title, 128);
     ToUtf16(kExtraSettings[setting].name, info.shortTitle, 128);
     info.stepCount = 1;
@@ -100,8 +100,8 @@ tresult ParamTable::Text(ParamID id, ParamValue normalized, String128 out) const
     } else if (id == kProgramParamId) {
         ToUtf16(core_.PresetName(ProgramOf(normalized)), out, 128);
         return kResultOk;
-    } else if (SettingOfId(id) >= 0) {
-        CopyText(text, sizeof text, SettingText(SettingOfId(id), normalized));
+    } else if (SettingOfParamId(id) >= 0) {
+        CopyText(text, sizeof text, SettingText(SettingOfParamId(id), normalized));
     } else {
         return kInvalidArgument;
     }
@@ -125,8 +125,8 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
         normalized = on ? 1.0 : 0.0;
         return kResultOk;
     }
-    if (SettingOfId(id) >= 0) {
-        return ParseSettingText(SettingOfId(id), typed, normalized) ? kResultOk : kResultFalse;
+    if (SettingOfParamId(id) >= 0) {
+        return ParseSettingText(SettingOfParamId(id), typed, normalized) ? kResultOk : kResultFalse;
     }
     for (int p = 0; p < programCount_; ++p) {
         if (std::strcmp(typed, core_.PresetName(p)) == 0) {
@@ -143,7 +143,7 @@ tresult ParamTable::Parse(ParamID id, const TChar* text, ParamValue& normalized)
 ParamValue ParamTable::ToPlain(ParamID id, ParamValue normalized) const {
     if (const PluginParam* param = EffectParam(id)) return param->PlainForUnit(normalized);
     if (!std::isfinite(normalized)) return 0.0;
-    if (id == kBypassParamId || SettingOfId(id) >= 0) return normalized >= 0.5 ? 1.0 : 0.0;
+    if (id == kBypassParamId || SettingOfParamId(id) >= 0) return normalized >= 0.5 ? 1.0 : 0.0;
     if (id == kProgramParamId) return ProgramOf(normalized);
     return 0.0;
 }
@@ -151,7 +151,7 @@ ParamValue ParamTable::ToPlain(ParamID id, ParamValue normalized) const {
 ParamValue ParamTable::ToNormalized(ParamID id, ParamValue plain) const {
     if (const PluginParam* param = EffectParam(id)) return param->UnitOf(plain);
     if (!std::isfinite(plain)) return 0.0;
-    if (id == kBypassParamId || SettingOfId(id) >= 0) return plain >= 0.5 ? 1.0 : 0.0;
+    if (id == kBypassParamId || SettingOfParamId(id) >= 0) return plain >= 0.5 ? 1.0 : 0.0;
     if (id == kProgramParamId)
         return NormalizedOfProgram(static_cast<int>(std::floor(plain + 0.5)));
     return 0.0;

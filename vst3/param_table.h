@@ -12,18 +12,8 @@ namespace tav::vst3 {
 
 inline constexpr ParamID kBypassParamId = 1000;
 inline constexpr ParamID kProgramParamId = 1001;
-inline constexpr ParamID kSweepSyncParamId = 1002;
-inline constexpr ParamID kGlideParamId = 1003;
-
-// The effect setting behind an id (kSweepSyncSetting, kGlideSetting), or -1.
-inline int SettingOfId(ParamID id) {
-    return id >= kSweepSyncParamId && id < kSweepSyncParamId + kExtraSettingCount
-               ? static_cast<int>(id - kSweepSyncParamId)
-               : -1;
-}
-inline ParamID IdOfSetting(int setting) {
-    return kSweepSyncParamId + static_cast<ParamID>(setting);
-}
+inline constexpr ParamID kSweepSyncParamId = kFirstSettingParamId;
+inline constexpr ParamID kGlideParamId = kFirstSettingParamId + 1;
 inline constexpr ProgramListID kFactoryProgramListId = 1;
 
 class ParamTable {

@@ -220,8 +220,8 @@ void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
             value = std::clamp(value, 0.0, 1.0);
             if (id == kBypassParamId) {
                 plugin_->AddBypass(offset, value >= 0.5);
-            } else if (SettingOfId(id) >= 0) {
-                plugin_->AddSetting(offset, SettingOfId(id), value);
+            } else if (SettingOfParamId(id) >= 0) {
+                plugin_->AddSetting(offset, SettingOfParamId(id), value);
             } else if (id == kProgramParamId) {
                 plugin_->AddProgram(offset, params_->ProgramOf(value));
             } else {

@@ -24,7 +24,7 @@ void Vst3Core::HostDisplayChanged() {
 
 void Vst3Core::HostSettingEdited(int setting, double value) {
     if (sink_ != nullptr && IsExtraSetting(setting))
-        sink_->SettingEdited(IdOfSetting(setting), value);
+        sink_->SettingEdited(ParamIdOfSetting(setting), value);
 }
 
 bool Vst3Core::ChangeEditorScale(int percent) {
