@@ -1,6 +1,7 @@
 #include "effect/phaser_engine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -143,6 +144,17 @@ struct SideRun {
         return out;
     }
 };
+
+// A non-finite or absurd sample is silence. Tested on its bits in integer
+// registers: the filters need every vector register they have.
+inline double MaskedSample(const double* at) {
+    constexpr uint64_t kMagnitude = ~(uint64_t{1} << 63);
+    constexpr uint64_t kLimitBits = std::bit_cast<uint64_t>(kInputLimit);
+    uint64_t bits;
+    std::memcpy(&bits, at, sizeof bits);
+    bits = (bits & kMagnitude) <= kLimitBits ? bits : 0;
+    return std::bit_cast<double>(bits);
+}
 
 // The gate's test: the input or either side's ringing above the threshold.
 // Non-short-circuit: one predictable branch instead of four.
@@ -573,15 +585,18 @@ bool PhaserEngine::StateIsSound() const {
 
 void PhaserEngine::RunFrames(const double* inL, const double* inR, double* outL, double* outR,
                              int frames) {
-    // A non-finite or absurd sample is silence. Masked into the outputs first, in
-    // a pass of its own: in the filter loop the mask would cost a register the
-    // recurrence needs.
+    if (!gliding_ && !fading_) {
+        RunSteady(inL, inR, outL, outR, frames);
+        return;
+    }
+    // A transition runs in chunks that read the input where they write: masked
+    // into the outputs first, in a pass of its own.
     MaskInput(inL, outL, frames);
     MaskInput(inR, outR, frames);
     int done = 0;
     while (done < frames) {
         if (!gliding_ && !fading_) {
-            RunSteady(outL + done, outR + done, frames - done);
+            RunSteady(outL + done, outR + done, outL + done, outR + done, frames - done);
             return;
         }
         int n = std::min(frames - done, kTransitionChunk);
@@ -636,7 +651,8 @@ void PhaserEngine::MaskInput(const double* in, double* out, int frames) {
 
 // Settings steady: the design's loop, sample for sample. Reads the masked input
 // from the outputs and writes over it.
-void PhaserEngine::RunSteady(double* outL, double* outR, int frames) {
+void PhaserEngine::RunSteady(const double* inL, const double* inR, double* outL, double* outR,
+                             int frames) {
     SideRun l(left_, accent_ == AccentRight);
     SideRun r(right_, accent_ == AccentLeft);
     const double threshold = threshold_;
@@ -647,10 +663,12 @@ void PhaserEngine::RunSteady(double* outL, double* outR, int frames) {
     double coefficient = currentCoefficient_;
 
     for (int k = 0; k < frames; ++k) {
-        const double a = outL[k];
-        const double b = outR[k];
+        const double a = MaskedSample(inL + k);
+        const double b = MaskedSample(inR + k);
         if (Loud(a, b, l, r, threshold)) quiet = 0;
         if (quiet >= hold) {
+            outL[k] = a;
+            outR[k] = b;
             // Gate open: a bit-exact copy, filters frozen, and the sweeps too
             // unless the song carries them.
             if (followSong) {

@@ -125,7 +125,7 @@ class PhaserEngine {
     bool StateIsSound() const;
     void RunFrames(const double* inL, const double* inR, double* outL, double* outR, int frames);
     static void MaskInput(const double* in, double* out, int frames);
-    void RunSteady(double* outL, double* outR, int frames);
+    void RunSteady(const double* inL, const double* inR, double* outL, double* outR, int frames);
     template <bool kGlide, bool kFade>
     int RunTransition(double* outL, double* outR, int frames);
     void EndTransitions();
