@@ -3,6 +3,7 @@
 // in exactly the sound it gives without Glide.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -102,6 +103,8 @@ const ChangeCase kChanges[] = {
     {"tempo 120 to 160", [](PhaserEngine&) {}, kRate * 60.0 / 160.0, true},
 };
 
+// Each change clicks without Glide and not with it; a change the engine applies at
+// once sounds, once its fade is over, exactly as without Glide.
 TEST(Glide, EveryChangeLandsWithoutAClick) {
     const Stereo steady = RenderWithChange(false, [](PhaserEngine&) {});
     const double floor = HighPeak(steady, 100, kFrames);
@@ -113,6 +116,13 @@ TEST(Glide, EveryChangeLandsWithoutAClick) {
         const double onPeak = HighPeak(on, kAt, kAt + 4410);
         EXPECT_GT(offPeak, 20.0 * floor) << "the change should click without Glide";
         EXPECT_LT(onPeak, 2.0 * floor) << "off " << offPeak << " floor " << floor;
+        if (!c.discrete) continue;
+        for (const auto side : {&Stereo::l, &Stereo::r}) {
+            EXPECT_TRUE(
+                std::equal((on.*side).begin(), (on.*side).begin() + kAt, (off.*side).begin()));
+            EXPECT_TRUE(std::equal((on.*side).begin() + kAt + 400, (on.*side).end(),
+                                   (off.*side).begin() + kAt + 400));
+        }
     }
 }
 
@@ -154,64 +164,41 @@ TEST(Glide, SongSweepsFollowAPositionThatOutrunsTheTempo) {
     }
 }
 
-TEST(Glide, AfterTheFadeADiscreteChangeSoundsAsWithout) {
-    for (const ChangeCase& c : kChanges) {
-        if (!c.discrete) continue;
-        SCOPED_TRACE(c.name);
-        const Stereo off = RenderWithChange(false, c.change, c.beatAfter);
-        const Stereo on = RenderWithChange(true, c.change, c.beatAfter);
-        for (size_t k = 0; k < kFrames; ++k) {
-            const bool fading = k >= kAt && k < kAt + 400;
-            if (fading) continue;
-            ASSERT_EQ(on.l[k], off.l[k]) << k;
-            ASSERT_EQ(on.r[k], off.r[k]) << k;
-        }
-    }
-}
-
-TEST(Glide, SteadySettingsSoundAsWithoutToTheLastBit) {
-    // Noise with a silent stretch (the gate opens and closes), free and locked to
-    // the song, in odd blocks.
-    Stereo in = NoiseSignal(40000, 7);
-    for (size_t k = 12000; k < 24000; ++k) in.l[k] = in.r[k] = 0.0;
-    for (SweepSync sync : {SweepSync::Free, SweepSync::Song}) {
+// Where nothing is heard to change, Glide changes nothing, to the last bit: steady
+// settings (a host re-sending them included), free or locked to the song, the gate
+// opening and closing; and changes made while the gate passes silence untouched.
+TEST(Glide, WhereNothingIsHeardToChangeItChangesNothing) {
+    Stereo gapped = NoiseSignal(40000, 7);
+    std::fill(gapped.l.begin() + 12000, gapped.l.begin() + 24000, 0.0);
+    std::fill(gapped.r.begin() + 12000, gapped.r.begin() + 24000, 0.0);
+    const Stereo noise = NoiseSignal(20000, 5);
+    const std::function<Stereo(PhaserEngine&)> scenarios[] = {
+        [&](PhaserEngine& e) { return Render(e, gapped, 333); },
+        [&](PhaserEngine& e) {
+            e.SetSweepSync(SweepSync::Song);
+            Stereo out = Render(e, gapped, 333);
+            ApplyDefaults(e);
+            EXPECT_FALSE(e.Gliding() || e.Fading()) << "a value sent again is no change";
+            return out;
+        },
+        [&](PhaserEngine& e) {
+            Render(e, noise, 256);
+            Render(e, Stereo(20000), 256);  // the gate opens after 0.2 s
+            e.ApplySetting(ParamWetLeft, 10);
+            e.ApplySetting(ParamLeftSweepRate, 4);
+            return Render(e, noise, 256);
+        },
+    };
+    for (const auto& scenario : scenarios) {
         Stereo outs[2];
-        for (bool glide : {false, true}) {
+        for (const bool glide : {false, true}) {
             PhaserEngine engine;
             ApplyDefaults(engine);
-            engine.SetSweepSync(sync);
             engine.SetGlide(glide);
-            outs[glide] = Render(engine, in, 333);
-            // A host re-sending every value is no change.
-            ApplyDefaults(engine);
-            EXPECT_FALSE(engine.Gliding());
-            EXPECT_FALSE(engine.Fading());
+            outs[glide] = scenario(engine);
         }
-        for (size_t k = 0; k < in.size(); ++k) {
-            ASSERT_EQ(outs[0].l[k], outs[1].l[k]) << k;
-            ASSERT_EQ(outs[0].r[k], outs[1].r[k]) << k;
-        }
-    }
-}
-
-// While the gate passes silence untouched nothing of a change is heard: when sound
-// returns, everything is where it would be without Glide.
-TEST(Glide, ChangesMadeInSilenceAreCompleteWhenSoundReturns) {
-    const Stereo noise = NoiseSignal(20000, 5);
-    Stereo outs[2];
-    for (const bool glide : {false, true}) {
-        PhaserEngine engine;
-        ApplyDefaults(engine);
-        engine.SetGlide(glide);
-        Render(engine, noise, 256);
-        Render(engine, Stereo(20000), 256);  // the gate opens after 0.2 s
-        engine.ApplySetting(ParamWetLeft, 10);
-        engine.ApplySetting(ParamLeftSweepRate, 4);
-        outs[glide] = Render(engine, noise, 256);
-    }
-    for (size_t k = 0; k < noise.size(); ++k) {
-        ASSERT_EQ(outs[0].l[k], outs[1].l[k]) << k;
-        ASSERT_EQ(outs[0].r[k], outs[1].r[k]) << k;
+        EXPECT_EQ(outs[0].l, outs[1].l);
+        EXPECT_EQ(outs[0].r, outs[1].r);
     }
 }
 
@@ -255,8 +242,9 @@ TEST(Glide, StormsOfChangesStayFiniteAndQuiet) {
         }
         ApplyDefaults(e);  // where the storm ends: the floor is measured there
     });
-    for (size_t k = 0; k < kFrames; ++k)
-        ASSERT_TRUE(std::isfinite(out.l[k]) && std::isfinite(out.r[k]));
+    const auto finite = [](double x) { return std::isfinite(x); };
+    EXPECT_TRUE(std::all_of(out.l.begin(), out.l.end(), finite) &&
+                std::all_of(out.r.begin(), out.r.end(), finite));
     // The storm's own settings sound between its changes; only clicks would go far above.
     EXPECT_LT(HighPeak(out, kAt, kFrames), 8.0 * floor);
 }
