@@ -55,6 +55,14 @@ bool ParseNumber(const char* text, double* out) {
     return end != text && *end == '\0' && std::isfinite(*out);
 }
 
+// Reads a WAV file, or says why not.
+bool Read(const std::string& path, tav::AudioBuffer* audio) {
+    std::string error;
+    if (tav::ReadAudioFile(path, audio, &error)) return true;
+    std::fprintf(stderr, "tavwav: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
 // The left channel of each render, side by side as the channels of one buffer.
 tav::AudioBuffer LeftChannels(const tav::AudioBuffer& a, const tav::AudioBuffer& b) {
     tav::AudioBuffer both;
@@ -136,10 +144,7 @@ int BandPicture(int argc, char** argv, const char* usage) {
             return 2;
         } else {
             renders.emplace_back();
-            if (!tav::ReadAudioFile(option, &renders.back(), &error)) {
-                std::fprintf(stderr, "tavwav: %s: %s\n", option.c_str(), error.c_str());
-                return 1;
-            }
+            if (!Read(option, &renders.back())) return 1;
         }
     }
     if (!tav::WriteBandPicture(renders, labels, argv[2], &error)) {
@@ -157,11 +162,7 @@ int Clicks(int argc, char** argv, const char* usage) {
         return 2;
     }
     tav::AudioBuffer a;
-    std::string error;
-    if (!tav::ReadAudioFile(argv[2], &a, &error)) {
-        std::fprintf(stderr, "tavwav: %s: %s\n", argv[2], error.c_str());
-        return 1;
-    }
+    if (!Read(argv[2], &a)) return 1;
     const tav::StepLevels steps = tav::MeasureSteps(a, static_cast<int>(block));
     std::printf("block-starts %.1f dBFS elsewhere %.1f dBFS\n", Decibels(steps.atBlockStarts),
                 Decibels(steps.elsewhere));
@@ -211,11 +212,7 @@ int HighBandFigures(int argc, char** argv, const char* usage) {
         return 2;
     }
     tav::AudioBuffer a;
-    std::string error;
-    if (!tav::ReadAudioFile(argv[2], &a, &error)) {
-        std::fprintf(stderr, "tavwav: %s: %s\n", argv[2], error.c_str());
-        return 1;
-    }
+    if (!Read(argv[2], &a)) return 1;
     if (!(cutoff < a.sampleRate / 2.0)) {
         std::fprintf(stderr, "tavwav: the cutoff must lie below half the rate, %g Hz\n",
                      a.sampleRate / 2.0);
