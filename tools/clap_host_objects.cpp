@@ -78,7 +78,19 @@ bool UnregisterFd(const clap_host* host, int fd) {
     return true;
 }
 
+// The editor's own resizes, which a new scale needs, go to the host's window.
+bool RequestResize(const clap_host* host, uint32_t width, uint32_t height) {
+    const Host& self = HostOf(host);
+    return self.onResize && self.onResize(static_cast<int>(width), static_cast<int>(height));
+}
+bool Refuse(const clap_host*) {
+    return false;
+}
+void HintsChanged(const clap_host*) {}
+void Closed(const clap_host*, bool) {}
+
 const clap_host_params kParams = {Rescan, Clear, RequestFlush};
+const clap_host_gui kGui = {HintsChanged, RequestResize, Refuse, Refuse, Closed};
 const clap_host_timer_support kTimers = {RegisterTimer, UnregisterTimer};
 const clap_host_posix_fd_support kFds = {RegisterFd, ModifyFd, UnregisterFd};
 const clap_host_state kState = {MarkDirty};
@@ -93,6 +105,7 @@ const void* HostExtension(const clap_host* host, const char* id) {
     if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &kParams;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &kState;
     if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0) return &kPresetLoad;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &kGui;
     return nullptr;
 }
 

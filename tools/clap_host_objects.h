@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ class Host {
     std::vector<Timer> timers_;
     std::vector<int> fds_;
     clap::clap_id nextTimer_ = 1;
+
+    // Answers the editor's resize requests; none refuses them.
+    std::function<bool(int width, int height)> onResize;
 
     int rescans = 0;
     int flushRequests = 0;

@@ -13,6 +13,7 @@
 #include "tools/demo_signal.h"
 #include "tools/editor_window.h"
 #include "tools/render.h"
+#include "tools/stress.h"
 
 namespace tav {
 
@@ -81,6 +82,7 @@ const char* const kCliUsage =
     "                         sample rate)\n"
     "  --out FILE.wav         write the rendered audio (32-bit float WAV)\n"
     "  --write-input FILE.wav write the unprocessed input too\n"
+    "  --length SECONDS       only the input's first SECONDS\n"
     "  --process KIND         replacing (default; 32-bit), double (64-bit) or\n"
     "                         accumulating (VST 2 only)\n"
     "  --resend PARAM         before every block send PARAM again at the value it has, a\n"
@@ -96,6 +98,17 @@ const char* const kCliUsage =
     "                         offsets inside the block, LV2 by running the block in slices\n"
     "                         between them; VST 2 per block only. Without it, every format\n"
     "                         gets the value at each block's start\n"
+    "  --stress               while rendering, a second thread does what a DAW's main\n"
+    "                         thread does meanwhile, again and again until the render\n"
+    "                         ends (at least once): saves the state and loads it back\n"
+    "                         (VST 2: effGetChunk and effSetChunk; VST 3: the component's\n"
+    "                         getState and setState, the controller's setComponentState;\n"
+    "                         CLAP: state save and load), chooses the next program (VST 2:\n"
+    "                         effSetProgram; CLAP: preset-load) and, given an X display,\n"
+    "                         opens the editor, scales it to 200 % and back and closes\n"
+    "                         it. LV2 leaves its ports and UI feed to the audio thread:\n"
+    "                         there only the audio runs. The audio renders block after\n"
+    "                         block without pause\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
     "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
@@ -259,6 +272,8 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->quiet = true;
         } else if (a == "--sample-accurate") {
             o->sampleAccurate = true;
+        } else if (a == "--stress") {
+            o->stress = true;
         } else if (a == "--report-ramp-start-tempo") {
             startTempoReported = true;
         } else if (!next(&v)) {
@@ -401,6 +416,8 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->outFile = v;
         } else if (a == "--write-input") {
             o->writeInput = v;
+        } else if (a == "--length") {
+            if (!ParseNumber(v, &o->length) || !(o->length > 0)) return fail("bad --length " + v);
         } else if (a == "--editor-shot") {
             o->editorShot = v;
         } else if (a == "--editor-scale") {
@@ -543,6 +560,10 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         err << "tavhost: no built-in signal named " << o.generate << "\n";
         return 1;
     }
+    if (o.length > 0) {
+        const auto frames = static_cast<size_t>(std::llround(o.length * input.sampleRate));
+        for (auto& channel : input.channels) channel.resize(std::min(channel.size(), frames));
+    }
     if (!o.writeInput.empty() && !WriteAudioFile(o.writeInput, input, &error)) {
         err << "tavhost: " << error << "\n";
         return 1;
@@ -649,8 +670,31 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
                 }
             };
         }
+        std::unique_ptr<StressThread> stress;
+        if (o.stress) {
+            stress = std::make_unique<StressThread>(plugin);
+            // The last block waits for a whole round, so that every step met the audio.
+            render.progress = [&stress, shown = render.progress](std::int64_t done,
+                                                                 std::int64_t total) {
+                if (shown) shown(done, total);
+                if (done == total) stress->AwaitRound();
+            };
+        }
         std::string stopped;
         AudioBuffer output = Render(plugin, input, render, &stopped);
+        if (stress) {
+            const StressCounts counts = stress->Stop();
+            out << "stress: " << counts.rounds
+                << " rounds beside the audio: " << counts.stateReloads << " state reloads, "
+                << counts.programChanges << " program changes, " << counts.editorCycles
+                << " editor cycles\n";
+            if (!counts.editorSkipped.empty())
+                out << "stress: no editor: " << counts.editorSkipped << "\n";
+            if (!counts.failure.empty()) {
+                err << "tavhost: under --stress, " << counts.failure << "\n";
+                status = 1;
+            }
+        }
         plugin.StopAudio();
         if (!stopped.empty()) {
             err << "tavhost: " << stopped << "\n";

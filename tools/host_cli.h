@@ -52,6 +52,8 @@ struct CliOptions {
     bool sampleAccurate = false;
     std::vector<Reactivation> reactivations;
     std::string inFile, generate, outFile, writeInput;
+    double length = 0;  // seconds of the input to render; 0: all of it
+    bool stress = false;
     std::string editorShot;  // PNG of the editor, after the state changes
     double editorScale = 0;  // the screen's scale factor for the editor; 0: none given
     ProcessKind process = ProcessKind::Replacing;

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <ostream>
 
+#include "tools/audio_callback_mark.h"
 #include "tools/transport_report.h"
 
 namespace tav {
@@ -219,7 +221,10 @@ void HostedClap::RunProcess(float** in32, float** out32, double** in64, double**
     process.in_events = in_.Input();
     process.out_events = out_.Output();
     out_.Clear();
-    lastStatus_ = plugin_->process(plugin_, &process);
+    {
+        const AudioCallbackMark mark;
+        lastStatus_ = plugin_->process(plugin_, &process);
+    }
     lastMask_ = out.constant_mask;
     steadyTime_ += frames;
     in_.Clear();
@@ -238,7 +243,12 @@ void HostedClap::ProcessDouble(double** inputs, double** outputs, int frames) {
 void HostedClap::FlushChanges() {
     if (in_.Count() == 0 || paramsExt_ == nullptr) return;
     out_.Clear();
-    paramsExt_->flush(plugin_, in_.Input(), out_.Output());
+    {
+        // While the plug-in is active, flush belongs to the audio thread (Render's).
+        std::optional<AudioCallbackMark> mark;
+        if (active_) mark.emplace();
+        paramsExt_->flush(plugin_, in_.Input(), out_.Output());
+    }
     in_.Clear();
 }
 
@@ -323,6 +333,19 @@ bool HostedClap::SetState(const std::vector<std::uint8_t>& bytes) {
     return state_ != nullptr && state_->load(plugin_, stream.In());
 }
 
+bool HostedClap::ReloadStateBesideAudio() {
+    claphost::Streams saved;
+    if (state_ == nullptr || !state_->save(plugin_, saved.Out())) return false;
+    claphost::Streams loaded(saved.Bytes());
+    return state_->load(plugin_, loaded.In());
+}
+
+bool HostedClap::ChooseProgramBesideAudio(int index) {
+    return presetLoad_ != nullptr && index >= 0 && index < NumPrograms() &&
+           presetLoad_->from_location(plugin_, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr,
+                                      programKeys_[Index(index)].c_str());
+}
+
 bool HostedClap::EditorSize(int* width, int* height, std::string* error) {
     if (gui_ == nullptr) {
         *error = "the plug-in has no editor";
@@ -367,6 +390,7 @@ bool HostedClap::OpenEditorIn(void* parent, std::string* error) {
     bool preferFloating = false;
     gui_->get_preferred_api(plugin_, &window.api, &preferFloating);
     window.ptr = parent;  // the HWND, or the X11 window id in the same bytes
+    host_.onResize = [this](int w, int h) { return onEditorResize && onEditorResize(w, h); };
     if (!gui_->set_parent(plugin_, &window) || !gui_->show(plugin_)) {
         CloseEditorWindow();
         *error = "the plug-in did not open its editor";

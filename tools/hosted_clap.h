@@ -82,6 +82,9 @@ class HostedClap final : public PluginInstance {
         return SetState(bytes);
     }
     const char* StateName(bool) const override { return "state"; }
+    // State and preset-load are main-thread calls: the stress thread plays it.
+    bool ReloadStateBesideAudio() override;
+    bool ChooseProgramBesideAudio(int index) override;
 
     // The descriptor, channels, sample sizes, latency and tail; the host calls
     // the plug-in made, counted.

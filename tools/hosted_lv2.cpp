@@ -20,6 +20,8 @@
 #include <filesystem>
 #include <ostream>
 
+#include "tools/audio_callback_mark.h"
+
 namespace tav {
 namespace {
 
@@ -461,7 +463,10 @@ void HostedLv2::Process(ProcessKind kind, float** inputs, float** outputs, int f
                 seq->atom.size = sizeof(LV2_Atom_Sequence_Body);  // nothing new
             }
         }
-        lilv_instance_run(instance_, static_cast<uint32_t>(n));
+        {
+            const AudioCallbackMark mark;
+            lilv_instance_run(instance_, static_cast<uint32_t>(n));
+        }
         done += n;
     }
     for (; change < pending_.size(); ++change)

@@ -87,6 +87,12 @@ class HostedLv2 final : public PluginInstance {
     bool OpenEditorIn(void* parent, std::string* error) override;
     void CloseEditorWindow() override;
     void EditorIdle() override;
+    // The UI is fed from the control ports, which the audio thread writes between
+    // runs: LV2 leaves ports to that thread, and tavhost has no queue in between.
+    // (No state interface either: beside the audio only the audio runs.)
+    std::string EditorBesideAudioRefusal() override {
+        return "the LV2 UI reads the control ports the audio thread writes";
+    }
 
   private:
     struct ParamPort {

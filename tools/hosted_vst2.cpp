@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "tools/audio_callback_mark.h"
 #include "tools/fx_preset.h"
 #include "tools/transport_report.h"
 
@@ -271,6 +272,7 @@ bool HostedVst2::Supports(ProcessKind kind) const {
 
 void HostedVst2::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
     if (kind == ProcessKind::Double || !Supports(kind)) return;
+    const AudioCallbackMark mark;
     if (kind == ProcessKind::Accumulating) {
         effect->process(effect, inputs, outputs, frames);
     } else {
@@ -280,6 +282,7 @@ void HostedVst2::Process(ProcessKind kind, float** inputs, float** outputs, int 
 
 void HostedVst2::ProcessDouble(double** inputs, double** outputs, int frames) {
     if (Supports(ProcessKind::Double)) {
+        const AudioCallbackMark mark;
         effect->processDoubleReplacing(effect, inputs, outputs, frames);
     }
 }

@@ -109,6 +109,15 @@ class HostedVst2 final : public PluginInstance {
     bool LoadPresetFile(FxFile file, const std::vector<std::uint8_t>& bytes,
                         std::string* error) override;
     std::vector<std::uint8_t> SavePresetFile(FxFile file) override;
+    // The instance lock keeps chunks and programs whole beside the audio.
+    bool ReloadStateBesideAudio() override {
+        const std::vector<std::uint8_t> bytes = GetChunk(false);
+        return !bytes.empty() && SetChunk(false, bytes);
+    }
+    bool ChooseProgramBesideAudio(int index) override {
+        SetProgram(index);
+        return true;
+    }
 
     // The effect's identity and flags; every host callback opcode it used, with
     // the first calls in detail.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "tools/audio_callback_mark.h"
 #include "tools/transport_report.h"
 
 namespace tav {
@@ -266,7 +267,10 @@ void HostedVst3::RunProcess(int32 sampleSize, void** inputs, void** outputs, int
     data.outputs = outputs != nullptr ? &out : nullptr;
     data.inputParameterChanges = &changes_;
     data.processContext = &context;
-    processor_->process(&data);
+    {
+        const AudioCallbackMark mark;
+        processor_->process(&data);
+    }
     changes_.Clear();
 }
 
@@ -368,6 +372,14 @@ std::vector<std::uint8_t> HostedVst3::GetState() {
     MemoryStream stream;
     if (component_->getState(&stream) != kResultOk) return {};
     return stream.Bytes();
+}
+
+bool HostedVst3::ReloadStateBesideAudio() {
+    MemoryStream saved;
+    if (component_->getState(&saved) != kResultOk) return false;
+    MemoryStream forComponent(saved.Bytes()), forController(saved.Bytes());
+    return component_->setState(&forComponent) == kResultOk &&
+           controller_->setComponentState(&forController) == kResultOk;
 }
 
 bool HostedVst3::SetState(const std::vector<std::uint8_t>& bytes) {

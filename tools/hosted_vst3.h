@@ -99,6 +99,10 @@ class HostedVst3 final : public PluginInstance {
     std::vector<std::uint8_t> GetState();
     bool SetState(const std::vector<std::uint8_t>& bytes);
     std::vector<std::uint8_t> SaveState(bool) override { return GetState(); }
+    // getState and setState on the component, then the controller's
+    // setComponentState, as a project reload does; programs change through a
+    // parameter, which belongs to Render's queue, so none here.
+    bool ReloadStateBesideAudio() override;
     bool LoadState(bool, const std::vector<std::uint8_t>& bytes) override {
         return SetState(bytes);
     }

@@ -115,6 +115,19 @@ class PluginInstance {
     // Only VST 2 writes them; empty elsewhere.
     virtual std::vector<std::uint8_t> SavePresetFile(FxFile) { return {}; }
 
+    // What a DAW's main thread does while Render runs on another thread (tavhost
+    // --stress): the state saved and loaded straight back, and a program chosen,
+    // through the format's own calls and nothing Render's thread touches (its
+    // event queues). False where the format has no such call that is safe beside
+    // the audio thread.
+    virtual bool ReloadStateBesideAudio() { return false; }
+    virtual bool ChooseProgramBesideAudio(int index) {
+        (void)index;
+        return false;
+    }
+    // Whether the editor may live on that thread too; empty, or why not.
+    virtual std::string EditorBesideAudioRefusal() { return std::string(); }
+
     // Reports: identity, channels and flags as the format has them; what the
     // plug-in asked of the host; every parameter; the programs, the current one
     // marked.
