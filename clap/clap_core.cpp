@@ -8,10 +8,18 @@
 namespace tav::clap {
 
 void ClapCore::Queue(uint16_t type, int index, double unit) {
-    CoreLockGuard guard(&Lock());
-    if (pendingCount_ == kMaxPendingEdits) Compact();
-    pending_[pendingCount_++] = PendingEdit{type, static_cast<clap_id>(index), unit};
+    const PendingEdit edit{type, static_cast<clap_id>(index), unit};
+    if (outlet_ != nullptr) {
+        outlet_(outletContext_, edit);
+    } else {
+        KeepEdit(edit);
+    }
     if (notice_ != nullptr) notice_(noticeContext_);
+}
+
+void ClapCore::KeepEdit(const PendingEdit& edit) {
+    if (pendingCount_ == kMaxPendingEdits) Compact();
+    pending_[pendingCount_++] = edit;
 }
 
 // A host that does not flush for a long time: each parameter's events fold into

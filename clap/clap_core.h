@@ -40,14 +40,30 @@ class ClapCore : public TransportCore {
     void SetTransport(const clap_event_transport* transport);
     using TransportCore::SetTransport;
 
-    // Editor gestures since the last call, oldest first; the caller holds the lock.
+    // Editor gestures since the last call, oldest first, on the thread that runs
+    // the audio (or flushes while it is inactive).
     int PendingEditCount() const { return pendingCount_; }
     const PendingEdit& PendingEditAt(int i) const { return pending_[i]; }
     void ClearPendingEdits() { pendingCount_ = 0; }
+    // An edit for the host, kept for the next process or flush.
+    void KeepEdit(const PendingEdit& edit);
     // Called (outside the audio thread) when an edit waits for the host.
     void SetEditNotice(void (*notice)(void*), void* context) {
         notice_ = notice;
         noticeContext_ = context;
+    }
+    // A face's: its gestures go out through outlet instead of being kept here,
+    // and frame is called on each frame of its editor.
+    void SetEditOutlet(void (*outlet)(void*, const PendingEdit&), void* context) {
+        outlet_ = outlet;
+        outletContext_ = context;
+    }
+    void SetFrameHook(void (*frame)(void*), void* context) {
+        frame_ = frame;
+        frameContext_ = context;
+    }
+    void EditorFrame() override {
+        if (frame_ != nullptr) frame_(frameContext_);
     }
     // The scale the user picks in the editor goes through the host's window first.
     void SetScaleRequest(bool (*request)(void*, int), void* context) {
@@ -67,6 +83,10 @@ class ClapCore : public TransportCore {
     int pendingCount_ = 0;
     void (*notice_)(void*) = nullptr;
     void* noticeContext_ = nullptr;
+    void (*outlet_)(void*, const PendingEdit&) = nullptr;
+    void* outletContext_ = nullptr;
+    void (*frame_)(void*) = nullptr;
+    void* frameContext_ = nullptr;
     bool (*scaleRequest_)(void*, int) = nullptr;
     void* scaleContext_ = nullptr;
 };

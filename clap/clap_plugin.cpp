@@ -126,22 +126,88 @@ ClapPlugin* ClapPlugin::From(const clap_plugin* plugin) {
 
 bool ClapPlugin::Init() {
     if (effect_) return false;
-    effect_ = MakePhaser<ClapCore>(true);
+    effect_ = MakePhaser<ClapCore>(false);
     if (!effect_) return false;
     try {
-        plugin_ = std::make_unique<BlockPlugin>(*effect_);
+        plugin_ = std::make_unique<BlockPlugin>(*effect_, []() -> std::unique_ptr<TransportCore> {
+            return MakePhaser<ClapCore>(false);
+        });
     } catch (...) {
         effect_.reset();
         return false;
     }
+    plugin_->SetEchoSink(EchoEdit, this);
+    return true;
+}
+
+bool ClapPlugin::MakeFace() {
+    if (face_) return true;
+    face_ = MakePhaser<ClapCore>(true);
+    if (!face_ || face_->Editor() == nullptr) {
+        face_.reset();
+        return false;
+    }
+    face_->SetEditOutlet(HandEdit, this);
     if (host_->get_extension != nullptr)
-        effect_->SetEditNotice(EditWaiting, const_cast<clap_host*>(host_));
-    effect_->SetScaleRequest(
+        face_->SetEditNotice(EditWaiting, const_cast<clap_host*>(host_));
+    face_->SetScaleRequest(
         [](void* self, int percent) {
             return ApplyEditorScale(*static_cast<ClapPlugin*>(self), percent);
         },
         this);
+    face_->SetFrameHook([](void* self) { static_cast<ClapPlugin*>(self)->SyncFace(); }, this);
+    SyncFace();
     return true;
+}
+
+void ClapPlugin::DropFace() {
+    face_.reset();
+}
+
+// What the host or a loaded state changed reaches the face's controls; what the
+// face itself handed on is already in the model it reads.
+void ClapPlugin::SyncFace() {
+    ModelValues model;
+    if (!face_ || !plugin_->ReadModel(model)) return;
+    CoreLockGuard guard(&face_->Lock());
+    IEditorLink* editor = face_->Editor();
+    for (int i = 0; i < face_->ParamCount() && i < ModelValues::kMaxParams; ++i) {
+        PluginParam* param = face_->Param(i);
+        if (param->value == model.params[i]) continue;
+        param->value = model.params[i];
+        if (editor != nullptr) editor->PushParamToControls(i, param->value, false);
+    }
+    for (int setting = 0; setting < kExtraSettingCount; ++setting) {
+        if (face_->SettingValue(setting) != model.settings[setting])
+            face_->ApplySetting(setting, model.settings[setting]);
+    }
+}
+
+// An edit in the face: to the audio thread's model, and to the host from there.
+void ClapPlugin::HandEdit(void* context, const PendingEdit& edit) {
+    auto& self = *static_cast<ClapPlugin*>(context);
+    HandedChange change;
+    change.kind = HandedChange::Kind::EchoOnly;
+    change.echo = edit.type;
+    change.echoId = edit.id;
+    if (edit.type == CLAP_EVENT_PARAM_VALUE) {
+        change.kind = HandedChange::Kind::Change;
+        change.value = edit.unit;
+        if (SettingOfParamId(edit.id) >= 0) {
+            change.change = ChangeKind::Setting;
+            change.index = SettingOfParamId(edit.id);
+        } else {
+            change.change = ChangeKind::Param;
+            change.index = static_cast<int32_t>(edit.id);
+        }
+    }
+    self.plugin_->Hand(change);
+}
+
+void ClapPlugin::EchoEdit(void* context, const HandedChange& change) {
+    const double unit = change.kind == HandedChange::Kind::Change ? change.value : 0.0;
+    static_cast<ClapPlugin*>(context)->effect_->KeepEdit(
+        PendingEdit{change.echo, change.echoId, unit});
 }
 
 bool ClapPlugin::Activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames) {
@@ -230,7 +296,6 @@ void ClapPlugin::SendPendingEdits(const clap_output_events* out) {
 
 void ClapPlugin::FlushEvents(const clap_input_events* in, const clap_output_events* out) {
     if (!effect_) return;
-    CoreLockGuard guard(&effect_->Lock());
     GatherEvents(in, 0);
     plugin_->ApplyChanges();
     SendPendingEdits(out);
@@ -240,7 +305,6 @@ int32_t ClapPlugin::Process(const clap_process* process) {
     if (process == nullptr || !effect_ || !plugin_->Active() || !processing_)
         return CLAP_PROCESS_ERROR;
     DenormalGuard denormals;
-    CoreLockGuard guard(&effect_->Lock());
     const auto frames = static_cast<int32_t>(std::min(process->frames_count, 0x7FFFFFFFu));
     effect_->SetTransport(process->transport);
     GatherEvents(process->in_events, frames);

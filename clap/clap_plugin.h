@@ -42,8 +42,15 @@ class ClapPlugin {
     int32_t Process(const clap_process* process);
     const void* Extension(const char* id) const;
 
-    // For the extensions; valid after Init.
+    // For the extensions; valid after Init. The effect is the audio thread's; the
+    // other threads read its fixed parts (names, ranges, texts) and nothing else.
     ClapPhaser& Effect() { return *effect_; }
+    // The model the editor shows and edits, with the editor: made for it, and
+    // kept in step with the audio thread's model through the block seam.
+    ClapPhaser* Face() { return face_.get(); }
+    bool MakeFace();
+    void DropFace();
+    void SyncFace();
     bool Ready() const { return effect_ != nullptr; }
     bool Active() const { return plugin_->Active(); }
     BlockPlugin& Plugin() { return *plugin_; }
@@ -58,9 +65,13 @@ class ClapPlugin {
     template <class Sample>
     int32_t Render(const clap_process& process, int32_t frames);
 
+    static void HandEdit(void* self, const PendingEdit& edit);
+    static void EchoEdit(void* self, const HandedChange& change);
+
     const clap_host* host_;
     clap_plugin record_;
     std::unique_ptr<ClapPhaser> effect_;
+    std::unique_ptr<ClapPhaser> face_;
     std::unique_ptr<BlockPlugin> plugin_;
     bool processing_ = false;
     GuiState gui_;

@@ -91,14 +91,15 @@ bool FromLocation(const clap_plugin* plugin, uint32_t kind, const char* location
     ClapPlugin* self = ClapPlugin::From(plugin);
     if (self == nullptr || !self->Ready()) return false;
     const int program = ProgramOfLoadKey(key);
-    const bool ok =
-        kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN && location == nullptr && program >= 0;
+    bool ok = kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN && location == nullptr && program >= 0;
     if (ok) {
-        ClapPhaser& effect = self->Effect();
-        CoreLockGuard guard(&effect.Lock());
-        // As a VST 2 host's program change: edits stay with the program left.
-        effect.StoreCurrentPreset(nullptr);
-        effect.SelectPreset(program);
+        // As a VST 2 host's program change (edits stay with the program left), at the
+        // audio thread's next block.
+        HandedChange change;
+        change.change = ChangeKind::Program;
+        change.index = program;
+        ok = self->Plugin().Hand(change);
+        self->SyncFace();
     }
     const clap_host* host = self->Host();
     if (ok) {

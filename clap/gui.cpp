@@ -8,15 +8,16 @@
 namespace tav::clap {
 namespace {
 
-// The instance when it has an editor to show.
+// The instance when it can show an editor.
 ClapPlugin* WithEditor(const clap_plugin* plugin) {
     ClapPlugin* self = ClapPlugin::From(plugin);
-    return self != nullptr && self->Ready() && self->Effect().Editor() != nullptr ? self : nullptr;
+    return self != nullptr && self->Ready() ? self : nullptr;
 }
 
+// The instance once its editor and the face behind it are made.
 ClapPlugin* Created(const clap_plugin* plugin) {
     ClapPlugin* self = WithEditor(plugin);
-    return self != nullptr && self->Gui().created ? self : nullptr;
+    return self != nullptr && self->Gui().created && self->Face() != nullptr ? self : nullptr;
 }
 
 bool ApiSupported(const clap_plugin* plugin, const char* api, bool floating) {
@@ -35,6 +36,7 @@ bool Create(const clap_plugin* plugin, const char* api, bool floating) {
     ClapPlugin* self = WithEditor(plugin);
     if (self == nullptr || !ApiSupported(plugin, api, floating) || self->Gui().created)
         return false;
+    if (!self->MakeFace()) return false;
     self->Gui().created = true;
     return true;
 }
@@ -53,7 +55,7 @@ bool SetScale(const clap_plugin* plugin, double scale) {
 bool Size(const clap_plugin* plugin, uint32_t* width, uint32_t* height) {
     ClapPlugin* self = Created(plugin);
     if (self == nullptr || width == nullptr || height == nullptr) return false;
-    IEditorLink* editor = self->Effect().Editor();
+    IEditorLink* editor = self->Face()->Editor();
     editor->SettleScale();
     *width = static_cast<uint32_t>(editor->Width());
     *height = static_cast<uint32_t>(editor->Height());
@@ -103,13 +105,12 @@ bool ShowOrHide(const clap_plugin* plugin) {
 
 void OnTimer(const clap_plugin* plugin, clap_id id) {
     ClapPlugin* self = Created(plugin);
-    if (self != nullptr && id == self->Gui().loop.timerId)
-        self->Gui().face.HostIdle(self->Effect());
+    if (self != nullptr && id == self->Gui().loop.timerId) self->Gui().face.HostIdle(*self->Face());
 }
 
 void OnFd(const clap_plugin* plugin, int fd, uint32_t) {
     ClapPlugin* self = Created(plugin);
-    if (self != nullptr && fd == self->Gui().loop.fd) self->Gui().face.HostIdle(self->Effect());
+    if (self != nullptr && fd == self->Gui().loop.fd) self->Gui().face.HostIdle(*self->Face());
 }
 
 template <class T>
@@ -152,9 +153,9 @@ void HostTimerAndFd::StopAll() {
 }
 
 bool ApplyEditorScale(ClapPlugin& plugin, int percent) {
-    if (!plugin.Ready()) return false;
+    if (!plugin.Ready() || plugin.Face() == nullptr) return false;
     const clap_host* host = plugin.Host();
-    return plugin.Gui().face.ApplyScale(plugin.Effect(), percent, [host](int width, int height) {
+    return plugin.Gui().face.ApplyScale(*plugin.Face(), percent, [host](int width, int height) {
         const auto* gui = HostExtension<clap_host_gui>(host, CLAP_EXT_GUI);
         return gui != nullptr && gui->request_resize != nullptr &&
                gui->request_resize(host, static_cast<uint32_t>(width),
@@ -164,9 +165,10 @@ bool ApplyEditorScale(ClapPlugin& plugin, int percent) {
 
 void DestroyGui(ClapPlugin& plugin) {
     GuiState& gui = plugin.Gui();
-    gui.face.Close(plugin.Effect());
+    if (plugin.Face() != nullptr) gui.face.Close(*plugin.Face());
     gui.loop = HostTimerAndFd{};
     gui.created = false;
+    plugin.DropFace();
 }
 
 const clap_plugin_gui kGuiExtension = {ApiSupported, PreferredApi, Create,    Destroy,

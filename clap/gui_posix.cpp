@@ -24,7 +24,7 @@ bool OpenPlatformWindow(ClapPlugin& plugin, const clap_window& window) {
                       fds->register_fd != nullptr && fds->unregister_fd != nullptr;
     GuiState& gui = plugin.Gui();
     gui.loop.host = host;
-    return gui.face.Open(plugin.Effect(), parent, lent ? &gui.loop : nullptr);
+    return gui.face.Open(*plugin.Face(), parent, lent ? &gui.loop : nullptr);
 }
 
 }  // namespace tav::clap

@@ -10,7 +10,7 @@ const char* PlatformGuiApi() {
 }
 
 bool OpenPlatformWindow(ClapPlugin& plugin, const clap_window& window) {
-    return plugin.Gui().face.Open(plugin.Effect(), window.win32, nullptr);
+    return plugin.Gui().face.Open(*plugin.Face(), window.win32, nullptr);
 }
 
 }  // namespace tav::clap

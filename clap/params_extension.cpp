@@ -29,8 +29,8 @@ uint32_t Count(const clap_plugin* plugin) {
 bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
     ClapPlugin* self = Ready(plugin);
     if (self == nullptr || info == nullptr || index >= Count(plugin)) return false;
-    ClapPhaser& effect = self->Effect();
-    CoreLockGuard guard(&effect.Lock());
+    // Names, ranges and defaults are fixed from the start: read without the audio.
+    const ClapPhaser& effect = self->Effect();
     std::memset(info, 0, sizeof *info);
     if (const PluginParam* param = effect.Param(static_cast<int>(index))) {
         info->id = index;
@@ -59,20 +59,21 @@ bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
     return true;
 }
 
+// The audio thread's model, with what was handed to it on its way.
 bool Value(const clap_plugin* plugin, clap_id id, double* out) {
     ClapPlugin* self = Ready(plugin);
-    if (self == nullptr || out == nullptr) return false;
-    CoreLockGuard guard(&self->Effect().Lock());
+    ModelValues model;
+    if (self == nullptr || out == nullptr || !self->Plugin().ReadModel(model)) return false;
     if (id == kBypassParamId) {
-        *out = self->Plugin().Bypassed() ? 1.0 : 0.0;
+        *out = model.bypass != 0 ? 1.0 : 0.0;
         return true;
     }
     if (SettingOfParamId(id) >= 0) {
-        *out = self->Effect().SettingValue(SettingOfParamId(id));
+        *out = model.settings[SettingOfParamId(id)];
         return true;
     }
     if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
-    *out = self->Effect().Param(static_cast<int>(id))->EffectiveValue();
+    *out = self->Effect().Param(static_cast<int>(id))->EffectiveValueOf(model.params[id]);
     return true;
 }
 
@@ -80,7 +81,6 @@ bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
                  uint32_t capacity) {
     ClapPlugin* self = Ready(plugin);
     if (self == nullptr || out == nullptr || capacity == 0 || !std::isfinite(value)) return false;
-    CoreLockGuard guard(&self->Effect().Lock());
     char text[PluginParam::kTextSize] = {};
     if (id == kBypassParamId) {
         CopyText(text, sizeof text, kBypassTexts[value >= 0.5 ? 1 : 0]);
@@ -100,7 +100,6 @@ bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
 bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double* out) {
     ClapPlugin* self = Ready(plugin);
     if (self == nullptr || text == nullptr || out == nullptr) return false;
-    CoreLockGuard guard(&self->Effect().Lock());
     if (id == kBypassParamId) {
         bool on = false;
         if (!ParseBypassText(text, on)) return false;

@@ -19,13 +19,13 @@ CoreLock::CoreLock() {
 CoreLock::~CoreLock() {
     Mutex(storage_).~recursive_mutex();
 }
-void CoreLock::Lock() {
+void CoreLock::LockNative() {
     Mutex(storage_).lock();
 }
-void CoreLock::Unlock() {
+void CoreLock::UnlockNative() {
     Mutex(storage_).unlock();
 }
-bool CoreLock::TryLock() {
+bool CoreLock::TryLockNative() {
     return Mutex(storage_).try_lock();
 }
 

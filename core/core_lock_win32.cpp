@@ -21,13 +21,13 @@ CoreLock::CoreLock() {
 CoreLock::~CoreLock() {
     DeleteCriticalSection(Section(storage_));
 }
-void CoreLock::Lock() {
+void CoreLock::LockNative() {
     EnterCriticalSection(Section(storage_));
 }
-void CoreLock::Unlock() {
+void CoreLock::UnlockNative() {
     LeaveCriticalSection(Section(storage_));
 }
-bool CoreLock::TryLock() {
+bool CoreLock::TryLockNative() {
     return TryEnterCriticalSection(Section(storage_)) != 0;
 }
 

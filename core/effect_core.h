@@ -77,6 +77,9 @@ class IEffectCore {
     virtual void ProcessBlock(double** inputs, double** outputs, int frames);
     virtual void EditorOpened() {}
     virtual void EditorClosed() {}
+    // Once per frame of the open editor, on its thread, before it looks for what
+    // changed: a face that mirrors a model elsewhere catches up here.
+    virtual void EditorFrame() {}
     virtual void BeforeClose() {}
     virtual void ActivationChanged(bool active);
     virtual void MidiMessageIn(const MidiMessage&) {}

@@ -96,7 +96,10 @@ void PluginParam::SetClamped(double x) {
 }
 
 double PluginParam::EffectiveValue() const {
-    double x = value;
+    return EffectiveValueOf(value);
+}
+
+double PluginParam::EffectiveValueOf(double x) const {
     if (!(x >= minValue)) x = minValue;
     if (x > maxValue) x = maxValue;
     if (kind == KindContinuous || !(step > 0.0)) return x;

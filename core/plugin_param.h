@@ -57,6 +57,8 @@ class PluginParam {
     // on the nearest step (halves away from zero, as the effect rounds), so that a
     // value between steps that a chunk carried reads as the step the effect acts on.
     double EffectiveValue() const;
+    // The same of another plain value.
+    double EffectiveValueOf(double x) const;
 
     int ValueLabelCount() const;
     const char* ValueLabelFor(int v) const;

@@ -202,11 +202,15 @@ bool SavePluginState(IEffectCore& core, StateChunk& scratch, bool bypass,
     if (size <= 0 || chunk == nullptr) return false;
     const auto* bytes = static_cast<const uint8_t*>(chunk);
     out.insert(out.end(), bytes, bytes + size);
+    AppendStateTrailer(out, bypass, core.CurrentPreset());
+    return true;
+}
+
+void AppendStateTrailer(std::vector<uint8_t>& out, bool bypass, int program) {
     PutLittle32(out, static_cast<int32_t>(kTrailerMagic));
     PutLittle32(out, kTrailerVersion);
     PutLittle32(out, bypass ? 1 : 0);
-    PutLittle32(out, core.CurrentPreset());
-    return true;
+    PutLittle32(out, program);
 }
 
 bool LoadPluginState(IEffectCore& core, StateChunk& scratch, const uint8_t* data, size_t size,

@@ -55,6 +55,9 @@ struct LoadedState {
 bool SavePluginState(IEffectCore& core, StateChunk& scratch, bool bypass,
                      std::vector<uint8_t>& out);
 
+// Our trailer after a bank chunk the core wrote (GetChunk(0)): the chunk becomes our state.
+void AppendStateTrailer(std::vector<uint8_t>& out, bool bypass, int program);
+
 // Applies any accepted form to the core, completely or not at all (the core's
 // lock is held throughout); false leaves everything as it was.
 bool LoadPluginState(IEffectCore& core, StateChunk& scratch, const uint8_t* data, size_t size,

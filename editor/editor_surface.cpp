@@ -264,6 +264,7 @@ void EditorSurface::MarkAllChanged() {
 }
 
 bool EditorSurface::CollectChangedArea(PixelRect* outArea) {
+    if (owner != nullptr) owner->EditorFrame();
     CoreLockGuard guard(OwnerLock());
     PixelRect area;
     bool any = false;

@@ -294,7 +294,6 @@ void Lv2Plugin::Run(uint32_t sampleCount) {
         return;
     }
     DenormalGuard denormals;
-    CoreLockGuard guard(&effect_->Lock());
     const auto frames = static_cast<int32_t>(std::min<uint32_t>(sampleCount, 0x7FFFFFFFu));
     plugin_->BeginChanges(frames);
     ReadControls();

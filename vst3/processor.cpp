@@ -66,7 +66,8 @@ tresult Processor::initialize(FUnknown*) {
     effect_ = MakePhaser();
     if (!effect_) return kOutOfMemory;
     params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
-    plugin_ = std::make_unique<BlockPlugin>(*effect_);
+    plugin_ = std::make_unique<BlockPlugin>(
+        *effect_, []() -> std::unique_ptr<TransportCore> { return MakePhaser(); });
     return kResultOk;
 }
 
@@ -236,7 +237,6 @@ tresult Processor::process(ProcessData* dataPointer) {
     if (!effect_) return kNotInitialized;
     ProcessData& data = *dataPointer;
     DenormalGuard denormals;
-    CoreLockGuard guard(&effect_->Lock());
     const int32 frames = data.numSamples > 0 ? data.numSamples : 0;
     GatherChanges(data.inputParameterChanges, frames);
 

@@ -2,13 +2,16 @@
 // lands where it should, and a host's state stream is read under one limit.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "core/block_plugin.h"
 #include "core/plugin_state.h"
 #include "effect/extra_settings.h"
+#include "effect/factory_presets.h"
 #include "effect/phaser_effect.h"
 #include "effect/phaser_params.h"
 
@@ -27,9 +30,15 @@ class QuietHost : public TransportCore {
 
 using Effect = PhaserEffect<QuietHost>;
 
+std::unique_ptr<TransportCore> MakeModel() {
+    auto model = std::make_unique<Effect>();
+    model->NotifyAllParamsChanged();
+    return model;
+}
+
 struct Seam {
     Effect effect;
-    BlockPlugin plugin{effect};
+    BlockPlugin plugin{effect, MakeModel};
     Seam() {
         EXPECT_TRUE(plugin.SetUp(44100.0, 1 << 20));
         plugin.SetActive(true);
@@ -98,6 +107,89 @@ TEST(BlockPlugin, StateStreamsAreReadUnderOneLimit) {
     EXPECT_FALSE(ReadStateStream([](uint8_t*, size_t) -> int64_t { return -1; }, bytes));
     EXPECT_FALSE(ReadStateStream(
         [](uint8_t*, size_t most) { return static_cast<int64_t>(most) + 1; }, bytes));
+}
+
+void RunBlock(Seam& seam, int n) {
+    std::vector<float> left(256, 0.1f), right(256, -0.1f);
+    float* io[2] = {left.data(), right.data()};
+    seam.plugin.BeginChanges(256);
+    seam.plugin.AddParam(n % 256, n % ParamCount, (n % 97) / 96.0);
+    if (n % 7 == 0) seam.plugin.AddProgram(0, n % kFactoryPresetCount);
+    if (n % 5 == 0) seam.plugin.AddSetting(0, kGlideSetting, n % 2);
+    seam.plugin.Render<float>(io, io, 256);
+}
+
+HandedChange Handed(ChangeKind kind, int index, double value) {
+    HandedChange change;
+    change.change = kind;
+    change.index = index;
+    change.value = value;
+    return change;
+}
+
+// What another thread saves or reads while the audio runs is the audio thread's
+// model once it has taken what was handed to it: the same bytes as a save with
+// the audio stopped, whatever is still on its way (values, a program, a state).
+TEST(BlockPlugin, ModelReadWhileTheAudioRunsIsTheOneItWillHave) {
+    Seam other;
+    for (int n = 0; n < 9; ++n) RunBlock(other, n + 3);
+    std::vector<uint8_t> otherState;
+    ASSERT_TRUE(other.plugin.SaveState(otherState));
+
+    for (int pending = 0; pending < 4; ++pending) {
+        Seam seam;
+        for (int n = 0; n < 20; ++n) RunBlock(seam, n);
+        ASSERT_TRUE(seam.plugin.Hand(Handed(ChangeKind::Param, ParamFreqLeft, 0.75)));
+        if (pending >= 1) {
+            ASSERT_TRUE(seam.plugin.Hand(Handed(ChangeKind::Program, 5, 0.0)));
+        }
+        if (pending >= 2) {
+            ASSERT_TRUE(seam.plugin.LoadState(otherState));
+        }
+        if (pending >= 3) {
+            ASSERT_TRUE(seam.plugin.Hand(Handed(ChangeKind::Bypass, 0, 1.0)));
+        }
+        std::vector<uint8_t> whileLive;
+        ModelValues model;
+        ASSERT_TRUE(seam.plugin.SaveState(whileLive)) << pending;
+        ASSERT_TRUE(seam.plugin.ReadModel(model)) << pending;
+
+        seam.plugin.BeginChanges(0);  // the audio thread's next call takes them
+        seam.plugin.ApplyChanges();
+        seam.plugin.SetActive(false);
+        std::vector<uint8_t> stopped;
+        ASSERT_TRUE(seam.plugin.SaveState(stopped));
+        EXPECT_EQ(whileLive, stopped) << pending;
+        EXPECT_EQ(model.program, seam.effect.CurrentPreset()) << pending;
+        EXPECT_EQ(model.bypass != 0, seam.plugin.Bypassed()) << pending;
+        for (int i = 0; i < ParamCount; ++i)
+            EXPECT_EQ(model.params[i], seam.effect.Param(i)->value) << pending << " " << i;
+    }
+}
+
+// Another thread saving, loading and switching programs while blocks run back to
+// back: every save reads whole, and the audio never stops for it.
+TEST(BlockPlugin, SavesAndLoadsRunBesideTheAudio) {
+    Seam seam;
+    std::vector<uint8_t> first;
+    ASSERT_TRUE(seam.plugin.SaveState(first));
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        for (int n = 0; !done.load(); ++n) RunBlock(seam, n);
+    });
+    int saved = 0;
+    for (int round = 0; round < 200; ++round) {
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(seam.plugin.SaveState(bytes));
+        ASSERT_TRUE(seam.plugin.LoadState(round % 2 == 0 ? first : bytes));
+        seam.plugin.Hand(Handed(ChangeKind::Program, round % kFactoryPresetCount, 0.0));
+        ModelValues model;
+        ASSERT_TRUE(seam.plugin.ReadModel(model));
+        saved += bytes.empty() ? 0 : 1;
+    }
+    done = true;
+    audio.join();
+    EXPECT_EQ(saved, 200);
 }
 
 }  // namespace
