@@ -53,8 +53,8 @@ void IEffectCore::ParseChannelConfigs(const char* channelIo) {
         ++p;
     }
 
-    inputPointers_.SetSize(maxInputs * static_cast<int32_t>(sizeof(double*)));
-    outputPointers_.SetSize(maxOutputs * static_cast<int32_t>(sizeof(double*)));
+    inputPointers_.SetExactSize(maxInputs * static_cast<int32_t>(sizeof(double*)));
+    outputPointers_.SetExactSize(maxOutputs * static_cast<int32_t>(sizeof(double*)));
     if (inputPointers_.Size() != maxInputs * static_cast<int32_t>(sizeof(double*))) maxInputs = 0;
     if (outputPointers_.Size() != maxOutputs * static_cast<int32_t>(sizeof(double*)))
         maxOutputs = 0;
@@ -194,12 +194,14 @@ void IEffectCore::AllParamsChanged() {
 }
 
 namespace {
+// Exactly one block each: a host that announces a smaller block gets the
+// difference back, and an instance holds no more than its host asked for.
 template <class Channel>
 bool ResizeScratch(const PtrList<Channel>& channels, int32_t bytes) {
     bool ok = true;
     for (int i = 0; i < channels.Count(); ++i) {
         HeapBuffer& scratch = channels.Get(i)->scratch;
-        scratch.SetSize(bytes, true);
+        scratch.SetExactSize(bytes);
         ok = ok && scratch.Size() == bytes;
     }
     return ok;

@@ -32,26 +32,42 @@ uint8_t* HeapBuffer::SetSize(int32_t newSize, bool allowShrink) {
     if (newSize > capacity_ || newSize < shrinkBelow) {
         const int64_t newCapacity = GrownCapacity(newSize, granularity_);
         if (newCapacity > std::numeric_limits<int32_t>::max()) return Data();
-        if (newCapacity == 0) {
-            std::free(data_);
-            data_ = nullptr;
-            capacity_ = 0;
-            size_ = 0;
-            return nullptr;
-        }
-        auto* block = static_cast<uint8_t*>(std::realloc(data_, static_cast<size_t>(newCapacity)));
-        if (block == nullptr) {
-            // realloc may fail where a fresh block still fits; the old block is intact.
-            block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(newCapacity)));
-            if (block == nullptr) return Data();
-            if (data_ != nullptr) std::memcpy(block, data_, std::min(size_, newSize));
-            std::free(data_);
-        }
-        data_ = block;
-        capacity_ = static_cast<int32_t>(newCapacity);
+        if (!Reallocate(static_cast<int32_t>(newCapacity), newSize)) return Data();
     }
     size_ = newSize;
     return Data();
+}
+
+bool HeapBuffer::Reallocate(int32_t capacity, int32_t keep) {
+    if (capacity == 0) {
+        std::free(data_);
+        data_ = nullptr;
+        capacity_ = 0;
+        size_ = 0;
+        return true;
+    }
+    auto* block = static_cast<uint8_t*>(std::realloc(data_, static_cast<size_t>(capacity)));
+    if (block == nullptr) {
+        // realloc may fail where a fresh block still fits; the old block is intact.
+        block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(capacity)));
+        if (block == nullptr) return false;
+        if (data_ != nullptr) std::memcpy(block, data_, std::min(size_, keep));
+        std::free(data_);
+    }
+    data_ = block;
+    capacity_ = capacity;
+    return true;
+}
+
+uint8_t* HeapBuffer::SetExactSize(int32_t newSize) {
+    if (newSize < 0) newSize = 0;
+    if (newSize != capacity_ && !Reallocate(newSize, newSize) && newSize > capacity_) return Data();
+    size_ = newSize;
+    return Data();
+}
+
+bool HeapBuffer::Reserve(int32_t bytes) {
+    return bytes <= capacity_ || Reallocate(bytes, size_);
 }
 
 bool HeapBuffer::Append(const void* bytes, int32_t count) {

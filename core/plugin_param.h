@@ -77,7 +77,8 @@ class PluginParam {
     char name[kTextSize] = {};
     char unitLabel[kTextSize] = {};
     bool negateDisplay = false;
-    HeapBuffer valueLabels{4096};
+    // Growth by half, from room for four: a parameter has a few labels or none.
+    HeapBuffer valueLabels{static_cast<int32_t>(4 * sizeof(ValueLabel))};
 
   private:
     const ValueLabel* LabelAt(int index) const;

@@ -10,7 +10,8 @@ struct PresetSlot {
 
     bool initialised = false;
     char name[kNameSize] = {};
-    StateChunk state;
+    // One value per parameter: small steps, for the few hundred bytes it holds.
+    StateChunk state{64};
 };
 
 }  // namespace tav

@@ -54,7 +54,8 @@ class PtrList {
     }
 
   private:
-    HeapBuffer buffer_;
+    // Lists hold a handful of items: growth by half, from room for four.
+    HeapBuffer buffer_{static_cast<int32_t>(4 * sizeof(T*))};
 };
 
 }  // namespace tav

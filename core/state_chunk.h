@@ -15,6 +15,8 @@ class StateChunk {
     static constexpr int32_t kVersion = 0x00010000;
 
     StateChunk() = default;
+    // Growth in steps of granularity bytes, as HeapBuffer's.
+    explicit StateChunk(int32_t granularity) : buffer_(granularity) {}
     StateChunk(const StateChunk&) = delete;
     StateChunk& operator=(const StateChunk&) = delete;
 

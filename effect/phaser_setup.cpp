@@ -45,6 +45,7 @@ void DefineLabelled(IEffectCore& core, int index, const char* name, const char* 
     const PhaserParamRange& r = kPhaserParamRanges[index];
     PluginParam* param = core.Param(index);
     param->DefineChoice(name, r.defaultValue, r.maxValue + 1, "");
+    param->valueLabels.Reserve((r.maxValue + 1) * static_cast<int32_t>(sizeof(ValueLabel)));
     for (int i = 0; i <= r.maxValue; ++i) param->AddValueLabel(i, texts[i]);
 }
 

@@ -34,6 +34,8 @@ tresult Controller::initialize(FUnknown*) {
     if (effect_) return kResultFalse;
     effect_ = MakePhaser(true);
     if (!effect_) return kOutOfMemory;
+    // The processor's twin renders nothing: channel buffers of one frame, not a block.
+    effect_->SetBlockFrames(1);
     params_ = std::make_unique<ParamTable>(*effect_, kListedPrograms);
     effect_->SetEditSink(this);
     notices_.Start();  // initialize runs on the host's UI thread

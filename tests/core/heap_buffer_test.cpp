@@ -67,6 +67,25 @@ TEST(HeapBuffer, OverflowingGrowthFailsAndKeepsContents) {
     EXPECT_EQ(small.Size(), 0);
 }
 
+TEST(HeapBuffer, ExactSizeAndReserveHoldNoHeadroomAndKeepBytes) {
+    HeapBuffer buffer(4096);
+    ASSERT_TRUE(buffer.Append("abcdef", 7));
+    ASSERT_NE(buffer.SetExactSize(8192), nullptr);
+    EXPECT_EQ(buffer.Capacity(), 8192);
+    EXPECT_STREQ(reinterpret_cast<const char*>(buffer.Data()), "abcdef");
+    buffer.SetExactSize(4);
+    EXPECT_EQ(buffer.Capacity(), 4) << "a smaller size gives the rest back";
+    EXPECT_EQ(std::memcmp(buffer.Data(), "abcd", 4), 0);
+    ASSERT_TRUE(buffer.Reserve(100));
+    EXPECT_EQ(buffer.Capacity(), 100);
+    EXPECT_EQ(buffer.Size(), 4);
+    ASSERT_TRUE(buffer.Append("efgh", 4));
+    EXPECT_EQ(buffer.Capacity(), 100) << "appends within the reserve stay in place";
+    EXPECT_EQ(std::memcmp(buffer.Data(), "abcdefgh", 8), 0);
+    EXPECT_EQ(buffer.SetExactSize(0), nullptr);
+    EXPECT_EQ(buffer.Capacity(), 0);
+}
+
 TEST(HeapBuffer, ReallocationPreservesBytes) {
     HeapBuffer buffer(4096);
     for (int i = 0; i < 5000; ++i) {
