@@ -81,9 +81,16 @@ void EditorSurface::ResizeEditor(int w, int h) {
         width = w > 0 ? w : 0;
         height = h > 0 ? h : 0;
         ClearControls();
-        if (canvas && canvas->IsDrawable()) canvas->Resize(ToDevice(width), ToDevice(height));
     }
+    ResizeShownCanvas();
     if (owner != nullptr) owner->EditorSizeChanged();
+}
+
+// The canvas is the window's alone (its thread, or the host's UI thread, works on
+// it; never the audio thread): megabytes of pixels are never (re)made under the
+// core lock, where the audio would wait for them.
+void EditorSurface::ResizeShownCanvas() {
+    if (canvas && canvas->IsDrawable()) canvas->Resize(ToDevice(width), ToDevice(height));
 }
 
 void EditorSurface::SetGestureTimeout(int ticks) {
@@ -164,19 +171,16 @@ BitmapRef EditorSurface::ExtractBitmapArea(const BitmapRef& source, const PixelR
 }
 
 void EditorSurface::CreateCanvas() {
-    CoreLockGuard guard(OwnerLock());
     if (!canvas) canvas = std::make_unique<SystemBitmap>(0, 0);
 }
 
 bool EditorSurface::ShowCanvas() {
-    CoreLockGuard guard(OwnerLock());
     if (!canvas) return false;
     canvas->Resize(ToDevice(width), ToDevice(height));
     return canvas->IsDrawable();
 }
 
 void EditorSurface::ReleaseCanvas() {
-    CoreLockGuard guard(OwnerLock());
     if (canvas) canvas->Resize(0, 0);
 }
 
@@ -201,9 +205,9 @@ bool EditorSurface::TakeScale(int percent) {
         if (percent == scalePercent_) return false;
         scalePercent_ = percent;
         menuOpen_ = false;
-        if (canvas && canvas->IsDrawable()) canvas->Resize(ToDevice(width), ToDevice(height));
         for (int i = 0; i < controls.Count(); ++i) controls.Get(i)->MarkChanged(false);
     }
+    ResizeShownCanvas();
     ApplyWindowSize();
     if (owner != nullptr) owner->EditorSizeChanged();
     return true;
@@ -287,6 +291,8 @@ bool Overlap(const PixelRect& a, const PixelRect& b) {
 }  // namespace
 
 bool EditorSurface::PreparePaint(const PixelRect& area) {
+    // Grown before the lock: the list is the window's, and only its threads add controls.
+    paintList_.reserve(static_cast<size_t>(controls.Count()));
     CoreLockGuard guard(OwnerLock());
     paintList_.clear();
     if (controls.Count() == 0) return false;

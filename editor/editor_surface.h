@@ -191,6 +191,7 @@ class EditorSurface : public IEditorLink {
     virtual int ScreenScalePercent() { return 100; }
     // Deletes every control, last first, and forgets the capture.
     void ClearControls();
+    void ResizeShownCanvas();
 
     IEffectCore* owner;
     PtrList<IControl> controls;
