@@ -16,13 +16,15 @@ ClapPlugin* Self(const clap_plugin* plugin) {
     return ClapPlugin::From(plugin);
 }
 
+// The thread that initialises the instance is its main thread for life.
 bool InitCall(const clap_plugin* plugin) {
     ClapPlugin* self = Self(plugin);
+    if (self != nullptr) self->Roles().NoteMain();
     return self != nullptr && self->Init();
 }
 
 void DestroyCall(const clap_plugin* plugin) {
-    ClapPlugin* self = Self(plugin);
+    ClapPlugin* self = ClapPlugin::From(plugin, "destroy");
     if (self == nullptr) return;
     // A host that destroys an active instance, or one with its editor, loses nothing more.
     self->Deactivate();
@@ -31,30 +33,40 @@ void DestroyCall(const clap_plugin* plugin) {
 }
 
 bool ActivateCall(const clap_plugin* plugin, double rate, uint32_t minFrames, uint32_t maxFrames) {
-    ClapPlugin* self = Self(plugin);
+    ClapPlugin* self = ClapPlugin::From(plugin, "activate");
     return self != nullptr && self->Activate(rate, minFrames, maxFrames);
 }
 
 void DeactivateCall(const clap_plugin* plugin) {
-    if (ClapPlugin* self = Self(plugin)) self->Deactivate();
+    if (ClapPlugin* self = ClapPlugin::From(plugin, "deactivate")) self->Deactivate();
 }
 
 bool StartProcessingCall(const clap_plugin* plugin) {
     ClapPlugin* self = Self(plugin);
-    return self != nullptr && self->StartProcessing();
+    if (self == nullptr) return false;
+    ThreadRoles::AudioScope audio(self->Roles(), "start_processing");
+    return self->StartProcessing();
 }
 
 void StopProcessingCall(const clap_plugin* plugin) {
-    if (ClapPlugin* self = Self(plugin)) self->StopProcessing();
+    ClapPlugin* self = Self(plugin);
+    if (self == nullptr) return;
+    ThreadRoles::AudioScope audio(self->Roles(), "stop_processing");
+    self->StopProcessing();
 }
 
 void ResetCall(const clap_plugin* plugin) {
-    if (ClapPlugin* self = Self(plugin)) self->Reset();
+    ClapPlugin* self = Self(plugin);
+    if (self == nullptr) return;
+    ThreadRoles::AudioScope audio(self->Roles(), "reset");
+    self->Reset();
 }
 
 int32_t ProcessCall(const clap_plugin* plugin, const clap_process* process) {
     ClapPlugin* self = Self(plugin);
-    return self != nullptr ? self->Process(process) : CLAP_PROCESS_ERROR;
+    if (self == nullptr) return CLAP_PROCESS_ERROR;
+    ThreadRoles::AudioScope audio(self->Roles(), "process");
+    return self->Process(process);
 }
 
 const void* ExtensionCall(const clap_plugin* plugin, const char* id) {
@@ -62,7 +74,9 @@ const void* ExtensionCall(const clap_plugin* plugin, const char* id) {
     return self != nullptr ? self->Extension(id) : nullptr;
 }
 
-void OnMainThreadCall(const clap_plugin*) {}
+void OnMainThreadCall(const clap_plugin* plugin) {
+    ClapPlugin::From(plugin, "on_main_thread");
+}
 
 void EditWaiting(void* context) {
     const auto* host = static_cast<const clap_host*>(context);
@@ -122,6 +136,12 @@ ClapPlugin* ClapPlugin::From(const clap_plugin* plugin) {
     if (plugin == nullptr) return nullptr;
     auto* self = static_cast<ClapPlugin*>(plugin->plugin_data);
     return self != nullptr && self->Record() == plugin ? self : nullptr;
+}
+
+ClapPlugin* ClapPlugin::From(const clap_plugin* plugin, const char* entry, ThreadRole role) {
+    ClapPlugin* self = From(plugin);
+    if (self != nullptr) self->roles_.Check(entry, role);
+    return self;
 }
 
 bool ClapPlugin::Init() {
@@ -214,6 +234,7 @@ bool ClapPlugin::Activate(double sampleRate, uint32_t minFrames, uint32_t maxFra
     if (!effect_ || plugin_->Active()) return false;
     if (maxFrames > 0x7FFFFFFFu || minFrames > maxFrames) return false;
     if (!plugin_->SetUp(sampleRate, maxFrames)) return false;
+    roles_.NoteRestart();
     plugin_->SetActive(true);
     return true;
 }
@@ -221,6 +242,7 @@ bool ClapPlugin::Activate(double sampleRate, uint32_t minFrames, uint32_t maxFra
 void ClapPlugin::Deactivate() {
     if (!effect_ || !plugin_->Active()) return;
     plugin_->SetActive(false);
+    roles_.NoteRestart();
     processing_ = false;
 }
 

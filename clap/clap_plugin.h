@@ -11,6 +11,7 @@
 #include "clap/clap_core.h"
 #include "clap/gui.h"
 #include "core/block_plugin.h"
+#include "core/thread_roles.h"
 #include "effect/phaser_effect.h"
 
 namespace tav::clap {
@@ -32,6 +33,9 @@ class ClapPlugin {
     const clap_plugin* Record() const { return &record_; }
     // The instance behind a record the host hands back; none for nonsense.
     static ClapPlugin* From(const clap_plugin* plugin);
+    // The same, with the call checked against the thread its tag allows.
+    static ClapPlugin* From(const clap_plugin* plugin, const char* entry,
+                            ThreadRole role = ThreadRole::Main);
 
     bool Init();
     bool Activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames);
@@ -56,6 +60,7 @@ class ClapPlugin {
     BlockPlugin& Plugin() { return *plugin_; }
     const clap_host* Host() const { return host_; }
     GuiState& Gui() { return gui_; }
+    ThreadRoles& Roles() { return roles_; }
     // Parameter events from a process or flush call, and the editor's back out.
     void FlushEvents(const clap_input_events* in, const clap_output_events* out);
 
@@ -75,6 +80,7 @@ class ClapPlugin {
     std::unique_ptr<BlockPlugin> plugin_;
     bool processing_ = false;
     GuiState gui_;
+    ThreadRoles roles_{"clap", "main thread"};
 };
 
 }  // namespace tav::clap

@@ -88,7 +88,7 @@ void ReportLoad(const clap_host* host, bool ok, uint32_t kind, const char* locat
 }
 
 bool FromLocation(const clap_plugin* plugin, uint32_t kind, const char* location, const char* key) {
-    ClapPlugin* self = ClapPlugin::From(plugin);
+    ClapPlugin* self = ClapPlugin::From(plugin, "preset_load.from_location");
     if (self == nullptr || !self->Ready()) return false;
     const int program = ProgramOfLoadKey(key);
     bool ok = kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN && location == nullptr && program >= 0;

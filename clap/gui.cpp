@@ -8,52 +8,55 @@
 namespace tav::clap {
 namespace {
 
-// The instance when it can show an editor.
-ClapPlugin* WithEditor(const clap_plugin* plugin) {
-    ClapPlugin* self = ClapPlugin::From(plugin);
+// The instance when it can show an editor; every gui call is the main thread's.
+ClapPlugin* WithEditor(const clap_plugin* plugin, const char* entry) {
+    ClapPlugin* self = ClapPlugin::From(plugin, entry);
     return self != nullptr && self->Ready() ? self : nullptr;
 }
 
 // The instance once its editor and the face behind it are made.
-ClapPlugin* Created(const clap_plugin* plugin) {
-    ClapPlugin* self = WithEditor(plugin);
+ClapPlugin* Created(const clap_plugin* plugin, const char* entry) {
+    ClapPlugin* self = WithEditor(plugin, entry);
     return self != nullptr && self->Gui().created && self->Face() != nullptr ? self : nullptr;
 }
 
+bool Supported(const char* api, bool floating) {
+    return api != nullptr && !floating && std::strcmp(api, PlatformGuiApi()) == 0;
+}
+
 bool ApiSupported(const clap_plugin* plugin, const char* api, bool floating) {
-    return WithEditor(plugin) != nullptr && api != nullptr && !floating &&
-           std::strcmp(api, PlatformGuiApi()) == 0;
+    return WithEditor(plugin, "gui.is_api_supported") != nullptr && Supported(api, floating);
 }
 
 bool PreferredApi(const clap_plugin* plugin, const char** api, bool* floating) {
-    if (WithEditor(plugin) == nullptr || api == nullptr || floating == nullptr) return false;
+    if (WithEditor(plugin, "gui.get_preferred_api") == nullptr || api == nullptr ||
+        floating == nullptr)
+        return false;
     *api = PlatformGuiApi();
     *floating = false;
     return true;
 }
 
 bool Create(const clap_plugin* plugin, const char* api, bool floating) {
-    ClapPlugin* self = WithEditor(plugin);
-    if (self == nullptr || !ApiSupported(plugin, api, floating) || self->Gui().created)
-        return false;
+    ClapPlugin* self = WithEditor(plugin, "gui.create");
+    if (self == nullptr || !Supported(api, floating) || self->Gui().created) return false;
     if (!self->MakeFace()) return false;
     self->Gui().created = true;
     return true;
 }
 
 void Destroy(const clap_plugin* plugin) {
-    if (ClapPlugin* self = Created(plugin)) DestroyGui(*self);
+    if (ClapPlugin* self = Created(plugin, "gui.destroy")) DestroyGui(*self);
 }
 
 // The host's scale, rounded to the nearest face the editor has.
 bool SetScale(const clap_plugin* plugin, double scale) {
-    ClapPlugin* self = Created(plugin);
+    ClapPlugin* self = Created(plugin, "gui.set_scale");
     const int percent = NearestEditorScale(scale);
     return self != nullptr && percent != 0 && ApplyEditorScale(*self, percent);
 }
 
-bool Size(const clap_plugin* plugin, uint32_t* width, uint32_t* height) {
-    ClapPlugin* self = Created(plugin);
+bool SizeOf(ClapPlugin* self, uint32_t* width, uint32_t* height) {
     if (self == nullptr || width == nullptr || height == nullptr) return false;
     IEditorLink* editor = self->Face()->Editor();
     editor->SettleScale();
@@ -62,28 +65,33 @@ bool Size(const clap_plugin* plugin, uint32_t* width, uint32_t* height) {
     return true;
 }
 
-bool CanResize(const clap_plugin*) {
+bool Size(const clap_plugin* plugin, uint32_t* width, uint32_t* height) {
+    return SizeOf(Created(plugin, "gui.get_size"), width, height);
+}
+
+bool CanResize(const clap_plugin* plugin) {
+    ClapPlugin::From(plugin, "gui.can_resize");
     return false;
 }
 
 bool ResizeHints(const clap_plugin* plugin, clap_gui_resize_hints* hints) {
-    if (Created(plugin) == nullptr || hints == nullptr) return false;
+    if (Created(plugin, "gui.get_resize_hints") == nullptr || hints == nullptr) return false;
     *hints = clap_gui_resize_hints{false, false, true, 0, 0};
     return true;
 }
 
 // The nearest usable size is the one size there is.
 bool AdjustSize(const clap_plugin* plugin, uint32_t* width, uint32_t* height) {
-    return Size(plugin, width, height);
+    return SizeOf(Created(plugin, "gui.adjust_size"), width, height);
 }
 
 bool SetSize(const clap_plugin* plugin, uint32_t width, uint32_t height) {
     uint32_t w = 0, h = 0;
-    return Size(plugin, &w, &h) && width == w && height == h;
+    return SizeOf(Created(plugin, "gui.set_size"), &w, &h) && width == w && height == h;
 }
 
 bool SetParent(const clap_plugin* plugin, const clap_window* window) {
-    ClapPlugin* self = Created(plugin);
+    ClapPlugin* self = Created(plugin, "gui.set_parent");
     if (self == nullptr || window == nullptr || window->api == nullptr ||
         std::strcmp(window->api, PlatformGuiApi()) != 0 || window->ptr == nullptr ||
         self->Gui().face.IsOpen()) {
@@ -92,24 +100,31 @@ bool SetParent(const clap_plugin* plugin, const clap_window* window) {
     return OpenPlatformWindow(*self, *window);
 }
 
-bool SetTransient(const clap_plugin*, const clap_window*) {
+bool SetTransient(const clap_plugin* plugin, const clap_window*) {
+    ClapPlugin::From(plugin, "gui.set_transient");
     return false;  // embedded only
 }
 
-void SuggestTitle(const clap_plugin*, const char*) {}
+void SuggestTitle(const clap_plugin* plugin, const char*) {
+    ClapPlugin::From(plugin, "gui.suggest_title");
+}
 
 // The child window shows with its parent; nothing to do beyond saying so.
-bool ShowOrHide(const clap_plugin* plugin) {
-    return Created(plugin) != nullptr;
+bool Show(const clap_plugin* plugin) {
+    return Created(plugin, "gui.show") != nullptr;
+}
+
+bool Hide(const clap_plugin* plugin) {
+    return Created(plugin, "gui.hide") != nullptr;
 }
 
 void OnTimer(const clap_plugin* plugin, clap_id id) {
-    ClapPlugin* self = Created(plugin);
+    ClapPlugin* self = Created(plugin, "timer_support.on_timer");
     if (self != nullptr && id == self->Gui().loop.timerId) self->Gui().face.HostIdle(*self->Face());
 }
 
 void OnFd(const clap_plugin* plugin, int fd, uint32_t) {
-    ClapPlugin* self = Created(plugin);
+    ClapPlugin* self = Created(plugin, "posix_fd_support.on_fd");
     if (self != nullptr && fd == self->Gui().loop.fd) self->Gui().face.HostIdle(*self->Face());
 }
 
@@ -171,10 +186,9 @@ void DestroyGui(ClapPlugin& plugin) {
     plugin.DropFace();
 }
 
-const clap_plugin_gui kGuiExtension = {ApiSupported, PreferredApi, Create,    Destroy,
-                                       SetScale,     Size,         CanResize, ResizeHints,
-                                       AdjustSize,   SetSize,      SetParent, SetTransient,
-                                       SuggestTitle, ShowOrHide,   ShowOrHide};
+const clap_plugin_gui kGuiExtension = {
+    ApiSupported, PreferredApi, Create,    Destroy,      SetScale,     Size, CanResize, ResizeHints,
+    AdjustSize,   SetSize,      SetParent, SetTransient, SuggestTitle, Show, Hide};
 const clap_plugin_timer_support kTimerExtension = {OnTimer};
 const clap_plugin_posix_fd_support kPosixFdExtension = {OnFd};
 

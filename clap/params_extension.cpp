@@ -13,22 +13,24 @@
 namespace tav::clap {
 namespace {
 
-// The instance when it is ready for parameter calls.
-ClapPlugin* Ready(const clap_plugin* plugin) {
-    ClapPlugin* self = ClapPlugin::From(plugin);
+// The instance when it is ready for parameter calls, the call checked against its thread.
+ClapPlugin* Ready(const clap_plugin* plugin, const char* entry) {
+    ClapPlugin* self = ClapPlugin::From(plugin, entry);
     return self != nullptr && self->Ready() ? self : nullptr;
 }
 
+uint32_t CountOf(ClapPlugin& self) {
+    return static_cast<uint32_t>(self.Effect().ParamCount() + 1 + kExtraSettingCount);
+}
+
 uint32_t Count(const clap_plugin* plugin) {
-    ClapPlugin* self = Ready(plugin);
-    return self != nullptr
-               ? static_cast<uint32_t>(self->Effect().ParamCount() + 1 + kExtraSettingCount)
-               : 0;
+    ClapPlugin* self = Ready(plugin, "params.count");
+    return self != nullptr ? CountOf(*self) : 0;
 }
 
 bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
-    ClapPlugin* self = Ready(plugin);
-    if (self == nullptr || info == nullptr || index >= Count(plugin)) return false;
+    ClapPlugin* self = Ready(plugin, "params.get_info");
+    if (self == nullptr || info == nullptr || index >= CountOf(*self)) return false;
     // Names, ranges and defaults are fixed from the start: read without the audio.
     const ClapPhaser& effect = self->Effect();
     std::memset(info, 0, sizeof *info);
@@ -61,7 +63,7 @@ bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
 
 // The audio thread's model, with what was handed to it on its way.
 bool Value(const clap_plugin* plugin, clap_id id, double* out) {
-    ClapPlugin* self = Ready(plugin);
+    ClapPlugin* self = Ready(plugin, "params.get_value");
     ModelValues model;
     if (self == nullptr || out == nullptr || !self->Plugin().ReadModel(model)) return false;
     if (id == kBypassParamId) {
@@ -79,7 +81,7 @@ bool Value(const clap_plugin* plugin, clap_id id, double* out) {
 
 bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
                  uint32_t capacity) {
-    ClapPlugin* self = Ready(plugin);
+    ClapPlugin* self = Ready(plugin, "params.value_to_text");
     if (self == nullptr || out == nullptr || capacity == 0 || !std::isfinite(value)) return false;
     char text[PluginParam::kTextSize] = {};
     if (id == kBypassParamId) {
@@ -98,7 +100,7 @@ bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
 }
 
 bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double* out) {
-    ClapPlugin* self = Ready(plugin);
+    ClapPlugin* self = Ready(plugin, "params.text_to_value");
     if (self == nullptr || text == nullptr || out == nullptr) return false;
     if (id == kBypassParamId) {
         bool on = false;
@@ -111,8 +113,17 @@ bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double
     return ParseTypedPlain(*self->Effect().Param(static_cast<int>(id)), text, *out);
 }
 
+// The audio thread's while active, never beside process; the main thread's otherwise.
 void Flush(const clap_plugin* plugin, const clap_input_events* in, const clap_output_events* out) {
-    if (ClapPlugin* self = Ready(plugin)) self->FlushEvents(in, out);
+    ClapPlugin* self = ClapPlugin::From(plugin);
+    if (self == nullptr || !self->Ready()) return;
+    if (!self->Active()) {
+        self->Roles().Check("params.flush", ThreadRole::Main);
+        self->FlushEvents(in, out);
+        return;
+    }
+    ThreadRoles::AudioScope audio(self->Roles(), "params.flush");
+    self->FlushEvents(in, out);
 }
 
 }  // namespace

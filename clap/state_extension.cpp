@@ -21,7 +21,7 @@ bool WriteAll(const clap_ostream* stream, const std::vector<uint8_t>& bytes) {
 }
 
 bool Save(const clap_plugin* plugin, const clap_ostream* stream) {
-    ClapPlugin* self = ClapPlugin::From(plugin);
+    ClapPlugin* self = ClapPlugin::From(plugin, "state.save");
     if (self == nullptr || !self->Ready() || stream == nullptr || stream->write == nullptr)
         return false;
     std::vector<uint8_t> bytes;
@@ -29,7 +29,7 @@ bool Save(const clap_plugin* plugin, const clap_ostream* stream) {
 }
 
 bool Load(const clap_plugin* plugin, const clap_istream* stream) {
-    ClapPlugin* self = ClapPlugin::From(plugin);
+    ClapPlugin* self = ClapPlugin::From(plugin, "state.load");
     if (self == nullptr || !self->Ready() || stream == nullptr || stream->read == nullptr)
         return false;
     std::vector<uint8_t> bytes;

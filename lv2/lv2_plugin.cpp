@@ -29,23 +29,36 @@ LV2_Handle InstantiateCall(const LV2_Descriptor*, double rate, const char*,
     return Lv2Plugin::Create(rate, features);
 }
 
+// LV2 ties its calls to no thread, only to classes that never overlap: the audio
+// class (connect_port, run) one call at a time, the instantiation class never
+// beside it.
 void ConnectPortCall(LV2_Handle handle, uint32_t port, void* data) {
-    if (handle != nullptr) Self(handle)->Connect(port, data);
+    if (handle == nullptr) return;
+    ThreadRoles::AudioScope audio(Self(handle)->Roles(), "connect_port");
+    Self(handle)->Connect(port, data);
 }
 
 void ActivateCall(LV2_Handle handle) {
-    if (handle != nullptr) Self(handle)->Activate();
+    if (handle == nullptr) return;
+    ThreadRoles::ExclusiveScope exclusive(Self(handle)->Roles(), "activate");
+    Self(handle)->Activate();
 }
 
 void RunCall(LV2_Handle handle, uint32_t frames) {
-    if (handle != nullptr) Self(handle)->Run(frames);
+    if (handle == nullptr) return;
+    ThreadRoles::AudioScope audio(Self(handle)->Roles(), "run");
+    Self(handle)->Run(frames);
 }
 
 void DeactivateCall(LV2_Handle handle) {
-    if (handle != nullptr) Self(handle)->Deactivate();
+    if (handle == nullptr) return;
+    ThreadRoles::ExclusiveScope exclusive(Self(handle)->Roles(), "deactivate");
+    Self(handle)->Deactivate();
 }
 
 void CleanupCall(LV2_Handle handle) {
+    if (handle == nullptr) return;
+    { ThreadRoles::ExclusiveScope exclusive(Self(handle)->Roles(), "cleanup"); }
     delete Self(handle);
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/block_plugin.h"
+#include "core/thread_roles.h"
 #include "effect/phaser_effect.h"
 #include "lv2/lv2_core.h"
 #include "lv2/lv2_ports.h"
@@ -37,6 +38,7 @@ class Lv2Plugin {
     void Run(uint32_t frames);
 
     Lv2Phaser& Effect() { return *effect_; }
+    ThreadRoles& Roles() { return roles_; }
 
   private:
     struct Urids {
@@ -63,6 +65,7 @@ class Lv2Plugin {
     int32_t positionOffset_ = 0;  // where in the block the position was last moved to
     bool transportStarted_ = false;
     double sampleRate_ = 0.0;
+    ThreadRoles roles_{"lv2", "instantiating thread"};
 };
 
 }  // namespace tav::lv2

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "core/thread_roles.h"
 #include "editor/embedded_editor.h"
 #include "lv2/lv2_ui_effect.h"
 
@@ -31,6 +32,7 @@ class Lv2Ui final : private Lv2UiCore::Sink, private IHostLoop {
     // options:interface: ui:scaleFactor, now and later.
     uint32_t GetOptions(LV2_Options_Option* options) const;
     uint32_t SetOptions(const LV2_Options_Option* options);
+    ThreadRoles& Roles() { return roles_; }
 
   private:
     Lv2Ui() = default;
@@ -56,6 +58,7 @@ class Lv2Ui final : private Lv2UiCore::Sink, private IHostLoop {
     const LV2UI_Touch* touch_ = nullptr;
     LV2_URID scaleFactorKey_ = 0;
     LV2_URID floatType_ = 0;
+    ThreadRoles roles_{"lv2", "UI thread"};
     mutable float scaleFactor_ = 1.0f;  // where GetOptions points the host
 };
 

@@ -17,7 +17,7 @@ namespace tav::vst3 {
 Controller::Controller() : notices_([this](int flags) { Restart(flags); }) {}
 
 Controller::~Controller() {
-    terminate();
+    Release();
 }
 
 tresult Controller::queryInterface(const TUID iid, void** obj) {
@@ -30,7 +30,9 @@ tresult Controller::queryInterface(const TUID iid, void** obj) {
     });
 }
 
+// The thread that initialises the controller is its UI thread, and its views'.
 tresult Controller::initialize(FUnknown*) {
+    roles_.NoteMain();
     if (effect_) return kResultFalse;
     effect_ = MakePhaser(true);
     if (!effect_) return kOutOfMemory;
@@ -43,6 +45,13 @@ tresult Controller::initialize(FUnknown*) {
 }
 
 tresult Controller::terminate() {
+    roles_.Check("IPluginBase::terminate", ThreadRole::Main);
+    Release();
+    return kResultOk;
+}
+
+// The host may drop its last reference on any thread: no check here.
+void Controller::Release() {
     // Nothing more for the host, not even from the closing face.
     notices_.Stop();
     // A host that terminates with the face still open: the window goes first,
@@ -54,10 +63,10 @@ tresult Controller::terminate() {
     }
     params_.reset();
     effect_.reset();
-    return kResultOk;
 }
 
 tresult Controller::setComponentState(IBStream* state) {
+    roles_.Check("IEditController::setComponentState", ThreadRole::Main);
     if (!effect_) return kNotInitialized;
     if (state == nullptr) return kInvalidArgument;
     std::vector<uint8_t> bytes;
@@ -71,19 +80,23 @@ tresult Controller::setComponentState(IBStream* state) {
 }
 
 tresult Controller::setState(IBStream* state) {
+    roles_.Check("IEditController::setState", ThreadRole::Main);
     // Nothing of the controller's own is saved: every setting is the processor's.
     return state != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Controller::getState(IBStream* state) {
+    roles_.Check("IEditController::getState", ThreadRole::Main);
     return state != nullptr ? kResultOk : kInvalidArgument;
 }
 
 int32 Controller::getParameterCount() {
+    roles_.Check("IEditController::getParameterCount", ThreadRole::Main);
     return params_ ? params_->Count() : 0;
 }
 
 tresult Controller::getParameterInfo(int32 paramIndex, ParameterInfo* info) {
+    roles_.Check("IEditController::getParameterInfo", ThreadRole::Main);
     if (!params_) return kNotInitialized;
     if (info == nullptr) return kInvalidArgument;
     CoreLockGuard guard(&effect_->Lock());
@@ -92,12 +105,14 @@ tresult Controller::getParameterInfo(int32 paramIndex, ParameterInfo* info) {
 
 tresult Controller::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                           String128 string) {
+    roles_.Check("IEditController::getParamStringByValue", ThreadRole::Main);
     if (!params_) return kNotInitialized;
     CoreLockGuard guard(&effect_->Lock());
     return params_->Text(id, valueNormalized, string);
 }
 
 tresult Controller::getParamValueByString(ParamID id, TChar* string, ParamValue* valueNormalized) {
+    roles_.Check("IEditController::getParamValueByString", ThreadRole::Main);
     if (!params_) return kNotInitialized;
     if (valueNormalized == nullptr) return kInvalidArgument;
     CoreLockGuard guard(&effect_->Lock());
@@ -105,18 +120,21 @@ tresult Controller::getParamValueByString(ParamID id, TChar* string, ParamValue*
 }
 
 ParamValue Controller::normalizedParamToPlain(ParamID id, ParamValue valueNormalized) {
+    roles_.Check("IEditController::normalizedParamToPlain", ThreadRole::Main);
     if (!params_) return 0.0;
     CoreLockGuard guard(&effect_->Lock());
     return params_->ToPlain(id, valueNormalized);
 }
 
 ParamValue Controller::plainParamToNormalized(ParamID id, ParamValue plainValue) {
+    roles_.Check("IEditController::plainParamToNormalized", ThreadRole::Main);
     if (!params_) return 0.0;
     CoreLockGuard guard(&effect_->Lock());
     return params_->ToNormalized(id, plainValue);
 }
 
 ParamValue Controller::getParamNormalized(ParamID id) {
+    roles_.Check("IEditController::getParamNormalized", ThreadRole::Main);
     if (!params_) return 0.0;
     CoreLockGuard guard(&effect_->Lock());
     if (const PluginParam* param = params_->EffectParam(id))
@@ -128,6 +146,7 @@ ParamValue Controller::getParamNormalized(ParamID id) {
 }
 
 tresult Controller::setParamNormalized(ParamID id, ParamValue value) {
+    roles_.Check("IEditController::setParamNormalized", ThreadRole::Main);
     if (!params_) return kNotInitialized;
     if (!params_->Known(id) || !std::isfinite(value)) return kInvalidArgument;
     value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
@@ -148,12 +167,14 @@ tresult Controller::setParamNormalized(ParamID id, ParamValue value) {
 }
 
 tresult Controller::setComponentHandler(IComponentHandler* handler) {
+    roles_.Check("IEditController::setComponentHandler", ThreadRole::Main);
     std::lock_guard<std::mutex> lock(handlerLock_);
     handler_.Reset(handler);
     return kResultOk;
 }
 
 IPlugView* Controller::createView(FIDString name) {
+    roles_.Check("IEditController::createView", ThreadRole::Main);
     if (!effect_ || effect_->Editor() == nullptr) return nullptr;
     if (name == nullptr || std::strcmp(name, "editor") != 0) return nullptr;
     return new (std::nothrow) PlugView(this);
@@ -178,10 +199,12 @@ bool Controller::ChangeEditorScale(int percent) {
 }
 
 int32 Controller::getUnitCount() {
+    roles_.Check("IUnitInfo::getUnitCount", ThreadRole::Main);
     return 1;
 }
 
 tresult Controller::getUnitInfo(int32 unitIndex, UnitInfo* info) {
+    roles_.Check("IUnitInfo::getUnitInfo", ThreadRole::Main);
     if (info == nullptr || unitIndex != 0) return kInvalidArgument;
     std::memset(info, 0, sizeof *info);
     info->id = kRootUnitId;
@@ -192,10 +215,12 @@ tresult Controller::getUnitInfo(int32 unitIndex, UnitInfo* info) {
 }
 
 int32 Controller::getProgramListCount() {
+    roles_.Check("IUnitInfo::getProgramListCount", ThreadRole::Main);
     return 1;
 }
 
 tresult Controller::getProgramListInfo(int32 listIndex, ProgramListInfo* info) {
+    roles_.Check("IUnitInfo::getProgramListInfo", ThreadRole::Main);
     if (info == nullptr || listIndex != 0) return kInvalidArgument;
     std::memset(info, 0, sizeof *info);
     info->id = kFactoryProgramListId;
@@ -205,6 +230,7 @@ tresult Controller::getProgramListInfo(int32 listIndex, ProgramListInfo* info) {
 }
 
 tresult Controller::getProgramName(ProgramListID listId, int32 programIndex, String128 name) {
+    roles_.Check("IUnitInfo::getProgramName", ThreadRole::Main);
     if (!effect_) return kNotInitialized;
     if (name == nullptr || listId != kFactoryProgramListId || programIndex < 0 ||
         programIndex >= kListedPrograms) {
@@ -216,27 +242,33 @@ tresult Controller::getProgramName(ProgramListID listId, int32 programIndex, Str
 }
 
 tresult Controller::getProgramInfo(ProgramListID, int32, CString, String128) {
+    roles_.Check("IUnitInfo::getProgramInfo", ThreadRole::Main);
     return kResultFalse;
 }
 
 tresult Controller::hasProgramPitchNames(ProgramListID, int32) {
+    roles_.Check("IUnitInfo::hasProgramPitchNames", ThreadRole::Main);
     return kResultFalse;
 }
 
 tresult Controller::getProgramPitchName(ProgramListID, int32, int16, String128) {
+    roles_.Check("IUnitInfo::getProgramPitchName", ThreadRole::Main);
     return kResultFalse;
 }
 
 UnitID Controller::getSelectedUnit() {
+    roles_.Check("IUnitInfo::getSelectedUnit", ThreadRole::Main);
     return kRootUnitId;
 }
 
 tresult Controller::selectUnit(UnitID unitId) {
+    roles_.Check("IUnitInfo::selectUnit", ThreadRole::Main);
     return unitId == kRootUnitId ? kResultOk : kInvalidArgument;
 }
 
 tresult Controller::getUnitByBus(MediaType type, BusDirection dir, int32 busIndex, int32,
                                  UnitID* unitId) {
+    roles_.Check("IUnitInfo::getUnitByBus", ThreadRole::Main);
     if (unitId == nullptr || type != kAudio || (dir != kInput && dir != kOutput) || busIndex != 0) {
         return kInvalidArgument;
     }
@@ -245,20 +277,24 @@ tresult Controller::getUnitByBus(MediaType type, BusDirection dir, int32 busInde
 }
 
 tresult Controller::setUnitProgramData(int32, int32, IBStream*) {
+    roles_.Check("IUnitInfo::setUnitProgramData", ThreadRole::Main);
     return kNotImplemented;
 }
 
 // Nothing passes between the controller and the processor but what the host
 // carries: a connection is taken note of and nothing more.
 tresult Controller::connect(IConnectionPoint* other) {
+    roles_.Check("IConnectionPoint::connect", ThreadRole::Main);
     return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Controller::disconnect(IConnectionPoint* other) {
+    roles_.Check("IConnectionPoint::disconnect", ThreadRole::Main);
     return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Controller::notify(IMessage* message) {
+    roles_.Check("IConnectionPoint::notify", ThreadRole::Main);
     return message != nullptr ? kResultFalse : kInvalidArgument;
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "core/state_chunk.h"
+#include "core/thread_roles.h"
 #include "vst3/com_object.h"
 #include "vst3/deferred_notice.h"
 #include "vst3/param_table.h"
@@ -80,7 +81,11 @@ class Controller final : public RefCounted,
     bool ClaimView(PlugView* view);
     void ReleaseView(PlugView* view);
 
+    // The UI thread's, checked at every host call of the controller and its views.
+    ThreadRoles& Roles() { return roles_; }
+
   private:
+    void Release();
     // EditSink: the editor's gestures, on the host's user-interface thread.
     void BeginEdit(int index) override;
     void PerformEdit(int index, double unit) override;
@@ -100,6 +105,7 @@ class Controller final : public RefCounted,
     DeferredNotice notices_;
     bool bypass_ = false;
     PlugView* openView_ = nullptr;  // attached views hold a reference to us
+    ThreadRoles roles_{"vst3", "UI thread"};
 };
 
 }  // namespace tav::vst3

@@ -7,6 +7,7 @@
 
 namespace tav::vst3 {
 
+// Every host call of a view is checked against its controller's UI thread.
 PlugView::PlugView(Controller* controller) : controller_(controller) {
     controller_->addRef();
 }
@@ -30,11 +31,14 @@ IEditorLink* PlugView::Editor() const {
 }
 
 tresult PlugView::isPlatformTypeSupported(FIDString type) {
+    controller_->Roles().Check("IPlugView::isPlatformTypeSupported", ThreadRole::Main);
     return type != nullptr && std::strcmp(type, PlatformType()) == 0 ? kResultTrue : kResultFalse;
 }
 
 tresult PlugView::attached(void* parent, FIDString type) {
-    if (parent == nullptr || isPlatformTypeSupported(type) != kResultTrue) return kInvalidArgument;
+    controller_->Roles().Check("IPlugView::attached", ThreadRole::Main);
+    if (parent == nullptr || type == nullptr || std::strcmp(type, PlatformType()) != 0)
+        return kInvalidArgument;
     if (face_.IsOpen() || Editor() == nullptr) return kResultFalse;
     // One face per controller: a second view waits until the first is removed.
     if (!controller_->ClaimView(this)) return kResultFalse;
@@ -49,6 +53,7 @@ tresult PlugView::attached(void* parent, FIDString type) {
 }
 
 tresult PlugView::removed() {
+    controller_->Roles().Check("IPlugView::removed", ThreadRole::Main);
     if (!face_.IsOpen()) return kResultFalse;
     Detach();
     return kResultOk;
@@ -62,19 +67,23 @@ void PlugView::Detach() {
 }
 
 tresult PlugView::onWheel(float) {
+    controller_->Roles().Check("IPlugView::onWheel", ThreadRole::Main);
     return kResultFalse;  // the window takes wheel turns itself
 }
 
 tresult PlugView::onKeyDown(char16 key, int16 keyCode, int16) {
+    controller_->Roles().Check("IPlugView::onKeyDown", ThreadRole::Main);
     if (!face_.IsOpen() || Editor() == nullptr) return kResultFalse;
     return PlatformKey(key, keyCode);
 }
 
 tresult PlugView::onKeyUp(char16, int16, int16) {
+    controller_->Roles().Check("IPlugView::onKeyUp", ThreadRole::Main);
     return kResultFalse;  // the editor acts on presses only
 }
 
 tresult PlugView::getSize(ViewRect* size) {
+    controller_->Roles().Check("IPlugView::getSize", ThreadRole::Main);
     if (size == nullptr) return kInvalidArgument;
     IEditorLink* editor = Editor();
     if (editor == nullptr) return kResultFalse;
@@ -85,6 +94,7 @@ tresult PlugView::getSize(ViewRect* size) {
 }
 
 tresult PlugView::onSize(ViewRect* newSize) {
+    controller_->Roles().Check("IPlugView::onSize", ThreadRole::Main);
     if (newSize == nullptr) return kInvalidArgument;
     IEditorLink* editor = Editor();
     if (editor == nullptr) return kResultFalse;
@@ -98,19 +108,23 @@ tresult PlugView::onSize(ViewRect* newSize) {
 }
 
 tresult PlugView::onFocus(TBool) {
+    controller_->Roles().Check("IPlugView::onFocus", ThreadRole::Main);
     return kResultOk;
 }
 
 tresult PlugView::setFrame(IPlugFrame* frame) {
+    controller_->Roles().Check("IPlugView::setFrame", ThreadRole::Main);
     frame_.Reset(frame);
     return kResultOk;
 }
 
 tresult PlugView::canResize() {
+    controller_->Roles().Check("IPlugView::canResize", ThreadRole::Main);
     return kResultFalse;
 }
 
 tresult PlugView::checkSizeConstraint(ViewRect* rect) {
+    controller_->Roles().Check("IPlugView::checkSizeConstraint", ThreadRole::Main);
     if (rect == nullptr) return kInvalidArgument;
     IEditorLink* editor = Editor();
     if (editor == nullptr) return kResultFalse;
@@ -123,6 +137,8 @@ tresult PlugView::checkSizeConstraint(ViewRect* rect) {
 }
 
 tresult PlugView::setContentScaleFactor(float factor) {
+    controller_->Roles().Check("IPlugViewContentScaleSupport::setContentScaleFactor",
+                               ThreadRole::Main);
     const int percent = NearestEditorScale(factor);
     if (percent == 0) return kInvalidArgument;
     if (Editor() == nullptr) return kResultFalse;
@@ -144,10 +160,12 @@ bool PlugView::ApplyScale(int percent) {
 }
 
 void PlugView::onFDIsSet(int) {
+    controller_->Roles().Check("IEventHandler::onFDIsSet", ThreadRole::Main);
     if (Vst3Phaser* effect = controller_->Effect()) face_.HostIdle(*effect);
 }
 
 void PlugView::onTimer() {
+    controller_->Roles().Check("ITimerHandler::onTimer", ThreadRole::Main);
     Vst3Phaser* effect = controller_->Effect();
     if (effect == nullptr || !face_.HostDriven()) return;
     face_.HostIdle(*effect);

@@ -48,7 +48,7 @@ void SilenceOutputs(const ProcessData& data) {
 }  // namespace
 
 Processor::~Processor() {
-    terminate();
+    Release();
 }
 
 tresult Processor::queryInterface(const TUID iid, void** obj) {
@@ -61,7 +61,9 @@ tresult Processor::queryInterface(const TUID iid, void** obj) {
     });
 }
 
+// The thread that initialises the processor is its UI thread.
 tresult Processor::initialize(FUnknown*) {
+    roles_.NoteMain();
     if (effect_) return kResultFalse;
     effect_ = MakePhaser();
     if (!effect_) return kOutOfMemory;
@@ -72,28 +74,38 @@ tresult Processor::initialize(FUnknown*) {
 }
 
 tresult Processor::terminate() {
-    params_.reset();
-    plugin_.reset();
-    effect_.reset();
+    roles_.Check("IPluginBase::terminate", ThreadRole::Main);
+    Release();
     return kResultOk;
 }
 
+// The host may drop its last reference on any thread: no check here.
+void Processor::Release() {
+    params_.reset();
+    plugin_.reset();
+    effect_.reset();
+}
+
 tresult Processor::getControllerClassId(TUID classId) {
+    roles_.Check("IComponent::getControllerClassId", ThreadRole::Main);
     if (classId == nullptr) return kInvalidArgument;
     kControllerCid.CopyTo(classId);
     return kResultOk;
 }
 
 tresult Processor::setIoMode(int32) {
+    roles_.Check("IComponent::setIoMode", ThreadRole::Main);
     return kResultOk;
 }
 
 int32 Processor::getBusCount(MediaType type, BusDirection dir) {
+    roles_.Check("IComponent::getBusCount", ThreadRole::Main);
     if (dir != kInput && dir != kOutput) return 0;
     return type == kAudio ? 1 : 0;
 }
 
 tresult Processor::getBusInfo(MediaType type, BusDirection dir, int32 index, BusInfo* bus) {
+    roles_.Check("IComponent::getBusInfo", ThreadRole::Main);
     if (bus == nullptr) return kInvalidArgument;
     if (type != kAudio || (dir != kInput && dir != kOutput) || index != 0) return kInvalidArgument;
     std::memset(bus, 0, sizeof *bus);
@@ -107,21 +119,26 @@ tresult Processor::getBusInfo(MediaType type, BusDirection dir, int32 index, Bus
 }
 
 tresult Processor::getRoutingInfo(RoutingInfo*, RoutingInfo*) {
+    roles_.Check("IComponent::getRoutingInfo", ThreadRole::Main);
     return kNotImplemented;
 }
 
 tresult Processor::activateBus(MediaType type, BusDirection dir, int32 index, TBool) {
+    roles_.Check("IComponent::activateBus", ThreadRole::Main);
     if (type != kAudio || (dir != kInput && dir != kOutput) || index != 0) return kInvalidArgument;
     return kResultOk;
 }
 
 tresult Processor::setActive(TBool state) {
+    roles_.Check("IComponent::setActive", ThreadRole::Main);
     if (!effect_) return kNotInitialized;
+    roles_.NoteRestart();
     plugin_->SetActive(state != 0);
     return kResultOk;
 }
 
 tresult Processor::setState(IBStream* state) {
+    roles_.Check("IComponent::setState", ThreadRole::Main);
     if (!effect_) return kNotInitialized;
     if (state == nullptr) return kInvalidArgument;
     std::vector<uint8_t> bytes;
@@ -131,6 +148,7 @@ tresult Processor::setState(IBStream* state) {
 }
 
 tresult Processor::getState(IBStream* state) {
+    roles_.Check("IComponent::getState", ThreadRole::Main);
     if (!effect_) return kNotInitialized;
     if (state == nullptr) return kInvalidArgument;
     std::vector<uint8_t> bytes;
@@ -140,12 +158,14 @@ tresult Processor::getState(IBStream* state) {
 
 tresult Processor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                       SpeakerArrangement* outputs, int32 numOuts) {
+    roles_.Check("IAudioProcessor::setBusArrangements", ThreadRole::Main);
     // Stereo in, stereo out, and nothing else: anything other stays stereo.
     if (numIns != 1 || numOuts != 1 || inputs == nullptr || outputs == nullptr) return kResultFalse;
     return inputs[0] == kStereo && outputs[0] == kStereo ? kResultTrue : kResultFalse;
 }
 
 tresult Processor::getBusArrangement(BusDirection dir, int32 index, SpeakerArrangement* arr) {
+    roles_.Check("IAudioProcessor::getBusArrangement", ThreadRole::Main);
     if (arr == nullptr) return kInvalidArgument;
     if ((dir != kInput && dir != kOutput) || index != 0) return kInvalidArgument;
     *arr = kStereo;
@@ -153,19 +173,23 @@ tresult Processor::getBusArrangement(BusDirection dir, int32 index, SpeakerArran
 }
 
 tresult Processor::canProcessSampleSize(int32 symbolicSampleSize) {
+    roles_.Check("IAudioProcessor::canProcessSampleSize", ThreadRole::Main);
     return symbolicSampleSize == kSample32 || symbolicSampleSize == kSample64 ? kResultTrue
                                                                               : kResultFalse;
 }
 
 uint32 Processor::getLatencySamples() {
+    roles_.Check("IAudioProcessor::getLatencySamples", ThreadRole::Main);
     return 0;
 }
 
 tresult Processor::setupProcessing(ProcessSetup* setupPointer) {
+    roles_.Check("IAudioProcessor::setupProcessing", ThreadRole::Main);
     if (!effect_) return kNotInitialized;
     if (setupPointer == nullptr) return kInvalidArgument;
     const ProcessSetup& setup = *setupPointer;
-    if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
+    if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64)
+        return kResultFalse;
     if (setup.maxSamplesPerBlock < 1 || !(setup.sampleRate > 0.0) ||
         !std::isfinite(setup.sampleRate)) {
         return kInvalidArgument;
@@ -174,15 +198,18 @@ tresult Processor::setupProcessing(ProcessSetup* setupPointer) {
 }
 
 tresult Processor::setProcessing(TBool state) {
+    roles_.Check("IAudioProcessor::setProcessing", ThreadRole::MainOrAudio);
     if (!effect_) return kNotInitialized;
     return plugin_->Active() || state == 0 ? kResultOk : kResultFalse;
 }
 
 uint32 Processor::getTailSamples() {
+    roles_.Check("IAudioProcessor::getTailSamples", ThreadRole::Main);
     return effect_ ? plugin_->TailFrames() : kNoTail;
 }
 
 uint32 Processor::getProcessContextRequirements() {
+    roles_.Check("IProcessContextRequirements::getProcessContextRequirements", ThreadRole::Main);
     using R = IProcessContextRequirements;
     return R::kNeedTempo | R::kNeedTimeSignature | R::kNeedProjectTimeMusic |
            R::kNeedBarPositionMusic | R::kNeedTransportState;
@@ -191,14 +218,17 @@ uint32 Processor::getProcessContextRequirements() {
 // The processor and the controller meet only through the host: nothing is sent
 // over the connection, so it only refuses nonsense.
 tresult Processor::connect(IConnectionPoint* other) {
+    roles_.Check("IConnectionPoint::connect", ThreadRole::Main);
     return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Processor::disconnect(IConnectionPoint* other) {
+    roles_.Check("IConnectionPoint::disconnect", ThreadRole::Main);
     return other != nullptr ? kResultOk : kInvalidArgument;
 }
 
 tresult Processor::notify(IMessage* message) {
+    roles_.Check("IConnectionPoint::notify", ThreadRole::Main);
     return message != nullptr ? kResultFalse : kInvalidArgument;
 }
 
@@ -233,6 +263,7 @@ void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
 }
 
 tresult Processor::process(ProcessData* dataPointer) {
+    ThreadRoles::AudioScope audio(roles_, "IAudioProcessor::process");
     if (dataPointer == nullptr) return kInvalidArgument;
     if (!effect_) return kNotInitialized;
     ProcessData& data = *dataPointer;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/block_plugin.h"
+#include "core/thread_roles.h"
 #include "vst3/com_object.h"
 #include "vst3/param_table.h"
 #include "vst3/vst3_effect.h"
@@ -54,6 +55,7 @@ class Processor final : public RefCounted,
     tresult notify(IMessage* message) override;
 
   private:
+    void Release();
     void GatherChanges(IParameterChanges* changes, int32 frames);
     template <class Sample>
     void Render(AudioBusBuffers* in, AudioBusBuffers* out, int32 frames);
@@ -61,6 +63,7 @@ class Processor final : public RefCounted,
     std::unique_ptr<Vst3Phaser> effect_;
     std::unique_ptr<ParamTable> params_;
     std::unique_ptr<BlockPlugin> plugin_;
+    ThreadRoles roles_{"vst3", "UI thread"};
 };
 
 }  // namespace tav::vst3
