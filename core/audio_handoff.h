@@ -61,16 +61,29 @@ class SeqBox {
     }
     size_t Capacity() const { return words_ * 8; }
 
-    // The writer's: false (nothing written) when the bytes do not fit.
-    bool Write(const void* bytes, size_t size) {
+    // The writer's: a head and a body back to back; false (nothing written) when
+    // they do not fit.
+    bool Write(const void* head, size_t headSize, const void* body = nullptr, size_t bodySize = 0) {
+        const size_t size = headSize + bodySize;
         if (size > Capacity()) return false;
         const uint64_t seq = seq_.load(std::memory_order_relaxed);
         seq_.store(seq + 1, std::memory_order_relaxed);
         std::atomic_thread_fence(std::memory_order_release);
-        const auto* from = static_cast<const uint8_t*>(bytes);
+        const auto* first = static_cast<const uint8_t*>(head);
+        const auto* second = static_cast<const uint8_t*>(body);
         for (size_t w = 0; w * 8 < size; ++w) {
+            const size_t at = w * 8;
+            const size_t count = size - at < 8 ? size - at : 8;
             uint64_t word = 0;
-            std::memcpy(&word, from + w * 8, size - w * 8 < 8 ? size - w * 8 : 8);
+            if (at + count <= headSize) {
+                std::memcpy(&word, first + at, count);
+            } else if (at >= headSize) {
+                std::memcpy(&word, second + (at - headSize), count);
+            } else {
+                auto* bytes = reinterpret_cast<uint8_t*>(&word);
+                for (size_t b = 0; b < count; ++b)
+                    bytes[b] = at + b < headSize ? first[at + b] : second[at + b - headSize];
+            }
             data_[w].store(word, std::memory_order_relaxed);
         }
         seq_.store(seq + 2, std::memory_order_release);

@@ -51,7 +51,6 @@ struct BlockPlugin::Published {
 
     SeqBox values{sizeof(ModelValues)};
     SeqBox bank;
-    std::unique_ptr<uint8_t[]> bankScratch;  // the audio thread's, sized with the box
     // Prepared states handed on and the hand-off serial of each: kept until the
     // published values show them taken.
     std::vector<std::pair<uint64_t, std::unique_ptr<PreparedState>>> prepared;
@@ -68,7 +67,6 @@ BlockPlugin::BlockPlugin(TransportCore& core, ModelFactory makeModel)
                             (8 + PresetSlot::kNameSize + 8 * ModelValues::kMaxParams);
     Published& box = *published_;
     box.bank.Reserve(most);
-    box.bankScratch.reset(new uint8_t[box.bank.Capacity()]);
     box.prepared.reserve(4);
     bankChanged_ = true;
     Publish();
@@ -176,15 +174,13 @@ void BlockPlugin::ReadCore(ModelValues& out) {
 void BlockPlugin::Publish() {
     if (!valuesChanged_ && !bankChanged_) return;
     Published& box = *published_;
-    if (bankChanged_ && box.bankScratch) {
+    if (bankChanged_) {
         void* chunk = nullptr;
         const int32_t size = core_.GetChunk(0, chunk_, &chunk);
         const size_t room = box.bank.Capacity() - Published::kBankHeader;
         if (size > 0 && chunk != nullptr && static_cast<size_t>(size) <= room) {
             const uint64_t header[2] = {bankSerial_ + 1, static_cast<uint64_t>(size)};
-            std::memcpy(box.bankScratch.get(), header, sizeof header);
-            std::memcpy(box.bankScratch.get() + sizeof header, chunk, static_cast<size_t>(size));
-            if (box.bank.Write(box.bankScratch.get(), sizeof header + static_cast<size_t>(size)))
+            if (box.bank.Write(header, sizeof header, chunk, static_cast<size_t>(size)))
                 ++bankSerial_;
         }
     }

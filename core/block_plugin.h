@@ -61,7 +61,7 @@ class BlockPlugin {
   public:
     // Scratch beyond this is not worth holding: longer blocks run in slices.
     static constexpr int32_t kMaxScratchFrames = 8192;
-    static constexpr int kHandoffCapacity = 256;
+    static constexpr int kHandoffCapacity = 128;
     // A model of the same effect, for what the other threads rebuild.
     using ModelFactory = std::unique_ptr<TransportCore> (*)();
     // The format's ear for echoes, called on the thread that applies the change.
