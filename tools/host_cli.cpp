@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -99,16 +100,20 @@ const char* const kCliUsage =
     "                         between them; VST 2 per block only. Without it, every format\n"
     "                         gets the value at each block's start\n"
     "  --stress               while rendering, a second thread does what a DAW's main\n"
-    "                         thread does meanwhile, again and again until the render\n"
-    "                         ends (at least once): saves the state and loads it back\n"
-    "                         (VST 2: effGetChunk and effSetChunk; VST 3: the component's\n"
-    "                         getState and setState, the controller's setComponentState;\n"
-    "                         CLAP: state save and load), chooses the next program (VST 2:\n"
-    "                         effSetProgram; CLAP: preset-load) and, given an X display,\n"
-    "                         opens the editor, scales it to 200 % and back and closes\n"
-    "                         it. LV2 leaves its ports and UI feed to the audio thread:\n"
-    "                         there only the audio runs. The audio renders block after\n"
-    "                         block without pause\n"
+    "                         thread does meanwhile, in rounds: each saves the state and\n"
+    "                         loads it back (VST 2: effGetChunk and effSetChunk; VST 3:\n"
+    "                         the component's getState and setState, the controller's\n"
+    "                         setComponentState; CLAP: state save and load), chooses the\n"
+    "                         next program (VST 2: effSetProgram; CLAP: preset-load) and,\n"
+    "                         given an X display, takes the editor one step further:\n"
+    "                         opened, scaled to 200 %, back to 100 %, closed. A round\n"
+    "                         ends once the audio has rendered another block. The input\n"
+    "                         renders again and again, block after block without pause\n"
+    "                         and the transport playing on, until the rounds are done;\n"
+    "                         fails when they are not within 120 s. The output is the last\n"
+    "                         pass. LV2 leaves its ports and UI feed to the audio thread:\n"
+    "                         there the input renders once\n"
+    "  --stress-rounds N      rounds --stress runs (default 20)\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
     "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
@@ -384,6 +389,10 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->resend.push_back(v);
         } else if (a == "--product") {
             o->host.productString = v;
+        } else if (a == "--stress-rounds") {
+            if (!ParseInt(v, &o->stressRounds) || o->stressRounds < 1) {
+                return fail("bad --stress-rounds " + v);
+            }
         } else if (a == "--vendor-version") {
             if (!ParseInt(v, &o->host.vendorVersion)) return fail("bad --vendor-version " + v);
         } else if (a == "--load-chunk") {
@@ -672,22 +681,38 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         }
         std::unique_ptr<StressThread> stress;
         if (o.stress) {
-            stress = std::make_unique<StressThread>(plugin);
-            // The last block waits for a whole round, so that every step met the audio.
+            stress = std::make_unique<StressThread>(plugin, o.stressRounds);
             render.progress = [&stress, shown = render.progress](std::int64_t done,
                                                                  std::int64_t total) {
                 if (shown) shown(done, total);
-                if (done == total) stress->AwaitRound();
+                stress->BlockRendered();
             };
         }
         std::string stopped;
         AudioBuffer output = Render(plugin, input, render, &stopped);
         if (stress) {
+            // The input again until the rounds are done, so that every step meets the
+            // audio running; a run that needs more than the limit has hung. The last
+            // pass is kept: it has all the changes behind it.
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+            int passes = 1;
+            bool done = stress->Done();
+            while (!done && stopped.empty() && input.NumFrames() > 0 &&
+                   std::chrono::steady_clock::now() < limit) {
+                output = Render(plugin, input, render, &stopped);
+                ++passes;
+                done = stress->Done();
+            }
             const StressCounts counts = stress->Stop();
             out << "stress: " << counts.rounds
                 << " rounds beside the audio: " << counts.stateReloads << " state reloads, "
                 << counts.programChanges << " program changes, " << counts.editorCycles
-                << " editor cycles\n";
+                << " editor cycles; the input rendered " << passes << " times\n";
+            if (!done && stopped.empty()) {
+                err << "tavhost: under --stress, " << counts.rounds << " of " << o.stressRounds
+                    << " rounds done when the audio ended (at 120 s at the latest)\n";
+                status = 1;
+            }
             if (!counts.editorSkipped.empty())
                 out << "stress: no editor: " << counts.editorSkipped << "\n";
             if (!counts.failure.empty()) {

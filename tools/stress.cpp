@@ -6,7 +6,7 @@
 
 namespace tav {
 
-StressThread::StressThread(PluginInstance& plugin) : plugin_(plugin) {
+StressThread::StressThread(PluginInstance& plugin, int rounds) : plugin_(plugin), wanted_(rounds) {
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -14,9 +14,17 @@ StressThread::~StressThread() {
     Stop();
 }
 
-void StressThread::AwaitRound() {
-    std::unique_lock<std::mutex> hold(mutex_);
-    roundDone_.wait(hold, [this] { return counts_.rounds > 0 || stop_; });
+void StressThread::BlockRendered() {
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        ++blocks_;
+    }
+    changed_.notify_all();
+}
+
+bool StressThread::Done() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return counts_.idle || counts_.rounds >= wanted_;
 }
 
 StressCounts StressThread::Stop() {
@@ -24,14 +32,15 @@ StressCounts StressThread::Stop() {
         std::lock_guard<std::mutex> hold(mutex_);
         stop_ = true;
     }
-    roundDone_.notify_all();
+    changed_.notify_all();
     if (thread_.joinable()) thread_.join();
     return counts_;
 }
 
-bool StressThread::Stopping() {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return stop_;
+bool StressThread::AwaitBlockAfter(std::int64_t seen) {
+    std::unique_lock<std::mutex> hold(mutex_);
+    changed_.wait(hold, [&] { return blocks_ > seen || stop_; });
+    return !stop_;
 }
 
 void StressThread::Run() {
@@ -47,42 +56,46 @@ void StressThread::Run() {
     auto refused = [&](const std::string& step) {
         if (done.failure.empty()) done.failure = step;
     };
-    for (int program = 1;; ++program) {
-        const StressCounts before = done;
+    // Each editor step after the opening first waits for the editor's timer to
+    // tick, so that it has painted at the scale before the next one.
+    auto editorStep = [&](int step) {
+        if (step == 0) {
+            if (!window->OpenEditor(plugin_, &why)) refused("opening the editor: " + why);
+            return;
+        }
+        if (!window->IsEditorOpen()) return;
+        if (!window->WaitTicks(1)) refused("the editor's timer did not run");
+        if (step < 3) {
+            if (!plugin_.SetEditorScale(step == 1 ? 2.0 : 1.0, &why)) {
+                refused("scaling the editor: " + why);
+            }
+        } else {
+            window->CloseEditor();
+            ++done.editorCycles;
+        }
+    };
+    for (int round = 0;; ++round) {
+        std::int64_t seen;
+        {
+            std::lock_guard<std::mutex> hold(mutex_);
+            seen = blocks_;
+        }
         if (plugin_.ReloadStateBesideAudio()) ++done.stateReloads;
         if (plugin_.NumPrograms() > 1 &&
-            plugin_.ChooseProgramBesideAudio(program % plugin_.NumPrograms())) {
+            plugin_.ChooseProgramBesideAudio((round + 1) % plugin_.NumPrograms())) {
             ++done.programChanges;
         }
-        if (window) {
-            // Each step waits for the editor's timer to tick, so it has painted at
-            // the scale before the next one.
-            if (!window->OpenEditor(plugin_, &why)) {
-                refused("opening the editor: " + why);
-            } else {
-                for (double scale : {2.0, 1.0}) {
-                    if (!window->WaitTicks(1)) refused("the editor's timer did not run");
-                    if (!plugin_.SetEditorScale(scale, &why)) refused("scaling the editor: " + why);
-                }
-                window->WaitTicks(1);
-                window->CloseEditor();
-                ++done.editorCycles;
-            }
-        }
+        if (window) editorStep(round % 4);
         ++done.rounds;
+        // With nothing the format allows beside the audio, rounds would only spin.
+        done.idle = done.stateReloads == 0 && done.programChanges == 0 && !window;
         {
             std::lock_guard<std::mutex> hold(mutex_);
             counts_ = done;
         }
-        roundDone_.notify_all();
-        // With nothing the format allows beside the audio, rounds would only spin.
-        if (done.stateReloads == before.stateReloads &&
-            done.programChanges == before.programChanges && !window) {
-            std::unique_lock<std::mutex> hold(mutex_);
-            roundDone_.wait(hold, [this] { return stop_; });
-        }
-        if (Stopping()) return;
+        if (done.idle ? !AwaitBlockAfter(INT64_MAX) : !AwaitBlockAfter(seen)) break;
     }
+    if (window && window->IsEditorOpen()) window->CloseEditor();
 }
 
 }  // namespace tav
