@@ -1,9 +1,15 @@
 # Runs one command with the real-time checker preloaded and checks what it says:
 #   cmake -DCHECKER=lib.so -DEXPECT=clean|CALL [-DALLOW=...] [-DEMULATOR=...]
-#         [-DWANT_EDITOR=ON] -P realtime_run.cmake -- PROGRAM ARGS...
+#         [-DRUNTIME=libasan.so]
+#         [-DWANT=state,program,editor] -P realtime_run.cmake -- PROGRAM ARGS...
 # clean: exit 0, the checker checked callbacks and caught nothing, and a --stress
-# run did at least one round (and an editor cycle where one is wanted). CALL: the
-# checker caught CALL and failed the process.
+# run did at least one round; as WANT lists, the rounds asked for (--stress-rounds),
+# each with a state reload and a program change, and at least three editor cycles.
+# CALL: the checker caught CALL and failed the process.
+set(preload "${CHECKER}")
+if(RUNTIME)
+    set(preload "${RUNTIME}:${CHECKER}")
+endif()
 set(command "")
 set(seen_separator OFF)
 foreach(i RANGE ${CMAKE_ARGC})
@@ -14,9 +20,10 @@ foreach(i RANGE ${CMAKE_ARGC})
     endif()
 endforeach()
 # Through cmake -E env, so that only the program (or, under qemu-user, the guest)
-# gets the library: a static qemu ignores it, cmake itself never sees it.
+# gets the libraries: a static qemu ignores them, cmake itself never sees them. A
+# sanitizer's runtime goes first, as it must.
 execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env LD_PRELOAD=${CHECKER} TAV_RT_ALLOW=${ALLOW}
+    COMMAND ${CMAKE_COMMAND} -E env LD_PRELOAD=${preload} TAV_RT_ALLOW=${ALLOW}
             ${EMULATOR} ${command}
     RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("${out}${err}")
@@ -30,8 +37,26 @@ if(EXPECT STREQUAL "clean")
     if(command MATCHES "--stress" AND NOT out MATCHES "stress: [1-9][0-9]* rounds")
         message(FATAL_ERROR "no stress round ran beside the audio")
     endif()
-    if(WANT_EDITOR AND NOT out MATCHES " [1-9][0-9]* editor cycles")
-        message(FATAL_ERROR "the editor took no part in the stress")
+    string(REGEX MATCH "--stress-rounds;([0-9]+)" wanted "${command}")
+    set(wanted ${CMAKE_MATCH_1})
+    set(counts "stress: ([0-9]+) rounds beside the audio: ([0-9]+) state reloads, ")
+    string(APPEND counts "([0-9]+) program changes, ([0-9]+) editor cycles")
+    string(REGEX MATCH "${counts}" counts "${out}")
+    set(rounds ${CMAKE_MATCH_1})
+    set(reloads ${CMAKE_MATCH_2})
+    set(programs ${CMAKE_MATCH_3})
+    set(editors ${CMAKE_MATCH_4})
+    if(WANT AND rounds LESS wanted)
+        message(FATAL_ERROR "${rounds} of ${wanted} stress rounds")
+    endif()
+    if(WANT MATCHES "state" AND NOT reloads EQUAL rounds)
+        message(FATAL_ERROR "not a state reload in every stress round")
+    endif()
+    if(WANT MATCHES "program" AND NOT programs EQUAL rounds)
+        message(FATAL_ERROR "not a program change in every stress round")
+    endif()
+    if(WANT MATCHES "editor" AND editors LESS 3)
+        message(FATAL_ERROR "fewer than three editor cycles in the stress")
     endif()
 else()
     if(NOT status EQUAL 86 OR NOT err MATCHES "calls inside audio callbacks: .*${EXPECT} x1")

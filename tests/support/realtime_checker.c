@@ -9,9 +9,17 @@
  * reported, not failed): the VST 2 design keeps an instance lock around its
  * callbacks.
  *
+ * Under AddressSanitizer the sanitizer's runtime is preloaded ahead of the checker
+ * (LD_PRELOAD=libasan.so:checker.so, as ASan must come first): its malloc and free
+ * answer before these wrappers could, so the checker sees allocations through the
+ * hooks the sanitizer's allocator calls instead. The locks, waits and system calls
+ * the sanitizer intercepts itself (pthread_mutex_lock, sem_wait, read, write, ioctl,
+ * poll, mmap) it passes on to the next definition in the process, this library's,
+ * so the wrappers below still see them.
+ *
  * Written in C so that the wrappers carry exactly the C library's signatures, and
  * allocating nothing itself: the table of counts is static, the report is written
- * with write(2). */
+ * with write(2). Built without sanitizers: it runs inside the allocator's hooks. */
 #undef _FORTIFY_SOURCE
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -33,13 +41,23 @@
 #include <time.h>
 #include <unistd.h>
 
+#if __has_include(<sanitizer/allocator_interface.h>)
+#include <sanitizer/allocator_interface.h>
+#else  // GCC 12's runtime has the function but installs no header for it
+int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, size_t),
+                                              void (*free_hook)(const volatile void*));
+#endif
+// Weak: without a sanitizer in the process the address is null and the wrappers serve.
+#pragma weak __sanitizer_install_malloc_and_free_hooks
+
 #define TAV_RT_EXPORT __attribute__((visibility("default")))
 
 /* Every call the checker watches, by name, in the report's order. */
 #define TAV_RT_CALLS(X)                                                                            \
     X(malloc)                                                                                      \
     X(calloc)                                                                                      \
-    X(realloc) X(free) X(aligned_alloc) X(posix_memalign) X(memalign) X(pthread_mutex_lock)        \
+    X(realloc)                                                                                     \
+    X(free) X(aligned_alloc) X(posix_memalign) X(memalign) X(pthread_mutex_lock)                   \
         X(pthread_mutex_trylock) X(pthread_mutex_timedlock) X(pthread_mutex_unlock)                \
             X(pthread_cond_wait) X(pthread_cond_timedwait) X(pthread_cond_signal)                  \
                 X(pthread_cond_broadcast) X(pthread_rwlock_rdlock) X(pthread_rwlock_wrlock)        \
@@ -179,6 +197,19 @@ TAV_RT_EXPORT int posix_memalign(void** out, size_t alignment, size_t size) {
     return REAL(posix_memalign, posix_memalign_fn)(out, alignment, size);
 }
 
+/* The sanitizer's allocator calls these for every allocation and release, whatever
+ * function made it (calloc, realloc, operator new): counted as malloc and free. */
+static void sanitizer_malloc_hook(const volatile void* p, size_t size) {
+    (void)p;
+    (void)size;
+    note(call_malloc);
+}
+
+static void sanitizer_free_hook(const volatile void* p) {
+    (void)p;
+    note(call_free);
+}
+
 /* --- Locks, waits, sleeps and system calls: count, then pass on -------------- */
 
 #define PASS(name, ret, params, args)          \
@@ -271,6 +302,9 @@ static int same_word(const char* from, size_t length, const char* word) {
 
 __attribute__((constructor)) static void start(void) {
     resolve();
+    if (__sanitizer_install_malloc_and_free_hooks != NULL) {
+        __sanitizer_install_malloc_and_free_hooks(sanitizer_malloc_hook, sanitizer_free_hook);
+    }
     /* A list of call names, or "lock" for the mutex calls a lock and unlock make. */
     const char* allow = getenv("TAV_RT_ALLOW");
     while (allow != NULL && *allow != '\0') {
