@@ -1,8 +1,10 @@
 #include "core/block_plugin.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "core/plugin_state.h"
 
@@ -229,8 +231,14 @@ bool BlockPlugin::ReadPublished(ModelValues& values, std::vector<uint8_t>& bank)
     const Published& box = *published_;
     bank.resize(box.bank.Capacity());
     // The audio thread writes a few hundred bytes per block at most: a read that
-    // meets a write simply reads again.
-    for (int attempt = 0; attempt < 100000; ++attempt) {
+    // meets a write reads again, and gives way to it, since a writer the system
+    // has paused mid-write holds every reader back until it runs again.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (int attempt = 0;; ++attempt) {
+        if (attempt >= 16) {
+            if (std::chrono::steady_clock::now() > giveUp) return false;
+            std::this_thread::yield();
+        }
         if (!box.values.TryRead(&values, sizeof values)) continue;
         if (!box.bank.TryRead(bank.data(), bank.size())) continue;
         uint64_t header[2] = {};
@@ -242,7 +250,6 @@ bool BlockPlugin::ReadPublished(ModelValues& values, std::vector<uint8_t>& bank)
         bank.resize(size);
         return true;
     }
-    return false;
 }
 
 // The audio thread's model as it will be once it has taken what was handed: its
@@ -278,9 +285,9 @@ std::unique_ptr<TransportCore> BlockPlugin::Rebuild(bool& bypass) {
 
 uint32_t BlockPlugin::TailFrames() {
     if (!live_.load(std::memory_order_acquire)) return core_.TailFrames();
+    // Only the audio thread writes the values: on it, the first read succeeds.
     ModelValues values;
-    while (!published_->values.TryRead(&values, sizeof values)) {
-    }
+    while (!published_->values.TryRead(&values, sizeof values)) std::this_thread::yield();
     return values.tailFrames;
 }
 
