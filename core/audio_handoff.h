@@ -68,7 +68,6 @@ class SeqBox {
         if (size > Capacity()) return false;
         const uint64_t seq = seq_.load(std::memory_order_relaxed);
         seq_.store(seq + 1, std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_release);
         const auto* first = static_cast<const uint8_t*>(head);
         const auto* second = static_cast<const uint8_t*>(body);
         for (size_t w = 0; w * 8 < size; ++w) {
@@ -84,7 +83,8 @@ class SeqBox {
                 for (size_t b = 0; b < count; ++b)
                     bytes[b] = at + b < headSize ? first[at + b] : second[at + b - headSize];
             }
-            data_[w].store(word, std::memory_order_relaxed);
+            // Released, so a reader that sees this word sees the write begun too.
+            data_[w].store(word, std::memory_order_release);
         }
         seq_.store(seq + 2, std::memory_order_release);
         return true;
@@ -97,10 +97,9 @@ class SeqBox {
         if ((before & 1) != 0) return false;
         auto* to = static_cast<uint8_t*>(bytes);
         for (size_t w = 0; w * 8 < size; ++w) {
-            const uint64_t word = data_[w].load(std::memory_order_relaxed);
+            const uint64_t word = data_[w].load(std::memory_order_acquire);
             std::memcpy(to + w * 8, &word, size - w * 8 < 8 ? size - w * 8 : 8);
         }
-        std::atomic_thread_fence(std::memory_order_acquire);
         return seq_.load(std::memory_order_relaxed) == before;
     }
 

@@ -307,7 +307,20 @@ bool BlockPlugin::Hand(const HandedChange& change) {
     // Queued even while inactive: an editor's own thread may hand it, and only
     // the host's threads may apply it (the next block, flush or host call).
     std::lock_guard<std::mutex> callers(callers_);
-    return handed_.Push(checked);
+    return PushWaiting(checked);
+}
+
+// A full hand-off waits for the audio thread to take some: the caller waits,
+// never the audio. Without audio (or with audio that stopped for good) it stays
+// full until the host's next call takes it: refused.
+bool BlockPlugin::PushWaiting(const HandedChange& change) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!handed_.Push(change)) {
+        if (!live_.load(std::memory_order_acquire) || std::chrono::steady_clock::now() > giveUp)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
 }
 
 bool BlockPlugin::ReadModel(ModelValues& out) {
@@ -388,7 +401,7 @@ bool BlockPlugin::LoadState(const std::vector<uint8_t>& bytes) {
         change.kind = HandedChange::Kind::State;
         change.state = state.get();
         const uint64_t serial = handed_.Pushed();
-        if (!handed_.Push(change)) return false;
+        if (!PushWaiting(change)) return false;
         published_->prepared.emplace_back(serial, std::move(state));
         return true;
     } catch (...) {

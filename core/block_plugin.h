@@ -132,6 +132,7 @@ class BlockPlugin {
     void ReadCore(ModelValues& out);
     // The caller's side.
     void Settle();
+    bool PushWaiting(const HandedChange& change);
     bool ReadPublished(ModelValues& values, std::vector<uint8_t>& bank);
     std::unique_ptr<TransportCore> Rebuild(bool& bypass);
 

@@ -103,10 +103,11 @@ TEST(PhaserState, DamagedSweepSyncInAStateChangesNothing) {
     source.SetSweepSync(SweepSync::Song);
     const Bytes state = Save(source);
     const Bytes program = Chunk(source, 1);
+    ASSERT_GT(state.size(), 24u);
     Bytes badVersion = state;
-    badVersion[state.size() - 24] = 2;
+    badVersion.at(state.size() - 24) = 2;
     Bytes badSync = state;
-    badSync[state.size() - 20] = 5;
+    badSync.at(state.size() - 20) = 5;
     const std::pair<const char*, Bytes> damaged[] = {
         {"version 2", badVersion},
         {"sync 5", badSync},
