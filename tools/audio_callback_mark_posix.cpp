@@ -26,11 +26,15 @@ const Marks& Found() {
 
 }  // namespace
 
+void NoteCallbackTime(std::chrono::steady_clock::duration taken);
+
 AudioCallbackMark::AudioCallbackMark() {
     if (const Mark enter = Found().enter) enter();
+    start_ = std::chrono::steady_clock::now();
 }
 
 AudioCallbackMark::~AudioCallbackMark() {
+    NoteCallbackTime(std::chrono::steady_clock::now() - start_);
     if (const Mark leave = Found().leave) leave();
 }
 

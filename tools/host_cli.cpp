@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "tools/audio_buffer.h"
+#include "tools/audio_callback_mark.h"
 #include "tools/demo_signal.h"
 #include "tools/editor_window.h"
 #include "tools/render.h"
@@ -114,6 +115,8 @@ const char* const kCliUsage =
     "                         pass. LV2 leaves its ports and UI feed to the audio thread:\n"
     "                         there the input renders once\n"
     "  --stress-rounds N      rounds --stress runs (default 20)\n"
+    "  --callback-times       time each audio callback; print the median, 99th and\n"
+    "                         99.99th percentiles and the longest\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
     "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
@@ -279,6 +282,8 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->sampleAccurate = true;
         } else if (a == "--stress") {
             o->stress = true;
+        } else if (a == "--callback-times") {
+            o->callbackTimes = true;
         } else if (a == "--report-ramp-start-tempo") {
             startTempoReported = true;
         } else if (!next(&v)) {
@@ -689,6 +694,8 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
             };
         }
         std::string stopped;
+        // Room for hours of 256-frame blocks: nothing grows while the audio runs.
+        if (o.callbackTimes) AudioCallbackMark::KeepCallbackTimes(std::size_t{1} << 22);
         AudioBuffer output = Render(plugin, input, render, &stopped);
         if (stress) {
             // The input again until the rounds are done, so that every step meets the
@@ -721,6 +728,7 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
             }
         }
         plugin.StopAudio();
+        AudioCallbackMark::PrintCallbackTimes(out);
         if (!stopped.empty()) {
             err << "tavhost: " << stopped << "\n";
             status = 1;

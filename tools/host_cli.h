@@ -54,9 +54,10 @@ struct CliOptions {
     std::string inFile, generate, outFile, writeInput;
     double length = 0;  // seconds of the input to render; 0: all of it
     bool stress = false;
-    int stressRounds = 20;   // with stress: the rounds its thread runs beside the audio
-    std::string editorShot;  // PNG of the editor, after the state changes
-    double editorScale = 0;  // the screen's scale factor for the editor; 0: none given
+    bool callbackTimes = false;  // the time of each audio callback, summed up at the end
+    int stressRounds = 20;       // with stress: the rounds its thread runs beside the audio
+    std::string editorShot;      // PNG of the editor, after the state changes
+    double editorScale = 0;      // the screen's scale factor for the editor; 0: none given
     ProcessKind process = ProcessKind::Replacing;
     bool progress = false;
     bool quiet = false;

@@ -53,17 +53,18 @@ int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile
 #define TAV_RT_EXPORT __attribute__((visibility("default")))
 
 /* Every call the checker watches, by name, in the report's order. */
-#define TAV_RT_CALLS(X)                                                                            \
-    X(malloc)                                                                                      \
-    X(calloc)                                                                                      \
-    X(realloc)                                                                                     \
-    X(free) X(aligned_alloc) X(posix_memalign) X(memalign) X(pthread_mutex_lock)                   \
-        X(pthread_mutex_trylock) X(pthread_mutex_timedlock) X(pthread_mutex_unlock)                \
-            X(pthread_cond_wait) X(pthread_cond_timedwait) X(pthread_cond_signal)                  \
-                X(pthread_cond_broadcast) X(pthread_rwlock_rdlock) X(pthread_rwlock_wrlock)        \
-                    X(sem_wait) X(nanosleep) X(clock_nanosleep) X(usleep) X(sleep) X(sched_yield)  \
-                        X(write) X(read) X(open) X(open64) X(openat) X(openat64) X(close) X(ioctl) \
-                            X(poll) X(select) X(mmap) X(munmap) X(syscall) X(futex)
+#define TAV_RT_CALLS(X)                                                                           \
+    X(malloc)                                                                                     \
+    X(calloc)                                                                                     \
+    X(realloc)                                                                                    \
+    X(free)                                                                                       \
+    X(aligned_alloc) X(posix_memalign) X(memalign) X(pthread_mutex_lock) X(pthread_mutex_trylock) \
+        X(pthread_mutex_timedlock) X(pthread_mutex_unlock) X(pthread_cond_wait)                   \
+            X(pthread_cond_timedwait) X(pthread_cond_signal) X(pthread_cond_broadcast)            \
+                X(pthread_rwlock_rdlock) X(pthread_rwlock_wrlock) X(sem_wait) X(nanosleep)        \
+                    X(clock_nanosleep) X(usleep) X(sleep) X(sched_yield) X(write) X(read) X(open) \
+                        X(open64) X(openat) X(openat64) X(close) X(ioctl) X(poll) X(select)       \
+                            X(mmap) X(munmap) X(syscall) X(futex)
 
 enum {
 #define TAV_RT_ENUM(name) call_##name,
@@ -218,7 +219,34 @@ static void sanitizer_free_hook(const volatile void* p) {
         return REAL(name, ret(*) params) args; \
     }
 
-PASS(pthread_mutex_lock, int, (pthread_mutex_t * m), (m))
+/* Inside a callback a lock is tried first: when another thread holds it, the wait
+ * is timed, for the report's count of waits and the longest. */
+static atomic_long waits, waits_over_100us, waits_over_1ms, longest_wait_ns;
+
+static long long now_ns(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (long long)t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+TAV_RT_EXPORT int pthread_mutex_lock(pthread_mutex_t* m) {
+    note(call_pthread_mutex_lock);
+    int (*lock)(pthread_mutex_t*) = REAL(pthread_mutex_lock, int (*)(pthread_mutex_t*));
+    if (depth == 0) return lock(m);
+    int (*try_lock)(pthread_mutex_t*) = REAL(pthread_mutex_trylock, int (*)(pthread_mutex_t*));
+    if (try_lock(m) == 0) return 0;
+    const long long begun = now_ns();
+    const int result = lock(m);
+    const long waited = (long)(now_ns() - begun);
+    atomic_fetch_add_explicit(&waits, 1, memory_order_relaxed);
+    if (waited > 100000) atomic_fetch_add_explicit(&waits_over_100us, 1, memory_order_relaxed);
+    if (waited > 1000000) atomic_fetch_add_explicit(&waits_over_1ms, 1, memory_order_relaxed);
+    long longest = atomic_load_explicit(&longest_wait_ns, memory_order_relaxed);
+    while (waited > longest && !atomic_compare_exchange_weak(&longest_wait_ns, &longest, waited)) {
+    }
+    return result;
+}
+
 PASS(pthread_mutex_trylock, int, (pthread_mutex_t * m), (m))
 PASS(pthread_mutex_timedlock, int, (pthread_mutex_t * m, const struct timespec* t), (m, t))
 PASS(pthread_mutex_unlock, int, (pthread_mutex_t * m), (m))
@@ -383,6 +411,17 @@ __attribute__((destructor)) static void finish(void) {
         put(")");
     }
     put("\n");
+    if (atomic_load(&callbacks) > 0) {
+        put("realtime checker: lock waits inside audio callbacks: ");
+        put_number(atomic_load(&waits));
+        put(" (over 100 us: ");
+        put_number(atomic_load(&waits_over_100us));
+        put(", over 1 ms: ");
+        put_number(atomic_load(&waits_over_1ms));
+        put(", longest ");
+        put_number(atomic_load(&longest_wait_ns) / 1000);
+        put(" us)\n");
+    }
     ssize_t (*out)(int, const void*, size_t) = REAL(write, ssize_t(*)(int, const void*, size_t));
     for (size_t done = 0; done < report_length;) {
         const ssize_t n = out(2, report + done, report_length - done);
