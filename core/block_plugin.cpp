@@ -71,7 +71,7 @@ BlockPlugin::BlockPlugin(TransportCore& core, ModelFactory makeModel)
     box.bank.Reserve(most);
     box.prepared.reserve(4);
     bankChanged_ = true;
-    Publish();
+    Publish(true);
 }
 
 BlockPlugin::~BlockPlugin() = default;
@@ -167,14 +167,25 @@ void BlockPlugin::TakeHanded() {
 void BlockPlugin::ReadCore(ModelValues& out) {
     out.program = core_.CurrentPreset();
     out.bypass = runner_.Bypassed() ? 1 : 0;
-    out.tailFrames = core_.TailFrames();
+    out.tailFrames = tailFrames_;
     for (int i = 0; i < core_.ParamCount() && i < ModelValues::kMaxParams; ++i)
         out.params[i] = core_.Param(i)->value;
     for (int s = 0; s < ModelValues::kMaxSettings; ++s) out.settings[s] = core_.SettingValue(s);
 }
 
-void BlockPlugin::Publish() {
-    if (!valuesChanged_ && !bankChanged_) return;
+void BlockPlugin::Publish(bool exactTail) {
+    const bool changed = valuesChanged_ || bankChanged_;
+    if (!changed && !tailStale_) return;
+    // The tail costs logarithms: under automation it follows every few dozen blocks,
+    // and at the first block that changes nothing; a program, a state or a call
+    // without audio has it at once.
+    if (exactTail || bankChanged_ || !changed || ++tailAge_ >= kTailEveryBlocks) {
+        tailFrames_ = core_.TailFrames();
+        tailAge_ = 0;
+        tailStale_ = false;
+    } else {
+        tailStale_ = true;
+    }
     Published& box = *published_;
     if (bankChanged_) {
         void* chunk = nullptr;
@@ -197,7 +208,7 @@ void BlockPlugin::Publish() {
 void BlockPlugin::ApplyChanges() {
     changes_.Sort();
     for (int i = 0; i < changes_.Count(); ++i) Apply(changes_.At(i));
-    Publish();
+    Publish(true);
 }
 
 template <class Sample>
@@ -215,7 +226,7 @@ void BlockPlugin::Render(Sample* const* in, Sample* const* out, int32_t frames) 
 void BlockPlugin::Settle() {
     if (!live_.load(std::memory_order_acquire)) {
         TakeHanded();
-        Publish();
+        Publish(true);
         published_->prepared.clear();
         return;
     }
@@ -387,7 +398,7 @@ bool BlockPlugin::LoadState(const std::vector<uint8_t>& bytes) {
             if (!LoadPluginState(core_, chunk_, bytes.data(), bytes.size(), loaded)) return false;
             if (loaded.hasBypass) runner_.SetBypass(loaded.bypass);
             valuesChanged_ = bankChanged_ = true;
-            Publish();
+            Publish(true);
             return true;
         }
         // Checked here on a model of its own, so that the audio thread only applies.

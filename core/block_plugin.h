@@ -128,7 +128,7 @@ class BlockPlugin {
     void ApplyHanded(const HandedChange& change);
     // The audio thread's side: what was handed, and what it publishes.
     void TakeHanded();
-    void Publish();
+    void Publish(bool exactTail = false);
     void ReadCore(ModelValues& out);
     // The caller's side.
     void Settle();
@@ -145,7 +145,11 @@ class BlockPlugin {
     bool active_ = false;
     // Whether the audio thread may run: until it is, callers act on the core itself.
     std::atomic<bool> live_{false};
+    static constexpr int kTailEveryBlocks = 32;
     bool valuesChanged_ = false;
+    bool tailStale_ = false;
+    int tailAge_ = 0;
+    uint32_t tailFrames_ = 0;
     bool bankChanged_ = false;
     uint64_t bankSerial_ = 0;
     EchoSink echoSink_ = nullptr;
