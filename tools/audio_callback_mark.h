@@ -1,5 +1,5 @@
 // Marks a plug-in's audio callback for the real-time checker a test may preload into
-// the host (tests/support/realtime_checker.c): while a mark is open, the checker
+// the host (tools/realtime_checker.c): while a mark is open, the checker
 // counts every allocation, lock, wait and system call its thread makes. Without the
 // checker a mark costs a test of a null pointer. With callback times kept, each
 // mark also times its callback, as the audio thread of a host under load sees it.
