@@ -1,5 +1,6 @@
 #include "tests/fuzz/fuzz_plugin.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -174,15 +175,35 @@ std::string Values(const std::vector<double>& values) {
 
 }  // namespace
 
+std::optional<StateImage> SettingsAfter(const std::vector<uint8_t>& chunk, size_t pos,
+                                        size_t& end) {
+    StateImage settings;
+    int* const steps[] = {&settings.sweepSync, &settings.glide};
+    const char* const tags[] = {"TvSy", "TvGl"};
+    for (int i = 0; i < 2; ++i) {
+        const size_t left = chunk.size() - pos;
+        const size_t compared = std::min<size_t>(left, 4);
+        if (compared == 0 || std::memcmp(chunk.data() + pos, tags[i], compared) != 0) continue;
+        if (left < 12) return std::nullopt;
+        const int32_t version = ReadInt32(chunk.data() + pos + 4);
+        const int32_t step = ReadInt32(chunk.data() + pos + 8);
+        if (version != 1 || (step != 0 && step != 1)) return std::nullopt;
+        *steps[i] = step;
+        pos += 12;
+    }
+    end = pos;
+    return settings;
+}
+
 namespace {
-// 1 when the chunk's data ends in the Song trailer, 0 when it just ends.
-int SyncAfter(const std::vector<uint8_t>& chunk, size_t pos, const std::string& which) {
-    if (pos == chunk.size()) return 0;
-    static const uint8_t kSong[12] = {'T', 'v', 'S', 'y', 1, 0, 0, 0, 1, 0, 0, 0};
-    FUZZ_CHECK(chunk.size() - pos == sizeof kSong &&
-                   std::memcmp(chunk.data() + pos, kSong, sizeof kSong) == 0,
-               which + " chunk longer than its data and the Song trailer");
-    return 1;
+// The plug-in's own chunk ends with its settings' trailers, and nothing more.
+StateImage OwnSettingsAfter(const std::vector<uint8_t>& chunk, size_t pos,
+                            const std::string& which) {
+    size_t end = 0;
+    const std::optional<StateImage> settings = SettingsAfter(chunk, pos, end);
+    FUZZ_CHECK(settings && end == chunk.size(),
+               which + " chunk longer than its data and the settings' trailers");
+    return *settings;
 }
 }  // namespace
 
@@ -195,7 +216,9 @@ StateImage Capture(FuzzedPlugin& plugin) {
                "program chunk of " + std::to_string(program.size()) + " bytes");
     size_t pos = kHeader;
     image.live = Doubles(program, pos, effect->numParams);
-    image.sweepSync = SyncAfter(program, pos, "program");
+    const StateImage settings = OwnSettingsAfter(program, pos, "program");
+    image.sweepSync = settings.sweepSync;
+    image.glide = settings.glide;
 
     const std::vector<uint8_t> bank = plugin.Chunk(true);
     FUZZ_CHECK(bank.size() >= kHeader, "bank chunk without header");
@@ -214,8 +237,9 @@ StateImage Capture(FuzzedPlugin& plugin) {
         if (preset.initialised) preset.values = Doubles(bank, pos, effect->numParams);
         image.presets.push_back(preset);
     }
-    FUZZ_CHECK(SyncAfter(bank, pos, "bank") == image.sweepSync,
-               "the bank and program chunks disagree on the sweep sync");
+    const StateImage inBank = OwnSettingsAfter(bank, pos, "bank");
+    FUZZ_CHECK(inBank.sweepSync == image.sweepSync && inBank.glide == image.glide,
+               "the bank and program chunks disagree on the settings");
     return image;
 }
 
@@ -228,6 +252,7 @@ std::string Difference(const StateImage& expected, const StateImage& actual) {
         return "live values expected " + Values(expected.live) + "\nfound " + Values(actual.live);
     }
     if (expected.sweepSync != actual.sweepSync) return "sweep sync differs";
+    if (expected.glide != actual.glide) return "glide differs";
     if (expected.presets.size() != actual.presets.size()) return "preset count differs";
     for (size_t i = 0; i < expected.presets.size(); ++i) {
         const PresetImage& e = expected.presets[i];

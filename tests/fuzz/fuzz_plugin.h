@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,8 +101,15 @@ struct StateImage {
     int program = 0;
     std::vector<double> live;
     std::vector<PresetImage> presets;
-    int sweepSync = 0;  // 1: Song, from the trailer after both chunks' data
+    // The settings beyond the parameters, from the trailers after both chunks' data.
+    int sweepSync = 0;  // 1: Song
+    int glide = 1;      // 0: Off
 };
+// The settings' trailers after a chunk's data at pos, in order ("TvSy" then "TvGl",
+// each int32 1 and int32 0 or 1), each left at its default where the bytes there
+// are not its tag; none when a tag starts but its trailer is not whole and sound.
+// end is where they end.
+std::optional<StateImage> SettingsAfter(const std::vector<uint8_t>& chunk, size_t pos, size_t& end);
 StateImage Capture(FuzzedPlugin& plugin);
 // Whatever happened, the plug-in's own bank and program come back as they went out.
 void RequireOwnChunksTaken(FuzzedPlugin& plugin);

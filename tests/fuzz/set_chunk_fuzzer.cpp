@@ -42,20 +42,6 @@ std::optional<std::vector<double>> Block(const std::vector<uint8_t>& c, size_t p
     return values;
 }
 
-// The sweep sync the bytes after a chunk's data set: none there (or bytes that are
-// not the trailer's) Free; a trailer ("TvSy", int32 1, int32 0 or 1) what it says;
-// anything that starts like one but is not whole and sound refuses the chunk.
-std::optional<int> SyncAfter(const std::vector<uint8_t>& c, size_t pos) {
-    const size_t left = c.size() - pos;
-    const size_t compared = std::min<size_t>(left, 4);
-    if (compared == 0 || std::memcmp(c.data() + pos, "TvSy", compared) != 0) return 0;
-    if (left < 12) return std::nullopt;
-    const int32_t version = ReadInt32(c.data() + pos + 4);
-    const int32_t sync = ReadInt32(c.data() + pos + 8);
-    if (version != 1 || (sync != 0 && sync != 1)) return std::nullopt;
-    return sync;
-}
-
 // What the state must be after the chunk is accepted; none when it must be refused.
 std::optional<StateImage> Predict(const StateImage& before, const std::vector<uint8_t>& c,
                                   bool bank, const std::vector<Range>& ranges) {
@@ -71,11 +57,13 @@ std::optional<StateImage> Predict(const StateImage& before, const std::vector<ui
     PresetImage& current = after.presets[static_cast<size_t>(after.program)];
     if (!bank || version < kBankVersion) {
         const auto values = Block(c, pos, params);
-        const auto sync = SyncAfter(c, std::min(c.size(), pos + 8 * params));
-        if (!values || !sync) return std::nullopt;
+        size_t end = 0;
+        const auto settings = SettingsAfter(c, std::min(c.size(), pos + 8 * params), end);
+        if (!values || !settings) return std::nullopt;
         after.live = Clamped(*values, ranges);
         current.values = after.live;
-        after.sweepSync = *sync;
+        after.sweepSync = settings->sweepSync;
+        after.glide = settings->glide;
         return after;
     }
     for (PresetImage& preset : after.presets) {
@@ -97,9 +85,11 @@ std::optional<StateImage> Predict(const StateImage& before, const std::vector<ui
             pos += 8 * params;
         }
     }
-    const auto sync = SyncAfter(c, pos);
-    if (!sync) return std::nullopt;
-    after.sweepSync = *sync;
+    size_t end = 0;
+    const auto settings = SettingsAfter(c, pos, end);
+    if (!settings) return std::nullopt;
+    after.sweepSync = settings->sweepSync;
+    after.glide = settings->glide;
     // The current program is recalled; a placeholder becomes the next user preset.
     if (current.initialised) {
         after.live = Clamped(current.values, ranges);
