@@ -16,7 +16,11 @@ target_link_options(Tavrellion_lv2 PRIVATE
 set_property(TARGET Tavrellion_lv2 APPEND PROPERTY LINK_DEPENDS
     "${CMAKE_CURRENT_LIST_DIR}/lv2_dsp.map")
 
-# The bundle's Turtle, from the effect's own tables (tools/lv2_turtle.cpp).
+# tav_lv2_turtle: the bundle's Turtle, written at build time from the effect's own tables.
+add_executable(tav_lv2_turtle ${CMAKE_CURRENT_LIST_DIR}/lv2_turtle.cpp)
+target_link_libraries(tav_lv2_turtle PRIVATE tav_lv2 tav_warnings)
+target_compile_definitions(tav_lv2_turtle PRIVATE TAV_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+    TAV_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 set(_lv2_turtle "${TAV_LV2_BUNDLE}/manifest.ttl" "${TAV_LV2_BUNDLE}/Tavrellion.ttl"
     "${TAV_LV2_BUNDLE}/presets.ttl")
 add_custom_command(OUTPUT ${_lv2_turtle}
