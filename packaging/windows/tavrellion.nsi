@@ -1,4 +1,4 @@
-; Tavrellion's Windows installer. tools/package builds it with makensis and defines
+; Tavrellion's Windows installer. packaging/package builds it with makensis and defines
 ; VERSION, VERSION_MAJOR, VERSION_MINOR, YEAR, VST2_DLL, VST3_BINARY, CLAP_BINARY,
 ; MODULEINFO and OUTFILE.
 ;

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "tests/support/editor_cycles.h"
-#include "tools/hosted_vst2.h"
+#include "host/formats/hosted_vst2.h"
 
 namespace tav::claptest {
 

@@ -1,6 +1,6 @@
 // The CLAP module as a host loads it, through clap_entry: state, parameter texts,
 // sample-accurate events, refusals, and the main thread's calls while the audio
-// runs. tavhost's renders against the VST 2 module: tests/tools/format_host_test.
+// runs. tavhost's renders against the VST 2 module: tests/host/format_host_test.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "tests/support/plugin_audio.h"
-#include "tools/hosted_clap.h"
-#include "tools/hosted_vst3.h"
+#include "host/formats/hosted_clap.h"
+#include "host/formats/hosted_vst3.h"
 
 namespace tav {
 namespace {

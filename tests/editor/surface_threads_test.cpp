@@ -1,5 +1,5 @@
 // The host's thread automates parameters while the window's thread routes mouse
-// events and paints. Run under ThreadSanitizer (tools/run-tsan), any unguarded
+// events and paints. Run under ThreadSanitizer (checks/run-tsan), any unguarded
 // access between the two is reported.
 #include <algorithm>
 #include <atomic>

@@ -18,9 +18,9 @@
 #include "tests/editor_x11/process_counts.h"
 #include "tests/support/editor_host_fixture.h"
 #include "tests/support/editor_screen.h"
-#include "tools/editor_window.h"
-#include "tools/hosted_vst2.h"
-#include "tools/png_file.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_vst2.h"
+#include "host/png_file.h"
 
 namespace tav {
 namespace {

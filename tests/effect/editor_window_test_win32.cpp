@@ -16,9 +16,9 @@
 #include "tests/support/editor_host_fixture.h"
 #include "tests/support/editor_screen.h"
 #include "tests/support/gui_object_counts.h"
-#include "tools/editor_window.h"
-#include "tools/hosted_vst2.h"
-#include "tools/png_file.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_vst2.h"
+#include "host/png_file.h"
 
 namespace tav {
 namespace {
@@ -72,7 +72,7 @@ TEST_F(EditorWindowTest, ScreenshotsMatchTheReferences) {
             const std::string saved = std::string(TAV_BINARY_DIR) + "/" + c.name + ".new.png";
             WritePngFile(saved, shot, &error);
             ADD_FAILURE() << differing << " pixels differ (" << error << "); the new picture is "
-                          << saved << "; tools/refresh-editor-references redraws the references";
+                          << saved << "; checks/refresh-editor-references redraws the references";
         }
     }
 }

@@ -14,8 +14,8 @@
 #include "effect/phaser_engine.h"
 #include "effect/phaser_params.h"
 #include "tests/effect/phaser_test_util.h"
-#include "tools/hosted_vst2.h"
-#include "tools/render.h"
+#include "host/formats/hosted_vst2.h"
+#include "host/render.h"
 
 #ifndef TAV_PRODUCT_MODULE_PATH
 #define TAV_PRODUCT_MODULE_PATH ""

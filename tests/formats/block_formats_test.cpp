@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/support/plugin_audio.h"
-#include "tools/plugin_instance.h"
+#include "host/plugin_instance.h"
 
 namespace tav {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "effect/editor_layout.h"
-#include "tools/editor_window.h"
-#include "tools/hosted_clap.h"
-#include "tools/hosted_vst2.h"
-#include "tools/hosted_vst3.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_clap.h"
+#include "host/formats/hosted_vst2.h"
+#include "host/formats/hosted_vst3.h"
 
 namespace tav {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/hosted_clap.h"
-#include "tools/hosted_vst3.h"
+#include "host/formats/hosted_clap.h"
+#include "host/formats/hosted_vst3.h"
 
 namespace tav {
 namespace {

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "clap/clap_abi.h"
-#include "tools/clap_host_objects.h"
-#include "tools/plugin_library.h"
-#include "tools/vst3_host_objects.h"
+#include "host/formats/clap_host_objects.h"
+#include "host/plugin_library.h"
+#include "host/formats/vst3_host_objects.h"
 #include "vst3/class_ids.h"
 
 namespace tav {

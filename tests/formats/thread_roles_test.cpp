@@ -14,9 +14,9 @@
 
 #include "clap/clap_abi.h"
 #include "tests/support/plugin_audio.h"
-#include "tools/clap_host_objects.h"
-#include "tools/hosted_clap.h"
-#include "tools/plugin_instance.h"
+#include "host/formats/clap_host_objects.h"
+#include "host/formats/hosted_clap.h"
+#include "host/plugin_instance.h"
 
 #ifdef TAV_LV2_BINARY
 #include <dlfcn.h>

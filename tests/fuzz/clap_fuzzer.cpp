@@ -14,7 +14,7 @@
 #include "clap/clap_abi_presets.h"
 #include "tests/fuzz/fuzz_audio.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "tools/clap_host_objects.h"
+#include "host/formats/clap_host_objects.h"
 
 extern "C" const tav::clap::clap_plugin_entry clap_entry;
 

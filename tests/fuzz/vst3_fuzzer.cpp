@@ -13,7 +13,7 @@
 
 #include "tests/fuzz/fuzz_audio.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "tools/vst3_host_objects.h"
+#include "host/formats/vst3_host_objects.h"
 #include "vst3/class_ids.h"
 #include "vst3/plugin_factory.h"
 

@@ -20,6 +20,6 @@ endif()
 if(TARGET Tavrellion_lv2 AND TARGET Tavrellion AND TARGET tavhost AND TARGET tavwav AND
    NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize" AND NOT CMAKE_CROSSCOMPILING)
     add_test(NAME lv2_bundle_check
-        COMMAND ${CMAKE_SOURCE_DIR}/tools/check-lv2-bundle ${CMAKE_BINARY_DIR})
+        COMMAND ${CMAKE_SOURCE_DIR}/checks/check-lv2-bundle ${CMAKE_BINARY_DIR})
     set_tests_properties(lv2_bundle_check PROPERTIES TIMEOUT 300)
 endif()

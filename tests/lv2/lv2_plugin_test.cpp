@@ -1,6 +1,6 @@
 // The DSP binary as LV2 hosts load it, through lv2_descriptor: renders against
 // the VST 2 module, refusals, unconnected ports, control values out of range,
-// and transport atoms broken or well made. tools/check-lv2-bundle checks the
+// and transport atoms broken or well made. checks/check-lv2-bundle checks the
 // bundle with lilv's own tools.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 
 #include "effect/factory_presets.h"
 #include "lv2/lv2_ports.h"
-#include "tools/hosted_vst2.h"
+#include "host/formats/hosted_vst2.h"
 
 namespace tav {
 namespace {

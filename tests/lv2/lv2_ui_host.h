@@ -1,7 +1,7 @@
 // A small LV2 UI host, as a DAW's: the UI binary dlopened, its descriptor
 // instantiated with a parent window and the features we choose, port events sent
 // as plain values and what the UI writes and touches recorded. As a
-// PluginInstance it fits our host window (tools/editor_window), whose input and
+// PluginInstance it fits our host window (host/editor_window), whose input and
 // screenshots the other editor tests use too.
 #pragma once
 
@@ -16,7 +16,7 @@
 
 #include "effect/phaser_effect.h"
 #include "tests/support/recording_host.h"
-#include "tools/plugin_instance.h"
+#include "host/plugin_instance.h"
 
 namespace tav::lv2test {
 

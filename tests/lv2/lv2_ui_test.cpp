@@ -2,7 +2,7 @@
 // host: values go out through ports as plain values inside ui:touch gestures, new
 // scales go through ui:resize, and the host's idle calls drive it. (Its face
 // against the other formats', at every ui:scaleFactor, and host values on the face
-// are checked through tavhost in tests/tools/format_editor_test.cpp.)
+// are checked through tavhost in tests/host/format_editor_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,8 +17,8 @@
 #include "tests/lv2/lv2_ui_host.h"
 #include "tests/support/editor_cycles.h"
 #include "tests/support/editor_screen.h"
-#include "tools/editor_window.h"
-#include "tools/hosted_vst2.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_vst2.h"
 
 // Last: its macros (None, Bool) would clash with the names above.
 #include <X11/Xlib.h>

@@ -20,7 +20,7 @@
 
 #include "tests/soak/host_window.h"
 #include "tests/soak/process_memory.h"
-#include "tools/hosted_vst2.h"
+#include "host/formats/hosted_vst2.h"
 
 namespace tav {
 namespace {

@@ -3,7 +3,7 @@
 // objects and windows on Windows (platform files).
 #pragma once
 
-#include "tools/editor_window.h"
+#include "host/editor_window.h"
 
 namespace tav::test {
 

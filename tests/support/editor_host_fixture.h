@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "tools/editor_window.h"
-#include "tools/hosted_clap.h"
-#include "tools/hosted_vst2.h"
-#include "tools/png_file.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_clap.h"
+#include "host/formats/hosted_vst2.h"
+#include "host/png_file.h"
 
 namespace tav::test {
 

@@ -9,7 +9,7 @@
 
 #include "effect/editor_layout.h"
 #include "raster/pixel_rect.h"
-#include "tools/png_file.h"
+#include "host/png_file.h"
 
 namespace tav::test {
 

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "tools/plugin_instance.h"
+#include "host/plugin_instance.h"
 
 namespace tav::test {
 

@@ -10,7 +10,7 @@
 
 #include "tests/soak/process_memory.h"
 #include "tests/vst2/module_paths.h"
-#include "tools/hosted_vst2.h"
+#include "host/formats/hosted_vst2.h"
 
 namespace tav {
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "tests/vst2/module_paths.h"
-#include "tools/hosted_vst2.h"
-#include "tools/plugin_library.h"
-#include "tools/render.h"
+#include "host/formats/hosted_vst2.h"
+#include "host/plugin_library.h"
+#include "host/render.h"
 
 namespace tav {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/vst2/module_paths.h"
-#include "tools/hosted_vst2.h"
+#include "host/formats/hosted_vst2.h"
 
 namespace tav {
 namespace {

@@ -8,7 +8,7 @@
 #include "tests/support/editor_cycles.h"
 
 #include "effect/phaser_params.h"
-#include "tools/hosted_vst2.h"
+#include "host/formats/hosted_vst2.h"
 
 namespace tav::vst3test {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "tests/support/editor_screen.h"
-#include "tools/editor_window.h"
-#include "tools/hosted_vst3.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_vst3.h"
 
 namespace tav::vst3test {
 

@@ -12,7 +12,7 @@
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
 #include "tests/vst3/editor_view_test.h"
-#include "tools/hosted_vst2.h"
+#include "host/formats/hosted_vst2.h"
 
 namespace tav::vst3test {
 namespace {

@@ -1,0 +1,133 @@
+// One CLAP plug-in as a host sees it: the module's clap_entry, the first audio
+// effect in its factory made and initialised, its programs found through the
+// preset-discovery factory, and audio driven block by block.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "clap/clap_abi.h"
+#include "clap/clap_abi_presets.h"
+#include "host/formats/clap_host_objects.h"
+#include "host/plugin_instance.h"
+#include "host/plugin_library.h"
+
+namespace tav {
+
+// Whether path names a CLAP module: a .clap file, or a binary exporting clap_entry.
+bool IsClapModule(const std::string& path);
+
+class HostedClap final : public PluginInstance {
+  public:
+    static std::unique_ptr<HostedClap> Load(const std::string& path, const HostSettings& settings,
+                                            std::string* error);
+    // Orderly: processing and activation off, destroy, deinit, unload.
+    ~HostedClap() override;
+    HostedClap(const HostedClap&) = delete;
+    HostedClap& operator=(const HostedClap&) = delete;
+
+    const clap::clap_plugin_descriptor& Descriptor() const { return *descriptor_; }
+    const clap::clap_plugin* Plugin() const { return plugin_; }
+    const clap::clap_plugin_entry* Entry() const { return entry_; }
+    claphost::Host& HostRecord() { return host_; }
+    // Events for the next block, and what the plug-in sent back in the last one.
+    claphost::EventList& PendingEvents() { return in_; }
+    const claphost::EventList& SentEvents() const { return out_; }
+    int32_t LastStatus() const { return lastStatus_; }
+    uint64_t LastConstantMask() const { return lastMask_; }
+
+    int NumInputs() const override { return inputs_; }
+    int NumOutputs() const override { return outputs_; }
+    bool Supports(ProcessKind kind) const override;
+    bool StartAudio(ProcessKind kind, std::string* error) override;
+    void StopAudio() override;
+    // Taken by the next StartAudio's setup.
+    bool ChangeSampleRate(double rate, std::string* error) override;
+    void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
+    void ProcessDouble(double** inputs, double** outputs, int frames) override;
+
+    // Units are positions on each parameter's plain range; stepped ones round.
+    int NumParams() const override { return static_cast<int>(params_.size()); }
+    int ParamNumber(int index) override { return static_cast<int>(params_[Index(index)].id); }
+    const clap::clap_param_info& ParamInfo(int index) const { return params_[Index(index)]; }
+    std::string ParamName(int index) override { return params_[Index(index)].name; }
+    std::string ParamLabel(int) override { return std::string(); }
+    std::string ParamDisplay(int index) override;
+    double ParamValue(int index) override;
+    void SetParamValue(int index, double unit) override;
+    void SetParamValueAt(int index, double unit, int offset) override;
+    bool TakesChangesInBlock() const override { return true; }
+    void SetPlainValue(int index, double plain, int offset = 0);
+    // A value event at time 0 of the next block with the plug-in's plain value.
+    void ResendParam(int index) override;
+    bool SetParameterText(int index, const std::string& text) override;
+
+    int NumPrograms() const override { return static_cast<int>(programNames_.size()); }
+    int Program() override { return program_; }
+    void SetProgram(int index) override;
+    std::string ProgramName(int index) override;
+
+    bool EditorSize(int* width, int* height, std::string* error) override;
+    bool SetEditorScale(double factor, std::string* error) override;
+    bool OpenEditorIn(void* parent, std::string* error) override;
+    void CloseEditorWindow() override;
+    void EditorIdle() override { host_.Pump(); }
+
+    std::vector<std::uint8_t> GetState();
+    bool SetState(const std::vector<std::uint8_t>& bytes);
+    std::vector<std::uint8_t> SaveState(bool) override { return GetState(); }
+    bool LoadState(bool, const std::vector<std::uint8_t>& bytes) override {
+        return SetState(bytes);
+    }
+    const char* StateName(bool) const override { return "state"; }
+    // State and preset-load are main-thread calls: the stress thread plays it.
+    bool ReloadStateBesideAudio() override;
+    bool ChooseProgramBesideAudio(int index) override;
+
+    // The descriptor, channels, sample sizes, latency and tail; the host calls
+    // the plug-in made, counted.
+    void PrintInfo(const std::string& module, std::ostream& out) override;
+    void PrintRequests(std::ostream& out) override;
+
+  private:
+    friend class PluginInstance;  // Created
+    HostedClap() = default;
+    static size_t Index(int index) { return static_cast<size_t>(index); }
+    bool Create(const std::string& path, std::string* error);
+    template <class T>
+    const T* Extension(const char* id) const;
+    void ReadParameters();
+    void ReadPrograms();
+    // Parameter events not yet delivered: through flush when no audio runs.
+    void FlushChanges();
+    void RunProcess(float** in32, float** out32, double** in64, double** out64, int frames);
+
+    HostSettings settings_;
+    PluginLibrary library_;
+    claphost::Host host_;
+    const clap::clap_plugin_entry* entry_ = nullptr;
+    bool entryReady_ = false;
+    const clap::clap_plugin_descriptor* descriptor_ = nullptr;
+    const clap::clap_plugin* plugin_ = nullptr;
+    bool pluginReady_ = false;
+    const clap::clap_plugin_params* paramsExt_ = nullptr;
+    const clap::clap_plugin_state* state_ = nullptr;
+    const clap::clap_plugin_preset_load* presetLoad_ = nullptr;
+    const clap::clap_plugin_gui* gui_ = nullptr;
+    bool guiCreated_ = false;
+    std::vector<clap::clap_param_info> params_;
+    std::vector<std::string> programNames_, programKeys_;
+    int program_ = 0;
+    int inputs_ = 0, outputs_ = 0;
+    bool supports64_ = false;
+    bool active_ = false;
+    bool doubles_ = false;
+    int64_t steadyTime_ = 0;
+    claphost::EventList in_, out_;
+    int32_t lastStatus_ = 0;
+    uint64_t lastMask_ = 0;
+};
+
+}  // namespace tav

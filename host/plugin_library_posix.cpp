@@ -1,0 +1,60 @@
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+
+#include "host/plugin_library.h"
+
+namespace tav {
+
+bool PluginLibrary::Load(const std::string& path, std::string* error) {
+    Unload();
+    // RTLD_LOCAL keeps each module's symbols to itself, as hosts load them.
+    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr && error != nullptr) {
+        const char* why = dlerror();
+        *error = why != nullptr ? why : "cannot load " + path;
+    }
+    return handle != nullptr;
+}
+
+void PluginLibrary::Unload() {
+    ExitVst3();
+    if (handle != nullptr) dlclose(handle);
+    handle = nullptr;
+}
+
+void* PluginLibrary::Symbol(const char* name) const {
+    return handle != nullptr ? dlsym(handle, name) : nullptr;
+}
+
+std::string PluginLibrary::Vst3Binary(const std::string& path) {
+    struct stat info = {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return path;
+    // The folder is named after the machine, as uname -m prints it.
+    struct utsname machine = {};
+    const std::string arch = uname(&machine) == 0 ? machine.machine : "x86_64";
+    return BinaryInBundle(path, arch + "-linux", ".so");
+}
+
+bool PluginLibrary::EnterVst3(std::string* error) {
+    using Entry = bool (*)(void*);
+    auto entry = reinterpret_cast<Entry>(Symbol("ModuleEntry"));
+    if (entry == nullptr || Symbol("ModuleExit") == nullptr) {
+        if (error != nullptr) *error = "the module exports no ModuleEntry and ModuleExit";
+        return false;
+    }
+    if (!entry(handle)) {
+        if (error != nullptr) *error = "the module's ModuleEntry failed";
+        return false;
+    }
+    vst3Entered = true;
+    return true;
+}
+
+void PluginLibrary::ExitVst3() {
+    if (!vst3Entered) return;
+    vst3Entered = false;
+    if (auto exit = reinterpret_cast<bool (*)()>(Symbol("ModuleExit"))) exit();
+}
+
+}  // namespace tav
