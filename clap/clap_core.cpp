@@ -3,19 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effect/extra_settings.h"
-
 namespace tav::clap {
-
-void ClapCore::Queue(uint16_t type, int index, double unit) {
-    const PendingEdit edit{type, static_cast<clap_id>(index), unit};
-    if (outlet_ != nullptr) {
-        outlet_(outletContext_, edit);
-    } else {
-        KeepEdit(edit);
-    }
-    if (notice_ != nullptr) notice_(noticeContext_);
-}
 
 void ClapCore::KeepEdit(const PendingEdit& edit) {
     if (pendingCount_ == kMaxPendingEdits) Compact();
@@ -62,28 +50,6 @@ void ClapCore::Compact() {
     }
     std::copy(folded, folded + count, pending_);
     pendingCount_ = count;
-}
-
-void ClapCore::HostBeginEdit(int index) {
-    EndPendingEdit();
-    Queue(CLAP_EVENT_PARAM_GESTURE_BEGIN, index, 0.0);
-}
-
-void ClapCore::HostAutomate(int index, double unit) {
-    Queue(CLAP_EVENT_PARAM_VALUE, index, unit);
-}
-
-void ClapCore::HostEndEdit(int index) {
-    Queue(CLAP_EVENT_PARAM_GESTURE_END, index, 0.0);
-}
-
-// The host learns of it as of any edit of the editor's: one gesture with its value.
-void ClapCore::HostSettingEdited(int setting, double value) {
-    if (!IsExtraSetting(setting)) return;
-    const auto id = static_cast<int>(ParamIdOfSetting(setting));
-    Queue(CLAP_EVENT_PARAM_GESTURE_BEGIN, id, 0.0);
-    Queue(CLAP_EVENT_PARAM_VALUE, id, value);
-    Queue(CLAP_EVENT_PARAM_GESTURE_END, id, 0.0);
 }
 
 void ClapCore::SetTransport(const clap_event_transport* transport) {

@@ -6,7 +6,6 @@
 
 #include "clap/extensions.h"
 #include "core/denormal_guard.h"
-#include "effect/extra_settings.h"
 #include "effect/make_phaser.h"
 
 namespace tav::clap {
@@ -78,8 +77,8 @@ void OnMainThreadCall(const clap_plugin* plugin) {
     ClapPlugin::From(plugin, "on_main_thread");
 }
 
-void EditWaiting(void* context) {
-    const auto* host = static_cast<const clap_host*>(context);
+// An edit waits for the host: it is asked to flush, or to process.
+void EditWaiting(const clap_host* host) {
     const auto* params =
         static_cast<const clap_host_params*>(host->get_extension(host, CLAP_EXT_PARAMS));
     if (params != nullptr && params->request_flush != nullptr) {
@@ -167,14 +166,7 @@ bool ClapPlugin::MakeFace() {
         face_.reset();
         return false;
     }
-    face_->SetEditOutlet(HandEdit, this);
-    if (host_->get_extension != nullptr)
-        face_->SetEditNotice(EditWaiting, const_cast<clap_host*>(host_));
-    face_->SetScaleRequest(
-        [](void* self, int percent) {
-            return ApplyEditorScale(*static_cast<ClapPlugin*>(self), percent);
-        },
-        this);
+    face_->SetEditSink(this);
     face_->SetFrameHook([](void* self) { static_cast<ClapPlugin*>(self)->SyncFace(); }, this);
     SyncFace();
     return true;
@@ -203,25 +195,54 @@ void ClapPlugin::SyncFace() {
     }
 }
 
-// An edit in the face: to the audio thread's model, and to the host from there.
-void ClapPlugin::HandEdit(void* context, const PendingEdit& edit) {
-    auto& self = *static_cast<ClapPlugin*>(context);
+// Each edit in the face reaches the audio thread's model, and the host hears of
+// it from there as an echo; the host is asked to flush meanwhile.
+void ClapPlugin::Hand(const HandedChange& change) {
+    plugin_->Hand(change);
+    if (host_->get_extension != nullptr) EditWaiting(host_);
+}
+
+void ClapPlugin::HandGesture(uint16_t type, clap_id id) {
     HandedChange change;
     change.kind = HandedChange::Kind::EchoOnly;
-    change.echo = edit.type;
-    change.echoId = edit.id;
-    if (edit.type == CLAP_EVENT_PARAM_VALUE) {
-        change.kind = HandedChange::Kind::Change;
-        change.value = edit.unit;
-        if (SettingOfParamId(edit.id) >= 0) {
-            change.change = ChangeKind::Setting;
-            change.index = SettingOfParamId(edit.id);
-        } else {
-            change.change = ChangeKind::Param;
-            change.index = static_cast<int32_t>(edit.id);
-        }
-    }
-    self.plugin_->Hand(change);
+    change.echo = type;
+    change.echoId = id;
+    Hand(change);
+}
+
+void ClapPlugin::HandValue(ChangeKind kind, int index, clap_id id, double value) {
+    HandedChange change;
+    change.change = kind;
+    change.index = index;
+    change.value = value;
+    change.echo = CLAP_EVENT_PARAM_VALUE;
+    change.echoId = id;
+    Hand(change);
+}
+
+void ClapPlugin::BeginEdit(int param) {
+    HandGesture(CLAP_EVENT_PARAM_GESTURE_BEGIN, static_cast<clap_id>(param));
+}
+
+void ClapPlugin::PerformEdit(int param, double unit) {
+    HandValue(ChangeKind::Param, param, static_cast<clap_id>(param), unit);
+}
+
+void ClapPlugin::EndEdit(int param) {
+    HandGesture(CLAP_EVENT_PARAM_GESTURE_END, static_cast<clap_id>(param));
+}
+
+// The host learns of it as of any edit of the editor's: one gesture with its value.
+void ClapPlugin::SettingEdited(int setting, double value) {
+    if (!IsExtraSetting(setting)) return;
+    const clap_id id = HostParams::IdOfSetting(setting);
+    HandGesture(CLAP_EVENT_PARAM_GESTURE_BEGIN, id);
+    HandValue(ChangeKind::Setting, setting, id, value);
+    HandGesture(CLAP_EVENT_PARAM_GESTURE_END, id);
+}
+
+bool ClapPlugin::ChangeEditorScale(int percent) {
+    return ApplyEditorScale(*this, percent);
 }
 
 void ClapPlugin::EchoEdit(void* context, const HandedChange& change) {
@@ -276,14 +297,13 @@ void ClapPlugin::GatherEvents(const clap_input_events* in, int32_t frames) {
             event->size >= sizeof(clap_event_param_value)) {
             const auto* change = reinterpret_cast<const clap_event_param_value*>(event);
             const double value = change->value;
-            if (change->param_id == kBypassParamId) {
+            const HostParamTarget target = Params().Target(change->param_id);
+            if (target.role == HostParamRole::Bypass) {
                 if (std::isfinite(value)) plugin_->AddBypass(time, value >= 0.5);
-            } else if (SettingOfParamId(change->param_id) >= 0) {
-                plugin_->AddSetting(time, SettingOfParamId(change->param_id), value);
-            } else if (change->param_id < static_cast<clap_id>(effect_->ParamCount()) &&
-                       std::isfinite(value)) {
-                const auto index = static_cast<int>(change->param_id);
-                plugin_->AddParam(time, index, effect_->Param(index)->UnitOf(value));
+            } else if (target.role == HostParamRole::Setting) {
+                plugin_->AddSetting(time, target.index, value);
+            } else if (target.role == HostParamRole::Effect && std::isfinite(value)) {
+                plugin_->AddParam(time, target.index, effect_->Param(target.index)->UnitOf(value));
             }
         } else if (event->type == CLAP_EVENT_TRANSPORT &&
                    event->size >= sizeof(clap_event_transport)) {
@@ -300,9 +320,12 @@ void ClapPlugin::SendPendingEdits(const clap_output_events* out) {
             const PendingEdit& edit = effect_->PendingEditAt(i);
             const clap_event_header header{0, 0, CLAP_CORE_EVENT_SPACE_ID, edit.type, 0};
             if (edit.type == CLAP_EVENT_PARAM_VALUE) {
-                const PluginParam* param = effect_->Param(static_cast<int>(edit.id));
-                if (param == nullptr && SettingOfParamId(edit.id) < 0) continue;
-                const double plain = param != nullptr ? param->PlainForUnit(edit.unit) : edit.unit;
+                const HostParamTarget target = Params().Target(edit.id);
+                if (target.role != HostParamRole::Effect && target.role != HostParamRole::Setting)
+                    continue;
+                const double plain = target.role == HostParamRole::Effect
+                                         ? effect_->Param(target.index)->PlainForUnit(edit.unit)
+                                         : edit.unit;
                 clap_event_param_value event{header, edit.id, nullptr, -1, -1, -1, -1, plain};
                 event.header.size = sizeof event;
                 out->try_push(out, &event.header);

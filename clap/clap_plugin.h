@@ -1,7 +1,7 @@
 // One CLAP instance of the phaser: the clap_plugin record the host holds, the
-// effect behind it and the state of its life (initialised, active, processing).
-// Every entry point finds the instance through plugin_data and refuses calls
-// out of order or with nonsense arguments.
+// effect behind it and the state of its life (initialised, active, processing),
+// and the face's edit sink. Every entry point finds the instance through
+// plugin_data and refuses calls out of order or with nonsense arguments.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,9 @@
 #include "clap/clap_core.h"
 #include "clap/gui.h"
 #include "core/block_plugin.h"
+#include "core/edit_sink.h"
 #include "core/thread_roles.h"
+#include "effect/host_params.h"
 #include "effect/phaser_effect.h"
 
 namespace tav::clap {
@@ -22,7 +24,7 @@ inline constexpr const char* kPluginId = "com.qorva.tavrellion";
 
 const clap_plugin_descriptor* PluginDescriptor();
 
-class ClapPlugin {
+class ClapPlugin final : private EditSink {
   public:
     // No host calls here: the host is usable from Init on.
     explicit ClapPlugin(const clap_host* host);
@@ -49,6 +51,9 @@ class ClapPlugin {
     // For the extensions; valid after Init. The effect is the audio thread's; the
     // other threads read its fixed parts (names, ranges, texts) and nothing else.
     ClapPhaser& Effect() { return *effect_; }
+    // The parameters as hosts are told of them; CLAP hosts pick programs through
+    // the preset-load extension, so there is no Program parameter.
+    HostParams Params() { return HostParams(*effect_); }
     // The model the editor shows and edits, with the editor: made for it, and
     // kept in step with the audio thread's model through the block seam.
     ClapPhaser* Face() { return face_.get(); }
@@ -70,7 +75,16 @@ class ClapPlugin {
     template <class Sample>
     int32_t Render(const clap_process& process, int32_t frames);
 
-    static void HandEdit(void* self, const PendingEdit& edit);
+    // EditSink: the face's gestures, on the main thread, to the audio thread's
+    // model and to the host from there, as echoes.
+    void BeginEdit(int param) override;
+    void PerformEdit(int param, double unit) override;
+    void EndEdit(int param) override;
+    void SettingEdited(int setting, double value) override;
+    bool ChangeEditorScale(int percent) override;
+    void Hand(const HandedChange& change);
+    void HandGesture(uint16_t type, clap_id id);
+    void HandValue(ChangeKind kind, int index, clap_id id, double value);
     static void EchoEdit(void* self, const HandedChange& change);
 
     const clap_host* host_;

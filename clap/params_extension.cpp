@@ -1,14 +1,12 @@
-// The thirteen parameters with their VST ids and plain ranges, then bypass and
-// the sweep sync (a setting, not automated). Values are plain values; texts and
-// typed values are the effect's own, as the VST 3 plug-in shows them.
+// The parameters as effect/host_params.h describes them, in CLAP's terms: plain
+// values, flag bits, the thirteen parameters with their VST ids, then bypass and
+// the two settings (no Program: CLAP hosts pick programs as presets).
 #include <cmath>
 #include <cstring>
 
 #include "clap/clap_plugin.h"
 #include "clap/extensions.h"
-#include "core/format_params.h"
 #include "core/number_text.h"
-#include "effect/extra_settings.h"
 
 namespace tav::clap {
 namespace {
@@ -19,45 +17,28 @@ ClapPlugin* Ready(const clap_plugin* plugin, const char* entry) {
     return self != nullptr && self->Ready() ? self : nullptr;
 }
 
-uint32_t CountOf(ClapPlugin& self) {
-    return static_cast<uint32_t>(self.Effect().ParamCount() + 1 + kExtraSettingCount);
-}
-
 uint32_t Count(const clap_plugin* plugin) {
     ClapPlugin* self = Ready(plugin, "params.count");
-    return self != nullptr ? CountOf(*self) : 0;
+    return self != nullptr ? static_cast<uint32_t>(self->Params().Count()) : 0;
 }
 
 bool Info(const clap_plugin* plugin, uint32_t index, clap_param_info* info) {
     ClapPlugin* self = Ready(plugin, "params.get_info");
-    if (self == nullptr || info == nullptr || index >= CountOf(*self)) return false;
+    HostParamInfo param;
     // Names, ranges and defaults are fixed from the start: read without the audio.
-    const ClapPhaser& effect = self->Effect();
+    if (self == nullptr || info == nullptr || index > 0x7FFFFFFFu ||
+        !self->Params().Describe(static_cast<int>(index), param))
+        return false;
     std::memset(info, 0, sizeof *info);
-    if (const PluginParam* param = effect.Param(static_cast<int>(index))) {
-        info->id = index;
-        info->flags = CLAP_PARAM_IS_AUTOMATABLE;
-        if (param->kind == KindChoice) info->flags |= CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
-        CopyText(info->name, sizeof info->name, param->Name());
-        param->GetRange(info->min_value, info->max_value);
-        info->default_value = DefaultPlainValue(effect, static_cast<int>(index));
-        return true;
-    }
-    info->min_value = 0.0;
-    info->max_value = 1.0;
-    info->default_value = 0.0;
-    if (index == static_cast<uint32_t>(effect.ParamCount())) {
-        info->id = kBypassParamId;
-        info->flags = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_BYPASS | CLAP_PARAM_IS_STEPPED;
-        CopyText(info->name, sizeof info->name, "Bypass");
-        return true;
-    }
-    // Saved with the state and automatable: Glide makes switching either smooth.
-    const int setting = static_cast<int>(index) - effect.ParamCount() - 1;
-    info->id = ParamIdOfSetting(setting);
-    info->flags = CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
-    info->default_value = SettingDefault(setting);
-    CopyText(info->name, sizeof info->name, kExtraSettings[setting].name);
+    info->id = param.id;
+    if (param.automatable) info->flags |= CLAP_PARAM_IS_AUTOMATABLE;
+    if (param.stepped) info->flags |= CLAP_PARAM_IS_STEPPED;
+    if (param.list) info->flags |= CLAP_PARAM_IS_ENUM;
+    if (param.target.role == HostParamRole::Bypass) info->flags |= CLAP_PARAM_IS_BYPASS;
+    CopyText(info->name, sizeof info->name, param.name);
+    info->min_value = param.minPlain;
+    info->max_value = param.maxPlain;
+    info->default_value = param.defaultPlain;
     return true;
 }
 
@@ -66,35 +47,33 @@ bool Value(const clap_plugin* plugin, clap_id id, double* out) {
     ClapPlugin* self = Ready(plugin, "params.get_value");
     ModelValues model;
     if (self == nullptr || out == nullptr || !self->Plugin().ReadModel(model)) return false;
-    if (id == kBypassParamId) {
-        *out = model.bypass != 0 ? 1.0 : 0.0;
-        return true;
+    const HostParamTarget target = self->Params().Target(id);
+    switch (target.role) {
+        case HostParamRole::Effect:
+            *out = self->Effect().Param(target.index)->EffectiveValueOf(model.params[target.index]);
+            return true;
+        case HostParamRole::Bypass:
+            *out = model.bypass != 0 ? 1.0 : 0.0;
+            return true;
+        case HostParamRole::Setting:
+            *out = model.settings[target.index];
+            return true;
+        case HostParamRole::Program:
+        case HostParamRole::None:
+            break;
     }
-    if (SettingOfParamId(id) >= 0) {
-        *out = model.settings[SettingOfParamId(id)];
-        return true;
-    }
-    if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
-    *out = self->Effect().Param(static_cast<int>(id))->EffectiveValueOf(model.params[id]);
-    return true;
+    return false;
 }
 
 bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
                  uint32_t capacity) {
     ClapPlugin* self = Ready(plugin, "params.value_to_text");
     if (self == nullptr || out == nullptr || capacity == 0 || !std::isfinite(value)) return false;
+    // Shown as it would be applied: bounded and snapped to the step.
+    if (const PluginParam* param = self->Params().EffectParam(id))
+        value = param->PlainForUnit(param->UnitOf(value));
     char text[PluginParam::kTextSize] = {};
-    if (id == kBypassParamId) {
-        CopyText(text, sizeof text, kBypassTexts[value >= 0.5 ? 1 : 0]);
-    } else if (SettingOfParamId(id) >= 0) {
-        CopyText(text, sizeof text, SettingText(SettingOfParamId(id), value));
-    } else if (id < static_cast<clap_id>(self->Effect().ParamCount())) {
-        // Shown as it would be applied: bounded and snapped to the step.
-        const PluginParam* param = self->Effect().Param(static_cast<int>(id));
-        param->FormatValue(param->PlainForUnit(param->UnitOf(value)), false, text, sizeof text);
-    } else {
-        return false;
-    }
+    if (!self->Params().Text(id, value, text, sizeof text)) return false;
     CopyText(out, capacity, text);
     return true;
 }
@@ -102,15 +81,7 @@ bool ValueToText(const clap_plugin* plugin, clap_id id, double value, char* out,
 bool TextToValue(const clap_plugin* plugin, clap_id id, const char* text, double* out) {
     ClapPlugin* self = Ready(plugin, "params.text_to_value");
     if (self == nullptr || text == nullptr || out == nullptr) return false;
-    if (id == kBypassParamId) {
-        bool on = false;
-        if (!ParseBypassText(text, on)) return false;
-        *out = on ? 1.0 : 0.0;
-        return true;
-    }
-    if (SettingOfParamId(id) >= 0) return ParseSettingText(SettingOfParamId(id), text, *out);
-    if (id >= static_cast<clap_id>(self->Effect().ParamCount())) return false;
-    return ParseTypedPlain(*self->Effect().Param(static_cast<int>(id)), text, *out);
+    return self->Params().Parse(id, text, *out);
 }
 
 // The audio thread's while active, never beside process; the main thread's otherwise.

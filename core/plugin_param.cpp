@@ -20,6 +20,15 @@ double RaiseToCurve(double u, double exponent) {
     return std::pow(u, exponent);
 }
 
+// Whether text starts (after white space and a sign) with digits, as a number
+// ParseDecimal reads does: "nan", "inf" and "" do not.
+bool StartsWithNumber(const char* text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+    if (*text == '+' || *text == '-') ++text;
+    if (*text == '.') ++text;
+    return *text >= '0' && *text <= '9';
+}
+
 }  // namespace
 
 void PluginParam::DefineContinuous(const char* newName, double defaultValue, double min, double max,
@@ -172,6 +181,17 @@ double PluginParam::ParseText(const char* text) const {
     if (ValueLabelCount() > 0 && ValueForLabel(text, labelled)) return labelled;
     const double x = ParseDecimal(text);
     return negateDisplay ? -x : x;
+}
+
+bool PluginParam::ParseTyped(const char* typed, double& plain) const {
+    if (typed == nullptr) return false;
+    int labelled = 0;
+    const bool isLabel = ValueForLabel(typed, labelled);
+    if (!isLabel && !StartsWithNumber(typed)) return false;
+    const double x = isLabel ? labelled : ParseText(typed);
+    if (!std::isfinite(x)) return false;
+    plain = x < minValue ? minValue : (x > maxValue ? maxValue : x);
+    return true;
 }
 
 }  // namespace tav

@@ -66,6 +66,10 @@ class PluginParam {
 
     void FormatValue(double x, bool isUnit, char* out, size_t outSize) const;
     double ParseText(const char* text) const;
+    // What text typed in a VST 3 or CLAP host gives: one of the value texts, or a
+    // finite number (units may follow) clamped into the range; false for anything
+    // else. VST 2 keeps ParseText, which reads no number as 0.
+    bool ParseTyped(const char* typed, double& plain) const;
 
     ParamKind kind = KindUnset;
     double value = 0.0;

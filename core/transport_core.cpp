@@ -10,6 +10,32 @@ TransportCore::TransportCore(const EffectIdentity& identity) : IEffectCore(ident
     SetBlockFrames(1024);
 }
 
+void TransportCore::HostBeginEdit(int index) {
+    EndPendingEdit();
+    if (sink_ != nullptr) sink_->BeginEdit(index);
+}
+
+void TransportCore::HostAutomate(int index, double unit) {
+    if (sink_ != nullptr) sink_->PerformEdit(index, unit);
+}
+
+void TransportCore::HostEndEdit(int index) {
+    if (sink_ != nullptr) sink_->EndEdit(index);
+}
+
+void TransportCore::HostSettingEdited(int setting, double value) {
+    if (sink_ != nullptr) sink_->SettingEdited(setting, value);
+}
+
+void TransportCore::HostDisplayChanged() {
+    if (sink_ != nullptr) sink_->DisplayChanged();
+}
+
+bool TransportCore::ChangeEditorScale(int percent) {
+    return sink_ != nullptr ? sink_->ChangeEditorScale(percent)
+                            : IEffectCore::ChangeEditorScale(percent);
+}
+
 void TransportCore::HostTimeSignature(int& num, int& den) {
     num = timeSigNumerator_;
     den = timeSigDenominator_;

@@ -1,10 +1,11 @@
 // The host layer that the formats whose host hands tempo, position and time
-// signature with each block (VST 3, CLAP) share: it keeps what the block said and
-// takes no MIDI out. Each format derives its own, for its notices to the host.
+// signature with each block (VST 3, CLAP, LV2) share: it keeps what the block said,
+// takes no MIDI out, and hands the editor's gestures to the format's EditSink.
 #pragma once
 
 #include <cstdint>
 
+#include "core/edit_sink.h"
 #include "core/effect_core.h"
 
 namespace tav {
@@ -36,6 +37,15 @@ class TransportCore : public IEffectCore {
     bool SendMidiOut(const MidiMessage&) override { return false; }
     bool SendSysExOut(const SysExMessage&) override { return false; }
 
+    // The editor's gestures, to the sink when there is one; nowhere otherwise.
+    void HostBeginEdit(int index) override;
+    void HostAutomate(int index, double unit) override;
+    void HostEndEdit(int index) override;
+    void HostSettingEdited(int setting, double value) override;
+    void HostDisplayChanged() override;
+    bool ChangeEditorScale(int percent) override;
+    void SetEditSink(EditSink* sink) { sink_ = sink; }
+
     // The transport of the block about to run; nonsense fields count as not given,
     // and a host that gives none at all is a VST 2 host without time info.
     void SetTransport(const BlockTransport& transport);
@@ -52,6 +62,7 @@ class TransportCore : public IEffectCore {
     void SetSongBeats(double beats);
 
   private:
+    EditSink* sink_ = nullptr;
     double tempo_ = 0.0;
     int samplePosition_ = 0;
     int timeSigNumerator_ = 0;

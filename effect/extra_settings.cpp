@@ -1,9 +1,6 @@
 #include "effect/extra_settings.h"
 
-#include <cmath>
 #include <cstring>
-
-#include "core/number_text.h"
 
 namespace tav {
 namespace {
@@ -12,29 +9,8 @@ constexpr int32_t kTrailerVersion = 1;
 
 }  // namespace
 
-bool ParseSettingText(int setting, const char* typed, double& value) {
-    if (typed == nullptr || !IsExtraSetting(setting)) return false;
-    for (int i = 0; i < 2; ++i) {
-        if (std::strcmp(typed, kExtraSettings[setting].texts[i]) == 0) {
-            value = i;
-            return true;
-        }
-    }
-    // A number, as hosts type for a list's index; words other than the two are refused
-    // (ParseDecimal reads them as 0).
-    const char* p = typed;
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p == '+' || *p == '-') ++p;
-    if (*p == '.') ++p;
-    if (*p < '0' || *p > '9') return false;
-    const double x = ParseDecimal(typed);
-    if (!std::isfinite(x)) return false;
-    value = SettingStep(x);
-    return true;
-}
-
 bool PutSettingTrailer(StateChunk& chunk, int setting, int step) {
-    const uint8_t* tag = kExtraSettings[setting].tag;
+    const uint8_t* tag = kSettingTrailerTags[setting];
     return chunk.PutBytes(tag, 4) && chunk.PutInt32(kTrailerVersion) && chunk.PutInt32(step);
 }
 
@@ -45,7 +21,7 @@ int32_t SettingTrailerEnd(const StateChunk& chunk, int32_t pos, int setting, int
     const int32_t left = chunk.Size() - pos;
     const auto compared = static_cast<size_t>(left < 4 ? left : 4);
     if (compared == 0 ||
-        std::memcmp(chunk.Data() + pos, kExtraSettings[setting].tag, compared) != 0)
+        std::memcmp(chunk.Data() + pos, kSettingTrailerTags[setting], compared) != 0)
         return pos;
     int32_t version = 0;
     int32_t value = 0;

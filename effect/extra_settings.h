@@ -1,6 +1,6 @@
-// The effect's two settings beyond its thirteen parameters, "Sweep Sync" and
-// "Glide": their texts as the formats with a parameter for them show them, and
-// how the VST 2 program and bank chunks carry them.
+// How the VST 2 program and bank chunks carry the effect's two settings beyond
+// its thirteen parameters, "Sweep Sync" and "Glide" (what hosts are told of them
+// is in host_params.h).
 //
 // In a chunk they follow the data the chunk format defines, each only when it is
 // not its default, Sweep Sync first: a 4-byte tag ("TvSy", "TvGl"), then
@@ -13,55 +13,15 @@
 #include <cstdint>
 
 #include "core/state_chunk.h"
+#include "effect/host_params.h"
 #include "effect/phaser_engine.h"
 
 namespace tav {
 
-// Their numbers among the effect's settings that are not parameters
-// (IEffectCore::HostSettingEdited, BlockPlugin::AddSetting).
-inline constexpr int kSweepSyncSetting = 0;
-inline constexpr int kGlideSetting = 1;
-inline constexpr int kExtraSettingCount = 2;
-
-struct ExtraSetting {
-    const char* name;
-    const char* texts[2];
-    int defaultStep;
-    uint8_t tag[4];  // of its chunk trailer
-};
-
-inline constexpr ExtraSetting kExtraSettings[kExtraSettingCount] = {
-    {"Sweep Sync", {"Free", "Song"}, 0, {'T', 'v', 'S', 'y'}},
-    {"Glide", {"Off", "On"}, 1, {'T', 'v', 'G', 'l'}},
-};
+// The tags of their chunk trailers, in the settings' order.
+inline constexpr uint8_t kSettingTrailerTags[kExtraSettingCount][4] = {{'T', 'v', 'S', 'y'},
+                                                                       {'T', 'v', 'G', 'l'}};
 inline constexpr int32_t kSettingTrailerSize = 12;
-
-inline bool IsExtraSetting(int setting) {
-    return setting >= 0 && setting < kExtraSettingCount;
-}
-
-// The formats that number parameters (VST 3, CLAP) give the settings ids from
-// 1002 on, in this order; hosts store them in projects.
-inline constexpr uint32_t kFirstSettingParamId = 1002;
-inline int SettingOfParamId(uint32_t id) {
-    return id >= kFirstSettingParamId && id < kFirstSettingParamId + kExtraSettingCount
-               ? static_cast<int>(id - kFirstSettingParamId)
-               : -1;
-}
-inline uint32_t ParamIdOfSetting(int setting) {
-    return kFirstSettingParamId + static_cast<uint32_t>(setting);
-}
-
-// As a two-step parameter: 0.5 and over is the second step, anything else the first.
-inline int SettingStep(double value) {
-    return value >= 0.5 ? 1 : 0;
-}
-inline const char* SettingText(int setting, double value) {
-    return kExtraSettings[setting].texts[SettingStep(value)];
-}
-inline double SettingDefault(int setting) {
-    return kExtraSettings[setting].defaultStep;
-}
 
 inline double SweepSyncValue(SweepSync sync) {
     return sync == SweepSync::Song ? 1.0 : 0.0;
@@ -69,10 +29,6 @@ inline double SweepSyncValue(SweepSync sync) {
 inline SweepSync SweepSyncOf(double value) {
     return SettingStep(value) == 1 ? SweepSync::Song : SweepSync::Free;
 }
-
-// One of the setting's two texts or a number (0.5 and over is the second step);
-// false for anything else. value is 0 or 1.
-bool ParseSettingText(int setting, const char* typed, double& value);
 
 // Appends the setting's trailer with that step; false when memory ran out.
 bool PutSettingTrailer(StateChunk& chunk, int setting, int step);

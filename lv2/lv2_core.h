@@ -1,7 +1,7 @@
 // The host side of the plug-in core for LV2: the block's transport from the
 // host's time:Position objects, kept between blocks since hosts send one only
-// when something changes. The DSP binary has no face, so gestures go nowhere:
-// an LV2 UI talks to its host through ports.
+// when something changes. The DSP binary has no face: an LV2 UI talks to its
+// host through ports.
 #pragma once
 
 #include <cstdint>
@@ -33,14 +33,10 @@ struct HostPosition {
     void Rebase(double sampleRate);
 };
 
+// No edit sink: the DSP binary has no face.
 class Lv2Core : public TransportCore {
   public:
     explicit Lv2Core(const EffectIdentity& identity) : TransportCore(identity) {}
-
-    void HostBeginEdit(int) override {}
-    void HostAutomate(int, double) override {}
-    void HostEndEdit(int) override {}
-    void HostDisplayChanged() override {}
 };
 
 }  // namespace tav::lv2

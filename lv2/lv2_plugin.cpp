@@ -147,7 +147,8 @@ Lv2Plugin* Lv2Plugin::Create(double sampleRate, const LV2_Feature* const* featur
     }
     self->applied_[kPortEnabled] = 1.0f;
     for (int setting = 0; setting < kExtraSettingCount; ++setting)
-        self->applied_[kSettingPorts[setting]] = static_cast<float>(SettingDefault(setting));
+        self->applied_[kSettingPorts[setting]] =
+            static_cast<float>(kExtraSettings[setting].defaultStep);
     return self.release();
 }
 

@@ -1,9 +1,11 @@
 // The LV2 plug-in's ports by index, shared by the DSP binary, its UI and the
-// Turtle that describes them. Indices are part of every saved session: never
-// renumber, only append.
+// Turtle that describes them, and which parameter of effect/host_params.h each
+// is. Indices are part of every saved session: never renumber, only append.
 #pragma once
 
 #include <cstdint>
+
+#include "effect/host_params.h"
 
 namespace tav::lv2 {
 
@@ -31,11 +33,21 @@ constexpr int ParamOfPort(uint32_t port) {
                                                           : -1;
 }
 
-// The effect setting behind a control port (kSweepSyncSetting, kGlideSetting), or -1.
+// The effect setting behind a control port, or -1.
 constexpr int SettingOfPort(uint32_t port) {
-    return port == kPortSweepSync ? 0 : (port == kPortGlide ? 1 : -1);
+    return port == kPortSweepSync ? kSweepSyncSetting : (port == kPortGlide ? kGlideSetting : -1);
 }
-inline constexpr uint32_t kSettingPorts[2] = {kPortSweepSync, kPortGlide};
+inline constexpr uint32_t kSettingPorts[kExtraSettingCount] = {kPortSweepSync, kPortGlide};
+
+// The control port of a parameter hosts are told of: the effect's and the
+// settings'; none (kPortCount) for bypass, which is lv2:enabled the other way
+// round, and programs, which are presets.
+constexpr uint32_t PortOf(HostParamTarget target) {
+    if (target.role == HostParamRole::Effect)
+        return kPortFirstParam + static_cast<uint32_t>(target.index);
+    if (target.role == HostParamRole::Setting) return kSettingPorts[target.index];
+    return kPortCount;
+}
 
 // Port symbols, in index order: what hosts and presets name the ports by.
 inline constexpr const char* kPortSymbols[kPortCount] = {

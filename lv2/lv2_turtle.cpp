@@ -1,5 +1,6 @@
 // tav_lv2_turtle BUNDLE_DIR: writes the LV2 bundle's Turtle (manifest.ttl,
-// Tavrellion.ttl, presets.ttl) from the effect's own tables, so that the ports,
+// Tavrellion.ttl, presets.ttl) from the parameters as every format describes
+// them (effect/host_params.h) and the effect's programs, so that the ports,
 // ranges, texts and programs hosts read are the ones the binary runs with.
 #include <cmath>
 #include <cstdio>
@@ -8,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "effect/extra_settings.h"
 #include "effect/factory_presets.h"
+#include "effect/host_params.h"
 #include "lv2/lv2_plugin.h"
 #include "lv2/lv2_ports.h"
 
@@ -79,48 +80,42 @@ const char* UnitOf(const char* label) {
     return nullptr;
 }
 
-void ScalePoints(std::ostream& out, const char* const* texts, int count) {
-    out << " ;\n        lv2:scalePoint ";
-    for (int i = 0; i < count; ++i) {
-        out << (i > 0 ? " ,\n            " : "") << "[ rdfs:label " << Quoted(texts[i])
-            << " ; rdf:value " << i << " ]";
-    }
-}
-
-// Sweep Sync and Glide: two-step lists, automatable (Glide makes switching smooth).
-void SettingPort(std::ostream& out, int setting) {
-    const ExtraSetting& info = kExtraSettings[setting];
-    out << "a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << kSettingPorts[setting]
-        << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kSettingPorts[setting]])
-        << " ;\n        lv2:name " << Quoted(info.name) << " ;\n        lv2:default "
-        << info.defaultStep << " ;\n        lv2:minimum 0 ;\n        lv2:maximum 1 ;\n"
-        << "        lv2:portProperty lv2:integer , lv2:enumeration";
-    ScalePoints(out, info.texts, 2);
-}
-
-void ParamPort(std::ostream& out, uint32_t port, const PluginParam& param) {
+// A control port from what hosts are told of its parameter. A two-way switch of
+// the effect's ("No", "Yes") is a toggle whose labels name its states all the
+// same; the settings are two-step lists.
+void ControlPort(std::ostream& out, uint32_t port, const HostParams& params,
+                 const HostParamInfo& info) {
     out << "a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << port
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[port]) << " ;\n        lv2:name "
-        << Quoted(param.Name()) << " ;\n        lv2:default " << Number(param.value)
-        << " ;\n        lv2:minimum " << Number(param.minValue) << " ;\n        lv2:maximum "
-        << Number(param.maxValue);
-    const bool labelled = param.ValueLabelCount() > 0;
-    if (labelled) {
-        // A two-way switch ("No", "Yes") is a toggle; its labels name its states all the same.
-        const bool toggle = param.minValue == 0.0 && param.maxValue == 1.0;
+        << Quoted(info.name) << " ;\n        lv2:default " << Number(info.defaultPlain)
+        << " ;\n        lv2:minimum " << Number(info.minPlain) << " ;\n        lv2:maximum "
+        << Number(info.maxPlain);
+    if (info.list) {
+        const bool toggle = info.target.role == HostParamRole::Effect && info.minPlain == 0.0 &&
+                            info.maxPlain == 1.0;
         out << (toggle ? " ;\n        lv2:portProperty lv2:toggled"
                        : " ;\n        lv2:portProperty lv2:integer , lv2:enumeration");
-        std::vector<const char*> texts;
-        for (int i = 0; i <= static_cast<int>(param.maxValue); ++i)
-            texts.push_back(param.ValueLabelFor(i));
-        ScalePoints(out, texts.data(), static_cast<int>(texts.size()));
-    } else if (param.kind != KindContinuous) {
+        out << " ;\n        lv2:scalePoint ";
+        for (int i = 0; i <= info.stepCount; ++i) {
+            char text[PluginParam::kTextSize] = {};
+            params.Text(info.id, info.minPlain + i, text, sizeof text);
+            out << (i > 0 ? " ,\n            " : "") << "[ rdfs:label " << Quoted(text)
+                << " ; rdf:value " << Number(info.minPlain + i) << " ]";
+        }
+    } else if (info.whole) {
         out << " ;\n        lv2:portProperty lv2:integer";
     }
-    if (const char* unit = UnitOf(param.UnitLabel())) out << " ;\n        units:unit " << unit;
+    if (const char* unit = UnitOf(info.unit)) out << " ;\n        units:unit " << unit;
 }
 
 std::string PluginTurtle(Lv2Phaser& effect) {
+    const HostParams params(effect);
+    HostParamInfo byPort[kPortCount];
+    for (int position = 0; position < params.Count(); ++position) {
+        HostParamInfo info;
+        params.Describe(position, info);
+        if (const uint32_t port = PortOf(info.target); port < kPortCount) byPort[port] = info;
+    }
     std::ostringstream out;
     out << kPrefixes;
     out << "<" << kUri << "#in>\n    a pg:StereoGroup , pg:InputGroup ;\n"
@@ -166,7 +161,7 @@ std::string PluginTurtle(Lv2Phaser& effect) {
     }
     for (uint32_t port = kPortFirstParam; port < kPortEnabled; ++port) {
         out << separator;
-        ParamPort(out, port, *effect.Param(ParamOfPort(port)));
+        ControlPort(out, port, params, byPort[port]);
     }
     out << separator << "a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << kPortEnabled
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kPortEnabled])
@@ -174,7 +169,7 @@ std::string PluginTurtle(Lv2Phaser& effect) {
         << "        lv2:default 1 ;\n        lv2:minimum 0 ;\n        lv2:maximum 1 ;\n"
         << "        lv2:portProperty lv2:toggled";
     out << separator;
-    SettingPort(out, kSweepSyncSetting);
+    ControlPort(out, kPortSweepSync, params, byPort[kPortSweepSync]);
     out << separator << "a lv2:InputPort , atom:AtomPort ;\n        lv2:index " << kPortControl
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kPortControl])
         << " ;\n        lv2:name \"Control\" ;\n        atom:bufferType atom:Sequence ;\n"
@@ -187,7 +182,7 @@ std::string PluginTurtle(Lv2Phaser& effect) {
         << "        lv2:portProperty lv2:reportsLatency , lv2:integer , pprops:notOnGUI ;\n"
         << "        units:unit units:frame";
     out << separator;
-    SettingPort(out, kGlideSetting);
+    ControlPort(out, kPortGlide, params, byPort[kPortGlide]);
     out << "\n    ] .\n";
     return out.str();
 }

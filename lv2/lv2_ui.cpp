@@ -8,8 +8,6 @@
 
 #include "core/editor_link.h"
 #include "editor/editor_surface.h"
-#include "effect/extra_settings.h"
-#include "lv2/lv2_ports.h"
 
 namespace tav::lv2 {
 namespace {
@@ -49,7 +47,7 @@ Lv2Ui* Lv2Ui::Create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Co
 bool Lv2Ui::Open(void* parent, const LV2_Feature* const* features, LV2UI_Widget* widget) {
     effect_ = MakeUiPhaser();
     if (!effect_ || effect_->Editor() == nullptr) return false;
-    effect_->SetSink(this);
+    effect_->SetEditSink(this);
     resize_ = static_cast<const LV2UI_Resize*>(FeatureData(features, LV2_UI__resize, nullptr));
     if (resize_ != nullptr && resize_->ui_resize == nullptr) resize_ = nullptr;
     touch_ = static_cast<const LV2UI_Touch*>(FeatureData(features, LV2_UI__touch, nullptr));
@@ -78,9 +76,9 @@ bool Lv2Ui::Open(void* parent, const LV2_Feature* const* features, LV2UI_Widget*
 
 Lv2Ui::~Lv2Ui() {
     if (!effect_) return;
-    effect_->ReleaseTouches();
+    ReleaseTouches();
     face_.Close(*effect_);
-    effect_->SetSink(nullptr);
+    effect_->SetEditSink(nullptr);
 }
 
 void Lv2Ui::PortEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
@@ -137,11 +135,41 @@ uint32_t Lv2Ui::SetOptions(const LV2_Options_Option* options) {
     for (const LV2_Options_Option* o = options; o != nullptr && !EndOfOptions(*o); ++o) {
         if (scaleFactorKey_ == 0 || o->key != scaleFactorKey_) {
             status |= LV2_OPTIONS_ERR_BAD_KEY;
-        } else if (const int percent = ScaleOf(*o); percent == 0 || !RequestScale(percent)) {
+        } else if (const int percent = ScaleOf(*o); percent == 0 || !ChangeEditorScale(percent)) {
             status |= LV2_OPTIONS_ERR_BAD_VALUE;
         }
     }
     return status;
+}
+
+void Lv2Ui::BeginEdit(int param) {
+    if (param < 0 || param >= static_cast<int>(touched_.size()) || touched_.test(param)) return;
+    touched_.set(param);
+    TouchPort(PortOf({HostParamRole::Effect, param}), true);
+}
+
+// Ports carry plain values: the one the parameter takes for the editor's position.
+void Lv2Ui::PerformEdit(int param, double unit) {
+    const PluginParam* plugin = effect_->Param(param);
+    if (plugin == nullptr || param >= static_cast<int>(touched_.size())) return;
+    WritePort(PortOf({HostParamRole::Effect, param}),
+              static_cast<float>(plugin->PlainForUnit(unit)));
+}
+
+void Lv2Ui::EndEdit(int param) {
+    if (param < 0 || param >= static_cast<int>(touched_.size()) || !touched_.test(param)) return;
+    touched_.reset(param);
+    TouchPort(PortOf({HostParamRole::Effect, param}), false);
+}
+
+void Lv2Ui::SettingEdited(int setting, double value) {
+    if (IsExtraSetting(setting))
+        WritePort(PortOf({HostParamRole::Setting, setting}),
+                  static_cast<float>(SettingStep(value)));
+}
+
+void Lv2Ui::ReleaseTouches() {
+    for (int i = 0; i < static_cast<int>(touched_.size()); ++i) EndEdit(i);
 }
 
 void Lv2Ui::WritePort(uint32_t port, float value) {
@@ -152,7 +180,7 @@ void Lv2Ui::TouchPort(uint32_t port, bool grabbed) {
     if (touch_ != nullptr) touch_->touch(touch_->handle, port, grabbed);
 }
 
-bool Lv2Ui::RequestScale(int percent) {
+bool Lv2Ui::ChangeEditorScale(int percent) {
     return face_.ApplyScale(*effect_, percent, [this](int width, int height) {
         return resize_ != nullptr && resize_->ui_resize(resize_->handle, width, height) == 0;
     });

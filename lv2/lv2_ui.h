@@ -6,15 +6,18 @@
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
+#include <bitset>
 #include <memory>
 
+#include "core/edit_sink.h"
 #include "core/thread_roles.h"
 #include "editor/embedded_editor.h"
+#include "lv2/lv2_ports.h"
 #include "lv2/lv2_ui_effect.h"
 
 namespace tav::lv2 {
 
-class Lv2Ui final : private Lv2UiCore::Sink, private IHostLoop {
+class Lv2Ui final : private EditSink, private IHostLoop {
   public:
     // The open face, or none: no parent window (or one that is not a window), no
     // memory, or another plug-in's UI asked for.
@@ -40,10 +43,17 @@ class Lv2Ui final : private Lv2UiCore::Sink, private IHostLoop {
     // The percent of a ui:scaleFactor option; 0 for any other option or nonsense.
     int ScaleOf(const LV2_Options_Option& option) const;
 
-    // Sink
-    void WritePort(uint32_t port, float value) override;
-    void TouchPort(uint32_t port, bool grabbed) override;
-    bool RequestScale(int percent) override;
+    // EditSink: all the host hears goes through ports (plain values, gestures as
+    // ui:touch), so that hosts running the UI in another process see the same.
+    void BeginEdit(int param) override;
+    void PerformEdit(int param, double unit) override;
+    void EndEdit(int param) override;
+    void SettingEdited(int setting, double value) override;
+    bool ChangeEditorScale(int percent) override;
+    void WritePort(uint32_t port, float value);
+    void TouchPort(uint32_t port, bool grabbed);
+    // Ends every gesture the host still holds open (the UI is going away).
+    void ReleaseTouches();
     // IHostLoop: the host's idle calls stand for both the timer and the watch on
     // the X connection, so both are taken as lent.
     bool StartTimer(uint32_t) override { return true; }
@@ -59,7 +69,8 @@ class Lv2Ui final : private Lv2UiCore::Sink, private IHostLoop {
     LV2_URID scaleFactorKey_ = 0;
     LV2_URID floatType_ = 0;
     ThreadRoles roles_{"lv2", "UI thread"};
-    mutable float scaleFactor_ = 1.0f;  // where GetOptions points the host
+    std::bitset<kPortEnabled - kPortFirstParam> touched_;  // gestures the host holds open
+    mutable float scaleFactor_ = 1.0f;                     // where GetOptions points the host
 };
 
 }  // namespace tav::lv2

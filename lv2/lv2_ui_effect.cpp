@@ -5,7 +5,7 @@
 namespace tav::lv2 {
 
 std::unique_ptr<Lv2UiPhaser> MakeUiPhaser() {
-    return MakePhaser<Lv2UiCore>(true);
+    return MakePhaser<TransportCore>(true);
 }
 
 }  // namespace tav::lv2

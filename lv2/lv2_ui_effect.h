@@ -1,14 +1,15 @@
-// The phaser over the UI's host layer: the effect behind the face, never processing audio.
+// The phaser behind the face: it never processes audio, and its gestures go to
+// the UI (Lv2Ui, its EditSink), which tells the host through ports.
 #pragma once
 
 #include <memory>
 
+#include "core/transport_core.h"
 #include "effect/phaser_effect.h"
-#include "lv2/lv2_ui_core.h"
 
 namespace tav::lv2 {
 
-using Lv2UiPhaser = PhaserEffect<Lv2UiCore>;
+using Lv2UiPhaser = PhaserEffect<TransportCore>;
 
 // A ready instance with the platform's editor; none when memory ran out.
 std::unique_ptr<Lv2UiPhaser> MakeUiPhaser();

@@ -1,7 +1,7 @@
 # The UI binary Tavrellion_ui.so in the bundle: the face in the host's X11 window,
 # with an effect core of its own that never processes audio. Only lv2ui_descriptor
 # is exported.
-add_library(Tavrellion_lv2_ui MODULE lv2_ui.cpp lv2_ui_core.cpp lv2_ui_effect.cpp
+add_library(Tavrellion_lv2_ui MODULE lv2_ui.cpp lv2_ui_effect.cpp
     lv2_ui_entry.cpp)
 target_include_directories(Tavrellion_lv2_ui PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(Tavrellion_lv2_ui PRIVATE

@@ -7,7 +7,6 @@
 
 #include "core/editor_link.h"
 #include "core/plugin_state.h"
-#include "effect/extra_settings.h"
 #include "vst3/plug_view.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
@@ -137,11 +136,21 @@ ParamValue Controller::getParamNormalized(ParamID id) {
     roles_.Check("IEditController::getParamNormalized", ThreadRole::Main);
     if (!params_) return 0.0;
     CoreLockGuard guard(&effect_->Lock());
-    if (const PluginParam* param = params_->EffectParam(id))
-        return param->UnitOf(param->EffectiveValue());
-    if (id == kBypassParamId) return bypass_ ? 1.0 : 0.0;
-    if (id == kProgramParamId) return params_->NormalizedOfProgram(effect_->CurrentPreset());
-    if (SettingOfParamId(id) >= 0) return effect_->SettingValue(SettingOfParamId(id));
+    const HostParamTarget target = params_->Target(id);
+    switch (target.role) {
+        case HostParamRole::Effect: {
+            const PluginParam* param = effect_->Param(target.index);
+            return param->UnitOf(param->EffectiveValue());
+        }
+        case HostParamRole::Bypass:
+            return bypass_ ? 1.0 : 0.0;
+        case HostParamRole::Program:
+            return params_->NormalizedOfProgram(effect_->CurrentPreset());
+        case HostParamRole::Setting:
+            return effect_->SettingValue(target.index);
+        case HostParamRole::None:
+            break;
+    }
     return 0.0;
 }
 
@@ -151,17 +160,26 @@ tresult Controller::setParamNormalized(ParamID id, ParamValue value) {
     if (!params_->Known(id) || !std::isfinite(value)) return kInvalidArgument;
     value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
     CoreLockGuard guard(&effect_->Lock());
-    if (params_->EffectParam(id) != nullptr) {
-        effect_->ApplyHostParamChange(static_cast<int>(id), value);
-    } else if (id == kBypassParamId) {
-        bypass_ = value >= 0.5;
-    } else if (SettingOfParamId(id) >= 0) {
-        effect_->ApplySetting(SettingOfParamId(id), value);
-    } else {
-        // The processor does the same when the change reaches it; the host learns
-        // of the new values once its call has returned.
-        effect_->StoreCurrentPreset(nullptr);
-        if (effect_->SelectPreset(params_->ProgramOf(value))) notices_.Post(kParamValuesChanged);
+    const HostParamTarget target = params_->Target(id);
+    switch (target.role) {
+        case HostParamRole::Effect:
+            effect_->ApplyHostParamChange(target.index, value);
+            break;
+        case HostParamRole::Bypass:
+            bypass_ = value >= 0.5;
+            break;
+        case HostParamRole::Setting:
+            effect_->ApplySetting(target.index, value);
+            break;
+        case HostParamRole::None:
+            break;
+        case HostParamRole::Program:
+            // The processor does the same when the change reaches it; the host learns
+            // of the new values once its call has returned.
+            effect_->StoreCurrentPreset(nullptr);
+            if (effect_->SelectPreset(params_->ProgramOf(value)))
+                notices_.Post(kParamValuesChanged);
+            break;
     }
     return kResultOk;
 }
@@ -330,13 +348,15 @@ void Controller::EndEdit(int index) {
     if (handler_) handler_.Get()->endEdit(static_cast<ParamID>(index));
 }
 
-void Controller::SettingEdited(ParamID id, double normalized) {
+void Controller::SettingEdited(int setting, double value) {
+    if (!IsExtraSetting(setting)) return;
     std::lock_guard<std::mutex> lock(handlerLock_);
     if (!handler_) return;
     // One choice in the editor, one whole gesture: the host takes values only inside one.
     IComponentHandler* handler = handler_.Get();
+    const ParamID id = HostParams::IdOfSetting(setting);
     handler->beginEdit(id);
-    handler->performEdit(id, normalized);
+    handler->performEdit(id, value);
     handler->endEdit(id);
 }
 

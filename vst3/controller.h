@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 
+#include "core/edit_sink.h"
 #include "core/state_chunk.h"
 #include "core/thread_roles.h"
 #include "vst3/com_object.h"
@@ -86,11 +87,12 @@ class Controller final : public RefCounted,
 
   private:
     void Release();
-    // EditSink: the editor's gestures, on the host's user-interface thread.
+    // EditSink: the editor's gestures, on the host's user-interface thread, to the
+    // component handler.
     void BeginEdit(int index) override;
     void PerformEdit(int index, double unit) override;
     void EndEdit(int index) override;
-    void SettingEdited(ParamID id, double normalized) override;
+    void SettingEdited(int setting, double value) override;
     void DisplayChanged() override;
     bool ChangeEditorScale(int percent) override;
     void Restart(int flags);

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/denormal_guard.h"
-#include "effect/extra_settings.h"
 #include "vst3/class_ids.h"
 #include "vst3/stream_io.h"
 #include "vst3/utf16_text.h"
@@ -239,8 +238,8 @@ void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
     for (int32 q = 0; q < queues; ++q) {
         IParamValueQueue* queue = changes->getParameterData(q);
         if (queue == nullptr) continue;
-        const ParamID id = queue->getParameterId();
-        if (!params_->Known(id)) continue;
+        const HostParamTarget target = params_->Target(queue->getParameterId());
+        if (target.role == HostParamRole::None) continue;
         const int32 points = queue->getPointCount();
         // With no room for every point, the queue's last one still lands.
         const int32 first = points <= plugin_->Room() ? 0 : points - 1;
@@ -249,14 +248,21 @@ void Processor::GatherChanges(IParameterChanges* changes, int32 frames) {
             double value = 0.0;
             if (queue->getPoint(p, &offset, &value) != kResultOk || !std::isfinite(value)) continue;
             value = std::clamp(value, 0.0, 1.0);
-            if (id == kBypassParamId) {
-                plugin_->AddBypass(offset, value >= 0.5);
-            } else if (SettingOfParamId(id) >= 0) {
-                plugin_->AddSetting(offset, SettingOfParamId(id), value);
-            } else if (id == kProgramParamId) {
-                plugin_->AddProgram(offset, params_->ProgramOf(value));
-            } else {
-                plugin_->AddParam(offset, static_cast<int>(id), value);
+            switch (target.role) {
+                case HostParamRole::Bypass:
+                    plugin_->AddBypass(offset, value >= 0.5);
+                    break;
+                case HostParamRole::Setting:
+                    plugin_->AddSetting(offset, target.index, value);
+                    break;
+                case HostParamRole::Program:
+                    plugin_->AddProgram(offset, params_->ProgramOf(value));
+                    break;
+                case HostParamRole::Effect:
+                    plugin_->AddParam(offset, target.index, value);
+                    break;
+                case HostParamRole::None:
+                    break;
             }
         }
     }

@@ -28,6 +28,17 @@ void Read(const ClapCore& core, Seen& seen) {
     }
 }
 
+// The editor's gestures as they come back from the audio thread.
+void Begin(ClapCore& c, clap_id id) {
+    c.KeepEdit({CLAP_EVENT_PARAM_GESTURE_BEGIN, id, 0.0});
+}
+void Value(ClapCore& c, clap_id id, double unit) {
+    c.KeepEdit({CLAP_EVENT_PARAM_VALUE, id, unit});
+}
+void End(ClapCore& c, clap_id id) {
+    c.KeepEdit({CLAP_EVENT_PARAM_GESTURE_END, id, 0.0});
+}
+
 TEST(ClapEditQueue, AFullQueueKeepsGesturesBalancedAndTheLastValues) {
     const struct {
         const char* what;
@@ -36,24 +47,24 @@ TEST(ClapEditQueue, AFullQueueKeepsGesturesBalancedAndTheLastValues) {
     } cases[] = {
         {"one long drag",
          [](ClapCore& c) {
-             c.HostBeginEdit(4);
-             for (int i = 0; i <= 600; ++i) c.HostAutomate(4, i / 600.0);
-             c.HostEndEdit(4);
+             Begin(c, 4);
+             for (int i = 0; i <= 600; ++i) Value(c, 4, i / 600.0);
+             End(c, 4);
          },
          0},
         {"many clicks on several knobs",
          [](ClapCore& c) {
              for (int i = 0; i <= 402; ++i) {
-                 c.HostBeginEdit(4 + i % 3);
-                 c.HostAutomate(4 + i % 3, i / 402.0);
-                 c.HostEndEdit(4 + i % 3);
+                 Begin(c, 4 + i % 3);
+                 Value(c, 4 + i % 3, i / 402.0);
+                 End(c, 4 + i % 3);
              }
          },
          0},
         {"a drag that goes on",
          [](ClapCore& c) {
-             c.HostBeginEdit(4);
-             for (int i = 0; i <= 600; ++i) c.HostAutomate(4, i / 600.0);
+             Begin(c, 4);
+             for (int i = 0; i <= 600; ++i) Value(c, 4, i / 600.0);
          },
          1},
     };
@@ -63,10 +74,10 @@ TEST(ClapEditQueue, AFullQueueKeepsGesturesBalancedAndTheLastValues) {
             ASSERT_TRUE(effect);
             Seen seen;
             if (flushedBegin) {  // the host took a gesture's begin before the burst
-                effect->HostBeginEdit(4);
+                Begin(*effect, 4);
                 Read(*effect, seen);
                 effect->ClearPendingEdits();
-                effect->HostEndEdit(4);
+                End(*effect, 4);
             }
             c.edits(*effect);
             Read(*effect, seen);

@@ -8,7 +8,6 @@
 #include <limits>
 #include <string>
 
-#include "core/format_params.h"
 #include "core/number_text.h"
 
 namespace tav {
@@ -246,12 +245,12 @@ TEST(PluginParam, TypedTextForTheFormatsIsANumberClampedIntoTheRange) {
     };
     for (const auto& c : cases) {
         double plain = 123.0;
-        const bool taken = ParseTypedPlain(*c.param, c.text, plain);
+        const bool taken = c.param->ParseTyped(c.text, plain);
         EXPECT_EQ(taken, !std::isnan(c.plain)) << '"' << c.text << '"';
         EXPECT_EQ(plain, taken ? c.plain : 123.0) << '"' << c.text << '"';
     }
     double plain = 0.0;
-    EXPECT_FALSE(ParseTypedPlain(freq, nullptr, plain));
+    EXPECT_FALSE(freq.ParseTyped(nullptr, plain));
     // VST 2 keeps its reading: no number is 0, a number is not clamped.
     EXPECT_EQ(freq.ParseText("abc"), 0.0);
     EXPECT_EQ(freq.ParseText("30000"), 30000.0);
