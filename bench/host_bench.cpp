@@ -15,10 +15,11 @@
 
 #include "bench/bench_support.h"
 #include "clap/clap_abi.h"
+#include "effect/host_params.h"
 #include "effect/vst_class.h"
-#include "lv2/lv2_ports.h"
 #include "host/formats/clap_host_objects.h"
 #include "host/formats/vst3_host_objects.h"
+#include "lv2/lv2_ports.h"
 #include "vst2/ivst_effect.h"
 #include "vst2/module_entry.h"
 #include "vst3/class_ids.h"
@@ -279,7 +280,7 @@ void BM_ClapProcess(benchmark::State& state) {
     transport.tempo = 120.0;
     if (song) {
         tav::claphost::EventList lock, ignored;
-        lock.AddParam(0, 1002, 1.0);  // Sweep Sync: Song
+        lock.AddParam(0, tav::kSweepSyncParamId, 1.0);  // Song
         const auto* params = static_cast<const clap_plugin_params*>(
             instance.plugin->get_extension(instance.plugin, CLAP_EXT_PARAMS));
         params->flush(instance.plugin, lock.Input(), ignored.Output());

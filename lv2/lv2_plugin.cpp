@@ -11,7 +11,7 @@
 
 #include "core/denormal_guard.h"
 #include "core/module_handle.h"
-#include "effect/extra_settings.h"
+#include "effect/host_params.h"
 
 namespace tav::lv2 {
 namespace {
