@@ -1,7 +1,8 @@
 // A loaded plug-in as tavhost drives it, whatever its format: parameters,
 // programs and state by position, audio for Render, its reports, and the one
 // transport every format reports from. HostedVst2, HostedVst3, HostedClap and
-// (on Linux) HostedLv2 implement it; OpenPlugin picks one by the file.
+// (on Linux) HostedLv2 implement it through HostedPlugin; OpenPlugin picks one by
+// the file.
 #pragma once
 
 #include <cstdint>
@@ -151,19 +152,6 @@ class PluginInstance {
     std::function<bool(int width, int height)> onEditorResize;
 
   protected:
-    // The last step of a Load for the formats made in two steps: the settings and
-    // the transport first, then Create(path) (friends of PluginInstance); none,
-    // with the reason after the path, when it fails.
-    template <class Hosted>
-    static std::unique_ptr<Hosted> Created(std::unique_ptr<Hosted> plugin, const std::string& path,
-                                           const HostSettings& settings, std::string* error) {
-        plugin->settings_ = settings;
-        plugin->StartTransport(settings);
-        std::string why;
-        if (plugin->Create(path, &why)) return plugin;
-        if (error != nullptr) *error = path + ": " + why;
-        return nullptr;
-    }
     void StartTransport(const HostSettings& settings);
     void SetTransportRate(double rate);
     // A copy: time queries may come from any of the plug-in's threads.

@@ -38,22 +38,17 @@ bool IsClapModule(const std::string& path) {
            probe.FindEntry() == nullptr;
 }
 
-std::unique_ptr<HostedClap> HostedClap::Load(const std::string& path, const HostSettings& settings,
-                                             std::string* error) {
-    return Created(std::unique_ptr<HostedClap>(new HostedClap()), path, settings, error);
-}
-
 template <class T>
 const T* HostedClap::Extension(const char* id) const {
     return static_cast<const T*>(plugin_->get_extension(plugin_, id));
 }
 
 bool HostedClap::Create(const std::string& path, std::string* error) {
-    auto fail = [&](const char* why) {
-        *error = why;
+    auto fail = [&](const std::string& why) {
+        *error = path + ": " + why;
         return false;
     };
-    if (!library_.Load(path, error)) return false;
+    if (!library_.Load(path, error)) return fail(*error);
     entry_ = static_cast<const clap_plugin_entry*>(library_.Symbol("clap_entry"));
     if (entry_ == nullptr) return fail("no clap_entry");
     if (!clap_version_is_compatible(entry_->clap_version)) return fail("an unknown CLAP version");
@@ -161,34 +156,20 @@ bool HostedClap::Supports(ProcessKind kind) const {
     return kind == ProcessKind::Replacing || supports64_;
 }
 
-bool HostedClap::StartAudio(ProcessKind kind, std::string* error) {
-    StopAudio();
+bool HostedClap::Activate(ProcessKind kind, std::string* error) {
     doubles_ = kind == ProcessKind::Double;
     if (!plugin_->activate(plugin_, settings_.sampleRate, 1,
                            static_cast<uint32_t>(settings_.blockSize))) {
         if (error != nullptr) *error = "the plug-in refused to activate";
         return false;
     }
-    active_ = true;
-    if (!plugin_->start_processing(plugin_)) {
-        if (error != nullptr) *error = "the plug-in refused to start processing";
-        StopAudio();
-        return false;
-    }
     return true;
 }
 
-bool HostedClap::ChangeSampleRate(double rate, std::string*) {
-    settings_.sampleRate = rate;
-    SetTransportRate(rate);
-    return true;
-}
-
-void HostedClap::StopAudio() {
-    if (!active_) return;
-    plugin_->stop_processing(plugin_);
-    plugin_->deactivate(plugin_);
-    active_ = false;
+bool HostedClap::StartProcessing(std::string* error) {
+    if (plugin_->start_processing(plugin_)) return true;
+    if (error != nullptr) *error = "the plug-in refused to start processing";
+    return false;
 }
 
 void HostedClap::RunProcess(float** in32, float** out32, double** in64, double** out64,
@@ -231,12 +212,12 @@ void HostedClap::RunProcess(float** in32, float** out32, double** in64, double**
 }
 
 void HostedClap::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
-    if (kind != ProcessKind::Replacing || doubles_ || !active_) return;
+    if (kind != ProcessKind::Replacing || doubles_ || !Active()) return;
     RunProcess(inputs, outputs, nullptr, nullptr, frames);
 }
 
 void HostedClap::ProcessDouble(double** inputs, double** outputs, int frames) {
-    if (!doubles_ || !active_) return;
+    if (!doubles_ || !Active()) return;
     RunProcess(nullptr, nullptr, inputs, outputs, frames);
 }
 
@@ -246,7 +227,7 @@ void HostedClap::FlushChanges() {
     {
         // While the plug-in is active, flush belongs to the audio thread (Render's).
         std::optional<AudioCallbackMark> mark;
-        if (active_) mark.emplace();
+        if (Active()) mark.emplace();
         paramsExt_->flush(plugin_, in_.Input(), out_.Output());
     }
     in_.Clear();
@@ -276,7 +257,7 @@ double HostedClap::ParamValue(int index) {
 void HostedClap::SetPlainValue(int index, double plain, int offset) {
     in_.AddParam(static_cast<uint32_t>(offset), params_[Index(index)].id, plain);
     // Without audio running the plug-in takes it through flush, at once.
-    if (!active_) FlushChanges();
+    if (!Active()) FlushChanges();
 }
 
 void HostedClap::ResendParam(int index) {
@@ -319,25 +300,15 @@ std::string HostedClap::ProgramName(int index) {
     return index >= 0 && index < NumPrograms() ? programNames_[Index(index)] : std::string();
 }
 
-std::vector<std::uint8_t> HostedClap::GetState() {
-    FlushChanges();
+std::vector<std::uint8_t> HostedClap::ReadState(bool) {
     claphost::Streams stream;
     if (state_ == nullptr || !state_->save(plugin_, stream.Out())) return {};
     return stream.Bytes();
 }
 
-bool HostedClap::SetState(const std::vector<std::uint8_t>& bytes) {
-    // Changes made before the load must not land on top of it.
-    FlushChanges();
+bool HostedClap::WriteState(bool, const std::vector<std::uint8_t>& bytes) {
     claphost::Streams stream(bytes);
     return state_ != nullptr && state_->load(plugin_, stream.In());
-}
-
-bool HostedClap::ReloadStateBesideAudio() {
-    claphost::Streams saved;
-    if (state_ == nullptr || !state_->save(plugin_, saved.Out())) return false;
-    claphost::Streams loaded(saved.Bytes());
-    return state_->load(plugin_, loaded.In());
 }
 
 bool HostedClap::ChooseProgramBesideAudio(int index) {
@@ -376,16 +347,14 @@ bool HostedClap::EditorSize(int* width, int* height, std::string* error) {
 }
 
 bool HostedClap::SetEditorScale(double factor, std::string* error) {
-    int width = 0, height = 0;
-    if (!EditorSize(&width, &height, error)) return false;
+    if (!EditorReady(error)) return false;
     const bool ok = gui_->set_scale(plugin_, factor);
     if (!ok) *error = "the editor refused the scale factor";
     return ok;
 }
 
 bool HostedClap::OpenEditorIn(void* parent, std::string* error) {
-    int width = 0, height = 0;
-    if (!EditorSize(&width, &height, error)) return false;
+    if (!EditorReady(error)) return false;
     clap_window window = {};
     bool preferFloating = false;
     gui_->get_preferred_api(plugin_, &window.api, &preferFloating);
@@ -406,34 +375,31 @@ void HostedClap::CloseEditorWindow() {
     guiCreated_ = false;
 }
 
-void HostedClap::PrintInfo(const std::string& module, std::ostream& out) {
+void HostedClap::PrintIdentity(std::ostream& out) {
     std::string features;
     for (const char* const* f = descriptor_->features; f != nullptr && *f != nullptr; ++f) {
         features += features.empty() ? "" : " ";
         features += *f;
     }
-    const auto* latency = Extension<clap_plugin_latency>(CLAP_EXT_LATENCY);
-    const auto* tail = Extension<clap_plugin_tail>(CLAP_EXT_TAIL);
     const clap_version& v = entry_->clap_version;
-    out << "module        " << module << "\n"
-        << "format        CLAP " << v.major << "." << v.minor << "." << v.revision << "\n"
+    out << "format        CLAP " << v.major << "." << v.minor << "." << v.revision << "\n"
         << "id            " << descriptor_->id << "\n"
         << "effect        " << descriptor_->name << "\n"
         << "vendor        " << descriptor_->vendor << "\n"
         << "version       " << descriptor_->version << "\n"
-        << "features      " << features << "\n"
-        << "inputs        " << inputs_ << "\n"
-        << "outputs       " << outputs_ << "\n"
-        << "parameters    " << NumParams() << "\n"
-        << "programs      " << NumPrograms() << "\n"
-        << "sample sizes  32" << (Supports(ProcessKind::Double) ? " 64" : "") << "\n"
+        << "features      " << features << "\n";
+}
+
+void HostedClap::PrintDetails(std::ostream& out) {
+    const auto* latency = Extension<clap_plugin_latency>(CLAP_EXT_LATENCY);
+    const auto* tail = Extension<clap_plugin_tail>(CLAP_EXT_TAIL);
+    out << "sample sizes  " << SampleSizes() << "\n"
         << "latency       " << (latency != nullptr ? latency->get(plugin_) : 0) << "\n"
         << "tail          " << (tail != nullptr ? tail->get(plugin_) : 0) << "\n";
 }
 
-void HostedClap::PrintRequests(std::ostream& out) {
-    out << "host requests:\n"
-        << "  params rescan          " << host_.rescans << "\n"
+void HostedClap::PrintHostCalls(std::ostream& out) {
+    out << "  params rescan          " << host_.rescans << "\n"
         << "  params request_flush   " << host_.flushRequests << "\n"
         << "  state mark_dirty       " << host_.dirtyMarks << "\n"
         << "  preset-load loaded     " << host_.presetsLoaded << "\n"

@@ -11,7 +11,7 @@
 #include "clap/clap_abi.h"
 #include "clap/clap_abi_presets.h"
 #include "host/formats/clap_host_objects.h"
-#include "host/plugin_instance.h"
+#include "host/hosted_plugin.h"
 #include "host/plugin_library.h"
 
 namespace tav {
@@ -19,14 +19,10 @@ namespace tav {
 // Whether path names a CLAP module: a .clap file, or a binary exporting clap_entry.
 bool IsClapModule(const std::string& path);
 
-class HostedClap final : public PluginInstance {
+class HostedClap final : public HostedParamList<HostedClap, clap::clap_param_info> {
   public:
-    static std::unique_ptr<HostedClap> Load(const std::string& path, const HostSettings& settings,
-                                            std::string* error);
     // Orderly: processing and activation off, destroy, deinit, unload.
     ~HostedClap() override;
-    HostedClap(const HostedClap&) = delete;
-    HostedClap& operator=(const HostedClap&) = delete;
 
     const clap::clap_plugin_descriptor& Descriptor() const { return *descriptor_; }
     const clap::clap_plugin* Plugin() const { return plugin_; }
@@ -38,20 +34,11 @@ class HostedClap final : public PluginInstance {
     int32_t LastStatus() const { return lastStatus_; }
     uint64_t LastConstantMask() const { return lastMask_; }
 
-    int NumInputs() const override { return inputs_; }
-    int NumOutputs() const override { return outputs_; }
     bool Supports(ProcessKind kind) const override;
-    bool StartAudio(ProcessKind kind, std::string* error) override;
-    void StopAudio() override;
-    // Taken by the next StartAudio's setup.
-    bool ChangeSampleRate(double rate, std::string* error) override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
 
     // Units are positions on each parameter's plain range; stepped ones round.
-    int NumParams() const override { return static_cast<int>(params_.size()); }
-    int ParamNumber(int index) override { return static_cast<int>(params_[Index(index)].id); }
-    const clap::clap_param_info& ParamInfo(int index) const { return params_[Index(index)]; }
     std::string ParamName(int index) override { return params_[Index(index)].name; }
     std::string ParamLabel(int) override { return std::string(); }
     std::string ParamDisplay(int index) override;
@@ -75,36 +62,33 @@ class HostedClap final : public PluginInstance {
     void CloseEditorWindow() override;
     void EditorIdle() override { host_.Pump(); }
 
-    std::vector<std::uint8_t> GetState();
-    bool SetState(const std::vector<std::uint8_t>& bytes);
-    std::vector<std::uint8_t> SaveState(bool) override { return GetState(); }
-    bool LoadState(bool, const std::vector<std::uint8_t>& bytes) override {
-        return SetState(bytes);
-    }
-    const char* StateName(bool) const override { return "state"; }
     // State and preset-load are main-thread calls: the stress thread plays it.
-    bool ReloadStateBesideAudio() override;
     bool ChooseProgramBesideAudio(int index) override;
 
-    // The descriptor, channels, sample sizes, latency and tail; the host calls
-    // the plug-in made, counted.
-    void PrintInfo(const std::string& module, std::ostream& out) override;
-    void PrintRequests(std::ostream& out) override;
-
   private:
-    friend class PluginInstance;  // Created
+    friend class HostedFormat<HostedClap>;
     HostedClap() = default;
-    static size_t Index(int index) { return static_cast<size_t>(index); }
-    bool Create(const std::string& path, std::string* error);
+    bool Create(const std::string& path, std::string* error) override;
     template <class T>
     const T* Extension(const char* id) const;
     void ReadParameters();
     void ReadPrograms();
+    bool Activate(ProcessKind kind, std::string* error) override;
+    bool StartProcessing(std::string* error) override;
+    void StopProcessing() override { plugin_->stop_processing(plugin_); }
+    void Deactivate() override { plugin_->deactivate(plugin_); }
     // Parameter events not yet delivered: through flush when no audio runs.
-    void FlushChanges();
+    void FlushChanges() override;
     void RunProcess(float** in32, float** out32, double** in64, double** out64, int frames);
+    std::vector<std::uint8_t> ReadState(bool bank) override;
+    bool WriteState(bool bank, const std::vector<std::uint8_t>& bytes) override;
 
-    HostSettings settings_;
+    // The descriptor, sample sizes, latency and tail; the host calls the plug-in
+    // made, counted.
+    void PrintIdentity(std::ostream& out) override;
+    void PrintDetails(std::ostream& out) override;
+    void PrintHostCalls(std::ostream& out) override;
+
     PluginLibrary library_;
     claphost::Host host_;
     const clap::clap_plugin_entry* entry_ = nullptr;
@@ -117,12 +101,9 @@ class HostedClap final : public PluginInstance {
     const clap::clap_plugin_preset_load* presetLoad_ = nullptr;
     const clap::clap_plugin_gui* gui_ = nullptr;
     bool guiCreated_ = false;
-    std::vector<clap::clap_param_info> params_;
     std::vector<std::string> programNames_, programKeys_;
     int program_ = 0;
-    int inputs_ = 0, outputs_ = 0;
     bool supports64_ = false;
-    bool active_ = false;
     bool doubles_ = false;
     int64_t steadyTime_ = 0;
     claphost::EventList in_, out_;

@@ -136,11 +136,6 @@ std::unique_ptr<PluginInstance> OpenLv2Plugin(const std::string& path, const Hos
     return HostedLv2::Load(path, settings, error);
 }
 
-std::unique_ptr<HostedLv2> HostedLv2::Load(const std::string& path, const HostSettings& settings,
-                                           std::string* error) {
-    return Created(std::unique_ptr<HostedLv2>(new HostedLv2()), path, settings, error);
-}
-
 LilvNode* HostedLv2::Uri(const char* uri) {
     nodes_.push_back(lilv_new_uri(world_, uri));
     return nodes_.back();
@@ -209,7 +204,7 @@ void HostedLv2::BuildFeatures() {
 
 bool HostedLv2::Create(const std::string& path, std::string* error) {
     auto fail = [&](const std::string& why) {
-        *error = why;
+        *error = path + ": " + why;
         return false;
     };
     world_ = lilv_world_new();
@@ -282,10 +277,8 @@ bool HostedLv2::ChangeSampleRate(double rate, std::string* error) {
     }
     lilv_instance_free(instance_);
     instance_ = fresh;
-    settings_.sampleRate = rate;
-    SetTransportRate(rate);
     ConnectPorts();
-    return true;
+    return HostedPlugin::ChangeSampleRate(rate, error);
 }
 
 void HostedLv2::ReadPorts() {
@@ -382,22 +375,14 @@ HostedLv2::~HostedLv2() {
     if (world_ != nullptr) lilv_world_free(world_);
 }
 
-bool HostedLv2::StartAudio(ProcessKind kind, std::string* error) {
+bool HostedLv2::Activate(ProcessKind kind, std::string* error) {
     if (kind != ProcessKind::Replacing) {
         if (error != nullptr) *error = "an LV2 plug-in processes 32-bit audio only";
         return false;
     }
-    StopAudio();
     lilv_instance_activate(instance_);
     sentPosition_ = SentPosition();  // a new run: the plug-in hears the transport afresh
-    active_ = true;
     return true;
-}
-
-void HostedLv2::StopAudio() {
-    if (!active_) return;
-    lilv_instance_deactivate(instance_);
-    active_ = false;
 }
 
 void HostedLv2::WriteControlSequence() {
@@ -441,7 +426,7 @@ void HostedLv2::WriteControlSequence() {
 }
 
 void HostedLv2::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
-    if (kind != ProcessKind::Replacing || !active_ || frames <= 0) return;
+    if (kind != ProcessKind::Replacing || !Active() || frames <= 0) return;
     std::stable_sort(pending_.begin(), pending_.end(),
                      [](const PortChange& a, const PortChange& b) { return a.offset < b.offset; });
     size_t change = 0;
@@ -507,7 +492,7 @@ void HostedLv2::SetParamValue(int index, double unit) {
 }
 
 void HostedLv2::SetParamValueAt(int index, double unit, int offset) {
-    if (offset <= 0 || !active_) {
+    if (offset <= 0 || !Active()) {
         SetParamValue(index, unit);
         return;
     }
@@ -555,7 +540,7 @@ struct PortSetter {
 
 void HostedLv2::SetProgram(int index) {
     if (index < 0 || index >= NumPrograms()) return;
-    LilvNode* uri = lilv_new_uri(world_, presets_[static_cast<size_t>(index)].uri.c_str());
+    LilvNode* uri = lilv_new_uri(world_, presets_[Index(index)].uri.c_str());
     LilvState* state = lilv_state_new_from_world(world_, &map_, uri);
     lilv_node_free(uri);
     if (state == nullptr) return;
@@ -589,11 +574,10 @@ void HostedLv2::SetProgram(int index) {
 }
 
 std::string HostedLv2::ProgramName(int index) {
-    return index >= 0 && index < NumPrograms() ? presets_[static_cast<size_t>(index)].label
-                                               : std::string();
+    return index >= 0 && index < NumPrograms() ? presets_[Index(index)].label : std::string();
 }
 
-std::vector<std::uint8_t> HostedLv2::SaveState(bool) {
+std::vector<std::uint8_t> HostedLv2::ReadState(bool) {
     struct Getter {
         HostedLv2* host;
         LV2_URID floatType;
@@ -628,7 +612,7 @@ std::vector<std::uint8_t> HostedLv2::SaveState(bool) {
     return bytes;
 }
 
-bool HostedLv2::LoadState(bool, const std::vector<std::uint8_t>& bytes) {
+bool HostedLv2::WriteState(bool, const std::vector<std::uint8_t>& bytes) {
     if (bytes.empty()) return false;
     const std::string text(bytes.begin(), bytes.end());
     if (text.find('\0') != std::string::npos) return false;  // no Turtle at all
@@ -819,21 +803,19 @@ void HostedLv2::CloseEditorWindow() {
     uiOptions_ = nullptr;
 }
 
-void HostedLv2::PrintInfo(const std::string& module, std::ostream& out) {
+void HostedLv2::PrintIdentity(std::ostream& out) {
     const LilvPluginClass* type = lilv_plugin_get_class(plugin_);
-    out << "module        " << module << "\n"
-        << "format        LV2\n"
+    out << "format        LV2\n"
         << "uri           " << lilv_node_as_uri(lilv_plugin_get_uri(plugin_)) << "\n"
         << "effect        " << StringOf(lilv_plugin_get_name(plugin_)) << "\n"
         << "class         "
         << (type != nullptr ? lilv_node_as_string(lilv_plugin_class_get_label(type)) : "") << "\n"
         << "bundle        " << PathOf(lilv_plugin_get_bundle_uri(plugin_)) << "\n"
-        << "binary        " << PathOf(lilv_plugin_get_library_uri(plugin_)) << "\n"
-        << "inputs        " << NumInputs() << "\n"
-        << "outputs       " << NumOutputs() << "\n"
-        << "parameters    " << NumParams() << "\n"
-        << "programs      " << NumPrograms() << " (presets)\n"
-        << "sample sizes  32\n";
+        << "binary        " << PathOf(lilv_plugin_get_library_uri(plugin_)) << "\n";
+}
+
+void HostedLv2::PrintDetails(std::ostream& out) {
+    out << "sample sizes  " << SampleSizes() << "\n";
     if (lilv_plugin_has_latency(plugin_)) {
         out << "latency       " << controls_[lilv_plugin_get_latency_port_index(plugin_)] << "\n";
     }
@@ -856,8 +838,7 @@ void HostedLv2::PrintInfo(const std::string& module, std::ostream& out) {
     for (const Preset& preset : presets_) out << "  " << preset.uri << "  " << preset.label << "\n";
 }
 
-void HostedLv2::PrintRequests(std::ostream& out) {
-    out << "host requests:\n";
+void HostedLv2::PrintHostCalls(std::ostream& out) {
     for (const bool required : {true, false}) {
         LilvNodes* features = required ? lilv_plugin_get_required_features(plugin_)
                                        : lilv_plugin_get_optional_features(plugin_);

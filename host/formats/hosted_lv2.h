@@ -20,26 +20,18 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/plugin_instance.h"
+#include "host/hosted_plugin.h"
 #include "host/plugin_library.h"
 
 namespace tav {
 
-class HostedLv2 final : public PluginInstance {
+class HostedLv2 final : public HostedFormat<HostedLv2> {
   public:
-    // path: a bundle folder (its first plug-in), or a plug-in URI looked up in
-    // LV2_PATH or lilv's default folders.
-    static std::unique_ptr<HostedLv2> Load(const std::string& path, const HostSettings& settings,
-                                           std::string* error);
     ~HostedLv2() override;
-    HostedLv2(const HostedLv2&) = delete;
-    HostedLv2& operator=(const HostedLv2&) = delete;
 
     int NumInputs() const override { return static_cast<int>(audioIn_.size()); }
     int NumOutputs() const override { return static_cast<int>(audioOut_.size()); }
     bool Supports(ProcessKind kind) const override { return kind == ProcessKind::Replacing; }
-    bool StartAudio(ProcessKind kind, std::string* error) override;
-    void StopAudio() override;
     // The rate is the instance's for good: a new instance at the new rate, on the
     // same control ports.
     bool ChangeSampleRate(double rate, std::string* error) override;
@@ -68,17 +60,9 @@ class HostedLv2 final : public PluginInstance {
     void SetProgram(int index) override;
     std::string ProgramName(int index) override;
 
-    // The control ports' values as Turtle (lilv_state_to_string): a preset of
-    // this plug-in that LoadState takes back.
-    std::vector<std::uint8_t> SaveState(bool bank) override;
-    bool LoadState(bool bank, const std::vector<std::uint8_t>& bytes) override;
-    const char* StateName(bool) const override { return "state"; }
     // An LV2 plug-in has no VST 2 chunk to take a preset file's into.
     bool LoadPresetFile(FxFile file, const std::vector<std::uint8_t>& bytes,
                         std::string* error) override;
-
-    void PrintInfo(const std::string& module, std::ostream& out) override;
-    void PrintRequests(std::ostream& out) override;
 
     // The UI knows its size only once open (it says so through ui:resize): until
     // then the size it last had, or a small window it grows from.
@@ -93,6 +77,7 @@ class HostedLv2 final : public PluginInstance {
     std::string EditorBesideAudioRefusal() override {
         return "the LV2 UI reads the control ports the audio thread writes";
     }
+    bool ReloadStateBesideAudio() override { return false; }
 
   private:
     struct ParamPort {
@@ -112,10 +97,22 @@ class HostedLv2 final : public PluginInstance {
         double tempo = 0.0;
     };
 
-    friend class PluginInstance;  // Created
+    friend class HostedFormat<HostedLv2>;
     HostedLv2() = default;
-    const ParamPort& Param(int index) const { return params_[static_cast<size_t>(index)]; }
-    bool Create(const std::string& path, std::string* error);
+    const ParamPort& Param(int index) const { return params_[Index(index)]; }
+    // path: a bundle folder (its first plug-in), or a plug-in URI looked up in
+    // LV2_PATH or lilv's default folders.
+    bool Create(const std::string& path, std::string* error) override;
+    bool Activate(ProcessKind kind, std::string* error) override;
+    void Deactivate() override { lilv_instance_deactivate(instance_); }
+    // The control ports' values as Turtle (lilv_state_to_string): a preset of
+    // this plug-in that WriteState takes back.
+    std::vector<std::uint8_t> ReadState(bool bank) override;
+    bool WriteState(bool bank, const std::vector<std::uint8_t>& bytes) override;
+    void PrintIdentity(std::ostream& out) override;
+    const char* ProgramsNote() const override { return " (presets)"; }
+    void PrintDetails(std::ostream& out) override;
+    void PrintHostCalls(std::ostream& out) override;
     void ReadPorts();
     void ReadPresets();
     void BuildFeatures();
@@ -142,12 +139,10 @@ class HostedLv2 final : public PluginInstance {
     // Control values the UI has not seen yet, through its port_event.
     void SendPortEvents();
 
-    HostSettings settings_;
     LilvWorld* world_ = nullptr;
     const LilvPlugin* plugin_ = nullptr;
     LilvInstance* instance_ = nullptr;
     std::vector<LilvNode*> nodes_;  // freed with the world
-    bool active_ = false;
 
     std::mutex mapMutex_;
     std::vector<std::string> uris_;  // URID n is uris_[n - 1]

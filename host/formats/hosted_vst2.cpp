@@ -130,31 +130,27 @@ const char* HostOpcodeName(VstInt32 opcode) {
     }
 }
 
-std::unique_ptr<HostedVst2> HostedVst2::Load(const std::string& path, const HostSettings& settings,
-                                             std::string* error) {
-    std::unique_ptr<HostedVst2> plugin(new HostedVst2());
-    plugin->settings = settings;
-    plugin->StartTransport(settings);
-    if (!plugin->library.Load(path, error)) return nullptr;
-    VstEntryProc entry = plugin->library.FindEntry();
+bool HostedVst2::Create(const std::string& path, std::string* error) {
+    if (!library.Load(path, error)) return false;
+    VstEntryProc entry = library.FindEntry();
     if (entry == nullptr) {
-        if (error != nullptr) *error = path + " exports neither VSTPluginMain nor main";
-        return nullptr;
+        *error = path + " exports neither VSTPluginMain nor main";
+        return false;
     }
-    creating = plugin.get();
-    AEffect* effect = entry(&HostedVst2::Callback);
+    creating = this;
+    AEffect* made = entry(&HostedVst2::Callback);
     creating = nullptr;
-    if (effect == nullptr) {
-        if (error != nullptr) *error = path + ": the entry point returned no effect";
-        return nullptr;
+    if (made == nullptr) {
+        *error = path + ": the entry point returned no effect";
+        return false;
     }
-    if (effect->magic != kEffectMagic) {
-        if (error != nullptr) *error = path + ": the effect record has the wrong magic";
-        return nullptr;
+    if (made->magic != kEffectMagic) {
+        *error = path + ": the effect record has the wrong magic";
+        return false;
     }
-    effect->user = plugin.get();
-    plugin->effect = effect;
-    return plugin;
+    made->user = this;
+    effect = made;
+    return true;
 }
 
 HostedVst2::~HostedVst2() {
@@ -176,15 +172,15 @@ VstIntPtr HostedVst2::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
 
 void HostedVst2::Start() {
     Open();
-    SetSampleRate(settings.sampleRate);
-    SetBlockSize(settings.blockSize);
+    SetSampleRate(settings_.sampleRate);
+    SetBlockSize(settings_.blockSize);
     Resume();
 }
 
 void HostedVst2::SetSampleRate(double rate) {
     {
         std::lock_guard<std::mutex> hold(settingsMutex);
-        settings.sampleRate = rate;
+        settings_.sampleRate = rate;
     }
     SetTransportRate(rate);
     Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
@@ -193,7 +189,7 @@ void HostedVst2::SetSampleRate(double rate) {
 void HostedVst2::SetBlockSize(int frames) {
     {
         std::lock_guard<std::mutex> hold(settingsMutex);
-        settings.blockSize = frames;
+        settings_.blockSize = frames;
     }
     Dispatch(effSetBlockSize, 0, frames);
 }
@@ -322,20 +318,20 @@ VstIntPtr HostedVst2::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
             return ptr != nullptr ? 1 : 0;
         case audioMasterGetSampleRate: {
             std::lock_guard<std::mutex> hold(settingsMutex);
-            return static_cast<VstIntPtr>(settings.sampleRate);
+            return static_cast<VstIntPtr>(settings_.sampleRate);
         }
         case audioMasterGetBlockSize: {
             std::lock_guard<std::mutex> hold(settingsMutex);
-            return settings.blockSize;
+            return settings_.blockSize;
         }
         case audioMasterGetVendorString:
-            CopyText(ptr, settings.vendorString, kVstMaxVendorStrLen);
+            CopyText(ptr, settings_.vendorString, kVstMaxVendorStrLen);
             return ptr != nullptr ? 1 : 0;
         case audioMasterGetProductString:
-            CopyText(ptr, settings.productString, kVstMaxProductStrLen);
+            CopyText(ptr, settings_.productString, kVstMaxProductStrLen);
             return ptr != nullptr ? 1 : 0;
         case audioMasterGetVendorVersion:
-            return settings.vendorVersion;
+            return settings_.vendorVersion;
         case audioMasterCanDo: {
             static const char* const kCanDo[] = {"sendVstEvents",       "sendVstMidiEvent",
                                                  "sendVstTimeInfo",     "receiveVstEvents",
@@ -399,32 +395,30 @@ std::vector<std::uint8_t> HostedVst2::SavePresetFile(FxFile file) {
     return SaveFx(*this, file);
 }
 
-void HostedVst2::PrintInfo(const std::string& module, std::ostream& out) {
+void HostedVst2::PrintIdentity(std::ostream& out) {
     const AEffect* e = effect;
     const auto category = Dispatch(effGetPlugCategory);
     char id[16];
     std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(e->uniqueID));
-    char flags[16];
-    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(e->flags));
-    out << "module        " << module << "\n"
-        << "effect        " << EffectName() << "\n"
+    out << "effect        " << EffectName() << "\n"
         << "vendor        " << VendorString() << "\n"
         << "product       " << ProductString() << "\n"
         << "version       " << e->version << " (vendor version " << Dispatch(effGetVendorVersion)
         << ")\n"
         << "unique id     " << id << " '" << FourChars(e->uniqueID) << "'\n"
         << "vst version   " << Dispatch(effGetVstVersion) << "\n"
-        << "category      " << category << "\n"
-        << "inputs        " << e->numInputs << "\n"
-        << "outputs       " << e->numOutputs << "\n"
-        << "parameters    " << e->numParams << "\n"
-        << "programs      " << e->numPrograms << "\n"
-        << "flags         " << flags << " (" << FlagNames(e->flags) << ")\n"
+        << "category      " << category << "\n";
+}
+
+void HostedVst2::PrintDetails(std::ostream& out) {
+    const AEffect* e = effect;
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(e->flags));
+    out << "flags         " << flags << " (" << FlagNames(e->flags) << ")\n"
         << "latency       " << e->initialDelay << "\n";
 }
 
-void HostedVst2::PrintRequests(std::ostream& out) {
-    out << "host requests:\n";
+void HostedVst2::PrintHostCalls(std::ostream& out) {
     for (int op = 0; op < HostRequestLog::kOpcodes; ++op) {
         if (int n = requests.Count(op)) {
             char line[128];

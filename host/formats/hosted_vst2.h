@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_instance.h"
+#include "host/hosted_plugin.h"
 #include "host/plugin_library.h"
 #include "vst2/vst2_abi.h"
 
@@ -44,15 +44,9 @@ class HostRequestLog {
 
 const char* HostOpcodeName(VstInt32 opcode);
 
-class HostedVst2 final : public PluginInstance {
+class HostedVst2 final : public HostedFormat<HostedVst2> {
   public:
-    // Loads the module, calls its entry point and checks the record's magic. The
-    // plug-in is not opened yet: that is Open(), so tests can vary the order.
-    static std::unique_ptr<HostedVst2> Load(const std::string& path, const HostSettings& settings,
-                                            std::string* error);
     ~HostedVst2() override;
-    HostedVst2(const HostedVst2&) = delete;
-    HostedVst2& operator=(const HostedVst2&) = delete;
 
     AEffect* Effect() const { return effect; }
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
@@ -99,10 +93,6 @@ class HostedVst2 final : public PluginInstance {
     // Program chunk (isBank false) or bank chunk; empty if the plug-in gave none.
     std::vector<std::uint8_t> GetChunk(bool isBank);
     bool SetChunk(bool isBank, const std::vector<std::uint8_t>& bytes);
-    std::vector<std::uint8_t> SaveState(bool bank) override { return GetChunk(bank); }
-    bool LoadState(bool bank, const std::vector<std::uint8_t>& bytes) override {
-        return SetChunk(bank, bytes);
-    }
     const char* StateName(bool bank) const override {
         return bank ? "bank chunk" : "program chunk";
     }
@@ -110,34 +100,19 @@ class HostedVst2 final : public PluginInstance {
                         std::string* error) override;
     std::vector<std::uint8_t> SavePresetFile(FxFile file) override;
     // The instance lock keeps chunks and programs whole beside the audio.
-    bool ReloadStateBesideAudio() override {
-        const std::vector<std::uint8_t> bytes = GetChunk(false);
-        return !bytes.empty() && SetChunk(false, bytes);
-    }
     bool ChooseProgramBesideAudio(int index) override {
         SetProgram(index);
         return true;
     }
 
-    // The effect's identity and flags; every host callback opcode it used, with
-    // the first calls in detail.
-    void PrintInfo(const std::string& module, std::ostream& out) override;
-    void PrintRequests(std::ostream& out) override;
-
     // Whether the plug-in offers that callback (double and replacing by flag).
     bool Supports(ProcessKind kind) const override;
-    bool StartAudio(ProcessKind, std::string*) override {
-        Resume();
-        return true;
-    }
-    void StopAudio() override { Suspend(); }
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
 
     // setParameter with the value getParameter gives.
     void ResendParam(int index) override { SetParameter(index, GetParameter(index)); }
 
-    const HostSettings& Settings() const { return settings; }
     HostRequestLog& Requests() { return requests; }
 
     // The editor through effEditGetRect, effEditOpen, effEditClose and effEditIdle.
@@ -148,7 +123,25 @@ class HostedVst2 final : public PluginInstance {
     void EditorIdle() override { Dispatch(effEditIdle); }
 
   private:
+    friend class HostedFormat<HostedVst2>;
     HostedVst2() = default;
+    // Loads the module, calls its entry point and checks the record's magic. The
+    // plug-in is not opened yet: that is Open(), so tests can vary the order.
+    bool Create(const std::string& path, std::string* error) override;
+    bool Activate(ProcessKind, std::string*) override {
+        Resume();
+        return true;
+    }
+    void Deactivate() override { Suspend(); }
+    std::vector<std::uint8_t> ReadState(bool bank) override { return GetChunk(bank); }
+    bool WriteState(bool bank, const std::vector<std::uint8_t>& bytes) override {
+        return SetChunk(bank, bytes);
+    }
+    // The effect's identity and flags; every host callback opcode it used, with
+    // the first calls in detail.
+    void PrintIdentity(std::ostream& out) override;
+    void PrintDetails(std::ostream& out) override;
+    void PrintHostCalls(std::ostream& out) override;
     static VstIntPtr Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               void* ptr, float opt);
     VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
@@ -157,7 +150,6 @@ class HostedVst2 final : public PluginInstance {
 
     PluginLibrary library;
     AEffect* effect = nullptr;
-    HostSettings settings;
     HostRequestLog requests;
     // The rate and block size may be asked from any of the plug-in's threads.
     std::mutex settingsMutex;

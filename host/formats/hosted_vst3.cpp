@@ -65,18 +65,13 @@ bool IsVst3Module(const std::string& path) {
            probe.FindEntry() == nullptr;
 }
 
-std::unique_ptr<HostedVst3> HostedVst3::Load(const std::string& path, const HostSettings& settings,
-                                             std::string* error) {
-    return Created(std::unique_ptr<HostedVst3>(new HostedVst3()), path, settings, error);
-}
-
 bool HostedVst3::Create(const std::string& path, std::string* error) {
-    auto fail = [&](const char* why) {
-        *error = why;
+    auto fail = [&](const std::string& why) {
+        *error = path + ": " + why;
         return false;
     };
     binary_ = PluginLibrary::Vst3Binary(Trimmed(path));
-    if (!library_.Load(binary_, error) || !library_.EnterVst3(error)) return false;
+    if (!library_.Load(binary_, error) || !library_.EnterVst3(error)) return fail(*error);
     auto getFactory = reinterpret_cast<GetFactoryProc>(library_.Symbol("GetPluginFactory"));
     if (getFactory == nullptr) return fail("no GetPluginFactory");
     factory_.reset(getFactory());
@@ -132,7 +127,7 @@ bool HostedVst3::Create(const std::string& path, std::string* error) {
     units_ = Query<IUnitInfo>(controller_.get());
 
     // The controller starts from what the component holds.
-    if (const std::vector<std::uint8_t> state = GetState(); !state.empty()) {
+    if (const std::vector<std::uint8_t> state = ReadState(false); !state.empty()) {
         MemoryStream stream(state);
         controller_->setComponentState(&stream);
     }
@@ -215,8 +210,7 @@ bool HostedVst3::Supports(ProcessKind kind) const {
            kResultTrue;
 }
 
-bool HostedVst3::StartAudio(ProcessKind kind, std::string* error) {
-    StopAudio();
+bool HostedVst3::Activate(ProcessKind kind, std::string* error) {
     sampleSize_ = kind == ProcessKind::Double ? kSample64 : kSample32;
     ProcessSetup setup{kRealtime, sampleSize_, settings_.blockSize, settings_.sampleRate};
     if (processor_->setupProcessing(&setup) != kResultOk) {
@@ -227,26 +221,13 @@ bool HostedVst3::StartAudio(ProcessKind kind, std::string* error) {
         if (error != nullptr) *error = "the component refused to become active";
         return false;
     }
-    active_ = true;
-    if (processor_->setProcessing(1) != kResultOk) {
-        if (error != nullptr) *error = "the processor refused to start processing";
-        StopAudio();
-        return false;
-    }
     return true;
 }
 
-bool HostedVst3::ChangeSampleRate(double rate, std::string*) {
-    settings_.sampleRate = rate;
-    SetTransportRate(rate);
-    return true;
-}
-
-void HostedVst3::StopAudio() {
-    if (!active_) return;
-    processor_->setProcessing(0);
-    component_->setActive(0);
-    active_ = false;
+bool HostedVst3::StartProcessing(std::string* error) {
+    if (processor_->setProcessing(1) == kResultOk) return true;
+    if (error != nullptr) *error = "the processor refused to start processing";
+    return false;
 }
 
 void HostedVst3::RunProcess(int32 sampleSize, void** inputs, void** outputs, int frames) {
@@ -275,13 +256,13 @@ void HostedVst3::RunProcess(int32 sampleSize, void** inputs, void** outputs, int
 }
 
 void HostedVst3::Process(ProcessKind kind, float** inputs, float** outputs, int frames) {
-    if (kind != ProcessKind::Replacing || sampleSize_ != kSample32 || !active_) return;
+    if (kind != ProcessKind::Replacing || sampleSize_ != kSample32 || !Active()) return;
     RunProcess(kSample32, reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
                frames);
 }
 
 void HostedVst3::ProcessDouble(double** inputs, double** outputs, int frames) {
-    if (sampleSize_ != kSample64 || !active_) return;
+    if (sampleSize_ != kSample64 || !Active()) return;
     RunProcess(kSample64, reinterpret_cast<void**>(inputs), reinterpret_cast<void**>(outputs),
                frames);
 }
@@ -367,24 +348,13 @@ std::string HostedVst3::ProgramName(int index) {
     return vst3host::FromUtf16(name);
 }
 
-std::vector<std::uint8_t> HostedVst3::GetState() {
-    FlushChanges();
+std::vector<std::uint8_t> HostedVst3::ReadState(bool) {
     MemoryStream stream;
     if (component_->getState(&stream) != kResultOk) return {};
     return stream.Bytes();
 }
 
-bool HostedVst3::ReloadStateBesideAudio() {
-    MemoryStream saved;
-    if (component_->getState(&saved) != kResultOk) return false;
-    MemoryStream forComponent(saved.Bytes()), forController(saved.Bytes());
-    return component_->setState(&forComponent) == kResultOk &&
-           controller_->setComponentState(&forController) == kResultOk;
-}
-
-bool HostedVst3::SetState(const std::vector<std::uint8_t>& bytes) {
-    // Changes made before the load must not land on top of it.
-    FlushChanges();
+bool HostedVst3::WriteState(bool, const std::vector<std::uint8_t>& bytes) {
     MemoryStream forComponent(bytes);
     if (component_->setState(&forComponent) != kResultOk) return false;
     MemoryStream forController(bytes);
@@ -410,8 +380,7 @@ bool HostedVst3::EditorSize(int* width, int* height, std::string* error) {
 }
 
 bool HostedVst3::SetEditorScale(double factor, std::string* error) {
-    int width = 0, height = 0;
-    if (!EditorSize(&width, &height, error)) return false;
+    if (!EditorReady(error)) return false;
     auto scale = Query<IPlugViewContentScaleSupport>(view_.get());
     if (!scale) {
         *error = "the view takes no scale factor";
@@ -423,8 +392,7 @@ bool HostedVst3::SetEditorScale(double factor, std::string* error) {
 }
 
 bool HostedVst3::OpenEditorIn(void* parent, std::string* error) {
-    int width = 0, height = 0;
-    if (!EditorSize(&width, &height, error)) return false;
+    if (!EditorReady(error)) return false;
     const char* type = nullptr;
     for (const char* candidate : {"HWND", "X11EmbedWindowID"}) {
         if (view_->isPlatformTypeSupported(candidate) == kResultTrue) {
@@ -458,17 +426,10 @@ void HostedVst3::CloseEditorWindow() {
     frame_.reset();
 }
 
-void HostedVst3::PrintInfo(const std::string& module, std::ostream& out) {
-    std::string sizes;
-    for (ProcessKind kind : {ProcessKind::Replacing, ProcessKind::Double}) {
-        if (!Supports(kind)) continue;
-        sizes += sizes.empty() ? "" : " ";
-        sizes += kind == ProcessKind::Double ? "64" : "32";
-    }
+void HostedVst3::PrintIdentity(std::ostream& out) {
     char flags[16];
     std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(factoryInfo_.flags));
-    out << "module        " << module << "\n"
-        << "binary        " << binary_ << "\n"
+    out << "binary        " << binary_ << "\n"
         << "format        VST 3\n"
         << "effect        " << classInfo_.name << "\n"
         << "vendor        " << classInfo_.vendor << "\n"
@@ -477,18 +438,16 @@ void HostedVst3::PrintInfo(const std::string& module, std::ostream& out) {
         << "class id      " << Vst3CidText(classInfo_.cid) << "\n"
         << "controller    " << Vst3CidText(controllerCid_) << "\n"
         << "factory       " << factoryInfo_.vendor << ", " << factoryInfo_.url << ", "
-        << factoryInfo_.email << ", flags " << flags << "\n"
-        << "inputs        " << inputs_ << "\n"
-        << "outputs       " << outputs_ << "\n"
-        << "parameters    " << NumParams() << "\n"
-        << "programs      " << NumPrograms() << "\n"
-        << "sample sizes  " << sizes << "\n"
+        << factoryInfo_.email << ", flags " << flags << "\n";
+}
+
+void HostedVst3::PrintDetails(std::ostream& out) {
+    out << "sample sizes  " << SampleSizes() << "\n"
         << "latency       " << processor_->getLatencySamples() << "\n"
         << "tail          " << processor_->getTailSamples() << "\n";
 }
 
-void HostedVst3::PrintRequests(std::ostream& out) {
-    out << "host requests:\n";
+void HostedVst3::PrintHostCalls(std::ostream& out) {
     for (const std::string& call : handler_.Calls()) out << "  " << call << "\n";
 }
 

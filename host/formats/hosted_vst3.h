@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_instance.h"
-#include "host/plugin_library.h"
 #include "host/formats/vst3_host_objects.h"
 #include "host/formats/vst3_plug_frame.h"
+#include "host/hosted_plugin.h"
+#include "host/plugin_library.h"
 
 namespace tav {
 
@@ -31,17 +31,10 @@ std::string Vst3CidText(const vst3::TUID cid);
 // exports GetPluginFactory and no VST 2 entry point.
 bool IsVst3Module(const std::string& path);
 
-class HostedVst3 final : public PluginInstance {
+class HostedVst3 final : public HostedParamList<HostedVst3, vst3::ParameterInfo> {
   public:
-    // Loads the module (a bundle folder or its binary), calls its entry, makes
-    // the first audio effect class and its controller, initialises and connects
-    // them, and asks for stereo in and out. Audio starts with StartAudio.
-    static std::unique_ptr<HostedVst3> Load(const std::string& path, const HostSettings& settings,
-                                            std::string* error);
     // Orderly: processing and activation off, disconnect, terminate, release, exit.
     ~HostedVst3() override;
-    HostedVst3(const HostedVst3&) = delete;
-    HostedVst3& operator=(const HostedVst3&) = delete;
 
     const vst3::PFactoryInfo& FactoryInfo() const { return factoryInfo_; }
     const vst3::PClassInfo2& ClassInfo() const { return classInfo_; }
@@ -51,20 +44,10 @@ class HostedVst3 final : public PluginInstance {
     vst3::IEditController* Controller() const { return controller_.get(); }
     vst3host::RecordingHandler& Handler() { return handler_; }
 
-    int NumInputs() const override { return inputs_; }
-    int NumOutputs() const override { return outputs_; }
     bool Supports(ProcessKind kind) const override;
-    // setupProcessing (32 or 64-bit), setActive, setProcessing; and back.
-    bool StartAudio(ProcessKind kind, std::string* error) override;
-    void StopAudio() override;
-    // Taken by the next StartAudio's setup.
-    bool ChangeSampleRate(double rate, std::string* error) override;
     void Process(ProcessKind kind, float** inputs, float** outputs, int frames) override;
     void ProcessDouble(double** inputs, double** outputs, int frames) override;
 
-    int NumParams() const override { return static_cast<int>(params_.size()); }
-    int ParamNumber(int index) override { return static_cast<int>(params_[Index(index)].id); }
-    const vst3::ParameterInfo& ParamInfo(int index) const { return params_[Index(index)]; }
     std::string ParamName(int index) override;
     std::string ParamLabel(int index) override;
     std::string ParamDisplay(int index) override;
@@ -95,36 +78,35 @@ class HostedVst3 final : public PluginInstance {
     vst3::IPlugView* View() const { return view_.get(); }
     const vst3host::RunLoop& EditorRunLoop() const { return runLoop_; }
 
-    // The component's state; loading hands it to the controller too.
-    std::vector<std::uint8_t> GetState();
-    bool SetState(const std::vector<std::uint8_t>& bytes);
-    std::vector<std::uint8_t> SaveState(bool) override { return GetState(); }
-    // getState and setState on the component, then the controller's
-    // setComponentState, as a project reload does; programs change through a
-    // parameter, which belongs to Render's queue, so none here.
-    bool ReloadStateBesideAudio() override;
-    bool LoadState(bool, const std::vector<std::uint8_t>& bytes) override {
-        return SetState(bytes);
-    }
-    const char* StateName(bool) const override { return "state"; }
-
-    // The factory's and the class's identity, channels, sample sizes, latency
-    // and tail; the controller's calls of our component handler, in order.
-    void PrintInfo(const std::string& module, std::ostream& out) override;
-    void PrintRequests(std::ostream& out) override;
-
   private:
-    friend class PluginInstance;  // Created
+    friend class HostedFormat<HostedVst3>;
     HostedVst3() = default;
-    static size_t Index(int index) { return static_cast<size_t>(index); }
-    bool Create(const std::string& path, std::string* error);
+    // Loads the module (a bundle folder or its binary), calls its entry, makes
+    // the first audio effect class and its controller, initialises and connects
+    // them, and asks for stereo in and out.
+    bool Create(const std::string& path, std::string* error) override;
     void ReadParameters();
     void ReadPrograms();
+    // setupProcessing (32 or 64-bit), setActive, setProcessing; and back.
+    bool Activate(ProcessKind kind, std::string* error) override;
+    bool StartProcessing(std::string* error) override;
+    void StopProcessing() override { processor_->setProcessing(0); }
+    void Deactivate() override { component_->setActive(0); }
     // Delivers pending parameter changes in a call without audio.
-    void FlushChanges();
+    void FlushChanges() override;
     void RunProcess(vst3::int32 sampleSize, void** inputs, void** outputs, int frames);
+    // The component's state; loading hands it to the controller too, as a project
+    // reload does. Programs change through a parameter, which belongs to Render's
+    // queue, so none beside the audio.
+    std::vector<std::uint8_t> ReadState(bool bank) override;
+    bool WriteState(bool bank, const std::vector<std::uint8_t>& bytes) override;
 
-    HostSettings settings_;
+    // The factory's and the class's identity, sample sizes, latency and tail; the
+    // controller's calls of our component handler, in order.
+    void PrintIdentity(std::ostream& out) override;
+    void PrintDetails(std::ostream& out) override;
+    void PrintHostCalls(std::ostream& out) override;
+
     std::string binary_;
     PluginLibrary library_;
     vst3host::HostApplication host_;
@@ -137,13 +119,10 @@ class HostedVst3 final : public PluginInstance {
     Vst3Ref<vst3::IUnitInfo> units_;
     Vst3Ref<vst3::IConnectionPoint> componentPoint_, controllerPoint_;
     bool componentReady_ = false, controllerReady_ = false;  // initialised
-    bool active_ = false;
     vst3::PFactoryInfo factoryInfo_ = {};
     vst3::PClassInfo2 classInfo_ = {};
     vst3::TUID controllerCid_ = {};
-    int inputs_ = 0, outputs_ = 0;
     vst3::int32 sampleSize_ = vst3::kSample32;
-    std::vector<vst3::ParameterInfo> params_;
     int programParam_ = -1;  // position of the program-change parameter
     vst3::ProgramListID programList_ = vst3::kNoProgramListId;
     std::vector<std::string> programNames_;

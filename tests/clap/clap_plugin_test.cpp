@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/plugin_audio.h"
 #include "host/formats/hosted_clap.h"
 #include "host/formats/hosted_vst3.h"
+#include "tests/support/plugin_audio.h"
 
 namespace tav {
 namespace {
@@ -50,7 +50,7 @@ int IndexOf(PluginInstance& plugin, clap_id id) {
 TEST(ClapPlugin, BadStreamsChangeNothing) {
     auto plugin = Load();
     plugin->SetProgram(2);
-    const std::vector<uint8_t> before = plugin->GetState();
+    const std::vector<uint8_t> before = plugin->SaveState(false);
     const auto* state = static_cast<const clap_plugin_state*>(
         plugin->Plugin()->get_extension(plugin->Plugin(), CLAP_EXT_STATE));
     ASSERT_NE(state, nullptr);
@@ -67,7 +67,7 @@ TEST(ClapPlugin, BadStreamsChangeNothing) {
     EXPECT_FALSE(state->load(plugin->Plugin(), nullptr));
     EXPECT_FALSE(state->save(plugin->Plugin(), &full));
     EXPECT_FALSE(state->save(nullptr, &full));
-    EXPECT_EQ(plugin->GetState(), before);
+    EXPECT_EQ(plugin->SaveState(false), before);
     // Streams that move a few bytes per call are read and written whole.
     claphost::Streams trickle(before, 3);
     EXPECT_TRUE(state->load(plugin->Plugin(), trickle.In()));
@@ -268,7 +268,7 @@ TEST(ClapPlugin, StateLoadsParamsAndProgramsWhileAudioRuns) {
     const auto* presets =
         static_cast<const clap_plugin_preset_load*>(p->get_extension(p, CLAP_EXT_PRESET_LOAD));
     ASSERT_TRUE(state && params && presets);
-    const std::vector<uint8_t> saved = plugin->GetState();
+    const std::vector<uint8_t> saved = plugin->SaveState(false);
     const std::vector<clap_param_info> infos = [&] {
         std::vector<clap_param_info> all;
         for (int i = 0; i < plugin->NumParams(); ++i) all.push_back(plugin->ParamInfo(i));

@@ -45,7 +45,7 @@ std::vector<Format> BothFormats() {
     HostedVst3* vst3Plugin = vst3.get();
     Format v{"VST 3", std::move(vst3), nullptr, nullptr, nullptr};
     v.load = [vst3Plugin](const std::vector<uint8_t>& bytes) {
-        return vst3Plugin->SetState(bytes);
+        return vst3Plugin->LoadState(false, bytes);
     };
     v.typed = [controller](int id, const char* text, double& plain) {
         vst3::TChar wide[128] = {};
@@ -77,7 +77,7 @@ std::vector<Format> BothFormats() {
     HostedClap* clapHosted = clapPlugin.get();
     Format c{"CLAP", std::move(clapPlugin), nullptr, nullptr, nullptr};
     c.load = [clapHosted](const std::vector<uint8_t>& bytes) {
-        return clapHosted->SetState(bytes);
+        return clapHosted->LoadState(false, bytes);
     };
     c.typed = [p, params](int id, const char* text, double& plain) {
         return params->text_to_value(p, static_cast<clap::clap_id>(id), text, &plain);
