@@ -2,6 +2,39 @@
 
 namespace tav {
 
+bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
+    CloseEditor();
+    if (!ReadEditorSize(plugin, error)) return false;
+    ShowForEditor();
+    ListenForResize(plugin);
+    if (!plugin.OpenEditorIn(window_, error)) {
+        plugin.onEditorResize = nullptr;
+        return false;
+    }
+    if (!HoldsEditor(error)) {
+        plugin.onEditorResize = nullptr;
+        plugin.CloseEditorWindow();
+        return false;
+    }
+    plugin_ = &plugin;
+    ticks_ = 0;
+    return true;
+}
+
+void EditorHostWindow::CloseEditor() {
+    if (plugin_ == nullptr) return;
+    plugin_->CloseEditorWindow();
+    StopListening();
+    plugin_ = nullptr;
+    // Deliver what the closing left behind, so the next cycle starts clean.
+    PumpUntil([] { return false; }, 0);
+}
+
+void EditorHostWindow::Click(int x, int y, MouseKeys keys) {
+    MouseDown(x, y, keys);
+    MouseUp(x, y, keys);
+}
+
 bool EditorHostWindow::ReadEditorSize(PluginInstance& plugin, std::string* error) {
     if (!plugin.EditorSize(&width_, &height_, error)) return false;
     if (width_ <= 0 || height_ <= 0) {

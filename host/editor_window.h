@@ -71,6 +71,10 @@ class EditorHostWindow {
     void StopListening();
     // Fits the window to a new editor size.
     void ResizeTo(int width, int height);
+    // The window shown at the editor's size, before the editor opens in it.
+    void ShowForEditor();
+    // Whether the editor that said it opened put a window into ours.
+    bool HoldsEditor(std::string* error) const;
 
     void* window_ = nullptr;
     void* display_ = nullptr;  // X11: the host's own display connection

@@ -99,26 +99,13 @@ EditorHostWindow::~EditorHostWindow() {
     }
 }
 
-bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
-    CloseEditor();
-    if (!ReadEditorSize(plugin, error)) return false;
+void EditorHostWindow::ShowForEditor() {
     ResizeTo(width_, height_);
-    ListenForResize(plugin);
-    if (!plugin.OpenEditorIn(window_, error)) {
-        plugin.onEditorResize = nullptr;
-        return false;
-    }
-    plugin_ = &plugin;
-    ticks_ = 0;
-    return true;
 }
 
-void EditorHostWindow::CloseEditor() {
-    if (plugin_ == nullptr) return;
-    plugin_->CloseEditorWindow();
-    StopListening();
-    plugin_ = nullptr;
-    XSync(Dpy(display_), False);
+// An X11 editor may make its window after the call returns: nothing to check yet.
+bool EditorHostWindow::HoldsEditor(std::string*) const {
+    return true;
 }
 
 // Low on the screen, so that a drag upwards from a knob has room for the pointer, but
@@ -239,11 +226,6 @@ void EditorHostWindow::MouseUp(int x, int y, MouseKeys keys, bool right) {
     XTestFakeButtonEvent(Dpy(display_), right ? 3 : 1, False, 0);
     XSync(Dpy(display_), False);
     SetModifierKeys({});
-}
-
-void EditorHostWindow::Click(int x, int y, MouseKeys keys) {
-    MouseDown(x, y, keys);
-    MouseUp(x, y, keys);
 }
 
 // X reports each wheel notch as a press and release of button 4 (up) or 5 (down).

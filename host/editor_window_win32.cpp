@@ -58,33 +58,14 @@ EditorHostWindow::~EditorHostWindow() {
     if (window_ != nullptr) DestroyWindow(Hwnd(window_));
 }
 
-bool EditorHostWindow::OpenEditor(PluginInstance& plugin, std::string* error) {
-    CloseEditor();
-    if (!ReadEditorSize(plugin, error)) return false;
+void EditorHostWindow::ShowForEditor() {
     SetWindowPos(Hwnd(window_), HWND_TOP, 0, 0, width_, height_, SWP_SHOWWINDOW);
-    ListenForResize(plugin);
-    if (!plugin.OpenEditorIn(window_, error)) {
-        plugin.onEditorResize = nullptr;
-        return false;
-    }
-    if (GetWindow(Hwnd(window_), GW_CHILD) == nullptr) {
-        plugin.onEditorResize = nullptr;
-        plugin.CloseEditorWindow();
-        *error = "the plug-in opened no window";
-        return false;
-    }
-    plugin_ = &plugin;
-    ticks_ = 0;
-    return true;
 }
 
-void EditorHostWindow::CloseEditor() {
-    if (plugin_ == nullptr) return;
-    plugin_->CloseEditorWindow();
-    StopListening();
-    plugin_ = nullptr;
-    // Deliver what the closing left behind, so the next cycle starts clean.
-    PumpUntil([] { return false; }, 0);
+bool EditorHostWindow::HoldsEditor(std::string* error) const {
+    if (GetWindow(Hwnd(window_), GW_CHILD) != nullptr) return true;
+    *error = "the plug-in opened no window";
+    return false;
 }
 
 void EditorHostWindow::ResizeTo(int width, int height) {
@@ -212,11 +193,6 @@ void EditorHostWindow::MouseUp(int x, int y, MouseKeys keys, bool right) {
     SendMessageW(Hwnd(EditorHandle()), right ? WM_RBUTTONUP : WM_LBUTTONUP,
                  KeyFlags(keys, false, false), Point(x, y));
     SetModifierKeys(MouseKeys{});
-}
-
-void EditorHostWindow::Click(int x, int y, MouseKeys keys) {
-    MouseDown(x, y, keys);
-    MouseUp(x, y, keys);
 }
 
 // WM_MOUSEWHEEL carries the position in screen coordinates, 120 units a notch.

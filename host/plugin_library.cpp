@@ -2,6 +2,26 @@
 
 namespace tav {
 
+bool PluginLibrary::Load(const std::string& path, std::string* error) {
+    Unload();
+    std::string why;
+    handle = Open(path, &why);
+    if (handle == nullptr && error != nullptr) *error = why;
+    return handle != nullptr;
+}
+
+void PluginLibrary::Unload() {
+    ExitVst3();
+    if (handle != nullptr) Close(handle);
+    handle = nullptr;
+}
+
+void PluginLibrary::ExitVst3() {
+    auto exit = reinterpret_cast<bool (*)()>(vst3Exit);
+    vst3Exit = nullptr;
+    if (exit != nullptr) exit();
+}
+
 VstEntryProc PluginLibrary::FindEntry() const {
     // Hosts look for VSTPluginMain first; modules from before VST 2.4 export only main.
     for (const char* name : {"VSTPluginMain", "main"}) {

@@ -39,8 +39,12 @@ class PluginLibrary {
     static std::string BinaryInBundle(std::string bundle, const std::string& folder,
                                       const char* extension);
 
+    // The platform's own loading: the module, or none with the reason.
+    static void* Open(const std::string& path, std::string* why);
+    static void Close(void* module);
+
     void* handle = nullptr;
-    bool vst3Entered = false;
+    void* vst3Exit = nullptr;  // what ExitVst3 calls, once EnterVst3 succeeded
 };
 
 }  // namespace tav

@@ -6,21 +6,18 @@
 
 namespace tav {
 
-bool PluginLibrary::Load(const std::string& path, std::string* error) {
-    Unload();
+void* PluginLibrary::Open(const std::string& path, std::string* why) {
     // RTLD_LOCAL keeps each module's symbols to itself, as hosts load them.
-    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr && error != nullptr) {
-        const char* why = dlerror();
-        *error = why != nullptr ? why : "cannot load " + path;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        const char* text = dlerror();
+        *why = text != nullptr ? text : "cannot load " + path;
     }
-    return handle != nullptr;
+    return module;
 }
 
-void PluginLibrary::Unload() {
-    ExitVst3();
-    if (handle != nullptr) dlclose(handle);
-    handle = nullptr;
+void PluginLibrary::Close(void* module) {
+    dlclose(module);
 }
 
 void* PluginLibrary::Symbol(const char* name) const {
@@ -39,7 +36,8 @@ std::string PluginLibrary::Vst3Binary(const std::string& path) {
 bool PluginLibrary::EnterVst3(std::string* error) {
     using Entry = bool (*)(void*);
     auto entry = reinterpret_cast<Entry>(Symbol("ModuleEntry"));
-    if (entry == nullptr || Symbol("ModuleExit") == nullptr) {
+    void* exit = Symbol("ModuleExit");
+    if (entry == nullptr || exit == nullptr) {
         if (error != nullptr) *error = "the module exports no ModuleEntry and ModuleExit";
         return false;
     }
@@ -47,14 +45,8 @@ bool PluginLibrary::EnterVst3(std::string* error) {
         if (error != nullptr) *error = "the module's ModuleEntry failed";
         return false;
     }
-    vst3Entered = true;
+    vst3Exit = exit;
     return true;
-}
-
-void PluginLibrary::ExitVst3() {
-    if (!vst3Entered) return;
-    vst3Entered = false;
-    if (auto exit = reinterpret_cast<bool (*)()>(Symbol("ModuleExit"))) exit();
 }
 
 }  // namespace tav

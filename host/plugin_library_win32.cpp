@@ -26,20 +26,16 @@ std::string WindowsPath(const std::string& path) {
 
 }  // namespace
 
-bool PluginLibrary::Load(const std::string& path, std::string* error) {
-    Unload();
+void* PluginLibrary::Open(const std::string& path, std::string* why) {
     HMODULE module = LoadLibraryW(Widen(WindowsPath(path)).c_str());
-    handle = reinterpret_cast<void*>(module);
-    if (handle == nullptr && error != nullptr) {
-        *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    if (module == nullptr) {
+        *why = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
     }
-    return handle != nullptr;
+    return reinterpret_cast<void*>(module);
 }
 
-void PluginLibrary::Unload() {
-    ExitVst3();
-    if (handle != nullptr) FreeLibrary(static_cast<HMODULE>(handle));
-    handle = nullptr;
+void PluginLibrary::Close(void* module) {
+    FreeLibrary(static_cast<HMODULE>(module));
 }
 
 void* PluginLibrary::Symbol(const char* name) const {
@@ -62,14 +58,8 @@ bool PluginLibrary::EnterVst3(std::string* error) {
         if (error != nullptr) *error = "the module's InitDll failed";
         return false;
     }
-    vst3Entered = true;
+    vst3Exit = Symbol("ExitDll");
     return true;
-}
-
-void PluginLibrary::ExitVst3() {
-    if (!vst3Entered) return;
-    vst3Entered = false;
-    if (auto exit = reinterpret_cast<bool (*)()>(Symbol("ExitDll"))) exit();
 }
 
 }  // namespace tav
