@@ -16,12 +16,12 @@
 #include "bench/bench_support.h"
 #include "clap/clap_abi.h"
 #include "effect/host_params.h"
-#include "effect/vst_class.h"
 #include "host/formats/clap_host_objects.h"
 #include "host/formats/vst3_host_objects.h"
 #include "lv2/lv2_ports.h"
 #include "vst2/ivst_effect.h"
 #include "vst2/module_entry.h"
+#include "vst2/vst_class.h"
 #include "vst3/class_ids.h"
 #include "vst3/plugin_factory.h"
 

@@ -39,7 +39,7 @@ void PrintTo(const Format& format, std::ostream* out) {
 std::string TempPath(const std::string& name) {
     std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     for (char& c : test) c = c == '/' ? '_' : c;
-    return std::string(TAV_BINARY_DIR) + "/tests/tools/format_host_" + test + "_" + name;
+    return std::string(TAV_BINARY_DIR) + "/tests/host/format_host_" + test + "_" + name;
 }
 
 int Host(const std::string& module, Args args, std::string* err = nullptr,

@@ -32,7 +32,7 @@ const Format kFormats[] = {{"VST 2", TAV_PRODUCT_MODULE_PATH},
 // module, written where only this test and format write; empty when tavhost failed.
 AudioBuffer Render(const Format& format, Args args) {
     const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    const std::string wav = std::string(TAV_BINARY_DIR) + "/tests/tools/transport_" + test + "_" +
+    const std::string wav = std::string(TAV_BINARY_DIR) + "/tests/host/transport_" + test + "_" +
                             std::to_string(&format - kFormats) + ".wav";
     args.insert(args.begin(), format.module);
     args.insert(args.end(), {"--quiet", "--out", wav});
@@ -130,7 +130,7 @@ TEST(TavhostTransport, AutomationLandsOnItsFrameWhereTheFormatTakesOffsets) {
 }
 
 std::string TempFile(const std::string& name) {
-    return std::string(TAV_BINARY_DIR) + "/tests/tools/transport_" + name;
+    return std::string(TAV_BINARY_DIR) + "/tests/host/transport_" + name;
 }
 
 AudioBuffer RenderFile(const Format& format, Args args, const std::string& in) {

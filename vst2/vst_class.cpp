@@ -1,4 +1,4 @@
-#include "effect/vst_class.h"
+#include "vst2/vst_class.h"
 
 #include <new>
 
