@@ -22,10 +22,10 @@ void PluginLibrary::ExitVst3() {
     if (exit != nullptr) exit();
 }
 
-VstEntryProc PluginLibrary::FindEntry() const {
+void* PluginLibrary::FindEntry() const {
     // Hosts look for VSTPluginMain first; modules from before VST 2.4 export only main.
     for (const char* name : {"VSTPluginMain", "main"}) {
-        if (void* symbol = Symbol(name)) return reinterpret_cast<VstEntryProc>(symbol);
+        if (void* symbol = Symbol(name)) return symbol;
     }
     return nullptr;
 }

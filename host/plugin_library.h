@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "vst2/vst2_abi.h"
-
 namespace tav {
 
 class PluginLibrary {
@@ -19,8 +17,9 @@ class PluginLibrary {
     void Unload();
     bool IsLoaded() const { return handle != nullptr; }
 
-    // VSTPluginMain, or main for older modules; none if the module has neither.
-    VstEntryProc FindEntry() const;
+    // A VST 2 module's entry point: VSTPluginMain, or main for older modules; none if
+    // the module has neither. The VST 2 host side gives it its type.
+    void* FindEntry() const;
     // Any exported symbol by name; none if absent.
     void* Symbol(const char* name) const;
 

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "host/audio_callback_mark.h"
-#include "host/transport_report.h"
+#include "host/formats/transport_report.h"
 
 namespace tav {
 

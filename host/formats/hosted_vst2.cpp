@@ -7,7 +7,7 @@
 
 #include "host/audio_callback_mark.h"
 #include "host/formats/fx_preset.h"
-#include "host/transport_report.h"
+#include "host/formats/transport_report.h"
 
 namespace tav {
 namespace {
@@ -132,7 +132,7 @@ const char* HostOpcodeName(VstInt32 opcode) {
 
 bool HostedVst2::Create(const std::string& path, std::string* error) {
     if (!library.Load(path, error)) return false;
-    VstEntryProc entry = library.FindEntry();
+    auto entry = reinterpret_cast<VstEntryProc>(library.FindEntry());
     if (entry == nullptr) {
         *error = path + " exports neither VSTPluginMain nor main";
         return false;

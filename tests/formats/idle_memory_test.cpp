@@ -16,8 +16,9 @@
 
 #include "clap/clap_abi.h"
 #include "host/formats/clap_host_objects.h"
-#include "host/plugin_library.h"
 #include "host/formats/vst3_host_objects.h"
+#include "host/plugin_library.h"
+#include "vst2/vst2_abi.h"
 #include "vst3/class_ids.h"
 
 namespace tav {
@@ -64,7 +65,7 @@ class Vst2Maker final : public Maker {
         for (AEffect* effect : effects_) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     }
     bool Add() override {
-        AEffect* effect = library_.FindEntry()(QuietHost);
+        AEffect* effect = reinterpret_cast<VstEntryProc>(library_.FindEntry())(QuietHost);
         if (effect == nullptr) return false;
         effects_.push_back(effect);
         effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);

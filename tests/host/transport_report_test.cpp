@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "host/transport_report.h"
+#include "host/formats/transport_report.h"
 
 namespace tav {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/transport_report.h"
+#include "host/formats/transport_report.h"
 
 #include <cmath>
 #include <cstdint>
