@@ -58,7 +58,8 @@ int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile
     X(calloc)                                                                                     \
     X(realloc)                                                                                    \
     X(free)                                                                                       \
-    X(aligned_alloc) X(posix_memalign) X(memalign) X(pthread_mutex_lock) X(pthread_mutex_trylock) \
+    X(aligned_alloc)                                                                              \
+    X(posix_memalign) X(memalign) X(pthread_mutex_lock) X(pthread_mutex_trylock)                  \
         X(pthread_mutex_timedlock) X(pthread_mutex_unlock) X(pthread_cond_wait)                   \
             X(pthread_cond_timedwait) X(pthread_cond_signal) X(pthread_cond_broadcast)            \
                 X(pthread_rwlock_rdlock) X(pthread_rwlock_wrlock) X(sem_wait) X(nanosleep)        \

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "host/png_file.h"
 #include "raster/fill_area.h"
 #include "raster/glyph_cache_font.h"
 #include "raster/memory_bitmap.h"
 #include "raster/pixel_rect.h"
-#include "host/png_file.h"
 
 namespace tav {
 

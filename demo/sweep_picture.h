@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "raster/pixel_rect.h"
 #include "host/audio_buffer.h"
 #include "host/png_file.h"
+#include "raster/pixel_rect.h"
 
 namespace tav {
 

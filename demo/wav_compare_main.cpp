@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "host/audio_buffer.h"
 #include "demo/band_picture.h"
 #include "demo/high_band.h"
 #include "demo/sweep_picture.h"
+#include "host/audio_buffer.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "tests/support/editor_cycles.h"
 #include "host/formats/hosted_vst2.h"
+#include "tests/support/editor_cycles.h"
 
 namespace tav::claptest {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/demo_signal.h"
 #include "demo/sweep_picture.h"
+#include "host/demo_signal.h"
 
 namespace tav {
 namespace {

@@ -15,12 +15,12 @@
 
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
-#include "tests/editor_x11/process_counts.h"
-#include "tests/support/editor_host_fixture.h"
-#include "tests/support/editor_screen.h"
 #include "host/editor_window.h"
 #include "host/formats/hosted_vst2.h"
 #include "host/png_file.h"
+#include "tests/editor_x11/process_counts.h"
+#include "tests/support/editor_host_fixture.h"
+#include "tests/support/editor_screen.h"
 
 namespace tav {
 namespace {

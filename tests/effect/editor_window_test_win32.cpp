@@ -12,13 +12,13 @@
 
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_vst2.h"
+#include "host/png_file.h"
 #include "raster/pixel_rect.h"
 #include "tests/support/editor_host_fixture.h"
 #include "tests/support/editor_screen.h"
 #include "tests/support/gui_object_counts.h"
-#include "host/editor_window.h"
-#include "host/formats/hosted_vst2.h"
-#include "host/png_file.h"
 
 namespace tav {
 namespace {

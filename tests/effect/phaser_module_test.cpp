@@ -13,9 +13,9 @@
 
 #include "effect/phaser_engine.h"
 #include "effect/phaser_params.h"
-#include "tests/effect/phaser_test_util.h"
 #include "host/formats/hosted_vst2.h"
 #include "host/render.h"
+#include "tests/effect/phaser_test_util.h"
 
 #ifndef TAV_PRODUCT_MODULE_PATH
 #define TAV_PRODUCT_MODULE_PATH ""

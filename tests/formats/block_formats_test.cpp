@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/plugin_audio.h"
 #include "host/plugin_instance.h"
+#include "tests/support/plugin_audio.h"
 
 namespace tav {
 namespace {

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "clap/clap_abi.h"
-#include "tests/support/plugin_audio.h"
 #include "host/formats/clap_host_objects.h"
 #include "host/formats/hosted_clap.h"
 #include "host/plugin_instance.h"
+#include "tests/support/plugin_audio.h"
 
 #ifdef TAV_LV2_BINARY
 #include <dlfcn.h>

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "clap/clap_abi_presets.h"
+#include "host/formats/clap_host_objects.h"
 #include "tests/fuzz/fuzz_audio.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "host/formats/clap_host_objects.h"
 
 extern "C" const tav::clap::clap_plugin_entry clap_entry;
 

@@ -11,9 +11,9 @@
 #include <limits>
 #include <vector>
 
+#include "host/formats/vst3_host_objects.h"
 #include "tests/fuzz/fuzz_audio.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "host/formats/vst3_host_objects.h"
 #include "vst3/class_ids.h"
 #include "vst3/plugin_factory.h"
 

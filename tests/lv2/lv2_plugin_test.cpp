@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "effect/factory_presets.h"
-#include "lv2/lv2_ports.h"
 #include "host/formats/hosted_vst2.h"
+#include "lv2/lv2_ports.h"
 
 namespace tav {
 namespace {

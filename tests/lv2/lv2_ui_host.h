@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "effect/phaser_effect.h"
-#include "tests/support/recording_host.h"
 #include "host/plugin_instance.h"
+#include "tests/support/recording_host.h"
 
 namespace tav::lv2test {
 

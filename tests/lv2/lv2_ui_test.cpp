@@ -12,13 +12,13 @@
 
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
+#include "host/editor_window.h"
+#include "host/formats/hosted_vst2.h"
 #include "lv2/lv2_ports.h"
 #include "tests/editor_x11/process_counts.h"
 #include "tests/lv2/lv2_ui_host.h"
 #include "tests/support/editor_cycles.h"
 #include "tests/support/editor_screen.h"
-#include "host/editor_window.h"
-#include "host/formats/hosted_vst2.h"
 
 // Last: its macros (None, Bool) would clash with the names above.
 #include <X11/Xlib.h>

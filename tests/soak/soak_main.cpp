@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "host/formats/hosted_vst2.h"
 #include "tests/soak/host_window.h"
 #include "tests/soak/process_memory.h"
-#include "host/formats/hosted_vst2.h"
 
 namespace tav {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "effect/editor_layout.h"
-#include "raster/pixel_rect.h"
 #include "host/png_file.h"
+#include "raster/pixel_rect.h"
 
 namespace tav::test {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "host/formats/hosted_vst2.h"
 #include "tests/soak/process_memory.h"
 #include "tests/vst2/module_paths.h"
-#include "host/formats/hosted_vst2.h"
 
 namespace tav {
 namespace {

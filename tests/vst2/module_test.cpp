@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/vst2/module_paths.h"
 #include "host/formats/hosted_vst2.h"
 #include "host/plugin_library.h"
 #include "host/render.h"
+#include "tests/vst2/module_paths.h"
 
 namespace tav {
 namespace {

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/vst2/module_paths.h"
 #include "host/formats/hosted_vst2.h"
+#include "tests/vst2/module_paths.h"
 
 namespace tav {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_library.h"
 #include "host/formats/vst3_host_objects.h"
+#include "host/plugin_library.h"
 
 namespace tav::vst3test {
 

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <thread>
 
+#include "host/formats/hosted_vst2.h"
 #include "tests/vst3/bundle_fixture.h"
 #include "tests/vst3/ui_thread_pump.h"
-#include "host/formats/hosted_vst2.h"
 #include "vst3/class_ids.h"
 
 namespace tav::vst3test {

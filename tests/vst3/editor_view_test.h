@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/editor_screen.h"
 #include "host/editor_window.h"
 #include "host/formats/hosted_vst3.h"
+#include "tests/support/editor_screen.h"
 
 namespace tav::vst3test {
 

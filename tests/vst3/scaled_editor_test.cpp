@@ -11,8 +11,8 @@
 #include "editor/editor_settings.h"
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
-#include "tests/vst3/editor_view_test.h"
 #include "host/formats/hosted_vst2.h"
+#include "tests/vst3/editor_view_test.h"
 
 namespace tav::vst3test {
 namespace {
