@@ -15,6 +15,9 @@ Unicode true
 Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; The same installer from the same files, whenever it is made: the installed files
+; take the time they are installed at, not the build's.
+SetDateSave off
 RequestExecutionLevel admin
 
 !include MUI2.nsh
