@@ -5,6 +5,7 @@
 // are checked through tavhost in tests/host/format_editor_test.cpp.)
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 
 // Last: its macros (None, Bool) would clash with the names above.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace tav::lv2test {
 namespace {
@@ -33,6 +35,32 @@ constexpr int kTimeoutMs = 20000;
 
 int Scaled(int units, int percent) {
     return (units * percent + 50) / 100;
+}
+
+// The face window's WM_NORMAL_HINTS as a toolkit's wrapper reads them: min, max
+// and base size, zeros for any missing.
+std::array<int, 6> SizeHintsOf(void* widget) {
+    Display* display = XOpenDisplay(nullptr);
+    XSizeHints h = {};
+    long supplied = 0;
+    if (display == nullptr ||
+        XGetWMNormalHints(display, static_cast<Window>(reinterpret_cast<uintptr_t>(widget)), &h,
+                          &supplied) == 0) {
+        h.flags = 0;
+    }
+    if (display != nullptr) XCloseDisplay(display);
+    const auto pair = [&](long flag, int w, int ht) {
+        return (h.flags & flag) != 0 ? std::array<int, 2>{w, ht} : std::array<int, 2>{};
+    };
+    const auto min = pair(PMinSize, h.min_width, h.min_height);
+    const auto max = pair(PMaxSize, h.max_width, h.max_height);
+    const auto base = pair(PBaseSize, h.base_width, h.base_height);
+    return {min[0], min[1], max[0], max[1], base[0], base[1]};
+}
+
+std::array<int, 6> FixedSizeHints(int percent) {
+    const int w = Scaled(kEditorWidth, percent), h = Scaled(kEditorHeight, percent);
+    return {w, h, w, h, w, h};
 }
 
 class Lv2UiTest : public ::testing::Test {
@@ -192,8 +220,10 @@ TEST_F(Lv2UiTest, SweepSyncFromTheMenuWritesItsPort) {
 }
 
 // The menu's scales and options:interface's ui:scaleFactor ask the host through
-// ui:resize: refused, nothing changes; taken, the face has the new size.
+// ui:resize: refused, nothing changes; taken, the face has the new size, and its
+// window's size hints fix it, down to a smaller scale too.
 TEST_F(Lv2UiTest, NewScalesAreAskedOfTheHost) {
+    EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(100));
     window->acceptResize = false;
     PickFromMenu(100, 2);
     ASSERT_TRUE(window->PumpUntil([] { return window->ResizeRequests() > 1; }, kTimeoutMs));
@@ -201,6 +231,7 @@ TEST_F(Lv2UiTest, NewScalesAreAskedOfTheHost) {
     EXPECT_EQ(Shot().width, kEditorWidth);
     EXPECT_EQ(window->EditorWidth(), kEditorWidth);
     EXPECT_NE(host->SetScaleOption(2.0f), 0u);
+    EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(100));
 
     window->acceptResize = true;
     PickFromMenu(100, 1);
@@ -208,8 +239,12 @@ TEST_F(Lv2UiTest, NewScalesAreAskedOfTheHost) {
                                   kTimeoutMs));
     window->WaitTicks(2);
     EXPECT_EQ(window->EditorHeight(), Scaled(kEditorHeight, 150));
-    EXPECT_EQ(host->SetScaleOption(2.0f), 0u);
-    EXPECT_EQ(window->EditorWidth(), Scaled(kEditorWidth, 200));
+    EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(150));
+    for (const int percent : {200, 100}) {
+        EXPECT_EQ(host->SetScaleOption(static_cast<float>(percent) / 100.0f), 0u);
+        EXPECT_EQ(window->EditorWidth(), Scaled(kEditorWidth, percent));
+        EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(percent));
+    }
     EXPECT_NE(host->SetScaleOption(0.0f), 0u);  // nonsense
 }
 
