@@ -243,6 +243,11 @@ void X11EditorWindow::StopFallback() {
     fallback_.join();
 }
 
+void X11EditorWindow::LetHostDrive() {
+    hostDriven_ = true;
+    StopFallback();
+}
+
 void X11EditorWindow::CloseNative() {
     StopFallback();
     std::lock_guard<std::recursive_mutex> guard(windowMutex_);
