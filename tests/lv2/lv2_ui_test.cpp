@@ -39,24 +39,17 @@ int Scaled(int units, int percent) {
 }
 
 // The face window's WM_NORMAL_HINTS as a toolkit's wrapper reads them: min, max
-// and base size, zeros for any missing.
+// and base size, zero where a flag is missing.
 std::array<int, 6> SizeHintsOf(void* widget) {
     Display* display = XOpenDisplay(nullptr);
     XSizeHints h = {};
     long supplied = 0;
-    if (display == nullptr ||
-        XGetWMNormalHints(display, static_cast<Window>(reinterpret_cast<uintptr_t>(widget)), &h,
-                          &supplied) == 0) {
-        h.flags = 0;
-    }
+    const auto id = static_cast<Window>(reinterpret_cast<uintptr_t>(widget));
+    if (display == nullptr || XGetWMNormalHints(display, id, &h, &supplied) == 0) h.flags = 0;
     if (display != nullptr) XCloseDisplay(display);
-    const auto pair = [&](long flag, int w, int ht) {
-        return (h.flags & flag) != 0 ? std::array<int, 2>{w, ht} : std::array<int, 2>{};
-    };
-    const auto min = pair(PMinSize, h.min_width, h.min_height);
-    const auto max = pair(PMaxSize, h.max_width, h.max_height);
-    const auto base = pair(PBaseSize, h.base_width, h.base_height);
-    return {min[0], min[1], max[0], max[1], base[0], base[1]};
+    const auto on = [&](long flag, int value) { return (h.flags & flag) != 0 ? value : 0; };
+    return {on(PMinSize, h.min_width),  on(PMinSize, h.min_height),  on(PMaxSize, h.max_width),
+            on(PMaxSize, h.max_height), on(PBaseSize, h.base_width), on(PBaseSize, h.base_height)};
 }
 
 std::array<int, 6> FixedSizeHints(int percent) {
