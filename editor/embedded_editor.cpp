@@ -35,6 +35,15 @@ void EmbeddedEditor::HostIdle(IEffectCore& effect) const {
     if (IEditorLink* editor = effect.Editor()) editor->Idle();
 }
 
+bool EmbeddedEditor::TakeHostLoop(IEffectCore& effect, IHostLoop* loop) {
+    if (!open_ || loop == nullptr) return false;
+    if (loop_ != nullptr) return true;
+    IEditorLink* editor = effect.Editor();
+    if (editor == nullptr || !HandOver(*editor, *loop)) return false;
+    loop_ = loop;
+    return true;
+}
+
 bool EmbeddedEditor::ApplyScale(IEffectCore& effect, int percent,
                                 const AskHostToResize& askHost) const {
     IEditorLink* editor = effect.Editor();

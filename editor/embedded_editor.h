@@ -44,6 +44,10 @@ class EmbeddedEditor {
     bool HostDriven() const { return loop_ != nullptr; }
     // The host's timer or descriptor: the window's work of the moment.
     void HostIdle(IEffectCore& effect) const;
+    // A host whose loop turns up once the face runs itself (an LV2 host calling
+    // idle without offering it) drives it from then on: the window's own thread is
+    // joined here, on the host's UI thread. Whether the loop drives the face now.
+    bool TakeHostLoop(IEffectCore& effect, IHostLoop* loop);
     // Takes a scale in percent; an open face changes size only when the host
     // resizes its window for it. Whether the face has that scale now.
     bool ApplyScale(IEffectCore& effect, int percent, const AskHostToResize& askHost) const;
@@ -52,6 +56,8 @@ class EmbeddedEditor {
     // Platform part (embedded_editor_<platform>.cpp): opens the window in parent;
     // loop is cleared when the window runs itself after all.
     static bool OpenWindow(IEditorLink& editor, void* parent, IHostLoop*& loop);
+    // Platform part: the open window's work goes over to loop, if it takes it.
+    static bool HandOver(IEditorLink& editor, IHostLoop& loop);
 
     bool open_ = false;
     IHostLoop* loop_ = nullptr;

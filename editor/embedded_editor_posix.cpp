@@ -23,4 +23,15 @@ bool EmbeddedEditor::OpenWindow(IEditorLink& editor, void* parent, IHostLoop*& l
     return window->OpenInParent(parent) != nullptr;
 }
 
+bool EmbeddedEditor::HandOver(IEditorLink& editor, IHostLoop& loop) {
+    auto* window = dynamic_cast<X11EditorWindow*>(&editor);
+    const int fd = window != nullptr ? window->ConnectionFd() : -1;
+    if (fd < 0 || !loop.StartTimer(kHostTimerMilliseconds) || !loop.WatchDescriptor(fd)) {
+        loop.StopAll();
+        return false;
+    }
+    window->LetHostDrive();
+    return true;
+}
+
 }  // namespace tav

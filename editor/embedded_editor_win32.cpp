@@ -10,4 +10,8 @@ bool EmbeddedEditor::OpenWindow(IEditorLink& editor, void* parent, IHostLoop*& l
     return editor.OpenInParent(parent) != nullptr;
 }
 
+bool EmbeddedEditor::HandOver(IEditorLink&, IHostLoop&) {
+    return false;
+}
+
 }  // namespace tav

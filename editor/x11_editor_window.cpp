@@ -74,6 +74,17 @@ PixelRect KeepInside(PixelRect box, int width, int height) {
     return box;
 }
 
+// The face's one size as the window's WM_NORMAL_HINTS: hosts that embed it through
+// a toolkit (suil's wrappers in Ardour and jalv) size their window from them and
+// would otherwise keep a larger one after a smaller scale.
+void SetFixedSizeHints(Display* display, Window window, int width, int height) {
+    XSizeHints hints = {};
+    hints.flags = PMinSize | PMaxSize | PBaseSize;
+    hints.min_width = hints.max_width = hints.base_width = width;
+    hints.min_height = hints.max_height = hints.base_height = height;
+    XSetWMNormalHints(display, window, &hints);
+}
+
 // Value boxes use a 14-pixel Arial; text boxes take their control's style.
 TextStyle ValueEntryStyle() {
     TextStyle style;
@@ -181,6 +192,7 @@ void* X11EditorWindow::OpenInParent(void* parentHandle) {
         return nullptr;
     }
     XStoreName(display, window, "IEditor");
+    SetFixedSizeHints(display, window, Width(), Height());
 
     std::lock_guard<std::recursive_mutex> guard(windowMutex_);
     x_->display = display;
@@ -229,6 +241,11 @@ void X11EditorWindow::StopFallback() {
     }
     fallbackWake_.notify_all();
     fallback_.join();
+}
+
+void X11EditorWindow::LetHostDrive() {
+    hostDriven_ = true;
+    StopFallback();
 }
 
 void X11EditorWindow::CloseNative() {
@@ -285,6 +302,7 @@ void X11EditorWindow::ApplyWindowSize() {
     entryParam_ = nullptr;
     entryState_ = EntryIdle;
     entryStaleArea_ = {};
+    SetFixedSizeHints(x_->display, x_->window, Width(), Height());
     XResizeWindow(x_->display, x_->window, static_cast<unsigned>(Width()),
                   static_cast<unsigned>(Height()));
     x_->presenter.Destroy();

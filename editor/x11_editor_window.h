@@ -53,6 +53,9 @@ class X11EditorWindow : public EditorSurface {
     // connection's descriptor calling Idle) wants no thread of the window's own.
     // Takes effect at the next OpenInParent.
     void SetHostDriven(bool driven) { hostDriven_ = driven; }
+    // The same for the open window: its own thread stops, joined before this
+    // returns (so never from the thread itself, nor with the window's lock held).
+    void LetHostDrive();
     // The X connection's descriptor while the window is open; -1 otherwise.
     int ConnectionFd() const;
     // A key the host passes on (keysym and its text, UTF-8); true when the editor

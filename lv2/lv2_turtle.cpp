@@ -23,6 +23,8 @@ namespace {
 
 const std::string kUri = kPluginUri;
 constexpr const char* kLicense = "https://qorva.audio/license";
+// The Maintainer of packaging/debian/control.
+constexpr const char* kMaintainerMail = "mailto:support@qorva.audio";
 
 const char* const kPrefixes =
     "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
@@ -123,17 +125,18 @@ std::string PluginTurtle(Lv2Phaser& effect) {
     out << "<" << kUri << "#out>\n    a pg:StereoGroup , pg:OutputGroup ;\n"
         << "    lv2:symbol \"out\" ;\n    rdfs:label \"Output\" ;\n    pg:source <" << kUri
         << "#in> .\n\n";
-    // The UI binary's needs (lv2/lv2_ui*.cpp): the scale comes as an option.
+    // The UI binary's needs (lv2/lv2_ui*.cpp): the scale comes as an option. It
+    // takes a host's ui:resize all the same; the term is deprecated, so unnamed.
     out << "<" << kUiUri << ">\n    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:parent ;\n"
-        << "    lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , urid:map , "
-           "opts:options ;\n"
+        << "    lv2:optionalFeature ui:idleInterface , ui:touch , urid:map , opts:options ;\n"
         << "    lv2:extensionData ui:idleInterface , opts:interface ;\n"
         << "    opts:supportedOption ui:scaleFactor .\n\n";
     out << "<" << kUri << ">\n    a lv2:Plugin , lv2:PhaserPlugin , doap:Project ;\n"
         << "    doap:name \"Tavrellion\" ;\n    doap:license <" << kLicense << "> ;\n"
         << "    doap:maintainer [\n        a foaf:Organization ;\n"
-        << "        foaf:name \"Qorva\" ;\n        foaf:homepage <https://qorva.audio>\n    ] ;\n"
+        << "        foaf:name \"Qorva\" ;\n        foaf:mbox <" << kMaintainerMail << "> ;\n"
+        << "        foaf:homepage <https://qorva.audio>\n    ] ;\n"
         << "    lv2:minorVersion " << TAV_VERSION_MINOR << " ;\n    lv2:microVersion "
         << TAV_VERSION_PATCH << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
@@ -179,7 +182,7 @@ std::string PluginTurtle(Lv2Phaser& effect) {
     out << separator << "a lv2:OutputPort , lv2:ControlPort ;\n        lv2:index " << kPortLatency
         << " ;\n        lv2:symbol " << Quoted(kPortSymbols[kPortLatency])
         << " ;\n        lv2:name \"Latency\" ;\n        lv2:designation lv2:latency ;\n"
-        << "        lv2:portProperty lv2:reportsLatency , lv2:integer , pprops:notOnGUI ;\n"
+        << "        lv2:portProperty lv2:integer , pprops:notOnGUI ;\n"
         << "        units:unit units:frame";
     out << separator;
     ControlPort(out, kPortGlide, params, byPort[kPortGlide]);
@@ -213,7 +216,7 @@ std::string ManifestTurtle() {
     out << kPrefixes;
     out << "<" << kUri << ">\n    a lv2:Plugin ;\n    lv2:binary <Tavrellion.so> ;\n"
         << "    rdfs:seeAlso <Tavrellion.ttl> .\n\n";
-    out << "<" << kUiUri << ">\n    a ui:X11UI ;\n    ui:binary <Tavrellion_ui.so> ;\n"
+    out << "<" << kUiUri << ">\n    a ui:X11UI ;\n    lv2:binary <Tavrellion_ui.so> ;\n"
         << "    rdfs:seeAlso <Tavrellion.ttl> .\n\n";
     for (const FactoryPreset& preset : kFactoryPresets) {
         out << "<" << PresetUri(preset.name) << ">\n    a pset:Preset ;\n    lv2:appliesTo <"

@@ -96,7 +96,9 @@ void Lv2Ui::PortEvent(uint32_t port, uint32_t size, uint32_t format, const void*
 }
 
 int Lv2Ui::Idle() {
-    if (face_.HostDriven()) {
+    // Hosts that call without offering ui:idleInterface (Qtractor) drive the face
+    // from their first call on: the window's own thread goes.
+    if (face_.TakeHostLoop(*effect_, this)) {
         face_.HostIdle(*effect_);
     } else if (IEditorLink* editor = effect_->Editor()) {
         // As a VST 2 host's idle call: the window's own thread steps aside meanwhile.

@@ -124,6 +124,32 @@ TEST_F(EmbeddedEditorTest, TheHostsLoopDrivesTheFaceOnlyWhenItTakesTimerAndDescr
     EXPECT_EQ(core.closed, 4);
 }
 
+// A loop that turns up after the face opened running itself takes over only when
+// it takes both, and the window's thread is gone once it has.
+TEST_F(EmbeddedEditorTest, ALateLoopTakesOverOnlyWhenItTakesTimerAndDescriptor) {
+    const struct {
+        const char* what;
+        bool takesTimer, takesFd;
+    } kCases[] = {{"both taken", true, true}, {"descriptor refused", true, false}};
+    const int idle = ThreadCount();
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        FakeLoop loop;
+        loop.takesTimer = c.takesTimer;
+        loop.takesFd = c.takesFd;
+        const bool taken = c.takesTimer && c.takesFd;
+        EXPECT_FALSE(face.TakeHostLoop(core, &loop));  // nothing open
+        ASSERT_TRUE(face.Open(core, Parent(), nullptr));
+        ASSERT_EQ(ThreadCount(), idle + 1);
+        EXPECT_EQ(face.TakeHostLoop(core, &loop), taken);
+        EXPECT_EQ(face.HostDriven(), taken);
+        EXPECT_EQ(loop.held, taken ? 2 : 0);
+        EXPECT_TRUE(ThreadsSettleAt(taken ? idle : idle + 1));
+        face.Close(core);
+        EXPECT_TRUE(ThreadsSettleAt(idle));
+    }
+}
+
 TEST_F(EmbeddedEditorTest, AnOpenFaceChangesScaleOnlyWhenTheHostResizesForIt) {
     const struct {
         const char* what;

@@ -5,10 +5,12 @@
 // are checked through tavhost in tests/host/format_editor_test.cpp.)
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 
 #include "effect/editor_layout.h"
 #include "effect/phaser_params.h"
@@ -22,6 +24,7 @@
 
 // Last: its macros (None, Bool) would clash with the names above.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace tav::lv2test {
 namespace {
@@ -33,6 +36,25 @@ constexpr int kTimeoutMs = 20000;
 
 int Scaled(int units, int percent) {
     return (units * percent + 50) / 100;
+}
+
+// The face window's WM_NORMAL_HINTS as a toolkit's wrapper reads them: min, max
+// and base size, zero where a flag is missing.
+std::array<int, 6> SizeHintsOf(void* widget) {
+    Display* display = XOpenDisplay(nullptr);
+    XSizeHints h = {};
+    long supplied = 0;
+    const auto id = static_cast<Window>(reinterpret_cast<uintptr_t>(widget));
+    if (display == nullptr || XGetWMNormalHints(display, id, &h, &supplied) == 0) h.flags = 0;
+    if (display != nullptr) XCloseDisplay(display);
+    const auto on = [&](long flag, int value) { return (h.flags & flag) != 0 ? value : 0; };
+    return {on(PMinSize, h.min_width),  on(PMinSize, h.min_height),  on(PMaxSize, h.max_width),
+            on(PMaxSize, h.max_height), on(PBaseSize, h.base_width), on(PBaseSize, h.base_height)};
+}
+
+std::array<int, 6> FixedSizeHints(int percent) {
+    const int w = Scaled(kEditorWidth, percent), h = Scaled(kEditorHeight, percent);
+    return {w, h, w, h, w, h};
 }
 
 class Lv2UiTest : public ::testing::Test {
@@ -192,8 +214,10 @@ TEST_F(Lv2UiTest, SweepSyncFromTheMenuWritesItsPort) {
 }
 
 // The menu's scales and options:interface's ui:scaleFactor ask the host through
-// ui:resize: refused, nothing changes; taken, the face has the new size.
+// ui:resize: refused, nothing changes; taken, the face has the new size, and its
+// window's size hints fix it, down to a smaller scale too.
 TEST_F(Lv2UiTest, NewScalesAreAskedOfTheHost) {
+    EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(100));
     window->acceptResize = false;
     PickFromMenu(100, 2);
     ASSERT_TRUE(window->PumpUntil([] { return window->ResizeRequests() > 1; }, kTimeoutMs));
@@ -201,6 +225,7 @@ TEST_F(Lv2UiTest, NewScalesAreAskedOfTheHost) {
     EXPECT_EQ(Shot().width, kEditorWidth);
     EXPECT_EQ(window->EditorWidth(), kEditorWidth);
     EXPECT_NE(host->SetScaleOption(2.0f), 0u);
+    EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(100));
 
     window->acceptResize = true;
     PickFromMenu(100, 1);
@@ -208,27 +233,42 @@ TEST_F(Lv2UiTest, NewScalesAreAskedOfTheHost) {
                                   kTimeoutMs));
     window->WaitTicks(2);
     EXPECT_EQ(window->EditorHeight(), Scaled(kEditorHeight, 150));
-    EXPECT_EQ(host->SetScaleOption(2.0f), 0u);
-    EXPECT_EQ(window->EditorWidth(), Scaled(kEditorWidth, 200));
+    EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(150));
+    for (const int percent : {200, 100}) {
+        EXPECT_EQ(host->SetScaleOption(static_cast<float>(percent) / 100.0f), 0u);
+        EXPECT_EQ(window->EditorWidth(), Scaled(kEditorWidth, percent));
+        EXPECT_EQ(SizeHintsOf(window->EditorHandle()), FixedSizeHints(percent));
+    }
     EXPECT_NE(host->SetScaleOption(0.0f), 0u);  // nonsense
 }
 
 // With the ui:idleInterface feature the host's idle calls drive the face and no
-// thread of its own starts; without it the window runs itself, as in a VST 2 host.
+// thread of its own starts; without it the window runs itself, as in a VST 2 host,
+// until idle calls come all the same (Qtractor): its thread ends at the first.
 TEST_F(Lv2UiTest, IdleCallsDriveTheFaceWithoutAThreadOfItsOwn) {
     window->CloseEditor();
     const int threads = ThreadCount();
+    const auto settlesAt = [](int count) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (ThreadCount() != count && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return ThreadCount() == count;
+    };
     const auto* idle = static_cast<const LV2UI_Idle_Interface*>(
         host->Descriptor()->extension_data(LV2_UI__idleInterface));
     ASSERT_NE(idle, nullptr);
     for (const bool offered : {true, false}) {
         SCOPED_TRACE(offered);
-        UiFeatures features;
-        features.idle = offered;
-        ASSERT_NO_FATAL_FAILURE(Reopen(features));
+        window->CloseEditor();
+        host->features = UiFeatures{};
+        host->features.idle = offered;
+        std::string error;
+        ASSERT_TRUE(window->OpenEditor(*host, &error)) << error;
         EXPECT_EQ(ThreadCount(), threads + (offered ? 0 : 1));
         EXPECT_EQ(idle->idle(host->Handle()), 0);
+        EXPECT_TRUE(settlesAt(threads)) << "the window's thread outlived the first idle call";
         const KnobPlacement& knob = kKnobPlacements[offered ? 0 : 5];
+        window->WaitTicks(2);
         const RgbImage before = Shot();
         host->SetParamValue(knob.paramIndex, 1.0);
         EXPECT_TRUE(window->PumpUntil(
