@@ -3,10 +3,12 @@
 // on the face is in clap_editor_test.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/formats/hosted_clap.h"
+#include "host/host_cli.h"
 
 namespace tav {
 namespace {
@@ -227,6 +229,49 @@ TEST(ClapControls, IndicationsSurviveNonsense) {
     }
     // Never saved with the state.
     EXPECT_EQ(plugin->SaveState(false), before);
+}
+
+// tavhost's options for them: what each prints or refuses, with the exit status.
+TEST(ClapControls, TavhostListsPagesAndMenusAndPerformsEntries) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> printed;  // in the output or, failing, the errors
+    } runs[] = {
+        {{"--remote-controls"},
+         0,
+         {"pages: 3", "page 1  Left (section Sides)", "3  Left Sweep Rate [3]", "8  -"}},
+        {{"--menu", "Glide", "--menu-action", "528", "--params"},
+         0,
+         {"Glide                             Off", "menu for Glide", "[x] Off  (action 528)",
+          "[ ] 100 %  (action 256, disabled)"}},
+        {{"--menu", "plugin", "--menu-action", "513", "--params"},
+         0,
+         {"Sweep Sync                        Song", "menu for the plug-in",
+          "[x] Song  (action 513)"}},
+        {{"--map", "Left Depth=#40c8ff", "--automation", "Wet Left=playing:auto", "--automation",
+          "2=none"},
+         0,
+         {}},
+        {{"--menu-action", "999"}, 1, {"refused menu action 999"}},
+        {{"--menu", "Nothing"}, 1, {"no parameter Nothing"}},
+        {{"--map", "Nothing=#ffffff"}, 1, {"no parameter Nothing"}},
+        {{"--map", "Left Depth=#12345"}, 2, {"--map wants"}},
+        {{"--map", "Left Depth=blue"}, 2, {"--map wants"}},
+        {{"--automation", "Left Depth=dancing"}, 2, {"--automation wants"}},
+        {{"--automation", "Left Depth=playing:#ggffff"}, 2, {"--automation wants"}},
+        {{"--menu-action", "-1"}, 2, {"bad --menu-action"}},
+    };
+    for (const auto& run : runs) {
+        std::vector<std::string> args = {TAV_CLAP_MODULE};
+        args.insert(args.end(), run.args.begin(), run.args.end());
+        SCOPED_TRACE(run.args[0] + " " + (run.args.size() > 1 ? run.args[1] : ""));
+        std::ostringstream out, err;
+        EXPECT_EQ(HostMain(args, out, err), run.status) << err.str();
+        const std::string text = run.status == 0 ? out.str() : err.str();
+        for (const std::string& line : run.printed)
+            EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    }
 }
 
 }  // namespace
