@@ -187,6 +187,31 @@ TEST_F(ClapEditorTest, TheHostsMenuEntriesFollowTheFacesChoices) {
     window->CloseEditor();
 }
 
+// With a face open, the scales in the host's menu work and the current one is checked.
+TEST_F(ClapEditorTest, TheScalesInTheHostsMenuScaleAnOpenFace) {
+    const clap_plugin* p = plugin->Plugin();
+    const auto* menu =
+        static_cast<const clap_plugin_context_menu*>(p->get_extension(p, CLAP_EXT_CONTEXT_MENU));
+    const auto* gui = static_cast<const clap_plugin_gui*>(p->get_extension(p, CLAP_EXT_GUI));
+    ASSERT_NE(menu, nullptr);
+    const clap_context_menu_target global{CLAP_CONTEXT_MENU_TARGET_KIND_GLOBAL, 0};
+    for (const auto& [action, width] : {std::pair{0x101u, 780u}, {0x100u, 520u}}) {
+        SCOPED_TRACE(action);
+        EXPECT_TRUE(menu->perform(p, &global, action));
+        uint32_t w = 0, h = 0;
+        ASSERT_TRUE(gui->get_size(p, &w, &h));
+        EXPECT_EQ(w, width);
+        std::vector<HostedClap::MenuItem> items;
+        ASSERT_TRUE(plugin->PluginMenu(&global, &items));
+        ASSERT_GE(items.size(), 4u);
+        for (int i = 1; i <= 3; ++i) {
+            EXPECT_TRUE(items[i].enabled) << i;
+            EXPECT_EQ(items[i].checked, items[i].action == action) << i;
+        }
+    }
+    window->CloseEditor();
+}
+
 TEST_F(ClapEditorTest, NonsenseIsRefusedAndTheSizeIsFixed) {
     window->CloseEditor();
     const clap_plugin* p = plugin->Plugin();
