@@ -145,6 +145,7 @@ ClapPlugin* ClapPlugin::From(const clap_plugin* plugin, const char* entry, Threa
 
 bool ClapPlugin::Init() {
     if (effect_) return false;
+    mainThread_ = std::this_thread::get_id();
     effect_ = MakePhaser<ClapCore>(false);
     if (!effect_) return false;
     try {
@@ -169,7 +170,23 @@ bool ClapPlugin::MakeFace() {
     face_->SetEditSink(this);
     face_->SetFrameHook([](void* self) { static_cast<ClapPlugin*>(self)->SyncFace(); }, this);
     SyncFace();
+    for (int i = 0; i < face_->ParamCount() && i < ModelValues::kMaxParams; ++i)
+        face_->Editor()->ShowParamMarks(i, marks_[i]);
+    OfferHostMenu(*this);
     return true;
+}
+
+void ClapPlugin::SetMarks(int index, const ParamMarks& marks) {
+    if (index < 0 || index >= ModelValues::kMaxParams) return;
+    marks_[index] = marks;
+    if (face_) face_->Editor()->ShowParamMarks(index, marks);
+}
+
+void ClapPlugin::ChooseSetting(int setting, int step) {
+    ModelValues model;
+    if (!IsExtraSetting(setting) || !plugin_->ReadModel(model)) return;
+    // The current option again is no change to tell anyone of, as in the face's menu.
+    if (SettingStep(model.settings[setting]) != step) SettingEdited(setting, step);
 }
 
 void ClapPlugin::DropFace() {

@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 #include "clap/clap_abi.h"
 #include "clap/clap_core.h"
 #include "clap/gui.h"
 #include "core/block_plugin.h"
 #include "core/edit_sink.h"
+#include "core/editor_link.h"
 #include "core/thread_roles.h"
 #include "effect/host_params.h"
 #include "effect/phaser_effect.h"
@@ -69,6 +71,14 @@ class ClapPlugin final : private EditSink {
     // Parameter events from a process or flush call, and the editor's back out.
     void FlushEvents(const clap_input_events* in, const clap_output_events* out);
 
+    // What the host shows on an effect parameter's control (param-indication), kept
+    // for a face opened later; main thread.
+    void SetMarks(int index, const ParamMarks& marks);
+    const ParamMarks& Marks(int index) const { return marks_[index]; }
+    // A setting chosen in the host's menu: handed on as the face's choices are.
+    void ChooseSetting(int setting, int step);
+    bool OnMainThread() const { return std::this_thread::get_id() == mainThread_; }
+
   private:
     void GatherEvents(const clap_input_events* in, int32_t frames);
     void SendPendingEdits(const clap_output_events* out);
@@ -95,6 +105,8 @@ class ClapPlugin final : private EditSink {
     bool processing_ = false;
     GuiState gui_;
     ThreadRoles roles_{"clap", "main thread"};
+    ParamMarks marks_[ModelValues::kMaxParams];
+    std::thread::id mainThread_;
 };
 
 }  // namespace tav::clap

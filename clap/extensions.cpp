@@ -25,6 +25,12 @@ const void* FindExtension(const char* id) {
         {CLAP_EXT_POSIX_FD_SUPPORT, &kPosixFdExtension},
         {CLAP_EXT_PRESET_LOAD, &kPresetLoadExtension},
         {CLAP_EXT_PRESET_LOAD_COMPAT, &kPresetLoadExtension},
+        {CLAP_EXT_REMOTE_CONTROLS, &kRemoteControlsExtension},
+        {CLAP_EXT_REMOTE_CONTROLS_COMPAT, &kRemoteControlsExtension},
+        {CLAP_EXT_PARAM_INDICATION, &kParamIndicationExtension},
+        {CLAP_EXT_PARAM_INDICATION_COMPAT, &kParamIndicationExtension},
+        {CLAP_EXT_CONTEXT_MENU, &kContextMenuExtension},
+        {CLAP_EXT_CONTEXT_MENU_COMPAT, &kContextMenuExtension},
     };
     for (const Entry& entry : kTable) {
         if (std::strcmp(entry.id, id) == 0) return entry.extension;

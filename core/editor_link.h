@@ -16,6 +16,15 @@ inline int NearestEditorScale(double factor) {
     return factor < 1.75 ? 150 : 200;
 }
 
+// What a host shows of a parameter on its control: a hardware controller mapped
+// to it, and its automation. Colours are A, R, G, B words; alpha 0 shows nothing.
+struct ParamMarks {
+    uint32_t mappedColor = 0;
+    uint32_t automationColor = 0;
+    bool automationDriving = false;  // playing or recording, not merely there
+    bool operator==(const ParamMarks&) const = default;
+};
+
 // What the plug-in core needs of an attached editor. The editor surface implements
 // it; the core owns the attached editor and deletes it with itself.
 class IEditorLink {
@@ -49,6 +58,8 @@ class IEditorLink {
     // The host's idle call for the open editor (effEditIdle), on its user-interface
     // thread, without the core lock. Windows that run their own timer ignore it.
     virtual void Idle() {}
+    // The marks of the controls bound to a parameter (none keep them).
+    virtual void ShowParamMarks(int index, const ParamMarks& marks) { (void)index, (void)marks; }
 };
 
 }  // namespace tav

@@ -241,6 +241,14 @@ PixelRect EditorSurface::ToUnits(const PixelRect& d) const {
     return {ToUnits(d.left), ToUnits(d.top), up(d.right), up(d.bottom)};
 }
 
+void EditorSurface::ShowParamMarks(int paramIndex, const ParamMarks& marks) {
+    CoreLockGuard guard(OwnerLock());
+    for (int i = 0; i < controls.Count(); ++i) {
+        IControl* control = controls.Get(i);
+        if (control->paramIndex == paramIndex) control->SetMarks(marks);
+    }
+}
+
 void EditorSurface::PushParamToControls(int paramIndex, double v, bool isNormalised) {
     CoreLockGuard guard(OwnerLock());
     if (paramIndex < 0) return;
@@ -360,12 +368,17 @@ void EditorSurface::RouteLocked(Step step) {
     OpenPendingValueEntry();
     OpenPendingWebPage();
     ApplyPendingScale();
+    PerformPendingExtra();
 }
 
 void EditorSurface::PressAt(int x, int y, const MouseMods& mods) {
     x = ToUnits(x);
     y = ToUnits(y);
+    // Another party's entries are asked for before the lock: its answer takes its
+    // time and allocates, and the audio may wait on the lock.
+    if (mods.right && !mods.left && !menuOpen_ && extras_.gather) gathered_ = extras_.gather();
     RouteLocked([&] { PressLocked(x, y, mods); });
+    gathered_.clear();
 }
 
 void EditorSurface::PressLocked(int x, int y, const MouseMods& mods) {
@@ -400,6 +413,7 @@ namespace {
 constexpr int kMenuRowHeight = 20;
 constexpr int kMenuWidth = 70;
 constexpr int kMenuWidthWithChoices = 100;  // room for a heading such as "Sweep Sync"
+constexpr int kMenuWidthWithExtras = 150;   // room for a host's longer labels
 constexpr int kMenuRows = static_cast<int>(std::size(kEditorScales));
 constexpr int kMenuGap = 5;  // above each choice, with a rule across it
 const ArgbColor kMenuRule{255, 120, 120, 128};
@@ -418,7 +432,28 @@ void EditorSurface::AddMenuChoice(MenuChoice choice) {
 }
 
 int EditorSurface::MenuWidth() const {
+    if (!extraEntries_.empty()) return kMenuWidthWithExtras;
     return choices_.empty() ? kMenuWidth : kMenuWidthWithChoices;
+}
+
+void EditorSurface::SetMenuExtras(MenuExtras extras) {
+    CoreLockGuard guard(OwnerLock());
+    extras_ = std::move(extras);
+}
+
+namespace {
+int ExtraHeight(const MenuExtraEntry& entry) {
+    return entry.kind == MenuExtraEntry::Kind::Separator ? kMenuGap : kMenuRowHeight;
+}
+}  // namespace
+
+PixelRect EditorSurface::MenuExtraRow(int i) const {
+    if (i < 0 || i >= MenuExtraCount()) return {};
+    // Below a rule across a gap, as a choice is.
+    int top = menuRect_.top + MenuChoiceTop(MenuChoiceCount()) + kMenuGap;
+    for (int e = 0; e < i; ++e) top += ExtraHeight(extraEntries_[static_cast<size_t>(e)]);
+    return {menuRect_.left + 1, top, menuRect_.right - 1,
+            top + ExtraHeight(extraEntries_[static_cast<size_t>(i)])};
 }
 
 int EditorSurface::MenuChoiceTop(int choice) const {
@@ -430,7 +465,9 @@ int EditorSurface::MenuChoiceTop(int choice) const {
 }
 
 int EditorSurface::MenuHeight() const {
-    return MenuChoiceTop(MenuChoiceCount()) + 1;
+    int extras = 0;
+    for (const MenuExtraEntry& entry : extraEntries_) extras += ExtraHeight(entry);
+    return MenuChoiceTop(MenuChoiceCount()) + (extras > 0 ? kMenuGap + extras : 0) + 1;
 }
 
 PixelRect EditorSurface::MenuChoiceRow(int choice, int option) const {
@@ -445,6 +482,9 @@ PixelRect EditorSurface::MenuChoiceRow(int choice, int option) const {
 
 void EditorSurface::ShowScaleMenu(bool open, int x, int y) {
     if (open) {
+        extraEntries_.swap(gathered_);
+        // What does not fit in the face is left out, from the end.
+        while (!extraEntries_.empty() && MenuHeight() > height) extraEntries_.pop_back();
         const int w = MenuWidth();
         const int h = MenuHeight();
         // Opens below and right of the pointer, moved inside the face when it would
@@ -473,7 +513,7 @@ bool EditorSurface::PressOnMenu(int x, int y) {
             break;
         }
     }
-    const bool chose = pendingScale_ == 0 && PressOnMenuChoice(x, y);
+    const bool chose = pendingScale_ == 0 && (PressOnMenuChoice(x, y) || PressOnMenuExtra(x, y));
     ShowScaleMenu(false, 0, 0);
     return pendingScale_ != 0 || chose;
 }
@@ -489,6 +529,23 @@ bool EditorSurface::PressOnMenuChoice(int x, int y) {
         }
     }
     return false;
+}
+
+bool EditorSurface::PressOnMenuExtra(int x, int y) {
+    for (int i = 0; i < MenuExtraCount(); ++i) {
+        const MenuExtraEntry& entry = extraEntries_[static_cast<size_t>(i)];
+        if (!Inside(MenuExtraRow(i), x, y)) continue;
+        if (entry.kind != MenuExtraEntry::Kind::Entry || !entry.enabled) return false;
+        extraPending_ = true;
+        pendingExtra_ = entry.action;
+        return true;
+    }
+    return false;
+}
+
+void EditorSurface::PerformPendingExtra() {
+    if (!std::exchange(extraPending_, false)) return;
+    if (extras_.perform) extras_.perform(pendingExtra_);
 }
 
 void EditorSurface::RenderScaleMenu() {
@@ -508,6 +565,31 @@ void EditorSurface::RenderScaleMenu() {
         PaintText(menuStyle_, label, PixelRect{row.left, row.top + 3, row.right, row.bottom});
     }
     for (int c = 0; c < MenuChoiceCount(); ++c) RenderMenuChoice(c);
+    RenderMenuExtras();
+}
+
+// A rule across the gap, then each entry as the choices' rows are shown; headings
+// and disabled entries in the heading's colour, separators as rules.
+void EditorSurface::RenderMenuExtras() {
+    if (extraEntries_.empty()) return;
+    const BlendSpec solid{BlendOpaque, 1.0f};
+    const int rule = menuRect_.top + MenuChoiceTop(MenuChoiceCount()) + kMenuGap / 2;
+    PaintFill(kMenuRule, PixelRect{menuRect_.left + 5, rule, menuRect_.right - 5, rule + 1},
+              &solid);
+    for (int i = 0; i < MenuExtraCount(); ++i) {
+        const MenuExtraEntry& entry = extraEntries_[static_cast<size_t>(i)];
+        const PixelRect row = MenuExtraRow(i);
+        if (entry.kind == MenuExtraEntry::Kind::Separator) {
+            const int middle = row.top + kMenuGap / 2;
+            PaintFill(kMenuRule, PixelRect{row.left + 4, middle, row.right - 4, middle + 1},
+                      &solid);
+            continue;
+        }
+        if (entry.checked) PaintCheckMark(row);
+        const bool plain = entry.kind == MenuExtraEntry::Kind::Entry && entry.enabled;
+        PaintText(plain ? menuStyle_ : menuHeadingStyle_, entry.label.c_str(),
+                  PixelRect{row.left + 16, row.top + 3, row.right - 16, row.bottom});
+    }
 }
 
 // A rule across the gap, the heading, then the options as the scales are shown.

@@ -98,6 +98,7 @@ class EditorSurface : public IEditorLink {
 
     // Values.
     void PushParamToControls(int paramIndex, double v, bool isNormalised) override;
+    void ShowParamMarks(int paramIndex, const ParamMarks& marks) override;
     void MarkAllChanged();
     bool CollectChangedArea(PixelRect* outArea);
     // The draw pass: PreparePaint under the core lock, then RenderPrepared without it.
@@ -137,6 +138,9 @@ class EditorSurface : public IEditorLink {
     bool BlitSpun(const BitmapRef& bitmap, int centreX, int centreY, float angle,
                   const BlendSpec* blend, float srcX, float srcY);
     bool PaintFill(const ArgbColor& color, const PixelRect& rect, const BlendSpec* blend);
+    // A ring between two radii about a centre, in editor units, its edges smoothed
+    // at every scale; an inner radius of 0 or less gives a disc.
+    bool PaintRing(const ArgbColor& color, float centreX, float centreY, float inner, float outer);
     bool PaintText(TextStyle& style, const char* text, const PixelRect& rect);
     // The style's font from the process-wide cache, made on first use; none when the
     // platform cannot make it.
@@ -179,6 +183,12 @@ class EditorSurface : public IEditorLink {
     // The row of an option of a choice in the open menu, in editor units; empty for
     // an option that does not exist.
     PixelRect MenuChoiceRow(int choice, int option) const;
+    // Entries of another party's below the choices (a host's), asked for each time
+    // the menu opens; set once, before the face opens.
+    void SetMenuExtras(MenuExtras extras);
+    int MenuExtraCount() const { return static_cast<int>(extraEntries_.size()); }
+    // The row of the open menu's extra entry i, in editor units; empty for none.
+    PixelRect MenuExtraRow(int i) const;
     // Where the user's choice of scale is kept; tests point it elsewhere.
     void SetSettingsPath(std::filesystem::path path) { settingsPath_ = std::move(path); }
     const std::filesystem::path& SettingsPath() const { return settingsPath_; }
@@ -232,6 +242,9 @@ class EditorSurface : public IEditorLink {
     void OpenPendingWebPage();
     void OpenPendingValueEntry();
     void ApplyPendingScale();
+    void PerformPendingExtra();
+    bool PressOnMenuExtra(int x, int y);
+    void RenderMenuExtras();
     bool TakeScale(int percent);
     // Under the core lock: opens or closes the menu and has the area under it repainted.
     void ShowScaleMenu(bool open, int x, int y);
@@ -278,6 +291,13 @@ class EditorSurface : public IEditorLink {
     std::vector<MenuChoice> choices_;  // fixed once the face is built
     // Each choice's current option, as PreparePaint captured it for RenderPrepared.
     std::vector<int> paintedChoices_;
+    MenuExtras extras_;
+    // What gather gave when the menu last opened (window thread only), and the
+    // entry picked, performed outside the core lock.
+    std::vector<MenuExtraEntry> extraEntries_;
+    std::vector<MenuExtraEntry> gathered_;
+    bool extraPending_ = false;
+    uint32_t pendingExtra_ = 0;
 };
 
 // Blend spec to the raster library's combine word and weight; none means alpha copy.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/editor_link.h"
 #include "editor/editor_types.h"
 #include "raster/pixel_rect.h"
 
@@ -43,6 +44,8 @@ class IControl {
     // Called under the core lock just before a draw pass: copies into paint-only
     // fields everything Render will read (the base copies value, blend and hidden).
     virtual void CapturePaintState();
+    // A host's marks on the parameter; controls that draw none ignore them.
+    virtual void SetMarks(const ParamMarks& marks) { (void)marks; }
 
     // Whether a box will open: another box may already be open, or the window gone.
     bool RequestValueEntry();

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/effect_core.h"
+#include "effect/phaser_params.h"
 
 namespace tav {
 
@@ -45,6 +46,34 @@ inline int SettingStep(double value) {
 }
 
 inline constexpr const char* kBypassTexts[2] = {"Off", "On"};
+
+// The pages a hardware controller's eight knobs step through (CLAP's remote
+// controls): the settings both sides share first, then each side as its panel
+// reads. Slots without a parameter hold kNoControl.
+inline constexpr int kControlSlots = 8;
+inline constexpr uint32_t kNoControl = 0xFFFFFFFFu;
+
+struct ControlPage {
+    const char* section;
+    const char* name;
+    uint32_t ids[kControlSlots];
+};
+
+inline constexpr ControlPage kControlPages[] = {
+    {"Global",
+     "Main",
+     {ParamWetLeft, ParamWetRight, ParamAccent, ParamFilterMirror, ParamBypassCeil,
+      kSweepSyncParamId, kGlideParamId, kNoControl}},
+    {"Sides",
+     "Left",
+     {ParamFreqLeft, ParamLeftDepth, ParamLeftSweepRate, ParamFBackLeft, ParamWetLeft, kNoControl,
+      kNoControl, kNoControl}},
+    {"Sides",
+     "Right",
+     {ParamFreqRight, ParamRightDepth, ParamRightSweepRate, ParamFBackRight, ParamWetRight,
+      kNoControl, kNoControl, kNoControl}},
+};
+inline constexpr int kControlPageCount = sizeof kControlPages / sizeof kControlPages[0];
 
 enum class HostParamRole : uint8_t { None, Effect, Bypass, Program, Setting };
 

@@ -69,8 +69,16 @@ PixelRect IKnobRotVal::TextStrip() const {
     return PixelRect{rect.left, base - textStyle.size, rect.right, base};
 }
 
+void IKnobRotVal::SetMarks(const ParamMarks& marks) {
+    if (marks == marks_) return;
+    marks_ = marks;
+    paintAgain = true;
+    MarkChanged(false);
+}
+
 void IKnobRotVal::CapturePaintState() {
     IControl::CapturePaintState();
+    paintMarks_ = marks_;
     paintText.clear();
     const PluginParam* param = Param();
     if (param == nullptr) return;
@@ -89,9 +97,39 @@ bool IKnobRotVal::Render(EditorSurface* surface) {
     }
     const float angle = AngleFor(paintValue, sweepDegrees);
     const float shift = SourceShiftFor(paintValue);
+    RenderMarks(surface);
     if (knobBitmap.frames < 2)
         return surface->BlitSpun(knobBitmap, centreX, centreY, angle, &knobBlend, shift, shift);
     return RenderMultiFrame(surface, angle, shift);
+}
+
+namespace {
+
+ArgbColor ColorOf(uint32_t word) {
+    return ArgbColor{static_cast<int32_t>(word >> 24), static_cast<int32_t>((word >> 16) & 0xFF),
+                     static_cast<int32_t>((word >> 8) & 0xFF), static_cast<int32_t>(word & 0xFF)};
+}
+
+// In the skin's own places: the mapping a halo on the dark edge between the knob's
+// body and its scale, the automation a dot in the scale's gap below the knob,
+// hollow while the automation is there but not what moves the knob. Both stay
+// inside the knob's rectangle, so a repaint of it takes them away.
+constexpr float kHaloInner = 23.0f;
+constexpr float kHaloOuter = 24.5f;
+constexpr float kDotBelow = 27.5f;
+constexpr float kDotOuter = 2.25f;
+constexpr float kDotInner = 1.25f;
+
+}  // namespace
+
+void IKnobRotVal::RenderMarks(EditorSurface* surface) const {
+    const auto x = static_cast<float>(centreX), y = static_cast<float>(centreY);
+    if ((paintMarks_.mappedColor >> 24) != 0)
+        surface->PaintRing(ColorOf(paintMarks_.mappedColor), x, y, kHaloInner, kHaloOuter);
+    if ((paintMarks_.automationColor >> 24) != 0) {
+        surface->PaintRing(ColorOf(paintMarks_.automationColor), x, y + kDotBelow,
+                           paintMarks_.automationDriving ? 0.0f : kDotInner, kDotOuter);
+    }
 }
 
 // The first frame turns; the last one (the knob's fixed face) is painted over it.

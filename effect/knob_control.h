@@ -21,6 +21,7 @@ class IKnobRotVal : public IControl {
     void MouseReleased(int x, int y, const MouseMods& mods) override;
     void MouseDragged(int x, int y, int dx, int dy, const MouseMods& mods) override;
     void CapturePaintState() override;
+    void SetMarks(const ParamMarks& marks) override;
     bool Render(EditorSurface* surface) override;
 
     // The turn for a normalised value, in radians, and the matching source shift.
@@ -47,8 +48,11 @@ class IKnobRotVal : public IControl {
 
   private:
     bool RenderMultiFrame(EditorSurface* surface, float angle, float shift);
+    void RenderMarks(EditorSurface* surface) const;
 
     std::string paintText;
+    ParamMarks marks_;
+    ParamMarks paintMarks_;
 };
 
 }  // namespace tav

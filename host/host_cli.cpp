@@ -1,6 +1,7 @@
 #include "host/host_cli.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -119,6 +120,18 @@ const char* const kCliUsage =
     "                         99.99th percentiles and the longest\n"
     "  --progress             show progress (shown anyway for inputs over 30 s)\n"
     "  --quiet                no progress\n"
+    "CLAP controllers and menus (CLAP only):\n"
+    "  --remote-controls      list the pages a controller's eight knobs step through\n"
+    "  --map PARAM=COLOUR     tell the plug-in a hardware control is mapped to PARAM\n"
+    "                         (param-indication), in COLOUR: #RRGGBB, #AARRGGBB, or\n"
+    "                         auto (the plug-in picks); PARAM=off takes it away\n"
+    "  --automation PARAM=STATE[:COLOUR]  PARAM's automation is none, present,\n"
+    "                         playing, recording or overriding. Both repeatable, in\n"
+    "                         order, before the reports and the editor shot\n"
+    "  --menu TARGET          print what the plug-in puts into a host's context menu\n"
+    "                         for TARGET: plugin, or a parameter\n"
+    "  --menu-action N        perform the plug-in's menu entry N for --menu's target\n"
+    "                         (default plugin) with the state changes; repeatable\n"
     "Editor (every format; needs an X display, e.g. xvfb-run -a; the Linux build reads the\n"
     "window back with XGetImage, the Windows build under Wine with BitBlt):\n"
     "  --editor-shot FILE.png open the editor in a window, let it paint, save what is on\n"
@@ -193,6 +206,37 @@ bool IsUnit(double value) {
 bool ParseBeat(std::string text, double* beat) {
     if (!text.empty() && text.back() == 'b') text.pop_back();
     return ParseNumber(text, beat) && *beat >= 0.0;
+}
+
+// "#RRGGBB", "#AARRGGBB" (alpha ff when not given), or "auto" for 0.
+bool ParseColour(const std::string& text, uint32_t* argb) {
+    if (text == "auto") {
+        *argb = 0;
+        return true;
+    }
+    if ((text.size() != 7 && text.size() != 9) || text[0] != '#') return false;
+    uint32_t value = 0;
+    for (size_t i = 1; i < text.size(); ++i) {
+        const int c = std::tolower(static_cast<unsigned char>(text[i]));
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) return false;
+        value = value << 4 | static_cast<uint32_t>(digit);
+    }
+    *argb = text.size() == 7 ? 0xFF000000u | value : value;
+    return true;
+}
+
+bool ParseAutomation(const std::string& text, ParamIndication* indication) {
+    static const char* const kStates[] = {"none", "present", "playing", "recording", "overriding"};
+    const size_t colon = text.find(':');
+    const std::string state = text.substr(0, colon);
+    indication->kind = ParamIndication::Kind::Automation;
+    for (uint32_t s = 0; s < std::size(kStates); ++s) {
+        if (state != kStates[s]) continue;
+        indication->state = s;
+        return colon == std::string::npos || ParseColour(text.substr(colon + 1), &indication->argb);
+    }
+    return false;
 }
 
 bool SplitAssignment(const std::string& text, std::string* name, std::string* value) {
@@ -284,6 +328,8 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->stress = true;
         } else if (a == "--callback-times") {
             o->callbackTimes = true;
+        } else if (a == "--remote-controls") {
+            o->remoteControls = true;
         } else if (a == "--report-ramp-start-tempo") {
             startTempoReported = true;
         } else if (!next(&v)) {
@@ -432,6 +478,28 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
             o->writeInput = v;
         } else if (a == "--length") {
             if (!ParseNumber(v, &o->length) || !(o->length > 0)) return fail("bad --length " + v);
+        } else if (a == "--map" || a == "--automation") {
+            ParamIndication indication;
+            bool good = SplitAssignment(v, &name, &text);
+            if (good && a == "--automation") {
+                good = ParseAutomation(text, &indication);
+            } else if (good && text == "off") {
+                indication.mapped = false;
+            } else if (good) {
+                good = ParseColour(text, &indication.argb);
+            }
+            if (!good) {
+                return fail(a == "--map" ? "--map wants PARAM=#RRGGBB, auto or off, got " + v
+                                         : "--automation wants PARAM=STATE[:COLOUR], got " + v);
+            }
+            o->indications.emplace_back(name, indication);
+        } else if (a == "--menu") {
+            o->menu = true;
+            o->menuTarget = v == "plugin" ? std::string() : v;
+        } else if (a == "--menu-action") {
+            int action;
+            if (!ParseInt(v, &action) || action < 0) return fail("bad --menu-action " + v);
+            o->menuActions.push_back(static_cast<uint32_t>(action));
         } else if (a == "--editor-shot") {
             o->editorShot = v;
         } else if (a == "--editor-scale") {
@@ -470,9 +538,9 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions* o, std::string* 
         return fail(beatsWanted + " counts in beats: it needs a tempo above 0");
     if (!o->inFile.empty() && !o->generate.empty())
         return fail("--in and --generate exclude each other");
-    if (!o->info && !o->params && !o->programs && !o->requests && o->inFile.empty() &&
-        o->generate.empty() && o->saveChunk.empty() && o->saveFxp.empty() && o->saveFxb.empty() &&
-        o->editorShot.empty()) {
+    if (!o->info && !o->params && !o->programs && !o->requests && !o->remoteControls && !o->menu &&
+        o->menuActions.empty() && o->inFile.empty() && o->generate.empty() &&
+        o->saveChunk.empty() && o->saveFxp.empty() && o->saveFxb.empty() && o->editorShot.empty()) {
         o->info = true;
     }
     return true;
@@ -640,6 +708,29 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
         }
     }
 
+    for (const auto& [name, indication] : o.indications) {
+        const int index = ResolveParam(plugin, name);
+        if (index < 0) {
+            err << "tavhost: no parameter " << name << "\n";
+            return 1;
+        }
+        if (!plugin.Indicate(index, indication, &error)) {
+            err << "tavhost: " << error << "\n";
+            return 1;
+        }
+    }
+    int menuIndex = -1;
+    if (!o.menuTarget.empty() && (menuIndex = ResolveParam(plugin, o.menuTarget)) < 0) {
+        err << "tavhost: no parameter " << o.menuTarget << "\n";
+        return 1;
+    }
+    for (const uint32_t action : o.menuActions) {
+        if (!plugin.PerformMenu(menuIndex, action, &error)) {
+            err << "tavhost: " << error << "\n";
+            status = 1;
+        }
+    }
+
     std::vector<int> resend;
     for (const std::string& name : o.resend) {
         resend.push_back(ResolveParam(plugin, name));
@@ -652,6 +743,14 @@ int RunCli(const CliOptions& o, std::ostream& out, std::ostream& err) {
     if (o.info) plugin.PrintInfo(o.module, out);
     if (o.params) plugin.PrintParams(out);
     if (o.programs) plugin.PrintPrograms(out);
+    if (o.remoteControls && !plugin.PrintRemoteControls(out, &error)) {
+        err << "tavhost: " << error << "\n";
+        status = 1;
+    }
+    if (o.menu && !plugin.PrintMenu(menuIndex, out, &error)) {
+        err << "tavhost: " << error << "\n";
+        status = 1;
+    }
 
     if (!o.inFile.empty() || !o.generate.empty()) {
         // Hosts only call what the plug-in offers: many have no double precision.

@@ -56,8 +56,13 @@ struct CliOptions {
     bool stress = false;
     bool callbackTimes = false;  // the time of each audio callback, summed up at the end
     int stressRounds = 20;       // with stress: the rounds its thread runs beside the audio
-    std::string editorShot;      // PNG of the editor, after the state changes
-    double editorScale = 0;      // the screen's scale factor for the editor; 0: none given
+    bool remoteControls = false;
+    std::vector<std::pair<std::string, ParamIndication>> indications;  // parameter, what
+    bool menu = false;
+    std::string menuTarget;             // a parameter; empty: the whole plug-in
+    std::vector<uint32_t> menuActions;  // performed on menuTarget, in order
+    std::string editorShot;             // PNG of the editor, after the state changes
+    double editorScale = 0;             // the screen's scale factor for the editor; 0: none given
     ProcessKind process = ProcessKind::Replacing;
     bool progress = false;
     bool quiet = false;

@@ -37,6 +37,26 @@ std::string FormatRefusal(const PluginUse& use, const std::string& format) {
 
 }  // namespace
 
+namespace {
+bool OnlyClap(const char* what, std::string* error) {
+    *error = std::string(what) + " are CLAP's: give a .clap module";
+    return false;
+}
+}  // namespace
+
+bool PluginInstance::PrintRemoteControls(std::ostream&, std::string* error) {
+    return OnlyClap("remote-control pages", error);
+}
+bool PluginInstance::Indicate(int, const ParamIndication&, std::string* error) {
+    return OnlyClap("parameter indications", error);
+}
+bool PluginInstance::PrintMenu(int, std::ostream&, std::string* error) {
+    return OnlyClap("plug-in menu entries", error);
+}
+bool PluginInstance::PerformMenu(int, uint32_t, std::string* error) {
+    return OnlyClap("plug-in menu entries", error);
+}
+
 int PluginInstance::BlockFrames(int wanted) {
     std::lock_guard<std::mutex> hold(transportMutex_);
     return transport_.MaxFrames(wanted);

@@ -45,6 +45,17 @@ enum class ProcessKind { Replacing, Accumulating, Double };
 // VST 2 preset files: one program (.fxp) or a bank of every program (.fxb).
 enum class FxFile { Program, Bank };
 
+// What a host shows on a parameter's control: a hardware controller mapped to it,
+// or its automation's state (CLAP's param-indication). argb 0: the plug-in picks
+// the colour.
+struct ParamIndication {
+    enum class Kind { Mapping, Automation };
+    Kind kind = Kind::Mapping;
+    bool mapped = true;  // Mapping: on or off
+    uint32_t state = 0;  // Automation: none, present, playing, recording, overriding
+    uint32_t argb = 0;
+};
+
 class PluginInstance {
   public:
     virtual ~PluginInstance() = default;
@@ -126,6 +137,13 @@ class PluginInstance {
         (void)index;
         return false;
     }
+    // CLAP's remote-control pages, param-indication and context menu (index -1: the
+    // menu for the whole plug-in). False with the reason elsewhere.
+    virtual bool PrintRemoteControls(std::ostream& out, std::string* error);
+    virtual bool Indicate(int index, const ParamIndication& indication, std::string* error);
+    virtual bool PrintMenu(int index, std::ostream& out, std::string* error);
+    virtual bool PerformMenu(int index, uint32_t action, std::string* error);
+
     // Whether the editor may live on that thread too; empty, or why not.
     virtual std::string EditorBesideAudioRefusal() { return std::string(); }
 

@@ -89,7 +89,48 @@ bool Refuse(const clap_host*) {
 void HintsChanged(const clap_host*) {}
 void Closed(const clap_host*, bool) {}
 
+void PagesChanged(const clap_host* host) {
+    ++HostOf(host).pageChanges;
+}
+void SuggestPage(const clap_host* host, clap_id) {
+    ++HostOf(host).pageSuggestions;
+}
+
+// A title over the host's entries, as DAWs head their part of a plug-in's menu.
+bool PopulateMenu(const clap_host* host, const clap_context_menu_target* target,
+                  const clap_context_menu_builder* builder) {
+    if (builder == nullptr || builder->add_item == nullptr ||
+        (target != nullptr && target->kind > CLAP_CONTEXT_MENU_TARGET_KIND_PARAM))
+        return false;
+    const clap_context_menu_item_title title{"tavhost", true};
+    if (!builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_TITLE, &title)) return false;
+    for (const Host::MenuEntry& entry : HostOf(host).menuEntries) {
+        const clap_context_menu_entry item{entry.label.c_str(), true, entry.action};
+        if (!builder->add_item(builder, CLAP_CONTEXT_MENU_ITEM_ENTRY, &item)) return false;
+    }
+    return true;
+}
+
+bool PerformMenu(const clap_host* host, const clap_context_menu_target*, clap_id action) {
+    Host& self = HostOf(host);
+    for (const Host::MenuEntry& entry : self.menuEntries) {
+        if (entry.action != action) continue;
+        self.menuPerformed.push_back(action);
+        return true;
+    }
+    return false;
+}
+
+bool CannotPopup(const clap_host*) {
+    return false;
+}
+bool NoPopup(const clap_host*, const clap_context_menu_target*, int32_t, int32_t, int32_t) {
+    return false;
+}
+
 const clap_host_params kParams = {Rescan, Clear, RequestFlush};
+const clap_host_remote_controls kRemoteControls = {PagesChanged, SuggestPage};
+const clap_host_context_menu kContextMenu = {PopulateMenu, PerformMenu, CannotPopup, NoPopup};
 const clap_host_gui kGui = {HintsChanged, RequestResize, Refuse, Refuse, Closed};
 const clap_host_timer_support kTimers = {RegisterTimer, UnregisterTimer};
 const clap_host_posix_fd_support kFds = {RegisterFd, ModifyFd, UnregisterFd};
@@ -106,6 +147,9 @@ const void* HostExtension(const clap_host* host, const char* id) {
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &kState;
     if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0) return &kPresetLoad;
     if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &kGui;
+    if (std::strcmp(id, CLAP_EXT_REMOTE_CONTROLS) == 0) return &kRemoteControls;
+    if (std::strcmp(id, CLAP_EXT_CONTEXT_MENU) == 0 && !HostOf(host).menuEntries.empty())
+        return &kContextMenu;
     return nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "clap/clap_abi.h"
+#include "clap/clap_abi_controls.h"
 #include "clap/clap_abi_gui.h"
 #include "clap/clap_abi_presets.h"
 
@@ -80,11 +81,22 @@ class Host {
     // Answers the editor's resize requests; none refuses them.
     std::function<bool(int width, int height)> onResize;
 
+    // The host's own context-menu entries; the extension is offered only while
+    // there are any. The actions the plug-in performed of them, in order.
+    struct MenuEntry {
+        std::string label;
+        clap::clap_id action;
+    };
+    std::vector<MenuEntry> menuEntries;
+    std::vector<clap::clap_id> menuPerformed;
+
     int rescans = 0;
     int flushRequests = 0;
     int dirtyMarks = 0;
     int presetsLoaded = 0;
     int presetErrors = 0;
+    int pageChanges = 0;
+    int pageSuggestions = 0;
 
   private:
     clap::clap_host record_;

@@ -1,5 +1,6 @@
 #include "host/formats/hosted_clap.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -375,6 +376,180 @@ void HostedClap::CloseEditorWindow() {
     guiCreated_ = false;
 }
 
+std::vector<clap_remote_controls_page> HostedClap::RemoteControlPages() const {
+    std::vector<clap_remote_controls_page> pages;
+    const auto* controls = Extension<clap_plugin_remote_controls>(CLAP_EXT_REMOTE_CONTROLS);
+    const uint32_t count = controls != nullptr ? controls->count(plugin_) : 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        clap_remote_controls_page page = {};
+        if (controls->get(plugin_, i, &page)) pages.push_back(page);
+    }
+    return pages;
+}
+
+bool HostedClap::PrintRemoteControls(std::ostream& out, std::string* error) {
+    if (Extension<clap_plugin_remote_controls>(CLAP_EXT_REMOTE_CONTROLS) == nullptr) {
+        *error = "the plug-in lists no remote-control pages";
+        return false;
+    }
+    const std::vector<clap_remote_controls_page> pages = RemoteControlPages();
+    out << "remote-control pages: " << pages.size() << "\n";
+    for (const clap_remote_controls_page& page : pages) {
+        out << "  page " << page.page_id << "  " << page.page_name << " (section "
+            << page.section_name << ")" << (page.is_for_preset ? ", for the preset" : "") << "\n";
+        for (uint32_t slot = 0; slot < CLAP_REMOTE_CONTROLS_COUNT; ++slot) {
+            const clap_id id = page.param_ids[slot];
+            out << "    " << slot + 1 << "  ";
+            const auto known = std::find_if(params_.begin(), params_.end(),
+                                            [id](const clap_param_info& p) { return p.id == id; });
+            if (id == CLAP_INVALID_ID) {
+                out << "-\n";
+            } else {
+                out << (known != params_.end() ? known->name : "(unknown)") << " [" << id << "]\n";
+            }
+        }
+    }
+    return true;
+}
+
+bool HostedClap::Indicate(int index, const ParamIndication& what, std::string* error) {
+    const auto* indication = Extension<clap_plugin_param_indication>(CLAP_EXT_PARAM_INDICATION);
+    if (indication == nullptr) {
+        *error = "the plug-in shows no parameter indications";
+        return false;
+    }
+    const clap_color color{static_cast<uint8_t>(what.argb >> 24),
+                           static_cast<uint8_t>(what.argb >> 16),
+                           static_cast<uint8_t>(what.argb >> 8), static_cast<uint8_t>(what.argb)};
+    const clap_color* given = what.argb != 0 ? &color : nullptr;
+    const clap_id id = params_[Index(index)].id;
+    if (what.kind == ParamIndication::Kind::Mapping) {
+        indication->set_mapping(plugin_, id, what.mapped, given, "tavhost", "tavhost's mapping");
+    } else {
+        indication->set_automation(plugin_, id, what.state, given);
+    }
+    return true;
+}
+
+namespace {
+
+struct MenuCollector {
+    std::vector<HostedClap::MenuItem>* items;
+    bool submenus;
+};
+
+bool CollectItem(const clap_context_menu_builder* builder, uint32_t kind, const void* data) {
+    auto& collector = *static_cast<MenuCollector*>(builder->ctx);
+    HostedClap::MenuItem item;
+    item.kind = kind;
+    switch (kind) {
+        case CLAP_CONTEXT_MENU_ITEM_ENTRY: {
+            const auto* entry = static_cast<const clap_context_menu_entry*>(data);
+            if (entry == nullptr || entry->label == nullptr) return false;
+            item.label = entry->label;
+            item.enabled = entry->is_enabled;
+            item.action = entry->action_id;
+            break;
+        }
+        case CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY: {
+            const auto* entry = static_cast<const clap_context_menu_check_entry*>(data);
+            if (entry == nullptr || entry->label == nullptr) return false;
+            item.label = entry->label;
+            item.enabled = entry->is_enabled;
+            item.checked = entry->is_checked;
+            item.action = entry->action_id;
+            break;
+        }
+        case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU:
+        case CLAP_CONTEXT_MENU_ITEM_TITLE: {
+            const auto* title = static_cast<const clap_context_menu_item_title*>(data);
+            if (title == nullptr || title->title == nullptr) return false;
+            item.label = title->title;
+            item.enabled = title->is_enabled;
+            break;
+        }
+        case CLAP_CONTEXT_MENU_ITEM_SEPARATOR:
+        case CLAP_CONTEXT_MENU_ITEM_END_SUBMENU:
+            break;
+        default:
+            return false;
+    }
+    collector.items->push_back(item);
+    return true;
+}
+
+bool SupportsItem(const clap_context_menu_builder* builder, uint32_t kind) {
+    const auto& collector = *static_cast<const MenuCollector*>(builder->ctx);
+    const bool submenu =
+        kind == CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU || kind == CLAP_CONTEXT_MENU_ITEM_END_SUBMENU;
+    return kind <= CLAP_CONTEXT_MENU_ITEM_TITLE && (collector.submenus || !submenu);
+}
+
+}  // namespace
+
+bool HostedClap::PluginMenu(const clap_context_menu_target* target, std::vector<MenuItem>* items,
+                            bool submenus) {
+    const auto* menu = Extension<clap_plugin_context_menu>(CLAP_EXT_CONTEXT_MENU);
+    MenuCollector collector{items, submenus};
+    const clap_context_menu_builder builder{&collector, CollectItem, SupportsItem};
+    return menu != nullptr && menu->populate(plugin_, target, &builder);
+}
+
+namespace {
+clap_context_menu_target MenuTarget(clap_id id, int index) {
+    return index < 0 ? clap_context_menu_target{CLAP_CONTEXT_MENU_TARGET_KIND_GLOBAL, 0}
+                     : clap_context_menu_target{CLAP_CONTEXT_MENU_TARGET_KIND_PARAM, id};
+}
+}  // namespace
+
+bool HostedClap::PrintMenu(int index, std::ostream& out, std::string* error) {
+    const clap_context_menu_target target =
+        MenuTarget(index >= 0 ? params_[Index(index)].id : 0, index);
+    std::vector<MenuItem> items;
+    if (!PluginMenu(&target, &items)) {
+        *error = "the plug-in put nothing into the menu";
+        return false;
+    }
+    out << "menu for " << (index < 0 ? std::string("the plug-in") : ParamName(index)) << "\n";
+    std::string indent = "  ";
+    for (const MenuItem& item : items) {
+        switch (item.kind) {
+            case CLAP_CONTEXT_MENU_ITEM_BEGIN_SUBMENU:
+                out << indent << item.label << " >\n";
+                indent += "  ";
+                break;
+            case CLAP_CONTEXT_MENU_ITEM_END_SUBMENU:
+                if (indent.size() > 2) indent.resize(indent.size() - 2);
+                break;
+            case CLAP_CONTEXT_MENU_ITEM_SEPARATOR:
+                out << indent << "--\n";
+                break;
+            case CLAP_CONTEXT_MENU_ITEM_TITLE:
+                out << indent << "# " << item.label << "\n";
+                break;
+            default:
+                out << indent
+                    << (item.kind == CLAP_CONTEXT_MENU_ITEM_CHECK_ENTRY
+                            ? (item.checked ? "[x] " : "[ ] ")
+                            : "")
+                    << item.label << "  (action " << item.action
+                    << (item.enabled ? "" : ", disabled") << ")\n";
+        }
+    }
+    return true;
+}
+
+bool HostedClap::PerformMenu(int index, uint32_t action, std::string* error) {
+    const auto* menu = Extension<clap_plugin_context_menu>(CLAP_EXT_CONTEXT_MENU);
+    const clap_context_menu_target target =
+        MenuTarget(index >= 0 ? params_[Index(index)].id : 0, index);
+    if (menu == nullptr || !menu->perform(plugin_, &target, action)) {
+        *error = "the plug-in refused menu action " + std::to_string(action);
+        return false;
+    }
+    return true;
+}
+
 void HostedClap::PrintIdentity(std::ostream& out) {
     std::string features;
     for (const char* const* f = descriptor_->features; f != nullptr && *f != nullptr; ++f) {
@@ -403,7 +578,8 @@ void HostedClap::PrintHostCalls(std::ostream& out) {
         << "  params request_flush   " << host_.flushRequests << "\n"
         << "  state mark_dirty       " << host_.dirtyMarks << "\n"
         << "  preset-load loaded     " << host_.presetsLoaded << "\n"
-        << "  preset-load on_error   " << host_.presetErrors << "\n";
+        << "  preset-load on_error   " << host_.presetErrors << "\n"
+        << "  pages changed          " << host_.pageChanges << "\n";
 }
 
 }  // namespace tav

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "clap/clap_abi.h"
+#include "clap/clap_abi_controls.h"
 #include "clap/clap_abi_presets.h"
 #include "host/formats/clap_host_objects.h"
 #include "host/hosted_plugin.h"
@@ -61,6 +62,26 @@ class HostedClap final : public HostedParamList<HostedClap, clap::clap_param_inf
     bool OpenEditorIn(void* parent, std::string* error) override;
     void CloseEditorWindow() override;
     void EditorIdle() override { host_.Pump(); }
+
+    // remote-controls: the pages the plug-in lists, in order.
+    std::vector<clap::clap_remote_controls_page> RemoteControlPages() const;
+    bool PrintRemoteControls(std::ostream& out, std::string* error) override;
+    // param-indication, by position in the parameter list.
+    bool Indicate(int index, const ParamIndication& indication, std::string* error) override;
+
+    // context-menu: what the plug-in puts into a host's menu for a target, as a
+    // builder that takes every kind of item collects it.
+    struct MenuItem {
+        uint32_t kind = 0;
+        std::string label;
+        bool enabled = false;
+        bool checked = false;
+        clap::clap_id action = clap::CLAP_INVALID_ID;
+    };
+    bool PluginMenu(const clap::clap_context_menu_target* target, std::vector<MenuItem>* items,
+                    bool submenus = true);
+    bool PrintMenu(int index, std::ostream& out, std::string* error) override;
+    bool PerformMenu(int index, uint32_t action, std::string* error) override;
 
     // State and preset-load are main-thread calls: the stress thread plays it.
     bool ChooseProgramBesideAudio(int index) override;

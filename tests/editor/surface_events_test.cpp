@@ -152,6 +152,61 @@ TEST_F(SurfaceEventTest, EchoedValuesDoNotPullTheDraggedControlBack) {
     }
 }
 
+// Another party's entries: asked for outside the core lock as the menu opens,
+// below the choices, cut to what fits in the face; only an enabled entry performs,
+// outside the lock.
+TEST_F(SurfaceEventTest, MenuExtrasComeAndGoOutsideTheCoreLock) {
+    using Kind = MenuExtraEntry::Kind;
+    std::vector<std::string> calls;
+    std::vector<MenuExtraEntry> offered = {{Kind::Heading, "Host", false, false, 0},
+                                           {Kind::Entry, "Learn", true, false, 7},
+                                           {Kind::Separator, "", true, false, 0},
+                                           {Kind::Entry, "Greyed", false, false, 8},
+                                           {Kind::Entry, "Checked", true, true, 9}};
+    for (int i = 0; i < 20; ++i) offered.push_back({Kind::Entry, "More", true, false, 100u + i});
+    surface->SetMenuExtras(
+        {[&] {
+             calls.push_back(LockFree(core) ? "gather unlocked" : "gather locked");
+             return offered;
+         },
+         [&](uint32_t action) {
+             calls.push_back(std::to_string(action) + (LockFree(core) ? " unlocked" : " locked"));
+         }});
+    const auto open = [&] {
+        surface->PressAt(600, 300, kRight);
+        surface->ReleaseAt(600, 300, kRight);
+    };
+    open();
+    ASSERT_TRUE(surface->ScaleMenuOpen());
+    const PixelRect menu = surface->ScaleMenuRect();
+    EXPECT_GE(menu.top, 0);
+    EXPECT_LE(menu.bottom, 335);
+    ASSERT_GT(surface->MenuExtraCount(), 5);
+    EXPECT_LT(surface->MenuExtraCount(), static_cast<int>(offered.size()));
+    EXPECT_GE(surface->MenuExtraRow(0).top, surface->ScaleMenuRow(2).bottom);
+    EXPECT_LE(surface->MenuExtraRow(surface->MenuExtraCount() - 1).bottom, menu.bottom);
+    EXPECT_TRUE(surface->MenuExtraRow(surface->MenuExtraCount()).IsEmpty());
+    EXPECT_EQ(calls, std::vector<std::string>{"gather unlocked"});
+    surface->PressAt(300, 20, kLeft);
+    surface->ReleaseAt(300, 20, kLeft);
+
+    const struct {
+        int row;
+        std::vector<std::string> calls;
+    } cases[] = {{0, {}}, {1, {"7 unlocked"}}, {2, {}}, {3, {}}, {4, {"9 unlocked"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        open();
+        calls.clear();
+        const PixelRect row = surface->MenuExtraRow(c.row);
+        surface->PressAt((row.left + row.right) / 2, (row.top + row.bottom) / 2, kLeft);
+        surface->ReleaseAt((row.left + row.right) / 2, (row.top + row.bottom) / 2, kLeft);
+        EXPECT_FALSE(surface->ScaleMenuOpen());
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_EQ(log, std::vector<std::string>{}) << "no control saw the presses";
+    }
+}
+
 // A choice of the effect's own in the menu: its rows below the scales; a press on
 // another option chooses it under the core lock, any other press only closes the menu.
 TEST_F(SurfaceEventTest, MenuChoicesPickAnotherOptionUnderTheCoreLock) {
