@@ -491,8 +491,11 @@ void PhaserEngine::CaptureRate(double sampleRate) {
     holdLength_ = RoundHalfAway(sampleRate_ * 0.2);
     glideStep_ = 1.0 / (1.0 + kGlideSeconds * sampleRate_);
     fadeLength_ = std::max(1, RoundHalfAway(sampleRate_ * kFadeSeconds));
-    // An open gate stays open for as long as the new rate's hold.
-    if (quietCounter_ >= oldHold && oldHold > 0) quietCounter_ = holdLength_;
+    // The quiet counted so far keeps its length in time: an open gate stays open,
+    // half a hold counted leaves half the new rate's hold.
+    if (oldHold > 0)
+        quietCounter_ = std::min(
+            holdLength_, RoundHalfAway(static_cast<double>(quietCounter_) * holdLength_ / oldHold));
 }
 
 void PhaserEngine::ResetProcessing(double sampleRate) {

@@ -217,6 +217,78 @@ TEST(PhaserLifecycle, SampleRateChangeRecomputesEdgesAndHold) {
     ExpectSameBits(got, want);
 }
 
+// One frame at a rate, at 120 bpm: whether the gate let the engine process it
+// (the sweep moved), and whether its tail makes the next frame test loud.
+struct GateStep {
+    bool processed;
+    bool tailLoud;
+};
+GateStep StepGate(PhaserEngine& engine, double l, double r, double rate) {
+    double outL = 0.0, outR = 0.0;
+    const double* ins[2] = {&l, &r};
+    double* outs[2] = {&outL, &outR};
+    const double before = engine.Left().sweepCounter;
+    engine.ProcessBlock(ins, outs, 1, rate, rate / 2.0);
+    const double t = engine.Threshold();
+    return {engine.Left().sweepCounter != before,
+            std::fabs(engine.Left().stageOutputs[3]) > t ||
+                std::fabs(engine.Right().stageOutputs[3]) > t};
+}
+
+// The hold is 0.2 s of quiet, whatever rate each part of it was counted at. The
+// formats apply a new rate by reactivating (ResetProcessing): an open gate stays
+// open, a hold half counted has half of it left at the new rate, and the next
+// sound holds the gate shut for the new rate's 0.2 s.
+TEST(PhaserGate, HoldIsCountedInTimeAcrossARateChange) {
+    struct Case {
+        double from, to;
+        int hold;         // 0.2 s at the new rate
+        int quietBefore;  // frames at the old rate since the last loud one
+        int quietAfter;   // frames at the new rate the gate still processes
+    };
+    const Case cases[] = {{44100.0, 96000.0, 19200, 9000, 0},
+                          {96000.0, 44100.0, 8820, 20000, 0},
+                          {44100.0, 96000.0, 19200, 4410, 9600},
+                          {96000.0, 44100.0, 8820, 9600, 4410}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " Hz to " << c.to << " Hz after "
+                                        << c.quietBefore << " quiet frames");
+        PhaserEngine engine;
+        test::ApplyDefaults(engine);
+        // A burst shuts the gate; its tail rings on for a while after it.
+        const Stereo burst = test::NoiseSignal(2000, 21);
+        bool tailLoud = false;
+        for (size_t k = 0; k < burst.size(); ++k)
+            tailLoud = StepGate(engine, burst.l[k], burst.r[k], c.from).tailLoud;
+        for (int quiet = 1; quiet < c.quietBefore;) {  // the last loud frame counts
+            const bool loud = tailLoud;
+            tailLoud = StepGate(engine, 0.0, 0.0, c.from).tailLoud;
+            quiet = loud ? 1 : quiet + 1;
+        }
+
+        engine.ResetProcessing(c.to);
+        int processed = 0;
+        while (processed < 30000 && StepGate(engine, 0.0, 0.0, c.to).processed) ++processed;
+        EXPECT_EQ(processed, c.quietAfter) << "quiet frames processed after the change";
+        for (int k = 0; k < 100; ++k) ASSERT_FALSE(StepGate(engine, 0.0, 0.0, c.to).processed);
+
+        // Sound at the new rate: the gate opens the new rate's hold after the last
+        // loud frame (its tail included).
+        const Stereo sound = test::NoiseSignal(2000, 22);
+        for (size_t k = 0; k < sound.size(); ++k)
+            tailLoud = StepGate(engine, sound.l[k], sound.r[k], c.to).tailLoud;
+        int sinceLoud = 0;
+        for (int k = 0; k < 60000; ++k) {
+            const bool loud = tailLoud;
+            const GateStep step = StepGate(engine, 0.0, 0.0, c.to);
+            tailLoud = step.tailLoud;
+            sinceLoud = loud ? 0 : sinceLoud + 1;
+            if (!step.processed) break;
+        }
+        EXPECT_EQ(sinceLoud, c.hold) << "frames from the last loud one to open";
+    }
+}
+
 TEST(PhaserMends, HostWithoutTempoSweepsAt120Bpm) {
     const Stereo in = test::NoiseSignal(5000, 10);
     PhaserEngine noTempo;

@@ -262,6 +262,90 @@ std::vector<RenderCase> RenderCases() {
 }
 INSTANTIATE_TEST_SUITE_P(Settings, Lv2Render, testing::ValuesIn(RenderCases()));
 
+// lv2:enabled the right way round: 0 is the dry input to the bit once the
+// bypass fade is over, 1 the effect as the VST 2 module plays it, whichever way
+// it switches mid-song.
+TEST(Lv2Plugin, EnabledZeroIsTheDrySignalAndOneTheEffect) {
+    struct Case {
+        const char* name;
+        float before;
+        float after;
+    };
+    const Case cases[] = {{"enabled throughout", 1.0f, 1.0f},
+                          {"bypassed throughout", 0.0f, 0.0f},
+                          {"enabled, then bypassed", 1.0f, 0.0f},
+                          {"bypassed, then enabled", 0.0f, 1.0f}};
+    constexpr int kSwitch = 8192;
+    constexpr int kFade = 256;  // a little over the 5 ms fade
+    const Channels in = Signal(16384);
+    const Channels effect = Vst2Render(in, 0, 0.0);
+    ASSERT_EQ(effect.size(), 2u);
+    ASSERT_NE(effect, in);
+    for (const Case& c : cases) {
+        Instance lv2;
+        const Channels got = lv2.Render(in, 512, [&](int64_t start, int, std::vector<uint64_t>&) {
+            lv2.Control(kPortEnabled) = start < kSwitch ? c.before : c.after;
+        });
+        for (int ch = 0; ch < 2; ++ch) {
+            for (int f = 0; f < static_cast<int>(in[0].size()); ++f) {
+                if (f >= kSwitch && f < kSwitch + kFade) continue;
+                const bool enabled = (f < kSwitch ? c.before : c.after) != 0.0f;
+                const Channels& want = enabled ? effect : in;
+                ASSERT_EQ(got[ch][f], want[ch][f])
+                    << c.name << ": channel " << ch << ", frame " << f << " should be "
+                    << (enabled ? "the effect" : "dry");
+            }
+        }
+    }
+}
+
+// The first frame where two renders part, -1 where they agree throughout.
+int FirstDifference(const Channels& a, const Channels& b) {
+    for (size_t f = 0; f < a[0].size(); ++f) {
+        if (a[0][f] != b[0][f] || a[1][f] != b[1][f]) return static_cast<int>(f);
+    }
+    return -1;
+}
+
+// time:beatsPerMinute counts beats of time:beatUnit: the same song told in
+// quarters, eighths (6/8) or halves sweeps the same, free or locked to the song.
+TEST(Lv2Plugin, BeatUnitSetsWhatABeatIs) {
+    struct Telling {
+        double unit;
+        double beatsPerBar;
+    };
+    const Telling tellings[] = {{8.0, 6.0}, {2.0, 2.0}};
+    constexpr double kQuarterBpm = 90.0;
+    constexpr double kQuarterBeat = 5.25;  // where the song is at the first frame
+    const Channels in = Signal(16384);
+    const auto render = [&](double sync, double unit, double beatsPerBar, double quarterBpm) {
+        Instance lv2;
+        lv2.Control(kPortSweepSync) = static_cast<float>(sync);
+        const double perQuarter = unit / 4.0;
+        return lv2.Render(in, 512, [&](int64_t start, int, std::vector<uint64_t>& atoms) {
+            if (start != 0) return;
+            Sequence(lv2.Urids())
+                .Position(0, {{LV2_TIME__beatsPerMinute, quarterBpm * perQuarter},
+                              {LV2_TIME__speed, 1.0},
+                              {LV2_TIME__beat, kQuarterBeat * perQuarter},
+                              {LV2_TIME__beatsPerBar, beatsPerBar},
+                              {LV2_TIME__beatUnit, unit}})
+                .WriteTo(atoms);
+        });
+    };
+    for (double sync : {0.0, 1.0}) {
+        // In quarters, right and wrong readings agree: that is the reference.
+        const Channels quarters = render(sync, 4.0, 3.0, kQuarterBpm);
+        ASSERT_NE(FirstDifference(render(sync, 4.0, 3.0, kQuarterBpm * 2.0), quarters), -1)
+            << "tempo not heard";
+        for (const Telling& t : tellings) {
+            EXPECT_EQ(FirstDifference(render(sync, t.unit, t.beatsPerBar, kQuarterBpm), quarters),
+                      -1)
+                << (sync != 0.0 ? "song" : "free") << ", beat unit " << t.unit;
+        }
+    }
+}
+
 TEST(Lv2Plugin, RefusesNonsenseAtInstantiation) {
     const auto* d = Descriptor();
     ASSERT_NE(d, nullptr);
