@@ -11,16 +11,22 @@ add_library(tav_platform INTERFACE)
 if(WIN32)
     target_compile_definitions(tav_platform INTERFACE
         TAV_PLATFORM_WIN32=1 WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE)
+elseif(TAV_WEB)
+    # One thread (the AudioWorklet's) does everything; no system beneath.
+    target_compile_definitions(tav_platform INTERFACE TAV_PLATFORM_WEB=1)
 else()
     target_compile_definitions(tav_platform INTERFACE TAV_PLATFORM_POSIX=1)
     find_package(Threads REQUIRED)
     target_link_libraries(tav_platform INTERFACE Threads::Threads ${CMAKE_DL_LIBS})
 endif()
 
-# Picks the platform file of a seam: name_win32.cpp on Windows, name_posix.cpp elsewhere.
+# Picks the platform file of a seam: name_win32.cpp on Windows, name_web.cpp in the
+# browser, name_posix.cpp elsewhere.
 function(tav_platform_source out base)
     if(WIN32)
         set(${out} "${base}_win32.cpp" PARENT_SCOPE)
+    elseif(TAV_WEB)
+        set(${out} "${base}_web.cpp" PARENT_SCOPE)
     else()
         set(${out} "${base}_posix.cpp" PARENT_SCOPE)
     endif()

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "core/plugin_state.h"
 
@@ -86,7 +85,7 @@ bool BlockPlugin::SetUp(double sampleRate, int64_t maxFrames) {
 }
 
 void BlockPlugin::SetActive(bool active) {
-    std::lock_guard<std::mutex> callers(callers_);
+    CallerGuard callers(callers_);
     if (!active) live_.store(false, std::memory_order_release);
     valuesChanged_ = true;  // the tail follows the rate set up since
     Settle();
@@ -244,11 +243,11 @@ bool BlockPlugin::ReadPublished(ModelValues& values, std::vector<uint8_t>& bank)
     // The audio thread writes a few hundred bytes per block at most: a read that
     // meets a write reads again, and gives way to it, since a writer the system
     // has paused mid-write holds every reader back until it runs again.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const CallerPatience patience(std::chrono::seconds(2));
     for (int attempt = 0;; ++attempt) {
         if (attempt >= 16) {
-            if (std::chrono::steady_clock::now() > giveUp) return false;
-            std::this_thread::yield();
+            if (patience.Expired()) return false;
+            CallerPatience::GiveWay();
         }
         if (!box.values.TryRead(&values, sizeof values)) continue;
         if (!box.bank.TryRead(bank.data(), bank.size())) continue;
@@ -298,7 +297,7 @@ uint32_t BlockPlugin::TailFrames() {
     if (!live_.load(std::memory_order_acquire)) return core_.TailFrames();
     // Only the audio thread writes the values: on it, the first read succeeds.
     ModelValues values;
-    while (!published_->values.TryRead(&values, sizeof values)) std::this_thread::yield();
+    while (!published_->values.TryRead(&values, sizeof values)) CallerPatience::GiveWay();
     return values.tailFrames;
 }
 
@@ -317,7 +316,7 @@ bool BlockPlugin::Hand(const HandedChange& change) {
     if (change.kind == HandedChange::Kind::State) return false;  // LoadState prepares those
     // Queued even while inactive: an editor's own thread may hand it, and only
     // the host's threads may apply it (the next block, flush or host call).
-    std::lock_guard<std::mutex> callers(callers_);
+    CallerGuard callers(callers_);
     return PushWaiting(checked);
 }
 
@@ -325,17 +324,16 @@ bool BlockPlugin::Hand(const HandedChange& change) {
 // never the audio. Without audio (or with audio that stopped for good) it stays
 // full until the host's next call takes it: refused.
 bool BlockPlugin::PushWaiting(const HandedChange& change) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    const CallerPatience patience(std::chrono::seconds(1));
     while (!handed_.Push(change)) {
-        if (!live_.load(std::memory_order_acquire) || std::chrono::steady_clock::now() > giveUp)
-            return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        if (!live_.load(std::memory_order_acquire) || patience.Expired()) return false;
+        CallerPatience::Pause();
     }
     return true;
 }
 
 bool BlockPlugin::ReadModel(ModelValues& out) {
-    std::lock_guard<std::mutex> callers(callers_);
+    CallerGuard callers(callers_);
     std::vector<uint8_t> bank;
     if (!ReadPublished(out, bank)) return false;
     const uint64_t pushed = handed_.Pushed();
@@ -376,7 +374,7 @@ bool BlockPlugin::ReadModel(ModelValues& out) {
 
 bool BlockPlugin::SaveState(std::vector<uint8_t>& out) {
     try {
-        std::lock_guard<std::mutex> callers(callers_);
+        CallerGuard callers(callers_);
         Settle();
         if (!live_.load(std::memory_order_acquire))
             return SavePluginState(core_, chunk_, runner_.Bypassed(), out);
@@ -391,7 +389,7 @@ bool BlockPlugin::SaveState(std::vector<uint8_t>& out) {
 
 bool BlockPlugin::LoadState(const std::vector<uint8_t>& bytes) {
     try {
-        std::lock_guard<std::mutex> callers(callers_);
+        CallerGuard callers(callers_);
         Settle();
         LoadedState loaded;
         if (!live_.load(std::memory_order_acquire)) {

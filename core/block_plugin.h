@@ -17,11 +17,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "core/audio_handoff.h"
 #include "core/block_runner.h"
+#include "core/caller_wait.h"
 #include "core/state_chunk.h"
 #include "core/timed_changes.h"
 #include "core/transport_core.h"
@@ -155,7 +155,7 @@ class BlockPlugin {
     EchoSink echoSink_ = nullptr;
     void* echoContext_ = nullptr;
 
-    std::mutex callers_;  // the other threads among themselves; never the audio thread
+    CallerLock callers_;  // the other threads among themselves; never the audio thread
     SpscQueue<HandedChange, kHandoffCapacity> handed_;
     std::unique_ptr<Published> published_;
 };

@@ -30,7 +30,7 @@ class CoreLock {
     void UnlockNative();
     bool TryLockNative();
 
-    alignas(16) unsigned char storage_[64];
+    [[maybe_unused]] alignas(16) unsigned char storage_[64];  // unused where one thread runs
     bool enabled_ = true;
 };
 

@@ -1,5 +1,7 @@
 #include "core/number_text.h"
 
+#include "core/decimal_read.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -47,10 +49,10 @@ double ParseDecimal(const char* text) {
         }
     }
     double value = 0.0;
-    const auto result = std::from_chars(start, p, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
+    const DecimalRead read = ReadDecimal(start, p, value);
+    if (read == DecimalRead::OutOfRange) {
         value = exponentNegative ? 0.0 : std::numeric_limits<double>::infinity();
-    } else if (result.ec != std::errc()) {
+    } else if (read != DecimalRead::Ok) {
         value = 0.0;
     }
     return negative ? -value : value;

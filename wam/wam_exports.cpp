@@ -1,0 +1,3 @@
+extern "C" int tav_probe() {
+    return 1;
+}
