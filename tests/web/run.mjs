@@ -1,0 +1,38 @@
+// The browser checks: node tests/web/run.mjs BASE_URL NATIVE_BUILD_DIR [--only TEXT]
+// Prints a line per check and the count; exits 0 only when every one passed.
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { openBrowser } from './browser.mjs';
+import { makeNative } from './native.mjs';
+import renderChecks from './render_checks.mjs';
+
+const [baseUrl, nativeDir, ...rest] = process.argv.slice(2);
+const only = rest[0] === '--only' ? rest[1] : null;
+const seconds = 8;
+const tmp = mkdtempSync(join(tmpdir(), 'tav-web-'));
+const checks = [...renderChecks].filter((check) => !only || check.name.includes(only));
+
+const { browser, page, problems } = await openBrowser(baseUrl);
+const ctx = { page, seconds, tmp, native: makeNative(nativeDir, tmp, seconds) };
+let passed = 0;
+let failed = 0;
+try {
+	for (const check of checks) {
+		let outcome;
+		try {
+			outcome = await check.run(ctx);
+		} catch (error) {
+			outcome = { ok: false, detail: `threw ${error && error.stack ? error.stack.split('\n').slice(0, 3).join(' | ') : error}` };
+		}
+		if (outcome.ok) passed++;
+		else failed++;
+		console.log(`${outcome.ok ? 'PASS' : 'FAIL'} ${check.name}: ${outcome.detail}`);
+	}
+	for (const problem of problems) console.log(`page error: ${problem}`);
+} finally {
+	await browser.close();
+	rmSync(tmp, { recursive: true, force: true });
+}
+console.log(`web: ${passed} passed, ${failed} failed`);
+process.exit(failed === 0 && checks.length > 0 ? 0 : 1);
