@@ -48,7 +48,9 @@ async function renderInPage(spec) {
 	source.connect(node);
 	node.connect(context.destination);
 	source.start(0);
-	node.scheduleEvents(...(spec.events || []));
+	const special = { NaN, Infinity, '-Infinity': -Infinity };
+	const events = JSON.parse(spec.events || '[]', (key, value) => (typeof value === 'string' && value in special && key !== 'id' ? special[value] : value));
+	node.scheduleEvents(...events);
 	// Port messages keep their order: once this is answered every event is queued.
 	result.before = await node.status();
 	const started = performance.now();
@@ -63,8 +65,12 @@ async function renderInPage(spec) {
 	return result;
 }
 
+// Events go as JSON with their non-finite numbers as text, which the page turns
+// back: the page's own argument passing would make them null.
+const eventText = (events) => JSON.stringify(events || [], (key, value) => (typeof value === 'number' && !Number.isFinite(value) ? String(value) : value));
+
 export async function renderInBrowser(page, spec) {
-	const result = await page.evaluate(renderInPage, spec);
+	const result = await page.evaluate(renderInPage, { ...spec, events: eventText(spec.events) });
 	result.channels = result.channels.map(fromBase64);
 	result.stateBytes = result.state ? Buffer.from(result.state, 'base64') : null;
 	return result;

@@ -5,13 +5,16 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { openBrowser } from './browser.mjs';
 import { makeNative } from './native.mjs';
+import inputChecks from './input_checks.mjs';
 import renderChecks from './render_checks.mjs';
+import speed from './speed.mjs';
+import stateChecks from './state_checks.mjs';
 
 const [baseUrl, nativeDir, ...rest] = process.argv.slice(2);
 const only = rest[0] === '--only' ? rest[1] : null;
 const seconds = 8;
 const tmp = mkdtempSync(join(tmpdir(), 'tav-web-'));
-const checks = [...renderChecks].filter((check) => !only || check.name.includes(only));
+const checks = [...renderChecks, ...stateChecks, ...inputChecks, ...speed].filter((check) => !only || check.name.includes(only));
 
 const { browser, page, problems } = await openBrowser(baseUrl);
 const ctx = { page, seconds, tmp, native: makeNative(nativeDir, tmp, seconds) };

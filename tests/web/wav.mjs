@@ -43,7 +43,7 @@ export function readWav(path) {
 	throw new Error(`${path}: no data`);
 }
 
-export function writeWav(path, rate, channels) {
+export function wavBytes(rate, channels) {
 	const frames = channels[0].length;
 	const count = channels.length;
 	const data = frames * count * 4;
