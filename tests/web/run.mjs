@@ -1,4 +1,4 @@
-// The browser checks: node tests/web/run.mjs BASE_URL NATIVE_BUILD_DIR [--only TEXT]
+// The browser checks: node tests/web/run.mjs BASE_URL NATIVE_BUILD_DIR WEB_BUILD_DIR [--only TEXT]
 // Prints a line per check and the count; exits 0 only when every one passed.
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -6,15 +6,17 @@ import { join } from 'node:path';
 import { openBrowser } from './browser.mjs';
 import { makeNative } from './native.mjs';
 import inputChecks from './input_checks.mjs';
+import { moduleChecks } from './module_checks.mjs';
+import paramChecks from './param_checks.mjs';
 import renderChecks from './render_checks.mjs';
 import speed from './speed.mjs';
 import stateChecks from './state_checks.mjs';
 
-const [baseUrl, nativeDir, ...rest] = process.argv.slice(2);
+const [baseUrl, nativeDir, webDir, ...rest] = process.argv.slice(2);
 const only = rest[0] === '--only' ? rest[1] : null;
 const seconds = 8;
 const tmp = mkdtempSync(join(tmpdir(), 'tav-web-'));
-const checks = [...renderChecks, ...stateChecks, ...inputChecks, ...speed].filter((check) => !only || check.name.includes(only));
+const checks = [...moduleChecks(webDir), ...renderChecks, ...paramChecks, ...stateChecks, ...inputChecks, ...speed].filter((check) => !only || check.name.includes(only));
 
 const { browser, page, problems } = await openBrowser(baseUrl);
 const ctx = { page, seconds, tmp, native: makeNative(nativeDir, tmp, seconds) };
