@@ -46,8 +46,9 @@ const renderCases = [
 		'vst2', [], 2),
 	},
 	{
+		// In Song sync, placed inside bar 2: a tempo taken for granted would give it beats.
 		name: 'a transport with NaN tempo is a transport without tempo',
-		run: (ctx) => sameAs(ctx, [transportEvent(0, NaN)], 'clap', ['--tempo', '0'], 0),
+		run: (ctx) => sameAs(ctx, [transportEvent(0, NaN, { bar: 2, barStarted: -0.3 }), automation(0, 1002, 1)], 'clap', ['--tempo', '0', '--set', '1002=1'], 0),
 	},
 ];
 

@@ -31,21 +31,23 @@ const programCases = [44100, 48000].flatMap((rate) =>
 		run: (ctx) => compare(ctx, rate, { program, events: steady() }, 'vst2', ['--program', String(program)]),
 	})));
 
+const songSync = { type: 'wam-automation', time: 0, data: { id: String(kSweepSync), value: 1 } };
 const wetInfo = { min: 0, max: 100 };
 
 const transportCases = [
 	{
-		name: 'tempo ramp 90 to 150 BPM equals CLAP',
+		// In Song sync, so that the song position counts as much as the tempo.
+		name: 'tempo ramp 90 to 150 BPM in Song sync equals CLAP',
 		run: (ctx) => compare(ctx, 44100, {
 			program: 2,
-			events: tempoRamp(90, 150, Math.round(ctx.seconds * 44100), 128, 44100),
-		}, 'clap', ['--block', '128', '--program', '2', '--tempo-ramp', '90:150']),
+			events: [...tempoRamp(90, 150, Math.round(ctx.seconds * 44100), 128, 44100), songSync],
+		}, 'clap', ['--block', '128', '--program', '2', '--tempo-ramp', '90:150', '--set', `${kSweepSync}=1`]),
 	},
 	{
 		name: 'Song sync from beat 6 equals CLAP',
 		run: (ctx) => compare(ctx, 48000, {
 			program: 1,
-			events: [startingAt(6, 120), { type: 'wam-automation', time: 0, data: { id: String(kSweepSync), value: 1 } }],
+			events: [startingAt(6, 120), songSync],
 		}, 'clap', ['--block', '128', '--program', '1', '--start-beat', '6', '--set', `${kSweepSync}=1`]),
 	},
 	{

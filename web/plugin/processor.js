@@ -427,10 +427,10 @@ const getTavrellionProcessor = (moduleId) => {
 		}
 
 		_copyOut(output, from, to) {
-			const frames = to - from;
 			for (let c = 0; c < output.length; c++) {
 				const source = c === 0 ? this._outL : this._outR;
-				output[c].set(frames === kQuantum ? source : source.subarray(0, frames), from);
+				const target = output[c];
+				for (let i = from; i < to; i++) target[i] = source[i - from];
 			}
 		}
 
