@@ -25,8 +25,9 @@ export const fromBase64 = (text) => {
 	return new Float32Array(bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength));
 };
 
-// In the page. spec: rate, frames, input (two base64 channels), events, and
-// before the render: program, state (base64 bytes), edits ([id, plain]).
+// In the page. spec: rate, frames, input (two base64 channels), events, the
+// instance's initial state, and before the render: program, state (base64
+// bytes), edits ([id, plain]).
 // After: the output, the saved state and what the instance says of itself.
 async function renderInPage(spec) {
 	const bytesOf = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
@@ -35,7 +36,7 @@ async function renderInPage(spec) {
 	const { default: Tavrellion } = await import('/plugin/index.js');
 	const context = new OfflineAudioContext({ numberOfChannels: 2, length: spec.frames, sampleRate: spec.rate });
 	const [group] = await initializeWamHost(context);
-	const plugin = await Tavrellion.createInstance(group, context);
+	const plugin = await Tavrellion.createInstance(group, context, spec.initialState ? bytesOf(spec.initialState) : undefined);
 	const node = plugin.audioNode;
 	const result = { stateLoaded: null, programSelected: null, edits: [] };
 	if (spec.state) result.stateLoaded = await node.setState(bytesOf(spec.state));

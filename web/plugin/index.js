@@ -11,9 +11,12 @@ export default class Tavrellion extends WebAudioModule {
 	_baseUrl = here.href;
 	_descriptorUrl = new URL('descriptor.json', here).href;
 
+	// The SDK's own initialize drops the initial state: it reaches the node here.
 	async initialize(state) {
 		await this._loadDescriptor();
-		return super.initialize(state);
+		if (!this._audioNode) this.audioNode = await this.createAudioNode(state);
+		this.initialized = true;
+		return this;
 	}
 
 	async createAudioNode(initialState) {
