@@ -51,6 +51,17 @@ const transportCases = [
 		}, 'clap', ['--block', '128', '--program', '1', '--start-beat', '6', '--set', `${kSweepSync}=1`]),
 	},
 	{
+		// The stop and the restart fall inside quanta: the worklet splits them there,
+		// as tavhost splits its blocks.
+		name: 'a pause from beat 5 for 2 beats in Song sync equals CLAP',
+		run: (ctx) => compare(ctx, 44100, {
+			program: 3,
+			events: [transportEvent(0, 120), songSync,
+				transportEvent(2.5, 120, { bar: 1, barStarted: 2, playing: false }),
+				transportEvent(3.5, 120, { bar: 1, barStarted: 3, playing: true })],
+		}, 'clap', ['--block', '128', '--program', '3', '--pause', '5:2', '--set', `${kSweepSync}=1`]),
+	},
+	{
 		name: 'Glide ramp of Wet Left 10 to 95 equals CLAP',
 		run: (ctx) => compare(ctx, 44100, {
 			events: [...steady(), ...automationRamp(kWetLeft, wetInfo, 0.1, 0.95, 44100, 3 * 44100, Math.round(ctx.seconds * 44100), 44100)],
