@@ -84,6 +84,19 @@ name_of() {
 common=(--tempo "$tempo" --quiet)
 rows=()
 status=0
+
+# The browser's column: the Web Audio Modules plug-in in headless Chromium, for
+# the built-in loop at the default tempo, where a web build and npm's packages are.
+declare -A browser=()
+WEB_BUILD=$ROOT/build/web
+if [ -f "$WEB_BUILD/tavrellion.wasm" ] && [ -d "$ROOT/web/node_modules/puppeteer-core" ] &&
+    [ "${source_args[0]}" = --generate ] && [ "$tempo" = 120 ] && [ ${#sets[@]} -eq 0 ]; then
+    echo "rendering every program in the browser (tavrellion.wasm in an AudioWorklet, headless Chromium)"
+    while read -r _ p _ _ _ _ _ _ d; do
+        browser[${p%:}]=$d
+        [ "$d" = "0" ] || status=1
+    done < <("$ROOT/checks/check-web" --demo "$out" "$ROOT/build/native" "$WEB_BUILD" | grep '^program') || status=1
+fi
 dry=(--write-input "$out/demo-dry.wav")
 for p in "${programs[@]}"; do
     name=$(name_of "$p")
@@ -118,7 +131,7 @@ for p in "${programs[@]}"; do
         arm+=("$d")
         [ "$d" = "0" ] || status=1
     done
-    rows+=("$(printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s  %s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3" "$linuxc" "$windowsc" "$linuxl" "$(IFS=/; echo "${arm[*]}")")")
+    rows+=("$(printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s %12s  %s' "$name" "$peak" "$rms" "$diff" "$linux3" "$windows3" "$linuxc" "$windowsc" "$linuxl" "${browser[$p]:--}" "$(IFS=/; echo "${arm[*]}")")")
     [ "$diff" = "0" ] && [ "$linux3" = "0" ] && [ "$windows3" = "0" ] || status=1
     [ "$linuxc" = "0" ] && [ "$windowsc" = "0" ] && [ "$linuxl" = "0" ] || status=1
 done
@@ -192,16 +205,16 @@ for scale in default default-200; do
     fi
 done
 
-printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s %12s  %s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2" "LV2/VST 2" "arm64/x86-64"
-printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s  %s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows" "Linux" "VST 2/VST 3/CLAP/LV2"
+printf '\n%-24s %10s %10s %14s %12s %12s %12s %12s %12s %12s  %s\n' "" "" "" "largest diff:" "VST 3/VST 2" "VST 3/VST 2" "CLAP/VST 2" "CLAP/VST 2" "LV2/VST 2" "browser/" "arm64/x86-64"
+printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s %12s  %s\n' "program" "peak" "RMS" "Windows/Linux" "Linux" "Windows" "Linux" "Windows" "Linux" "VST 2" "VST 2/VST 3/CLAP/LV2"
 read -r _ peak _ rms < <("$TAVWAV" "$out/demo-dry.wav")
-printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s\n' "(dry input)" "$peak" "$rms" "-" "-" "-" "-" "-" "-"
+printf '%-24s %10s %10s %14s %12s %12s %12s %12s %12s %12s\n' "(dry input)" "$peak" "$rms" "-" "-" "-" "-" "-" "-" "-"
 printf '%s\n' "${rows[@]}"
 echo
 echo "a chord under the tempo ramp, steps at block starts: ${ramp_clicks#block-starts } (-80 dBFS and below: no click)"
 echo "written: $out/demo-dry.wav and $out/demo-<program>.wav (the Windows renders are in $out/win64/,"
 echo "the VST 3 ones in vst3/ and the CLAP ones in clap/ below each, the LV2 ones in $out/lv2/,"
-echo "the 64-bit ARM ones in $out/arm64/ and its vst3/, clap/ and lv2/);"
+echo "the 64-bit ARM ones in $out/arm64/ and its vst3/, clap/ and lv2/, the browser's in $out/web/);"
 echo "$out/demo-<program>.png shows each program's gain over time and frequency, left channel"
 echo "on top: the dark curves are the notches sweeping with the tempo."
 echo "$out/glide-off-on.png shows the peak above 8 kHz of a chord under a Wet ramp and an Accent"
