@@ -8,6 +8,7 @@ import { makeNative } from './native.mjs';
 import inputChecks from './input_checks.mjs';
 import linkChecks from './link_checks.mjs';
 import { moduleChecks } from './module_checks.mjs';
+import pageChecks from './page_checks.mjs';
 import paramChecks from './param_checks.mjs';
 import renderChecks from './render_checks.mjs';
 import speed from './speed.mjs';
@@ -17,7 +18,7 @@ const [baseUrl, nativeDir, webDir, ...rest] = process.argv.slice(2);
 const only = rest[0] === '--only' ? rest[1] : null;
 const seconds = 8;
 const tmp = mkdtempSync(join(tmpdir(), 'tav-web-'));
-const checks = [...moduleChecks(webDir), ...renderChecks, ...paramChecks, ...stateChecks, ...inputChecks, ...linkChecks, ...speed].filter((check) => !only || check.name.includes(only));
+const checks = [...moduleChecks(webDir), ...renderChecks, ...paramChecks, ...stateChecks, ...inputChecks, ...linkChecks, ...pageChecks, ...speed].filter((check) => !only || check.name.includes(only));
 
 const { browser, page, problems } = await openBrowser(baseUrl);
 const ctx = { page, seconds, tmp, native: makeNative(nativeDir, tmp, seconds) };
