@@ -17,13 +17,15 @@ inline constexpr int32_t FaceEditValue = 2;
 inline constexpr int32_t FaceEditEnd = 3;
 
 // The edits waiting for the page, oldest first, which it drains after each event
-// and frame. A value right after another of the same id replaces it; a begin or an
-// end is never dropped, so the gestures the page sees stay balanced.
+// and frame. A value right after another of the same id replaces it. A page that
+// stops draining finds each id's edits folded into what it must still learn (as
+// clap/clap_core.cpp folds a host's): the gestures stay balanced and the last value
+// of each id stays.
 class FaceEditQueue {
   public:
     static constexpr int kCapacity = 512;
 
-    // False when full: the edit is refused (the page has stopped draining).
+    // False only when folding leaves no room (hundreds of ids at once).
     bool Push(const FaceEdit& edit);
     const FaceEdit* Data() const { return edits_; }
     int Count() const { return count_; }
@@ -31,6 +33,8 @@ class FaceEditQueue {
     void Drop(int count);
 
   private:
+    void Fold();
+
     FaceEdit edits_[kCapacity] = {};
     int count_ = 0;
 };
