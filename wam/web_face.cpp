@@ -1,6 +1,8 @@
 #include "wam/web_face.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "effect/editor_layout.h"
@@ -167,6 +169,35 @@ PixelRect WebFace::CopyOut(PixelRect area) {
         }
     }
     return area;
+}
+
+// Centred on the control, as wide as its longest value, as the Linux face's box.
+PixelRect WebFace::EntryBox() const {
+    const IControl* control = surface_->EntryControl();
+    const PluginParam* param = surface_->EntryParam();
+    if (control == nullptr || param == nullptr) return {};
+    char longest[PluginParam::kTextSize * 2] = {};
+    param->FormatValue(1.0, true, longest, sizeof longest);
+    const int w = std::max(32, 7 * static_cast<int>(std::strlen(longest)) + 6);
+    const int cx = (control->rect.left + control->rect.right) / 2;
+    const int cy = (control->rect.top + control->rect.bottom) / 2;
+    return surface_->ToDevice(PixelRect{cx - w / 2, cy - 8, cx - w / 2 + w, cy + 8});
+}
+
+std::string WebFace::EntryText() const {
+    const PluginParam* param = surface_->EntryParam();
+    if (param == nullptr) return {};
+    char text[PluginParam::kTextSize * 2] = {};
+    param->FormatValue(param->value, false, text, sizeof text);
+    return text;
+}
+
+void WebFace::CommitEntry(const char* text) {
+    surface_->CommitEntry(text != nullptr ? text : "");
+}
+
+void WebFace::CancelEntry() {
+    surface_->CancelEntry();
 }
 
 PixelRect WebFace::ScaleRow(int index) const {

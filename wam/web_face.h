@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/edit_sink.h"
@@ -52,6 +53,16 @@ class WebFace final : public EditSink {
     const uint8_t* Rgba() const { return rgba_.data(); }
     FaceEditQueue& Edits() { return edits_; }
     int RefusedEdits() const { return refused_; }
+
+    // The value box a right click on a control asks for: where it goes in device
+    // pixels (empty while none is open), the value it starts with, and the user's
+    // answer, applied at the next frame.
+    PixelRect EntryBox() const;
+    std::string EntryText() const;
+    void CommitEntry(const char* text);
+    void CancelEntry();
+    // The address a click asked to open (the product's page), once; empty for none.
+    std::string TakePageToOpen() { return surface_->TakePageToOpen(); }
 
     // The menu's rows in device pixels, for the page (and its tests) to find them:
     // a scale's row, or an option of a choice (0 Sweep Sync, 1 Glide).

@@ -1,8 +1,11 @@
 // tavrellion_face.wasm's functions for web/plugin/face.js: one face per module
 // instance. Every entry refuses calls before tav_face_create or with bad values.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "wam/web_face.h"
 
@@ -13,6 +16,17 @@ namespace {
 std::unique_ptr<tav::WebFace> gFace;
 // An area handed to the page: x, y, width, height.
 int32_t gArea[4] = {};
+// Text both ways: what the page types, what the face hands it (NUL-terminated).
+constexpr int32_t kTextBytes = 256;
+char gTextIn[kTextBytes] = {};
+char gTextOut[kTextBytes] = {};
+
+const char* PutText(const std::string& text) {
+    const size_t n = std::min(text.size(), static_cast<size_t>(kTextBytes - 1));
+    std::memcpy(gTextOut, text.data(), n);
+    gTextOut[n] = '\0';
+    return gTextOut;
+}
 
 int32_t* PutArea(const tav::PixelRect& r) {
     gArea[0] = r.left;
@@ -110,4 +124,35 @@ TAV_FACE_EXPORT(tav_face_menu_open) int32_t tav_face_menu_open() {
 TAV_FACE_EXPORT(tav_face_menu_row) int32_t* tav_face_menu_row(int32_t choice, int32_t option) {
     if (!gFace) return PutArea({});
     return PutArea(choice < 0 ? gFace->ScaleRow(option) : gFace->ChoiceRow(choice, option));
+}
+
+// The open value box in device pixels (all 0 for none) and the text it starts with.
+TAV_FACE_EXPORT(tav_face_entry_box) int32_t* tav_face_entry_box() {
+    return PutArea(gFace ? gFace->EntryBox() : tav::PixelRect{});
+}
+
+TAV_FACE_EXPORT(tav_face_entry_text) const char* tav_face_entry_text() {
+    return PutText(gFace ? gFace->EntryText() : std::string());
+}
+
+// Where the page writes the typed text (UTF-8, at most 255 bytes) before committing.
+TAV_FACE_EXPORT(tav_face_text_buffer) char* tav_face_text_buffer() {
+    return gTextIn;
+}
+
+TAV_FACE_EXPORT(tav_face_entry_commit) void tav_face_entry_commit(int32_t length) {
+    if (!gFace) return;
+    gTextIn[std::clamp(length, 0, kTextBytes - 1)] = '\0';
+    gFace->CommitEntry(gTextIn);
+}
+
+TAV_FACE_EXPORT(tav_face_entry_cancel) void tav_face_entry_cancel() {
+    if (gFace) gFace->CancelEntry();
+}
+
+// The address a click asked to open, once; null for none.
+TAV_FACE_EXPORT(tav_face_take_page) const char* tav_face_take_page() {
+    if (!gFace) return nullptr;
+    const std::string page = gFace->TakePageToOpen();
+    return page.empty() ? nullptr : PutText(page);
 }

@@ -1,6 +1,7 @@
 #include "wam/web_face_surface.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tav {
 
@@ -20,12 +21,20 @@ bool WebFaceSurface::PresentRegion(const PixelRect& area) {
     return true;
 }
 
-bool WebFaceSurface::OpenValueEntry(IControl*, PluginParam*) {
-    return false;
+bool WebFaceSurface::OpenValueEntry(IControl* control, PluginParam* param) {
+    const bool opened = HeadlessSurface::OpenValueEntry(control, param);
+    calls.clear();  // a page lives long: its record of calls would only grow
+    return opened;
 }
 
-bool WebFaceSurface::OpenWebPage(const char*, const char*, const char*, const char*) {
-    return false;
+bool WebFaceSurface::OpenWebPage(const char* url, const char*, const char*, const char*) {
+    if (url == nullptr || url[0] == '\0') return false;
+    pageToOpen_ = url;
+    return true;
+}
+
+std::string WebFaceSurface::TakePageToOpen() {
+    return std::exchange(pageToOpen_, std::string());
 }
 
 PixelRect WebFaceSurface::TakePaintedArea() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "editor/headless_surface.h"
 
 namespace tav {
@@ -11,17 +13,19 @@ class WebFaceSurface final : public HeadlessSurface {
     using HeadlessSurface::HeadlessSurface;
 
     bool PresentRegion(const PixelRect& area) override;
-    // The page has no value box nor a browser to open yet: both are declined.
+    // The page shows the value box over the canvas (HeadlessSurface keeps its state).
     bool OpenValueEntry(IControl* control, PluginParam* param) override;
-    bool CanOpenValueEntry() const override { return false; }
+    // The page opens the address; it is kept until the page takes it.
     bool OpenWebPage(const char* url, const char* caption, const char* confirmText,
                      const char* errorText) override;
+    std::string TakePageToOpen();
 
     // The painted area in device pixels since the last call (empty for none).
     PixelRect TakePaintedArea();
 
   private:
     PixelRect painted_{0, 0, 0, 0};
+    std::string pageToOpen_;
 };
 
 }  // namespace tav

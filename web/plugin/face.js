@@ -53,6 +53,8 @@ export async function createFace(link, options = {}) {
 
   const element = document.createElement('div');
   element.className = 'tavrellion-face';
+  element.style.position = 'relative';
+  element.style.display = 'inline-block';
   const canvas = document.createElement('canvas');
   canvas.style.display = 'block';
   canvas.style.touchAction = 'none';
@@ -94,6 +96,67 @@ export async function createFace(link, options = {}) {
     }
   }
 
+  function readText(at) {
+    if (!at) return '';
+    const bytes = new Uint8Array(face.memory.buffer, at);
+    const end = bytes.indexOf(0);
+    return new TextDecoder().decode(bytes.subarray(0, end < 0 ? 0 : end));
+  }
+
+  // The value box the face asked for, as an <input> over the canvas.
+  let entry = null;
+  function closeEntry(commit) {
+    if (!entry) return;
+    const input = entry;
+    entry = null;
+    if (commit) {
+      const buffer = new Uint8Array(face.memory.buffer, face.tav_face_text_buffer(), 255);
+      const { written } = new TextEncoder().encodeInto(input.value, buffer);
+      face.tav_face_entry_commit(written);
+    } else {
+      face.tav_face_entry_cancel();
+    }
+    input.remove();
+    requestFrame();
+  }
+  function syncEntry() {
+    const [x, y, w, h] = new Int32Array(face.memory.buffer, face.tav_face_entry_box(), 4);
+    if (w <= 0 || h <= 0) {
+      if (entry) {
+        entry.remove();
+        entry = null;
+      }
+      return;
+    }
+    if (entry) return;
+    const css = canvas.getBoundingClientRect().width / canvas.width || 1;
+    const input = document.createElement('input');
+    input.type = 'text';
+    input.value = readText(face.tav_face_entry_text());
+    Object.assign(input.style, {
+      position: 'absolute', left: `${x * css}px`, top: `${y * css}px`, width: `${w * css}px`,
+      height: `${h * css}px`, boxSizing: 'border-box', padding: '0 2px', border: '1px solid #888',
+      font: `${Math.round(12 * css * (scale / 100))}px sans-serif`, textAlign: 'center',
+    });
+    input.addEventListener('keydown', (event) => {
+      if (event.key === 'Enter') closeEntry(true);
+      else if (event.key === 'Escape') closeEntry(false);
+      event.stopPropagation();
+    });
+    // Clicking elsewhere takes the value, as on Linux.
+    input.addEventListener('blur', () => closeEntry(true));
+    entry = input;
+    element.appendChild(input);
+    input.focus();
+    input.select();
+  }
+
+  // A page the face asked to open (its title links to the product's page).
+  function openPages() {
+    const url = readText(face.tav_face_take_page());
+    if (/^https?:\/\//.test(url)) window.open(url, '_blank', 'noopener,noreferrer');
+  }
+
   function frame() {
     frameRequested = false;
     if (closed) return;
@@ -107,6 +170,8 @@ export async function createFace(link, options = {}) {
       context.putImageData(new ImageData(pixels, width, height), 0, 0, x, y, w, h);
     }
     drainEdits();
+    syncEntry();
+    openPages();
     // Painting may set off one more pass; a wheel gesture counts its frames down.
     if ((w > 0 && h > 0) || face.tav_face_busy()) requestFrame();
   }
@@ -126,12 +191,22 @@ export async function createFace(link, options = {}) {
 
   function afterInput() {
     drainEdits();
+    openPages();
     requestFrame();
   }
 
   const listeners = {
     pointerdown(event) {
       if (event.button !== 0 && event.button !== 2) return;
+      // With a value box open a right press cancels it and does nothing else; a
+      // left press elsewhere takes its value and goes on, as on Linux.
+      if (entry) {
+        closeEntry(event.button === 0);
+        if (event.button === 2) {
+          event.preventDefault();
+          return;
+        }
+      }
       canvas.setPointerCapture?.(event.pointerId);
       face.tav_face_pointer_down(...position(event), event.button, modsOf(event),
                                  Math.floor(event.timeStamp) >>> 0);
@@ -199,6 +274,7 @@ export async function createFace(link, options = {}) {
   };
   element.canvas = canvas;
   element.close = () => {
+    closeEntry(false);
     closed = true;
     for (const [name, listener] of Object.entries(listeners)) {
       canvas.removeEventListener(name, listener);
