@@ -55,6 +55,23 @@ tests.push({
 });
 
 tests.push({
+  name: 'the value box and page entries answer nothing when there is none, whatever the length',
+  async run() {
+    for (const made of [false, true]) {
+      const face = await freshFace();
+      if (made) face.tav_face_create(100);
+      for (const length of [-1, 0, 255, 256, EDGE]) face.tav_face_entry_commit(length);
+      face.tav_face_entry_cancel();
+      face.tav_face_frame();
+      const text = new Uint8Array(face.memory.buffer, face.tav_face_entry_text(), 1)[0];
+      const answers = [...area(face, face.tav_face_entry_box()), text, face.tav_face_take_page(),
+                       face.tav_face_edit_count()];
+      if (answers.some((v) => v !== 0)) throw new Error(`made ${made}: answers ${answers}`);
+    }
+  },
+});
+
+tests.push({
   name: 'host values are refused unless their id and value make sense',
   async run() {
     const face = await freshFace();

@@ -26,6 +26,8 @@ const OTHER_PROGRAM = 3;
 // (effect/editor_layout.h); its value text sits under it.
 const KNOB = { id: 0, x: 51, y: 152 };
 const KNOB_TEXT = { x: 16, y: 178, width: 70, height: 22 };
+// The title, which links to the product's page.
+const TITLE = { x: 260, y: 38 };
 // A spot of bare backdrop, where a right click opens the menu.
 const BACKDROP = { x: 262, y: 305 };
 
@@ -245,6 +247,57 @@ tests.push({
       await clickAt(page, x, y);
       const width = await page.evaluate(() => window.face.canvas.width);
       if (width !== 780) throw new Error(`the face is ${width} pixels wide after choosing 150 %`);
+    } finally {
+      await page.close();
+    }
+  },
+});
+
+tests.push({
+  name: 'a right click on a knob opens a value box: Enter takes the typed value, Escape nothing',
+  async run(browser, origin) {
+    const page = await openFace(browser, origin, 'scale=100');
+    try {
+      const typings = [
+        { keys: '1000', finish: 'Enter', last: 1000 },
+        { keys: '5000', finish: 'Escape', last: 1000 },
+      ];
+      for (const typing of typings) {
+        await clickAt(page, KNOB.x, KNOB.y, 'right');
+        const box = await page.$('.tavrellion-face input');
+        if (!box) throw new Error('no value box opened');
+        await box.evaluate((input) => { input.value = ''; });
+        await page.keyboard.type(typing.keys);
+        await page.keyboard.press(typing.finish);
+        await settle(page);
+        const { edits, gestures } = await page.evaluate((knob) => ({
+          edits: window.link.edits.filter(([id]) => id === knob),
+          gestures: window.link.gestures,
+        }), KNOB.id);
+        const last = edits.length ? edits[edits.length - 1][1] : undefined;
+        const open = gestures.reduce((n, [, begin]) => n + (begin ? 1 : -1), 0);
+        if (last !== typing.last || open !== 0) {
+          throw new Error(`${typing.keys} ${typing.finish}: edits ${JSON.stringify(edits)}, ` +
+                          `gestures ${JSON.stringify(gestures)}`);
+        }
+        if (await page.$('.tavrellion-face input')) throw new Error('the value box stayed open');
+      }
+    } finally {
+      await page.close();
+    }
+  },
+});
+
+tests.push({
+  name: 'a click on the title opens the product\'s page',
+  async run(browser, origin) {
+    const page = await openFace(browser, origin, 'scale=100');
+    try {
+      await clickAt(page, TITLE.x, TITLE.y);
+      const opened = await page.evaluate(() => window.opened);
+      if (opened.length !== 1 || !/^https?:\/\/\S+\/Tavrellion$/.test(opened[0])) {
+        throw new Error(`opened ${JSON.stringify(opened)}`);
+      }
     } finally {
       await page.close();
     }
