@@ -50,6 +50,7 @@ class WebFace final : public EditSink {
     int Width() const { return surface_->Width(); }
     int Height() const { return surface_->Height(); }
     int ScalePercent() const { return surface_->ScalePercent(); }
+    int FrameRate() const { return surface_->FrameRate(); }
     const uint8_t* Rgba() const { return rgba_.data(); }
     FaceEditQueue& Edits() { return edits_; }
     int RefusedEdits() const { return refused_; }

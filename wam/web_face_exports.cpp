@@ -68,6 +68,11 @@ TAV_FACE_EXPORT(tav_face_rgba) const uint8_t* tav_face_rgba() {
     return gFace ? gFace->Rgba() : nullptr;
 }
 
+// Frames a second the face counts its timeouts in (a wheel gesture's end).
+TAV_FACE_EXPORT(tav_face_frame_rate) int32_t tav_face_frame_rate() {
+    return gFace ? gFace->FrameRate() : 0;
+}
+
 TAV_FACE_EXPORT(tav_face_busy) int32_t tav_face_busy() {
     return gFace && gFace->Busy() ? 1 : 0;
 }

@@ -197,6 +197,37 @@ tests.push({
 });
 
 tests.push({
+  name: 'wheel turns on a knob edit it in one gesture that ends by itself, after a while',
+  async run(browser, origin) {
+    const page = await openFace(browser, origin, 'scale=100');
+    try {
+      const box = await page.evaluate(() => {
+        const r = window.face.canvas.getBoundingClientRect();
+        return { left: r.left, top: r.top };
+      });
+      await page.mouse.move(box.left + KNOB.x, box.top + KNOB.y);
+      const started = Date.now();
+      for (let i = 0; i < 3; ++i) await page.mouse.wheel({ deltaY: -100 });
+      await page.waitForFunction(() => window.link.gestures.length >= 2, { timeout: 5000 });
+      const took = Date.now() - started;
+      const { edits, gestures } = await page.evaluate(() => ({
+        edits: window.link.edits,
+        gestures: window.link.gestures,
+      }));
+      const want = JSON.stringify([[KNOB.id, true], [KNOB.id, false]]);
+      if (JSON.stringify(gestures) !== want || !edits.every(([id]) => id === KNOB.id) ||
+          edits.length === 0) {
+        throw new Error(`edits ${JSON.stringify(edits)}, gestures ${JSON.stringify(gestures)}`);
+      }
+      // The Linux face ends it half a second of its frames after the last turn.
+      if (took < 400) throw new Error(`the gesture ended after ${took} ms`);
+    } finally {
+      await page.close();
+    }
+  },
+});
+
+tests.push({
   name: 'a drag with shift moves the knob less',
   async run(browser, origin) {
     const coarse = await dragDistance(browser, origin, false);

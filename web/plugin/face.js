@@ -62,6 +62,7 @@ export async function createFace(link, options = {}) {
   const context = canvas.getContext('2d');
 
   let frameRequested = false;
+  let countdown = 0;
   let closed = false;
   let wheelRest = 0;
 
@@ -172,8 +173,16 @@ export async function createFace(link, options = {}) {
     drainEdits();
     syncEntry();
     openPages();
-    // Painting may set off one more pass; a wheel gesture counts its frames down.
-    if ((w > 0 && h > 0) || face.tav_face_busy()) requestFrame();
+    // Painting may set off one more pass. A wheel gesture counts its end down in the
+    // face's own frames, which are slower than the screen's.
+    if (w > 0 && h > 0) {
+      requestFrame();
+    } else if (face.tav_face_busy() && !countdown) {
+      countdown = setTimeout(() => {
+        countdown = 0;
+        requestFrame();
+      }, 1000 / Math.max(1, face.tav_face_frame_rate()));
+    }
   }
 
   function requestFrame() {
@@ -276,6 +285,7 @@ export async function createFace(link, options = {}) {
   element.close = () => {
     closeEntry(false);
     closed = true;
+    clearTimeout(countdown);
     for (const [name, listener] of Object.entries(listeners)) {
       canvas.removeEventListener(name, listener);
     }
