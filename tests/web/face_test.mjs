@@ -228,6 +228,34 @@ tests.push({
 });
 
 tests.push({
+  name: 'a press the browser cancels closes its gesture',
+  async run(browser, origin) {
+    const page = await openFace(browser, origin, 'scale=100');
+    try {
+      const box = await page.evaluate(() => {
+        const r = window.face.canvas.getBoundingClientRect();
+        return { left: r.left, top: r.top };
+      });
+      await page.mouse.move(box.left + KNOB.x, box.top + KNOB.y);
+      await page.mouse.down();
+      await page.mouse.move(box.left + KNOB.x, box.top + KNOB.y - 20, { steps: 4 });
+      await page.evaluate(({ x, y }) => {
+        window.face.canvas.dispatchEvent(new PointerEvent('pointercancel', {
+          clientX: x, clientY: y, button: -1, pointerId: 1, bubbles: true,
+        }));
+      }, { x: box.left + KNOB.x, y: box.top + KNOB.y - 20 });
+      await settle(page);
+      const gestures = await page.evaluate(() => window.link.gestures);
+      await page.mouse.up();
+      const want = JSON.stringify([[KNOB.id, true], [KNOB.id, false]]);
+      if (JSON.stringify(gestures) !== want) throw new Error(`gestures ${JSON.stringify(gestures)}`);
+    } finally {
+      await page.close();
+    }
+  },
+});
+
+tests.push({
   name: 'a drag with shift moves the knob less',
   async run(browser, origin) {
     const coarse = await dragDistance(browser, origin, false);

@@ -232,6 +232,12 @@ export async function createFace(link, options = {}) {
       face.tav_face_pointer_up(...position(event), event.button, modsOf(event));
       afterInput();
     },
+    // A press the browser takes back (a touch turned into a scroll) ends as a
+    // release, so no gesture stays open at the host.
+    pointercancel(event) {
+      for (const button of [0, 2]) face.tav_face_pointer_up(...position(event), button, modsOf(event));
+      afterInput();
+    },
     wheel(event) {
       event.preventDefault();
       const pixels = event.deltaMode === 0 ? event.deltaY : event.deltaY * WHEEL_NOTCH;
