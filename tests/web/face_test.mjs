@@ -99,11 +99,16 @@ function readArea(page, area) {
   }, area);
 }
 
-async function drag(page, from, dy, shift) {
-  const box = await page.evaluate(() => {
+// The canvas's top left corner in the page, for the mouse.
+function canvasCorner(page) {
+  return page.evaluate(() => {
     const r = window.face.canvas.getBoundingClientRect();
     return { left: r.left, top: r.top };
   });
+}
+
+async function drag(page, from, dy, shift) {
+  const box = await canvasCorner(page);
   await page.mouse.move(box.left + from.x, box.top + from.y);
   if (shift) await page.keyboard.down('Shift');
   await page.mouse.down();
@@ -114,26 +119,22 @@ async function drag(page, from, dy, shift) {
 }
 
 async function clickAt(page, x, y, button = 'left') {
-  const box = await page.evaluate(() => {
-    const r = window.face.canvas.getBoundingClientRect();
-    return { left: r.left, top: r.top };
-  });
+  const box = await canvasCorner(page);
   await page.mouse.click(box.left + x, box.top + y, { button });
   await settle(page);
 }
 
 const centre = (row) => ({ x: row.x + row.width / 2, y: row.y + row.height / 2 });
 
-// How far a 40-pixel drag up moves the knob's plain value, with or without shift.
+// The knob's first and last plain values over a 40-pixel drag up, with or without
+// shift (from the same default each time, on a fresh page).
 async function dragDistance(browser, origin, shift) {
   const page = await openFace(browser, origin, 'scale=100');
   try {
     await drag(page, KNOB, -40, shift);
     const edits = await page.evaluate((id) => window.link.edits.filter(([e]) => e === id), KNOB.id);
     if (edits.length === 0) throw new Error('the drag sent no edit');
-    const first = edits[0][1];
-    const last = edits[edits.length - 1][1];
-    return { first, last, count: edits.length };
+    return { first: edits[0][1], last: edits[edits.length - 1][1] };
   } finally {
     await page.close();
   }
@@ -201,10 +202,7 @@ tests.push({
   async run(browser, origin) {
     const page = await openFace(browser, origin, 'scale=100');
     try {
-      const box = await page.evaluate(() => {
-        const r = window.face.canvas.getBoundingClientRect();
-        return { left: r.left, top: r.top };
-      });
+      const box = await canvasCorner(page);
       await page.mouse.move(box.left + KNOB.x, box.top + KNOB.y);
       const started = Date.now();
       for (let i = 0; i < 3; ++i) await page.mouse.wheel({ deltaY: -100 });
@@ -232,10 +230,7 @@ tests.push({
   async run(browser, origin) {
     const page = await openFace(browser, origin, 'scale=100');
     try {
-      const box = await page.evaluate(() => {
-        const r = window.face.canvas.getBoundingClientRect();
-        return { left: r.left, top: r.top };
-      });
+      const box = await canvasCorner(page);
       await page.mouse.move(box.left + KNOB.x, box.top + KNOB.y);
       await page.mouse.down();
       await page.mouse.move(box.left + KNOB.x, box.top + KNOB.y - 20, { steps: 4 });
