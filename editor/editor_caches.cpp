@@ -1,10 +1,10 @@
 #include "editor/editor_caches.h"
 
 #include <cstring>
-#include <mutex>
 
 #include "core/ptr_list.h"
 #include "editor/editor_surface.h"
+#include "raster/thread_lock.h"
 
 namespace tav {
 namespace {
@@ -29,11 +29,11 @@ struct FontEntry {
 
 // One per module; its destructor runs when the module unloads.
 struct EditorCaches {
-    std::mutex bitmapLock;
+    ThreadLock bitmapLock;
     PtrList<BitmapEntry> bitmaps;
-    std::mutex fontLock;
+    ThreadLock fontLock;
     PtrList<FontEntry> fonts;
-    std::mutex fontUseLock;
+    ThreadLock fontUseLock;
 
     RasterBitmap* FindBitmapLocked(int key) const {
         if (key == kExtractedBitmapKey) return nullptr;
@@ -57,14 +57,14 @@ EditorCaches& Caches() {
 
 RasterBitmap* FindCachedBitmap(int key) {
     EditorCaches& c = Caches();
-    std::lock_guard<std::mutex> guard(c.bitmapLock);
+    ThreadLockGuard guard(c.bitmapLock);
     return c.FindBitmapLocked(key);
 }
 
 RasterBitmap* AddCachedBitmap(int key, std::unique_ptr<RasterBitmap> bitmap) {
     if (!bitmap) return nullptr;
     EditorCaches& c = Caches();
-    std::lock_guard<std::mutex> guard(c.bitmapLock);
+    ThreadLockGuard guard(c.bitmapLock);
     if (RasterBitmap* existing = c.FindBitmapLocked(key)) return existing;
     auto* entry = new BitmapEntry{key, std::move(bitmap)};
     RasterBitmap* stored = entry->bitmap.get();
@@ -77,18 +77,18 @@ RasterBitmap* AddCachedBitmap(int key, std::unique_ptr<RasterBitmap> bitmap) {
 
 RasterFont* FindCachedFont(const TextStyle& style) {
     EditorCaches& c = Caches();
-    std::lock_guard<std::mutex> guard(c.fontLock);
+    ThreadLockGuard guard(c.fontLock);
     return c.FindFontLocked(style);
 }
 
-std::mutex& CachedFontUseLock() {
+ThreadLock& CachedFontUseLock() {
     return Caches().fontUseLock;
 }
 
 RasterFont* AddCachedFont(const TextStyle& style, std::unique_ptr<RasterFont> font) {
     if (!font) return nullptr;
     EditorCaches& c = Caches();
-    std::lock_guard<std::mutex> guard(c.fontLock);
+    ThreadLockGuard guard(c.fontLock);
     if (RasterFont* existing = c.FindFontLocked(style)) return existing;
     auto* entry = new FontEntry{style.size, style.orientation, style.style, {}, std::move(font)};
     std::memcpy(entry->fontName, style.fontName, sizeof(style.fontName));
@@ -104,22 +104,22 @@ RasterFont* AddCachedFont(const TextStyle& style, std::unique_ptr<RasterFont> fo
 void FreeEditorCaches() {
     EditorCaches& c = Caches();
     {
-        std::lock_guard<std::mutex> guard(c.fontLock);
+        ThreadLockGuard guard(c.fontLock);
         c.fonts.DeleteAll();
     }
-    std::lock_guard<std::mutex> guard(c.bitmapLock);
+    ThreadLockGuard guard(c.bitmapLock);
     c.bitmaps.DeleteAll();
 }
 
 int CachedBitmapCount() {
     EditorCaches& c = Caches();
-    std::lock_guard<std::mutex> guard(c.bitmapLock);
+    ThreadLockGuard guard(c.bitmapLock);
     return c.bitmaps.Count();
 }
 
 int CachedFontCount() {
     EditorCaches& c = Caches();
-    std::lock_guard<std::mutex> guard(c.fontLock);
+    ThreadLockGuard guard(c.fontLock);
     return c.fonts.Count();
 }
 

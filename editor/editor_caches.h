@@ -1,7 +1,7 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
+#include "raster/thread_lock.h"
 
 #include "editor/editor_types.h"
 #include "raster/raster_bitmap.h"
@@ -25,7 +25,7 @@ RasterFont* FindCachedFont(const TextStyle& style);
 // Cached fonts are shared by every editor in the process, whose windows may paint
 // on threads of their own: making a font, and drawing with one (colour set, then
 // text), hold this.
-std::mutex& CachedFontUseLock();
+ThreadLock& CachedFontUseLock();
 RasterFont* AddCachedFont(const TextStyle& style, std::unique_ptr<RasterFont> font);
 
 }  // namespace tav

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "core/core_lock.h"
 #include "core/editor_link.h"
 #include "core/ptr_list.h"
+#include "editor/editor_settings.h"
 #include "editor/editor_types.h"
 #include "editor/icontrol.h"
 #include "editor/menu_choice.h"
@@ -190,8 +190,8 @@ class EditorSurface : public IEditorLink {
     // The row of the open menu's extra entry i, in editor units; empty for none.
     PixelRect MenuExtraRow(int i) const;
     // Where the user's choice of scale is kept; tests point it elsewhere.
-    void SetSettingsPath(std::filesystem::path path) { settingsPath_ = std::move(path); }
-    const std::filesystem::path& SettingsPath() const { return settingsPath_; }
+    void SetSettingsPath(SettingsFilePath path) { settingsPath_ = std::move(path); }
+    const SettingsFilePath& SettingsPath() const { return settingsPath_; }
 
   protected:
     CoreLock* OwnerLock() const;
@@ -278,7 +278,7 @@ class EditorSurface : public IEditorLink {
     PixelRect preparedArea_;
     int32_t scalePercent_ = 100;
     bool scaleSettled_ = false;  // a host, the user or the settings have spoken
-    std::filesystem::path settingsPath_;
+    SettingsFilePath settingsPath_;
     // The menu; what RenderPrepared draws of it is captured by PreparePaint.
     bool menuOpen_ = false;
     PixelRect menuRect_;

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <mutex>
 
 #include "editor/bitmap_view.h"
 #include "editor/editor_caches.h"
@@ -13,6 +12,7 @@
 #include "raster/blit.h"
 #include "raster/blit_rotated.h"
 #include "raster/fill_area.h"
+#include "raster/thread_lock.h"
 
 namespace tav {
 namespace {
@@ -235,7 +235,7 @@ bool EditorSurface::PaintDeviceText(TextStyle& style, const char* text, const Pi
     PixelRect placed{Limited(int64_t{rect.left} - area.left), Limited(int64_t{rect.top} - area.top),
                      Limited(int64_t{rect.right} - area.left),
                      Limited(int64_t{rect.bottom} - area.top)};
-    std::lock_guard<std::mutex> hold(CachedFontUseLock());
+    ThreadLockGuard hold(CachedFontUseLock());
     font->SetForeground(style.color.Packed());
     font->RenderText(&view, text, -1, &placed, flags);
     return true;
@@ -245,7 +245,7 @@ RasterFont* EditorSurface::FontFor(TextStyle& style) {
     style.fontName[sizeof(style.fontName) - 1] = '\0';
     // One font made at a time in the process, so two editors never make the same one
     // twice nor call into the platform's font lookup at once.
-    std::lock_guard<std::mutex> hold(CachedFontUseLock());
+    ThreadLockGuard hold(CachedFontUseLock());
     if (RasterFont* found = FindCachedFont(style)) {
         style.cachedFont = found;
         return found;

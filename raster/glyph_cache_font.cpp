@@ -60,14 +60,14 @@ GlyphCacheFont::~GlyphCacheFont() {
 }
 
 void GlyphCacheFont::AttachFont(NativeFont handle, uint32_t flags) {
-    std::lock_guard<std::mutex> cache(cacheLock_);
+    ThreadLockGuard cache(cacheLock_);
     if ((fontFlags_ & FontOwnsHandle) != 0 && handle_ != nullptr && handle_ != handle)
         DeleteNativeFont(handle_);
     fontFlags_ = flags;
     handle_ = handle;
     lineHeight_ = 0;
     if (handle != nullptr) {
-        std::lock_guard<std::mutex> hold(glyph_scratch::Lock());
+        ThreadLockGuard hold(glyph_scratch::Lock());
         if (RasterBitmap* canvas = glyph_scratch::RenderBitmap(256, 256))
             lineHeight_ = std::max(0, source_.LineHeight(handle, *canvas));
     }
@@ -130,7 +130,7 @@ void GlyphCacheFont::ClearCache() {
 }
 
 GlyphRecord GlyphCacheFont::Glyph(uint32_t code) {
-    std::lock_guard<std::mutex> cache(cacheLock_);
+    ThreadLockGuard cache(cacheLock_);
     return FindGlyph(code);
 }
 
@@ -162,7 +162,7 @@ void GlyphCacheFont::RenderGlyph(GlyphRecord& record) {
     record.maskOffset = -1;  // unless everything below works out
     if (handle_ == nullptr || lineHeight_ > kMaxGlyphLineHeight) return;
 
-    std::lock_guard<std::mutex> hold(glyph_scratch::Lock());
+    ThreadLockGuard hold(glyph_scratch::Lock());
     const int32_t side = std::max(1, lineHeight_) * 2 + 8;
     RasterBitmap* canvas = glyph_scratch::RenderBitmap(side, side);
     if (canvas == nullptr) return;
@@ -215,7 +215,7 @@ int GlyphCacheFont::RenderText(RasterBitmap* bitmap, const char* text, int count
                                uint32_t flags) {
     if (text == nullptr) return 0;
     if (bitmap == nullptr && (flags & TextCalcRect) == 0) return 0;
-    std::lock_guard<std::mutex> cache(cacheLock_);
+    ThreadLockGuard cache(cacheLock_);
     PixelRect unused;
     PixelRect& box = rect != nullptr ? *rect : unused;
 
@@ -324,7 +324,7 @@ bool GlyphCacheFont::DrawGlyph(RasterBitmap* bitmap, uint32_t code, int x, int y
                            std::min(clip.right, bitmap->Width()),
                            std::min(clip.bottom, bitmap->Height())};
     if (inside.left >= inside.right || inside.top >= inside.bottom) return false;
-    std::lock_guard<std::mutex> cache(cacheLock_);
+    ThreadLockGuard cache(cacheLock_);
     const GlyphRecord& glyph = FindGlyph(code);
     if (glyph.maskOffset <= 0) return false;
     return BlendGlyph(*bitmap, glyph, x, y, inside, weight_);

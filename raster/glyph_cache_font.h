@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <vector>
+#include "raster/thread_lock.h"
 
 #include "raster/glyph_source.h"
 #include "raster/glyph_store.h"
@@ -91,7 +91,7 @@ class GlyphCacheFont : public RasterFont {
 
     GlyphSource& source_;
     // Keeps the cache whole should two editors draw with one font from two threads.
-    std::mutex cacheLock_;
+    ThreadLock cacheLock_;
     Pixel foreground_ = 0;
     Pixel background_ = 0xFFFFFFFF;
     Pixel effectTint_ = 0xFFFFFFFF;

@@ -10,7 +10,7 @@ namespace tav::glyph_scratch {
 namespace {
 
 struct Shared {
-    std::mutex lock;
+    ThreadLock lock;
     int fonts = 0;
     std::unique_ptr<SystemBitmap> render;
     std::unique_ptr<SystemBitmap> compose;
@@ -36,17 +36,17 @@ RasterBitmap* Grown(std::unique_ptr<SystemBitmap>& slot, int32_t width, int32_t 
 
 }  // namespace
 
-std::mutex& Lock() {
+ThreadLock& Lock() {
     return State().lock;
 }
 
 void AddFont() {
-    std::lock_guard<std::mutex> hold(State().lock);
+    ThreadLockGuard hold(State().lock);
     ++State().fonts;
 }
 
 void RemoveFont() {
-    std::lock_guard<std::mutex> hold(State().lock);
+    ThreadLockGuard hold(State().lock);
     Shared& s = State();
     if (--s.fonts > 0) return;
     s.fonts = 0;
@@ -55,7 +55,7 @@ void RemoveFont() {
 }
 
 int FontCount() {
-    std::lock_guard<std::mutex> hold(State().lock);
+    ThreadLockGuard hold(State().lock);
     return State().fonts;
 }
 

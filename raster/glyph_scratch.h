@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
+#include "raster/thread_lock.h"
 
 #include "raster/raster_bitmap.h"
 
@@ -12,7 +12,7 @@ namespace tav::glyph_scratch {
 // bitmap (native text for bitmaps without a device context). They exist while at least
 // one font does. Hold Lock() while using either, so two editors painting on different
 // threads cannot trample each other's glyphs.
-std::mutex& Lock();
+ThreadLock& Lock();
 
 void AddFont();
 void RemoveFont();
