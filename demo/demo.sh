@@ -222,4 +222,9 @@ echo "switch: above with Glide off (a click at every step and at the switch), be
 echo "$out/sweep-ramp-free-song.png shows 16 bars of a tempo ramp: on top the sweep free (it starts"
 echo "where play starts), below it locked to the song (where the bar lines put it)."
 [ ${#shots[@]} -eq 0 ] || echo "the editor as the VST 2, VST 3 and CLAP plug-ins draw it on both platforms, and the LV2 UI: ${shots[*]}"
+if [ -f "$WEB_BUILD/site/index.html" ]; then
+    echo "the try-it page (the plug-in, its face, your own files) is in $WEB_BUILD/site/: serve it"
+    echo "on this machine only with python3 -m http.server --bind 127.0.0.1 8000 --directory $WEB_BUILD/site"
+    echo "and open http://127.0.0.1:8000/ in a browser."
+fi
 [ $status -eq 0 ] || { echo "demo: the platforms', processors' or formats' outputs differ, or the editor could not be drawn" >&2; exit 1; }

@@ -13,7 +13,7 @@ const start = async () => {
 	const select = document.getElementById('program');
 	return {
 		programs: [...select.options].map((o) => o.textContent),
-		face: document.getElementById('face').firstElementChild?.tagName ?? 'none',
+		face: document.querySelector('#face canvas') ? 'drawn in a canvas' : 'missing',
 		source: document.getElementById('source-name').textContent,
 	};
 };
@@ -62,7 +62,7 @@ export default [
 		name: 'the page loads the plug-in, its seven programs and its face',
 		async run(ctx) {
 			const got = await ctx.page.evaluate(start);
-			const ok = got.programs.length === 7 && got.face !== 'none' && /demo loop/.test(got.source);
+			const ok = got.programs.length === 7 && got.face !== 'missing' && /demo loop/.test(got.source);
 			return { ok, detail: `programs ${got.programs.join(', ')}; face ${got.face}; playing "${got.source}"` };
 		},
 	},
