@@ -11,9 +11,12 @@ set(CMAKE_C_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_SYSROOT /usr)
 # The sysroot's wasm32 headers and libraries sit in a multiarch folder.
-set(CMAKE_C_FLAGS_INIT "-isystem /usr/include/wasm32-wasi")
+# Features every browser with AudioWorklet has: float-to-integer conversions that
+# need no range checks around them, block copies and fills as instructions.
+set(TAV_WASM_FEATURES "-mnontrapping-fptoint -mbulk-memory -msign-ext -mmutable-globals")
+set(CMAKE_C_FLAGS_INIT "-isystem /usr/include/wasm32-wasi ${TAV_WASM_FEATURES}")
 set(CMAKE_CXX_FLAGS_INIT
-    "-isystem /usr/lib/llvm-16/include/wasm32-wasi/c++/v1 -isystem /usr/include/wasm32-wasi")
+    "-isystem /usr/lib/llvm-16/include/wasm32-wasi/c++/v1 -isystem /usr/include/wasm32-wasi ${TAV_WASM_FEATURES}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L/usr/lib/wasm32-wasi -L/usr/lib/llvm-16/lib/wasm32-wasi")
 set(CMAKE_EXECUTABLE_SUFFIX ".wasm")
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
