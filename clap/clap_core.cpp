@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/edit_fold.h"
+
 namespace tav::clap {
 
 void ClapCore::KeepEdit(const PendingEdit& edit) {
@@ -10,46 +12,24 @@ void ClapCore::KeepEdit(const PendingEdit& edit) {
     pending_[pendingCount_++] = edit;
 }
 
-// A host that does not flush for a long time: each parameter's events fold into
-// what the host must still learn of it, in the order it must learn it: the end of
-// a gesture it saw begin, the last value, a gesture still running. Values fold,
-// never a begin or an end, so the gestures the host sees stay balanced; at most
-// three events remain per parameter, and parameters are far fewer than the room.
+// A host that does not flush for a long time: the gestures fold (core/edit_fold.h);
+// parameters are far fewer than the room.
 void ClapCore::Compact() {
-    PendingEdit folded[kMaxPendingEdits];
-    int count = 0;
-    for (int i = 0; i < pendingCount_; ++i) {
-        const clap_id id = pending_[i].id;
-        bool seen = false;
-        for (int k = 0; k < i && !seen; ++k) seen = pending_[k].id == id;
-        if (seen) continue;
-        bool endsEarlier = false;  // a gesture that began before these events
-        bool began = false;
-        bool open = false;  // a gesture these events leave running
-        bool hasValue = false;
-        double last = 0.0;
-        for (int k = i; k < pendingCount_; ++k) {
-            const PendingEdit& edit = pending_[k];
-            if (edit.id != id) continue;
-            if (edit.type == CLAP_EVENT_PARAM_VALUE) {
-                hasValue = true;
-                last = edit.unit;
-            } else if (edit.type == CLAP_EVENT_PARAM_GESTURE_BEGIN) {
-                began = open = true;
-            } else if (open) {
-                open = false;
-            } else {
-                endsEarlier = true;
-            }
-        }
-        const auto put = [&](uint16_t type, double unit) { folded[count++] = {type, id, unit}; };
-        if (began && !endsEarlier) put(CLAP_EVENT_PARAM_GESTURE_BEGIN, 0.0);
-        if (hasValue) put(CLAP_EVENT_PARAM_VALUE, last);
-        if (endsEarlier || (began && !open)) put(CLAP_EVENT_PARAM_GESTURE_END, 0.0);
-        if (endsEarlier && open) put(CLAP_EVENT_PARAM_GESTURE_BEGIN, 0.0);
-    }
-    std::copy(folded, folded + count, pending_);
-    pendingCount_ = count;
+    static constexpr uint16_t kTypes[] = {CLAP_EVENT_PARAM_GESTURE_BEGIN, CLAP_EVENT_PARAM_VALUE,
+                                          CLAP_EVENT_PARAM_GESTURE_END};
+    PendingEdit scratch[kMaxPendingEdits];
+    pendingCount_ = FoldEdits(
+        pending_, pendingCount_, scratch,
+        [](const PendingEdit& edit) {
+            return edit.type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? EditStep::Begin
+                   : edit.type == CLAP_EVENT_PARAM_VALUE       ? EditStep::Value
+                                                               : EditStep::End;
+        },
+        [](const PendingEdit& edit) { return edit.id; },
+        [](const PendingEdit& edit) { return edit.unit; },
+        [](EditStep step, clap_id id, double unit) {
+            return PendingEdit{kTypes[static_cast<int>(step)], id, unit};
+        });
 }
 
 void ClapCore::SetTransport(const clap_event_transport* transport) {

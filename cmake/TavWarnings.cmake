@@ -21,11 +21,12 @@ else()
 endif()
 
 # Picks the platform file of a seam: name_win32.cpp on Windows, name_web.cpp in the
-# browser, name_posix.cpp elsewhere.
+# browser where the seam has one (elsewhere the browser shares the POSIX file, which
+# then needs nothing of the system), name_posix.cpp elsewhere.
 function(tav_platform_source out base)
     if(WIN32)
         set(${out} "${base}_win32.cpp" PARENT_SCOPE)
-    elseif(TAV_WEB)
+    elseif(TAV_WEB AND EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${base}_web.cpp")
         set(${out} "${base}_web.cpp" PARENT_SCOPE)
     else()
         set(${out} "${base}_posix.cpp" PARENT_SCOPE)

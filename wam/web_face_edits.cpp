@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/edit_fold.h"
+
 namespace tav {
 
 bool FaceEditQueue::Push(const FaceEdit& edit) {
@@ -25,41 +27,21 @@ void FaceEditQueue::Drop(int count) {
     count_ -= count;
 }
 
-// Per id, in the order the page must learn it: the end of a gesture it saw begin,
-// the last value, a gesture still running. Values fold, never a begin or an end
-// alone, so at most three edits remain per id.
 void FaceEditQueue::Fold() {
-    FaceEdit folded[kCapacity];
-    int count = 0;
-    for (int i = 0; i < count_; ++i) {
-        const uint32_t id = edits_[i].id;
-        bool seen = false;
-        for (int k = 0; k < i && !seen; ++k) seen = edits_[k].id == id;
-        if (seen) continue;
-        bool endsEarlier = false, began = false, open = false, hasValue = false;
-        double last = 0.0;
-        for (int k = i; k < count_; ++k) {
-            const FaceEdit& edit = edits_[k];
-            if (edit.id != id) continue;
-            if (edit.kind == FaceEditValue) {
-                hasValue = true;
-                last = edit.plain;
-            } else if (edit.kind == FaceEditBegin) {
-                began = open = true;
-            } else if (open) {
-                open = false;
-            } else {
-                endsEarlier = true;
-            }
-        }
-        const auto put = [&](int32_t kind, double plain) { folded[count++] = {kind, id, plain}; };
-        if (began && !endsEarlier) put(FaceEditBegin, 0.0);
-        if (hasValue) put(FaceEditValue, last);
-        if (endsEarlier || (began && !open)) put(FaceEditEnd, 0.0);
-        if (endsEarlier && open) put(FaceEditBegin, 0.0);
-    }
-    std::copy(folded, folded + count, edits_);
-    count_ = count;
+    static constexpr int32_t kKinds[] = {FaceEditBegin, FaceEditValue, FaceEditEnd};
+    FaceEdit scratch[kCapacity];
+    count_ = FoldEdits(
+        edits_, count_, scratch,
+        [](const FaceEdit& edit) {
+            return edit.kind == FaceEditBegin   ? EditStep::Begin
+                   : edit.kind == FaceEditValue ? EditStep::Value
+                                                : EditStep::End;
+        },
+        [](const FaceEdit& edit) { return edit.id; },
+        [](const FaceEdit& edit) { return edit.plain; },
+        [](EditStep step, uint32_t id, double plain) {
+            return FaceEdit{kKinds[static_cast<int>(step)], id, plain};
+        });
 }
 
 }  // namespace tav
