@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -129,12 +128,13 @@ bool BakeSkin(const std::string& script, std::vector<ImageOut>& images) {
     if (!in) return Fail("cannot read " + script);
     const size_t slash = script.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : script.substr(0, slash + 1);
-    static const std::regex line(R"(^\s*([0-9]+)\s+PNG\s+"([^"]+)\")");
     std::string text;
     while (std::getline(in, text)) {
-        std::smatch m;
-        if (!std::regex_search(text, m, line)) continue;
-        if (!BakeImage(std::stoi(m[1]), folder + m[2].str(), images)) return false;
+        // NUMBER PNG "FILE": the lines that name an image; comments and the rest pass.
+        int number = 0;
+        char file[256] = {};
+        if (std::sscanf(text.c_str(), " %d PNG \"%255[^\"]\"", &number, file) != 2) continue;
+        if (!BakeImage(number, folder + file, images)) return false;
     }
     if (images.empty()) return Fail("no images in " + script);
     return true;

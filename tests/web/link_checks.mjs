@@ -19,6 +19,12 @@ const watch = async (node, mode, context) => {
 	if (mode === 'program') await node.selectProgram(2);
 	await node.status();
 	await context.startRendering();
+	// The word comes on an animation frame after the render: waited for where one
+	// is due (a slow machine may take long), and given a while where none is.
+	const due = mode === 'face' ? 0 : 1;
+	for (const until = performance.now() + 10000; told < due && performance.now() < until;) {
+		await new Promise((resolve) => setTimeout(resolve, 20));
+	}
 	await new Promise((resolve) => setTimeout(resolve, 300));
 	const values = await link.values();
 	return { told, wet: values.get(4), program: values.get(1001), ids: [...values.keys()].sort((a, b) => a - b).join(',') };
