@@ -6,11 +6,11 @@ import { createRequire } from 'node:module';
 // puppeteer-core lives with the page's packages (web/node_modules, from npm ci).
 const puppeteer = createRequire(new URL('../../web/package.json', import.meta.url))('puppeteer-core');
 
-export async function openBrowser(baseUrl) {
+export async function openBrowser(baseUrl, extraArgs = []) {
 	const browser = await puppeteer.launch({
 		executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
 		headless: true,
-		args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'],
+		args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required', ...extraArgs],
 	});
 	const page = await browser.newPage();
 	const problems = [];

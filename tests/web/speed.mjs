@@ -2,8 +2,12 @@
 // AudioWorklet (an offline render of the demo loop's first seconds, looped, with
 // the plug-in, less the same graph through a worklet that only copies its input:
 // what any worklet node costs is not the plug-in's) and in the native CLAP
-// plug-in (tavhost's median callback of 128 frames).
-import { toBase64 } from './browser.mjs';
+// plug-in (tavhost's median callback of 128 frames). The browser is one of its
+// own that compiles wasm with its optimising tier from the start: each render
+// makes a fresh instance, which would otherwise run its first seconds on the
+// baseline tier while the optimised code is made beside it, as it does only in
+// the first moments of a session.
+import { openBrowser, toBase64 } from './browser.mjs';
 
 const rate = 48000;
 
@@ -53,16 +57,27 @@ export default [{
 		const frames = Math.round(ctx.seconds * rate);
 		const loops = 16;
 		const spec = { rate, frames, loops, input: [toBase64(input[0].subarray(0, frames)), toBase64(input[1].subarray(0, frames))] };
-		const runs = [];
-		for (let i = 0; i < 3; i++) runs.push([await offlineMs(ctx.page, spec, 'plugin'), await offlineMs(ctx.page, spec, 'copy')]);
-		const best = runs.reduce((a, b) => (a[0] - a[1] < b[0] - b[1] ? a : b));
+		// Each graph's fastest of five, taken in turns: the machine's other work
+		// only ever adds time.
+		const withPlugin = [];
+		const throughCopy = [];
+		const { browser, page } = await openBrowser(new URL(ctx.page.url()).origin, ['--js-flags=--no-liftoff']);
+		try {
+			for (let i = 0; i < 5; i++) {
+				withPlugin.push(await offlineMs(page, spec, 'plugin'));
+				throughCopy.push(await offlineMs(page, spec, 'copy'));
+			}
+		} finally {
+			await browser.close();
+		}
+		const best = [Math.min(...withPlugin), Math.min(...throughCopy)];
 		const browserNs = ((best[0] - best[1]) * 1e6) / (frames * loops);
 		const report = ctx.native.run('clap', ['--generate', 'demo-loop', '--rate', String(rate), '--block', '128', '--callback-times']);
 		const median = /median ([0-9.]+)/.exec(report);
 		const nativeNs = median ? (Number(median[1]) * 1000) / 128 : NaN;
 		return {
 			ok: Number.isFinite(nativeNs) && browserNs > 0,
-			detail: `browser ${browserNs.toFixed(1)} ns per stereo frame (best of 3: ${best[0].toFixed(0)} ms with the plug-in, ${best[1].toFixed(0)} ms through a copying worklet, ${frames * loops} frames); native CLAP ${nativeNs.toFixed(1)} ns (median callback of 128 frames); ratio ${(browserNs / nativeNs).toFixed(2)}`,
+			detail: `browser ${browserNs.toFixed(1)} ns per stereo frame (fastest of 5: ${best[0].toFixed(0)} ms with the plug-in, ${best[1].toFixed(0)} ms through a copying worklet, ${frames * loops} frames); native CLAP ${nativeNs.toFixed(1)} ns (median callback of 128 frames); ratio ${(browserNs / nativeNs).toFixed(2)}`,
 		};
 	},
 }];
